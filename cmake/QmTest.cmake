@@ -1,0 +1,14 @@
+include(GoogleTest)
+
+# qm_add_test(NAME SOURCES a.cpp b.cpp LIBS lib...)
+# One GoogleTest binary; every test runs on Qt's offscreen platform so no display is needed.
+function(qm_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${PROJECT_BINARY_DIR}/bin;QM_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+               TIMEOUT 300)
+endfunction()
