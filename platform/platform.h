@@ -61,6 +61,7 @@ void SetPump(PumpFunction pump);  // null removes it
 PumpFunction CurrentPump();
 void ProcessMessages();  // throttled
 void ProcessMessagesNow();  // unthrottled, for tests and modal waits
+std::size_t PumpRuns();  // how often the pump has run so far (for tests and benchmarks)
 
 // While an operation that lets messages run is under way, the pump holds user input back.
 class OperationScope {

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds what is missing and starts the host shell with the income-level module on its
+# embedded SQLite store. Extra arguments go to qmhost (for example --db PATH or --screenshot FILE).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j "$(nproc)" --target qmhost tarn204 dialog
+args=("$@")
+[ ${#args[@]} -eq 0 ] && args=(--demo)
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [[ " ${args[*]} " != *" --screenshot "* ]]; then
+  cat >&2 <<MSG
+There is no display here, so no window can open.
+Take a screenshot instead:
+  QT_QPA_PLATFORM=offscreen build/bin/qmhost --demo --screenshot qmhost.png
+or run it in a virtual display:
+  xvfb-run -a build/bin/qmhost --demo
+MSG
+  exit 1
+fi
+[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
+exec build/bin/qmhost "${args[@]}"
