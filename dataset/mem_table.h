@@ -1,0 +1,229 @@
+// The in-memory table: typed rows with nulls, cached updates with a per-row status, a cursor,
+// bookmarks, a one-field equality filter, and notifications to the data sources attached to it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/component.h"
+#include "dataset/errors.h"
+#include "dataset/field.h"
+#include "dataset/field_defs.h"
+#include "dataset/record.h"
+
+namespace qm {
+
+class TDataSource;
+class TMemTable;
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+using enum TDataSetState;
+
+using TDataSetNotifyEvent = std::function<void(TMemTable* DataSet)>;
+
+// A remembered row; cheap to copy, empty when default-constructed.
+class TBookmark {
+public:
+    TBookmark() = default;
+    bool Empty() const { return FId == 0; }
+    explicit operator bool() const { return FId != 0; }
+    friend bool operator==(const TBookmark&, const TBookmark&) = default;
+
+private:
+    friend class TMemTable;
+    TBookmark(std::uint32_t id, std::uint32_t hint) : FId(id), FHint(hint) {}
+    std::uint32_t FId = 0;
+    std::uint32_t FHint = 0;  // where the row was; checked first
+};
+
+// What a table tells its data sources and their links.
+enum class TDataEvent {
+    deActiveChanged,   // opened or closed
+    deLayoutChanged,   // fields or their presentation changed
+    deDataSetChanged,  // rows reloaded, filtered, emptied, merged: read everything again
+    deRowsInserted,    // info: first visible position (0-based); one row
+    deRowsRemoved,     // info: first visible position (0-based); one row
+    deRecordChanged,   // info: the TField* changed, or 0 for the whole current row
+    deDataSetScrolled, // info: distance moved (0 when unknown)
+    deStateChanged     // browse / edit / insert
+};
+
+class TMemTable : public TComponent {
+public:
+    explicit TMemTable(TComponent* owner = nullptr);
+    ~TMemTable() override;
+
+    // ---- definitions and fields
+    TFieldDefs& FieldDefs() { return FFieldDefs; }
+    const TFieldDefs& FieldDefs() const { return FFieldDefs; }
+    void CopyFieldDefs(const TMemTable& source);
+    int FieldCount() const { return static_cast<int>(FFields.size()); }
+    TField* Fields(int index) const;  // raises EDatabaseError when out of range
+    TField* FieldByName(std::string_view name) const;  // raises EDatabaseError naming the field
+    TField* FindField(std::string_view name) const;    // null when absent; names ignore ASCII case
+    // Removes the fields; only while closed. The next open builds them from the definitions.
+    void ClearFields();
+
+    // ---- open and close
+    // Builds the fields from the definitions (kept when they already match) and opens empty.
+    void CreateDataSet();
+    // Opens with the current fields, or builds them from the definitions; the table is empty.
+    void Open();
+    void Close();  // drops rows and any pending edit
+    bool Active() const { return FState != dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    TDataSetState State() const { return FState; }
+
+    // ---- editing
+    void Append();  // a new row at the end, in insert state
+    void Insert();  // a new row before the current one, in insert state
+    void Edit();    // on an empty table: Append
+    void Post();    // BeforePost may change fields or throw; the row then stays in edit/insert
+    void Cancel();  // restores the values from before the edit; an unposted new row is dropped
+    // Removes the current row (BeforeDelete first; an unposted new row is only cancelled).
+    void Delete();
+    // A pending edit or insert is posted (cancelled when nothing changed and nothing is new).
+    void CheckBrowseMode();
+    bool Modified() const { return FModified; }
+
+    // ---- navigation (a pending edit is posted first)
+    void First();
+    void Prior();
+    void Next();
+    void Last();
+    bool Bof() const { return FBof; }
+    bool Eof() const { return FEof; }
+    bool IsEmpty() const { return RecordCount() == 0; }
+    int RecordCount() const;  // visible rows; the row being inserted counts
+    int RecNo() const;        // 1-based visible position; 0 without a current row
+    void SetRecNo(int recNo); // out of range: nothing happens
+    TBookmark GetBookmark() const;  // empty without a current row
+    bool BookmarkValid(const TBookmark& bookmark) const;  // the row exists and is visible
+    void GotoBookmark(const TBookmark& bookmark);  // raises EDatabaseError when not valid
+
+    // ---- cached updates
+    bool CachedUpdates() const { return FCachedUpdates; }
+    void SetCachedUpdates(bool on) { FCachedUpdates = on; }
+    // Of the current row; unmodified without one and for a row not yet posted.
+    TUpdateStatus UpdateStatus() const;
+    // Every row becomes unmodified; deleted rows are dropped. No events.
+    void MergeChangeLog();
+    int ChangeCount() const;  // rows not unmodified, deleted ones included
+    // Like Append; the posted row takes this status and remembers the number.
+    void AppendWithStatus(TUpdateStatus status, int sourceRowNo);
+    int SourceRowNo() const;  // of the current row; 0 when none was given
+    // Appends and stores a row whose fields take the values of the source's current row by field
+    // name (converted to this table's types); unmatched fields stay null. Outside the change log,
+    // without events; the new row becomes current.
+    void AppendCopy(const TMemTable& source);
+    // Removes every row and the change log. No events.
+    void EmptyTable();
+
+    // ---- filter "FIELD=value": rows whose value as text differs are hidden
+    const std::string& Filter() const { return FFilterText; }
+    void SetFilter(std::string_view text);  // raises EDatabaseError for a filter it cannot use
+    bool Filtered() const { return FFiltered; }
+    void SetFiltered(bool on);
+
+    // ---- attached controls
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
+
+    // ---- events
+    TDataSetNotifyEvent BeforePost, AfterPost, AfterOpen, BeforeClose, AfterClose, BeforeDelete,
+        AfterDelete, AfterInsert, AfterEdit, AfterCancel, AfterScroll;
+
+    // ---- names carried to requests
+    std::string QmTableName;
+    std::string PKName;
+    std::string FKName;
+
+    // ---- for TField, TDataSource and measurements
+    bool HasCurrentRow() const;
+    std::size_t MemoryUsed() const;  // bytes held by rows (approximate: includes allocation heads)
+
+private:
+    friend class TField;
+    friend class TDataSource;
+
+    // value access for TField
+    bool ValueIsNull(int field) const;
+    std::uint64_t ValueSlot(int field) const;
+    std::string_view ValueText(int field) const;
+    bool OldIsNull(int field) const;
+    std::uint64_t OldSlot(int field) const;
+    std::string_view OldText(int field) const;
+    void CheckWritable() const;
+    TEditBuffer& Buffer() { return FBuffer; }
+    void FieldChanged(TField* field);
+
+    void BuildFields();
+    bool FieldsMatchDefs() const;
+    void CheckActive() const;
+    void BeginNewRow(bool atEnd);
+    void FinishScroll(int oldPos, bool fireEvent = true);
+    void InvalidateView();
+    void EnsureView() const;
+    bool RowVisible(std::size_t row) const;
+    int VisibleCount() const;
+    std::size_t RowAt(int pos) const;  // visible position -> row index
+    int PosOf(std::size_t row) const;  // row index -> visible position, -1 when hidden
+    void SetState(TDataSetState state);
+    void Notify(TDataEvent event, std::intptr_t info = 0);
+    void ParseFilter(std::string_view text, int& field, std::string& value) const;
+    void RemoveRow(std::size_t row);
+    std::size_t CurrentRow() const { return RowAt(FPos); }
+    bool FilterActive() const { return FFiltered && FFilterField >= 0; }
+    void ApplyFilter();
+    void Reposition(std::size_t row, int oldPos);
+    std::size_t FindRow(const TBookmark& bookmark) const;  // FRows.size() when absent
+    std::uint32_t FNewRowId = 0;
+
+    TFieldDefs FFieldDefs;
+    std::vector<std::unique_ptr<TField>> FFields;
+    TRecordLayout FLayout;
+    std::vector<TStoredRow> FRows;
+    std::vector<TStoredRow> FDeletedLog;  // rows deleted under cached updates
+    TEditBuffer FBuffer;
+    std::uint32_t FNextId = 1;
+
+    TDataSetState FState = dsInactive;
+    int FPos = -1;  // visible position of the current row; -1 when none
+    bool FBof = true;
+    bool FEof = true;
+    bool FModified = false;
+    bool FNewRow = false;  // the current row was added by Append/Insert and is not posted yet
+    TUpdateStatus FForcedStatus = usUnmodified;
+    bool FForceStatus = false;
+    std::int32_t FForcedSourceRowNo = 0;
+
+    bool FCachedUpdates = false;
+
+    std::string FFilterText;
+    bool FFiltered = false;
+    int FFilterField = -1;
+    std::string FFilterValue;
+    mutable std::vector<std::uint32_t> FView;  // visible row indexes while a filter applies
+    mutable bool FViewDirty = true;
+
+    int FDisableCount = 0;
+    bool FSuppressedData = false;
+    bool FSuppressedState = false;
+    bool FSuppressedActive = false;
+    bool FQuietStore = false;  // AppendCopy fills the buffer without field events
+    std::vector<TDataSource*> FDataSources;
+
+    // AppendCopy's field pairing, kept for repeated copies from the same source
+    const TMemTable* FCopySource = nullptr;
+    std::uint64_t FCopySourceLayout = 0;
+    std::vector<int> FCopyMap;
+    std::uint64_t FLayoutVersion = 0;
+    static std::uint64_t NextLayoutVersion();
+};
+
+}  // namespace qm
