@@ -6,9 +6,11 @@ function(qm_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE QM_TEST_BIN_DIR="${PROJECT_BINARY_DIR}/bin"
+                                              QM_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_BIN_DIR=${PROJECT_BINARY_DIR}/bin;QM_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\\;QM_BIN_DIR=${PROJECT_BINARY_DIR}/bin\\;QM_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                TIMEOUT 300)
 endfunction()

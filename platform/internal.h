@@ -9,3 +9,10 @@ namespace qm::detail {
 void DropPostedMessages(HWND handle);
 
 }  // namespace qm::detail
+
+namespace qm::detail {
+
+// Decodes the code point at text[i] and advances i; malformed bytes read as U+FFFD one at a time.
+char32_t NextCodePoint(std::string_view text, std::size_t& i);
+
+}  // namespace qm::detail

@@ -1,0 +1,153 @@
+// Shared wide strings and the UTF-8 / UTF-16 conversions behind them.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "platform/internal.h"
+
+namespace qm {
+namespace {
+
+std::atomic<std::size_t> gLiveStrings{0};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at text[i], advancing i; malformed input yields U+FFFD for one byte.
+char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    int extra;
+    char32_t cp;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        extra = 1, cp = b0 & 0x1F, min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        extra = 2, cp = b0 & 0x0F, min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        extra = 3, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        return kReplacement;
+    }
+    std::size_t j = i + 1;
+    for (int k = 0; k < extra; ++k, ++j) {
+        if (j >= text.size()) {
+            ++i;
+            return kReplacement;
+        }
+        const auto b = static_cast<unsigned char>(text[j]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return kReplacement;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return kReplacement;
+    }
+    i = j;
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+BSTR SysAllocString(std::u16string_view text) {
+    const std::size_t bytes = text.size() * sizeof(char16_t);
+    if (bytes > std::numeric_limits<std::uint32_t>::max() - 8) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + bytes + sizeof(char16_t)));
+    if (!block) return nullptr;
+    const auto len = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &len, sizeof len);
+    auto* chars = reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
+    if (bytes) std::memcpy(chars, text.data(), bytes);
+    chars[text.size()] = u'\0';
+    ++gLiveStrings;
+    return chars;
+}
+
+BSTR SysAllocStringUtf8(std::string_view utf8) { return SysAllocString(Utf8ToUtf16(utf8)); }
+
+void SysFreeString(BSTR text) {
+    if (!text) return;
+    std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
+    --gLiveStrings;
+}
+
+std::uint32_t SysStringByteLen(const char16_t* text) {
+    if (!text) return 0;
+    std::uint32_t len;
+    std::memcpy(&len, reinterpret_cast<const unsigned char*>(text) - sizeof len, sizeof len);
+    return len;
+}
+
+std::uint32_t SysStringLen(const char16_t* text) { return SysStringByteLen(text) / sizeof(char16_t); }
+
+std::size_t LiveSharedStrings() { return gLiveStrings.load(); }
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const char32_t cp = DecodeUtf8(utf8, i);
+        if (cp >= 0x10000) {
+            const char32_t v = cp - 0x10000;
+            out += static_cast<char16_t>(0xD800 + (v >> 10));
+            out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = kReplacement;  // unpaired surrogate
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string BstrToUtf8(const char16_t* text) {
+    if (!text) return {};
+    return Utf16ToUtf8(std::u16string_view(text, SysStringLen(text)));
+}
+
+namespace detail {
+char32_t NextCodePoint(std::string_view text, std::size_t& i) { return DecodeUtf8(text, i); }
+}  // namespace detail
+
+}  // namespace qm
