@@ -2,6 +2,7 @@ include(GoogleTest)
 
 # qm_add_test(NAME SOURCES a.cpp b.cpp LIBS lib...)
 # One GoogleTest binary; every test runs on Qt's offscreen platform so no display is needed.
+# QM_TEST_BIN_DIR (where host, module and dialog.dll are built) and QM_TEST_SOURCE_DIR are compiled in.
 function(qm_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -11,6 +12,6 @@ function(qm_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\\;QM_BIN_DIR=${PROJECT_BINARY_DIR}/bin\\;QM_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                TIMEOUT 300)
 endfunction()
