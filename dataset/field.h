@@ -10,13 +10,13 @@
 #include "dataset/field_defs.h"
 #include "platform/platform.h"
 
+#include "base/alignment.h"
+
 namespace qm {
 
 class TMemTable;
 class TField;
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
 
 using TFieldNotifyEvent = std::function<void(TField* Sender)>;
 // text arrives holding the plain text of the value; the handler may replace it.
