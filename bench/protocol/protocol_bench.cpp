@@ -1,0 +1,228 @@
+// Protocol figures as ratios to a baseline measured in the same run:
+//  - ReadXml + LoadTable of a 100,000-row search answer / pugixml's own parse of the text (target <= 3)
+//  - FillRows + FillDeleted + WriteXml of 100,000 changed rows / pugixml saving a DOM of that shape (<= 3)
+//  - heap held by the loaded main table / the answer's UTF-8 size (<= 1.5)
+//  - pump runs per second of reading work with a counting pump (bounded, not once per field)
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "alloc_counter.h"
+#include "dataset/mem_table.h"
+#include "platform/platform.h"
+#include "protocol/protocol.h"
+
+namespace qm {
+namespace {
+
+constexpr int kRows = 100000;
+// Thread CPU time: the machine is shared, and wall time would charge other processes' turns to us.
+struct Clock {
+    using time_point = double;
+    static double now() {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+    }
+};
+
+double Seconds(Clock::time_point from) { return Clock::now() - from; }
+
+void DefineMemac(TMemTable& t) {
+    TFieldDefs& d = t.FieldDefs();
+    d.Add("MEMAC_ID", ftInteger);
+    d.Add("MEMAC001", ftString, 4);
+    d.Add("MEMAC002", ftString, 30);
+    d.Add("MEMAC003", ftInteger);
+    d.Add("MEMAC004", ftInteger);
+    d.Add("CREATE_USER", ftString, 12);
+    d.Add("USER_GROUP", ftString, 12);
+    d.Add("CREATE_DATE", ftDate);
+    d.Add("MODIFIER", ftString, 12);
+    d.Add("MODI_DATE", ftDate);
+    d.Add("FLAG", ftInteger);
+    t.CreateDataSet();
+    t.QmTableName = "TB_MEMAC";
+    t.PKName = "MEMAC_ID";
+    t.SetCachedUpdates(true);
+}
+
+const std::string& SearchAnswer() {
+    static const std::string text = [] {
+        std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\"?><quelmar><status><code>0</code><info></info>"
+                        "</status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 "
+                        "MEMAC001:VARCHAR2:4 MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 "
+                        "CREATE_USER:VARCHAR2:12 USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 "
+                        "MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">";
+        for (int i = 1; i <= kRows; ++i) {
+            const std::string n = std::to_string(i);
+            s += "<row MEMAC_ID=\"" + n + "\" MEMAC001=\"" + std::to_string(i % 10000) + "\" MEMAC002=\"收入等级" + n +
+                 "\" MEMAC003=\"" + std::to_string(i * 10) + "\" MEMAC004=\"" + std::to_string(i * 10 + 9) +
+                 "\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" MODIFIER=\"u002\" "
+                 "MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>";
+        }
+        return s + "</rs></quelmar>";
+    }();
+    return text;
+}
+
+void BM_ReadAndLoadVsParse(benchmark::State& state) {
+    const std::string& text = SearchAnswer();
+    double base = 0, subject = 0, read = 0, load = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        {
+            pugi::xml_document doc;
+            benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size(), pugi::parse_default,
+                                                     pugi::encoding_utf8));
+        }
+        base += Seconds(t0);
+        t0 = Clock::now();
+        {
+            TQmProtocol protocol;
+            protocol.ReadXml(text);
+            read += Seconds(t0);
+            const auto t1 = Clock::now();
+            TMemTable main;
+            DefineMemac(main);
+            LoadTable(protocol.Table(0), main);
+            benchmark::DoNotOptimize(main.RecordCount());
+            load += Seconds(t1);
+        }
+        subject += Seconds(t0);
+    }
+    state.counters["ratio"] = subject / base;
+    // Where the time goes: the read into the response table, and the copy into the form's table.
+    state.counters["read_ratio"] = read / base;
+    state.counters["load_ratio"] = load / base;
+    state.counters["parse_ms"] = 1000 * base / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ReadAndLoadVsParse)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The form's table: thirds modified, inserted and (in the deletion table) deleted.
+void MakeChanges(TMemTable& main, TMemTable& deleted) {
+    DefineMemac(main);
+    DefineMemac(deleted);
+    auto fill = [](TMemTable& t, int i, bool key) {
+        if (key) t.Fields(0)->SetAsInteger(i);
+        t.Fields(1)->SetAsString(std::to_string(i % 10000));
+        t.Fields(2)->SetAsString("收入等级" + std::to_string(i));
+        t.Fields(3)->SetAsInteger(i * 10);
+        t.Fields(4)->SetAsInteger(i * 10 + 9);
+        t.Fields(5)->SetAsString("u001");
+        t.Fields(6)->SetAsString("g01");
+        t.Fields(7)->SetAsDateTime(EncodeDate(2008, 6, 2));
+        t.Fields(10)->SetAsInteger(0);
+    };
+    const int third = kRows / 3;
+    for (int i = 1; i <= third; ++i) {
+        main.Append();
+        fill(main, i, true);
+        main.Post();
+        deleted.Append();
+        fill(deleted, third + i, true);
+        deleted.Post();
+    }
+    main.MergeChangeLog();
+    for (main.First(); !main.Eof(); main.Next()) {
+        main.Edit();
+        main.Fields(8)->SetAsString("u002");
+        main.Fields(9)->SetAsDateTime(EncodeDate(2008, 6, 18));
+        main.Post();
+    }
+    for (int i = 1; i <= kRows - 2 * third; ++i) {
+        main.Append();
+        fill(main, 0, false);
+        main.Post();
+    }
+}
+
+std::string WriteChanges(TMemTable& main, TMemTable& deleted, double* fillSeconds = nullptr) {
+    const auto t0 = Clock::now();
+    TQmProtocol protocol;
+    protocol.SetCopyMode(cmAllRows);
+    TQmTable& table = protocol.Table(protocol.AddTable());
+    FillRows(table, main);
+    FillDeleted(table, deleted);
+    if (fillSeconds) *fillSeconds += Seconds(t0);
+    return protocol.WriteXml();
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+};
+
+void BM_FillAndWriteVsSave(benchmark::State& state) {
+    TMemTable main, deleted;
+    MakeChanges(main, deleted);
+    pugi::xml_document shape;
+    shape.load_string(WriteChanges(main, deleted).c_str());
+    double base = 0, subject = 0, fill = 0;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        {
+            StringWriter writer;
+            shape.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+            benchmark::DoNotOptimize(writer.text.size());
+        }
+        base += Seconds(t0);
+        t0 = Clock::now();
+        bytes = WriteChanges(main, deleted, &fill).size();
+        subject += Seconds(t0);
+    }
+    state.counters["ratio"] = subject / base;
+    // Where the time goes: copying the form's rows, and writing the document.
+    state.counters["fill_ratio"] = fill / base;
+    state.counters["write_ratio"] = (subject - fill) / base;
+    state.counters["request_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_FillAndWriteVsSave)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_LoadedTableMemory(benchmark::State& state) {
+    const std::string& text = SearchAnswer();
+    for (auto _ : state) {
+        TQmProtocol protocol;
+        protocol.ReadXml(text);
+        const std::size_t before = bench::LiveHeapBytes();
+        TMemTable main;
+        DefineMemac(main);
+        LoadTable(protocol.Table(0), main);
+        const std::size_t held = bench::LiveHeapBytes() - before;
+        state.counters["ratio"] = static_cast<double>(held) / static_cast<double>(text.size());
+        state.counters["table_MB"] = static_cast<double>(held) / 1e6;
+        state.counters["text_MB"] = static_cast<double>(text.size()) / 1e6;
+    }
+}
+BENCHMARK(BM_LoadedTableMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+std::size_t gPumpCount = 0;
+void CountingPump() { ++gPumpCount; }
+
+void BM_PumpDuringRead(benchmark::State& state) {
+    const std::string& text = SearchAnswer();
+    const PumpFunction previous = CurrentPump();
+    SetPump(&CountingPump);
+    double seconds = 0;
+    std::size_t runs = 0;
+    for (auto _ : state) {
+        gPumpCount = 0;
+        const auto t0 = Clock::now();
+        TQmProtocol protocol;
+        protocol.ReadXml(text);
+        seconds += Seconds(t0);
+        runs += gPumpCount;
+    }
+    SetPump(previous);
+    state.counters["pump_runs_per_s"] = static_cast<double>(runs) / seconds;
+    state.counters["pump_runs"] = static_cast<double>(runs) / static_cast<double>(state.iterations());
+    state.counters["fields_read"] = 11.0 * kRows;
+}
+BENCHMARK(BM_PumpDuringRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace qm
