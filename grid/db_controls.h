@@ -1,0 +1,86 @@
+// The data-aware edit controls: flat edit, memo and combo box bound to a field of a data source.
+#pragma once
+
+#include <string>
+
+#include "controls/flat_combo_box.h"
+#include "controls/flat_edit.h"
+#include "grid/field_link.h"
+
+namespace qm {
+
+// What the read-only walk of a form needs of every data control.
+class TQmDBControl {
+public:
+    virtual ~TQmDBControl() = default;
+    virtual TDataSource* DataSource() const = 0;
+    virtual void SetDataSource(TDataSource* source) = 0;
+    virtual const std::string& DataField() const = 0;
+    virtual void SetDataField(const std::string& name) = 0;
+    virtual bool DataReadOnly() const = 0;
+    virtual void SetDataReadOnly(bool readOnly) = 0;
+};
+
+class TQmDBEdit : public TQmFlatEdit, public TQmDBControl {
+    Q_OBJECT
+public:
+    explicit TQmDBEdit(QWidget* parent = nullptr);
+
+    TDataSource* DataSource() const override { return FLink.Source(); }
+    void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
+    const std::string& DataField() const override { return FLink.DataField(); }
+    void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
+    bool DataReadOnly() const override { return ReadOnly(); }
+    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
+    TField* Field() const { return FLink.Field(); }
+
+protected:
+    void Change() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Show(const std::string& text);
+    TQmFieldLink FLink;
+};
+
+class TQmDBMemo : public TQmFlatMemo, public TQmDBControl {
+    Q_OBJECT
+public:
+    explicit TQmDBMemo(QWidget* parent = nullptr);
+
+    TDataSource* DataSource() const override { return FLink.Source(); }
+    void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
+    const std::string& DataField() const override { return FLink.DataField(); }
+    void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
+    bool DataReadOnly() const override { return ReadOnly(); }
+    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
+    TField* Field() const { return FLink.Field(); }
+
+protected:
+    void Change() override;
+
+private:
+    TQmFieldLink FLink;
+};
+
+class TQmDBComboBox : public TQmFlatComboBox, public TQmDBControl {
+    Q_OBJECT
+public:
+    explicit TQmDBComboBox(QWidget* parent = nullptr);
+
+    TDataSource* DataSource() const override { return FLink.Source(); }
+    void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
+    const std::string& DataField() const override { return FLink.DataField(); }
+    void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
+    bool DataReadOnly() const override { return ReadOnly(); }
+    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
+    TField* Field() const { return FLink.Field(); }
+
+protected:
+    void Change() override;
+
+private:
+    TQmFieldLink FLink;
+};
+
+}  // namespace qm

@@ -1,0 +1,459 @@
+#include "grid/db_grid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "dataset/data_source.h"
+#include "grid/cell_editor.h"
+#include "grid/find_bar.h"
+#include "grid/grid_delegate.h"
+#include "grid/grid_model.h"
+#include "grid/sizing_hit_test.h"
+#include "plugin/message_box.h"
+
+namespace qm {
+
+namespace {
+QString HexColor(TColor color) { return gridimpl::ToQColor(color).name(); }
+}  // namespace
+
+TQmDBGrid::TQmDBGrid(QWidget* parent)
+    : QTableView(parent),
+      FColumns(this, [this] { return DataSource(); },
+               [this] {
+                   FModel->Reload();
+                   if (!FRefreshQueued) {
+                       FRefreshQueued = true;
+                       QMetaObject::invokeMethod(this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
+                   }
+               }) {
+    FDelegate = new TQmGridDelegate(*this);
+    setItemDelegate(FDelegate);
+    FModel = new TQmGridModel(*this);
+    FSyncing = true;  // nothing to commit or move while the model is being attached
+    setModel(FModel);
+    FSyncing = false;
+    FFindBar = new TQmFindBar(*this);
+
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(true);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setShowGrid(true);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setHighlightSections(false);
+    ApplyStyle();
+
+    connect(FModel, &TQmGridModel::CurrentRowChanged, this, [this] { SyncFromTable(); });
+    connect(FModel, &QAbstractItemModel::modelReset, this, [this] { ++FResets; });
+    connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { FDelegate->Forget(FDelegate->OpenEditor()); });
+    connect(FModel, &TQmGridModel::FieldsChanged, this, [this] { RefreshColumns(); });
+    connect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
+    for (QWidget* w : {static_cast<QWidget*>(this), viewport(), static_cast<QWidget*>(horizontalScrollBar()),
+                       static_cast<QWidget*>(verticalScrollBar())})
+        w->installEventFilter(this);
+}
+
+TQmDBGrid::~TQmDBGrid() {
+    // Editors die with the children below; their focus changes must not reach a half-gone grid.
+    disconnect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
+    FModel->SetSource(nullptr);
+}
+
+TDataSource* TQmDBGrid::DataSource() const { return FModel ? FModel->Source() : nullptr; }
+
+void TQmDBGrid::SetDataSource(TDataSource* source) {
+    FModel->SetSource(source);
+    FModel->Reload();
+    RefreshColumns();
+}
+
+void TQmDBGrid::SetReadOnly(bool readOnly) {
+    if (FReadOnly == readOnly) return;
+    FReadOnly = readOnly;
+    if (readOnly) {
+        if (auto* cell = FDelegate->OpenEditor()) closeEditor(cell, QAbstractItemDelegate::RevertModelCache);
+    } else {
+        OpenCurrentEditor();
+    }
+    viewport()->update();
+}
+
+void TQmDBGrid::SetStyle(const TQmGridStyle& style) {
+    FStyle = style;
+    ApplyStyle();
+}
+
+void TQmDBGrid::SetFixedColor(TColor color) {
+    FStyle.FixedColor = color;
+    ApplyStyle();
+}
+
+void TQmDBGrid::ApplyStyle() {
+    const QFont font = gridimpl::GridFont(FStyle.FontPixelSize);
+    setFont(font);
+    horizontalHeader()->setFont(font);
+    verticalHeader()->setFont(font);
+    verticalHeader()->setDefaultSectionSize(FStyle.RowHeight);
+    horizontalHeader()->setFixedHeight(FStyle.TitleHeight);
+    // Fixed cells are drawn raised in their own colour.
+    const QString fixed = HexColor(FStyle.FixedColor);
+    setStyleSheet(QStringLiteral("QHeaderView::section { background-color: %1; color: %2;"
+                                 " border: 1px outset %1; padding: 0px 2px; }"
+                                 " QTableCornerButton::section { background-color: %1; border: 1px outset %1; }")
+                      .arg(fixed, HexColor(FStyle.FontColor)));
+    viewport()->update();
+}
+
+void TQmDBGrid::RefreshColumns() {
+    FRefreshQueued = false;
+    const QFontMetrics metrics(font());
+    for (int i = 0; i < FModel->columnCount(); ++i) {
+        const TQmColumn* column = FModel->ColumnAt(i);
+        TField* field = FModel->FieldAt(i);
+        setColumnHidden(i, column ? !column->Visible : (field && !field->Visible()));
+        int width = column ? column->Width : 0;
+        if (width <= 0 && field) width = field->DisplayWidth() * metrics.averageCharWidth() + 8;
+        if (width > 0) setColumnWidth(i, width);
+    }
+}
+
+// ---------------------------------------------------------------- current row
+
+int TQmDBGrid::FirstVisibleColumn() const {
+    const QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical)) return logical;
+    }
+    return -1;
+}
+
+void TQmDBGrid::SetCurrentQuietly(const QModelIndex& index) {
+    const bool focused = hasFocus() || Owns(QApplication::focusWidget());
+    const EditTriggers triggers = editTriggers();
+    // A row moved by code opens no editor in a grid the user is not working in.
+    if (!focused) setEditTriggers(triggers & ~QAbstractItemView::CurrentChanged);
+    FSyncing = true;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    FSyncing = false;
+    setEditTriggers(triggers);
+    if (index.isValid()) scrollTo(index);
+}
+
+void TQmDBGrid::SyncFromTable() {
+    TMemTable* table = FModel->Table();
+    if (!table || !table->Active() || table->RecNo() < 1) return;
+    const int column = currentIndex().isValid() ? currentIndex().column() : FirstVisibleColumn();
+    if (column < 0) return;
+    const QModelIndex index = FModel->index(table->RecNo() - 1, column);
+    if (index != currentIndex()) SetCurrentQuietly(index);
+}
+
+void TQmDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (FSyncing) {
+        QTableView::currentChanged(current, previous);
+        return;
+    }
+    TMemTable* table = FModel->Table();
+    auto revert = [&] { SetCurrentQuietly(previous); };
+    if (!CommitOpenEditor()) return revert();
+    if (table && current.isValid() && table->RecNo() != current.row() + 1) {
+        int target = current.row();
+        const int column = current.column();
+        // Leaving the row posts it; an untouched new row is dropped instead.
+        const int dropped = table->State() == dsInsert && !table->Modified() ? table->RecNo() - 1 : -1;
+        const int resets = FResets;
+        if (!LeaveRow()) return revert();
+        if (dropped >= 0 && dropped < target) --target;
+        try {
+            table->SetRecNo(target + 1);
+        } catch (const std::exception& e) {
+            ShowError(e.what());
+        }
+        if (FResets != resets) {
+            // The rows were read again: put the cursor where the table is now.
+            const QModelIndex now = FModel->index(table->RecNo() - 1, column);
+            selectionModel()->setCurrentIndex(now, QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+    }
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+}
+
+bool TQmDBGrid::CommitOpenEditor() {
+    TQmCellEditor* cell = FDelegate->OpenEditor();
+    if (!cell || !cell->Modified()) return true;
+    const QModelIndex index = FDelegate->OpenIndex();
+    if (!index.isValid()) return true;
+    FDelegate->setModelData(cell, FModel, index);
+    if (FDelegate->LastCommitOk()) return true;
+    ShowError(FModel->LastError());
+    if (cell) cell->setFocus();
+    return false;
+}
+
+bool TQmDBGrid::LeaveRow() {
+    if (!CommitOpenEditor()) return false;
+    TMemTable* table = FModel->Table();
+    if (!table) return true;
+    try {
+        if (table->State() == dsInsert && !table->Modified()) table->Cancel();
+        else if (table->State() == dsEdit || table->State() == dsInsert) table->Post();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+    return true;
+}
+
+void TQmDBGrid::commitData(QWidget* editor) {
+    // A row moved by code takes no text typed for the row it left.
+    if (FSyncing) return;
+    QTableView::commitData(editor);
+    if (!FDelegate->LastCommitOk()) {
+        ShowError(FModel->LastError());
+        FKeepEditor = true;
+    }
+}
+
+void TQmDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (FKeepEditor) {
+        // The value was refused: the user's text stays for correcting.
+        FKeepEditor = false;
+        editor->setFocus();
+        return;
+    }
+    FDelegate->Forget(editor);
+    QTableView::closeEditor(editor, hint);
+}
+
+void TQmDBGrid::ShowError(const std::string& text) {
+    CallMessageBox(DeleteCaption, text.empty() ? std::string("输入的值无效。") : text, MB_NOTICE);
+}
+
+void TQmDBGrid::OpenCurrentEditor() {
+    const QModelIndex index = currentIndex();
+    if (!index.isValid() || FDelegate->OpenEditor() || !(FModel->flags(index) & Qt::ItemIsEditable)) return;
+    edit(index);
+}
+
+void TQmDBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (!currentIndex().isValid()) SyncFromTable();
+    OpenCurrentEditor();
+}
+
+// ---------------------------------------------------------------- keys and moves
+
+void TQmDBGrid::MoveToNextCell(bool forward) {
+    const QModelIndex current = currentIndex();
+    const int rows = FModel->rowCount();
+    if (!current.isValid()) {
+        if (rows == 0) AppendRow();
+        else SyncFromTable();
+        return;
+    }
+    const QHeaderView* header = horizontalHeader();
+    const int step = forward ? 1 : -1;
+    for (int visual = header->visualIndex(current.column()) + step; visual >= 0 && visual < header->count();
+         visual += step) {
+        const int logical = header->logicalIndex(visual);
+        if (header->isSectionHidden(logical)) continue;
+        setCurrentIndex(FModel->index(current.row(), logical));
+        return;
+    }
+    int column = -1;
+    for (int visual = forward ? 0 : header->count() - 1; visual >= 0 && visual < header->count(); visual += step) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical)) {
+            column = logical;
+            break;
+        }
+    }
+    const int row = current.row() + step;
+    if (row >= 0 && row < rows) setCurrentIndex(FModel->index(row, column));
+    else if (forward) AppendRow();
+}
+
+bool TQmDBGrid::AppendRow() {
+    TMemTable* table = FModel->Table();
+    if (FReadOnly || !table || !table->Active()) return false;
+    // One untouched new row is enough.
+    if (table->State() == dsInsert && !table->Modified()) return true;
+    if (!LeaveRow()) return false;
+    try {
+        table->Append();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+    SetCurrentQuietly(QModelIndex());
+    SyncFromTable();
+    return true;
+}
+
+void TQmDBGrid::DeleteCurrentRow() {
+    TMemTable* table = FModel->Table();
+    if (FReadOnly || !table || !table->Active() || table->IsEmpty()) return;
+    if (CallMessageBox(DeleteCaption, DeleteQuestion, MB_YESNO) != ID_YES) return;
+    try {
+        table->Delete();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TQmDBGrid::CancelEdit() {
+    TMemTable* table = FModel->Table();
+    if (TQmCellEditor* cell = FDelegate->OpenEditor())
+        cell->SetValue(FModel->data(FDelegate->OpenIndex(), Qt::EditRole).toString());
+    if (!table) return;
+    try {
+        if (table->State() == dsEdit || table->State() == dsInsert) table->Cancel();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+bool TQmDBGrid::FindNext(const QString& text, bool forward) {
+    const QModelIndex current = currentIndex();
+    const int column = current.isValid() ? current.column() : FirstVisibleColumn();
+    const int from = current.isValid() ? current.row() : (forward ? -1 : FModel->rowCount());
+    const int row = FModel->FindRow(column, text, from, forward);
+    if (row < 0) return false;
+    setCurrentIndex(FModel->index(row, column));
+    return currentIndex().row() == row;
+}
+
+void TQmDBGrid::ShowFindBar() { FFindBar->Open(); }
+
+void TQmDBGrid::EditorTyped() {
+    TMemTable* table = FModel->Table();
+    if (!table || table->State() != dsBrowse) return;
+    try {
+        table->Edit();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TQmDBGrid::EllipsisClicked(TQmColumn* column) {
+    bool handled = false;
+    for (const TQmEditButton& button : column->EditButtons)
+        if (button.Visible && button.Style == ebsEllipsis && button.OnClick) button.OnClick(column, handled);
+}
+
+void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        if (ctrl) return DeleteCurrentRow();
+        break;
+    case Qt::Key_F:
+        if (ctrl) return ShowFindBar();
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return MoveToNextCell(event->key() != Qt::Key_Backtab && !(event->modifiers() & Qt::ShiftModifier));
+    case Qt::Key_Escape:
+        return CancelEdit();
+    case Qt::Key_Down:
+        if (!ctrl && currentIndex().isValid() && currentIndex().row() == FModel->rowCount() - 1) {
+            AppendRow();
+            return;
+        }
+        break;
+    default: break;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TQmDBGrid::keyPressEvent(QKeyEvent* event) { HandleGridKey(event); }
+
+bool TQmDBGrid::focusNextPrevChild(bool next) {
+    // Tab moves between cells; the focus stays in the grid.
+    if (!isEnabled()) return QTableView::focusNextPrevChild(next);
+    MoveToNextCell(next);
+    return true;
+}
+
+// ---------------------------------------------------------------- cancel on exit
+
+bool TQmDBGrid::Owns(const QWidget* widget) const { return widget && (widget == this || isAncestorOf(widget)); }
+
+void TQmDBGrid::FocusChanged(QWidget* old, QWidget* now) {
+    if (!Owns(old) || !now || Owns(now)) return;
+    TMemTable* table = FModel->Table();
+    if (!table || table->State() != dsInsert || table->Modified()) return;
+    if (auto* cell = FDelegate->OpenEditor(); cell && cell->Modified()) return;
+    try {
+        table->Cancel();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+// ---------------------------------------------------------------- resizing by mouse
+
+void TQmDBGrid::SetQmCanChangeSize(bool on) {
+    FCanChangeSize = on;
+    setMouseTracking(on);
+    viewport()->setMouseTracking(on || viewport()->hasMouseTracking());
+}
+
+int TQmDBGrid::SizingHitTest(const QPoint& globalPos) const {
+    if (!FCanChangeSize || FDesigning) return HTCLIENT;
+    const QPoint corner = mapToGlobal(QPoint(width(), height()));
+    return GridSizingHitTest(corner.x(), corner.y(), globalPos.x(), globalPos.y());
+}
+
+bool TQmDBGrid::eventFilter(QObject* object, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    const auto type = event->type();
+    if (!widget || (!FCanChangeSize && FSizing == 0) ||
+        (type != QEvent::MouseMove && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease))
+        return QTableView::eventFilter(object, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint global = mouse->globalPosition().toPoint();
+    if (type == QEvent::MouseButtonRelease && FSizing != 0) {
+        FSizing = 0;
+        return true;
+    }
+    if (type == QEvent::MouseMove && FSizing != 0) {
+        const QPoint delta = global - FSizeStart;
+        QSize size = FStartSize;
+        if (FSizing != HTBOTTOM) size.setWidth(std::max(20, FStartSize.width() + delta.x()));
+        if (FSizing != HTRIGHT) size.setHeight(std::max(20, FStartSize.height() + delta.y()));
+        resize(size);
+        return true;
+    }
+    const int code = SizingHitTest(global);
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton && code != HTCLIENT) {
+        FSizing = code;
+        FSizeStart = global;
+        FStartSize = size();
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
+        if (code == HTRIGHT) widget->setCursor(Qt::SizeHorCursor);
+        else if (code == HTBOTTOM) widget->setCursor(Qt::SizeVerCursor);
+        else if (code == HTBOTTOMRIGHT) widget->setCursor(Qt::SizeFDiagCursor);
+        else widget->unsetCursor();
+    }
+    return QTableView::eventFilter(object, event);
+}
+
+}  // namespace qm

@@ -1,0 +1,112 @@
+// The data grid: a view over a table through a data source. The table and the grid share one
+// current row; the current cell shows its editor while the grid is writable.
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QTableView>
+
+#include "base/component.h"
+#include "grid/column.h"
+#include "grid/grid_style.h"
+
+class QKeyEvent;
+
+namespace qm {
+
+class TDataSource;
+class TQmGridModel;
+class TQmGridDelegate;
+class TQmFindBar;
+
+class TQmDBGrid : public QTableView, public TObject {
+    Q_OBJECT
+public:
+    // The confirmation that Ctrl+Delete asks before it deletes a row.
+    static constexpr const char* DeleteCaption = "提示：";
+    static constexpr const char* DeleteQuestion = "确定删除当前记录吗？";
+
+    explicit TQmDBGrid(QWidget* parent = nullptr);
+    ~TQmDBGrid() override;
+
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* source);
+    TQmColumns& Columns() { return FColumns; }
+    const TQmColumns& Columns() const { return FColumns; }
+    TQmGridModel* Model() const { return FModel; }
+
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool readOnly);
+    const TQmGridStyle& Style() const { return FStyle; }
+    void SetStyle(const TQmGridStyle& style);
+    void SetFixedColor(TColor color);
+
+    // Lets the user resize the grid by its right and bottom edges.
+    bool QmCanChangeSize() const { return FCanChangeSize; }
+    void SetQmCanChangeSize(bool on);
+    bool Designing() const { return FDesigning; }
+    void SetDesigning(bool on) { FDesigning = on; }
+    // Sizing handle under a pointer in screen coordinates; HTCLIENT for the ordinary test.
+    int SizingHitTest(const QPoint& globalPos) const;
+
+    // Lays the columns out again: visibility, widths, titles.
+    void RefreshColumns();
+
+    // Cell moves as the keys do them; a move past the last row of a writable grid appends one.
+    void MoveToNextCell(bool forward);
+    bool AppendRow();
+    // Asks, and deletes the current row on a yes.
+    void DeleteCurrentRow();
+    // Drops the pending edit of the current row.
+    void CancelEdit();
+    // Selects the next row whose text in the current column contains the text.
+    bool FindNext(const QString& text, bool forward = true);
+    void ShowFindBar();
+    TQmFindBar* FindBar() const { return FFindBar; }
+
+    // For the editors.
+    void EditorTyped();
+    void EllipsisClicked(TQmColumn* column);
+    void HandleGridKey(QKeyEvent* event);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void ApplyStyle();
+    void SyncFromTable();
+    void TableStateChanged();
+    bool LeaveRow();
+    bool CommitOpenEditor();
+    void ShowError(const std::string& text);
+    void FocusChanged(QWidget* old, QWidget* now);
+    bool Owns(const QWidget* widget) const;
+    int FirstVisibleColumn() const;
+    void OpenCurrentEditor();
+    void SetCurrentQuietly(const QModelIndex& index);
+
+    TQmColumns FColumns;
+    TQmGridModel* FModel = nullptr;
+    TQmGridDelegate* FDelegate = nullptr;
+    TQmFindBar* FFindBar = nullptr;
+    TQmGridStyle FStyle;
+    bool FReadOnly = false;
+    bool FCanChangeSize = false;
+    bool FDesigning = false;
+    bool FSyncing = false;
+    bool FKeepEditor = false;
+    bool FRefreshQueued = false;
+    int FResets = 0;  // how often the model was read again
+    // a resize by mouse under way
+    int FSizing = 0;
+    QPoint FSizeStart;
+    QSize FStartSize;
+};
+
+}  // namespace qm

@@ -1,0 +1,267 @@
+#include "grid/grid_model.h"
+
+#include <exception>
+
+#include "grid/db_grid.h"
+#include "grid/grid_style.h"
+#include "grid/row_text.h"
+
+namespace qm {
+
+namespace {
+
+Qt::Alignment ToQt(TAlignment alignment) {
+    switch (alignment) {
+    case taRightJustify: return Qt::AlignRight | Qt::AlignVCenter;
+    case taCenter: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case taLeftJustify: break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+bool IsChecked(const TQmColumn& column, const TField& field, const std::string& text) {
+    if (field.DataType() == ftBoolean) return text == "True";
+    return text == column.CheckedValue;
+}
+
+}  // namespace
+
+TQmGridModel::TQmGridModel(TQmDBGrid& grid) : QAbstractTableModel(&grid), FGrid(grid) {}
+
+TQmColumn* TQmGridModel::ColumnAt(int column) const {
+    const TQmColumns& columns = FGrid.Columns();
+    if (column < 0 || column >= columns.Count()) return nullptr;
+    return columns.Items(column);
+}
+
+TField* TQmGridModel::FieldAt(int column) const {
+    if (FGrid.Columns().Count() > 0) {
+        TQmColumn* c = ColumnAt(column);
+        return c ? c->Field() : nullptr;
+    }
+    TMemTable* table = Table();
+    if (!table || column < 0 || column >= table->FieldCount()) return nullptr;
+    return table->Fields(column);
+}
+
+bool TQmGridModel::CanEdit(const QModelIndex& index) const {
+    if (!index.isValid() || FGrid.ReadOnly()) return false;
+    TField* field = FieldAt(index.column());
+    if (!field || !field->CanModify()) return false;
+    TQmColumn* column = ColumnAt(index.column());
+    return !(column && column->ReadOnly);
+}
+
+void TQmGridModel::Reload() {
+    beginResetModel();
+    endResetModel();
+    emit CurrentRowChanged();
+}
+
+int TQmGridModel::rowCount(const QModelIndex& parent) const {
+    TMemTable* table = Table();
+    if (parent.isValid() || !table || !table->Active()) return 0;
+    return table->RecordCount();
+}
+
+int TQmGridModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    if (FGrid.Columns().Count() > 0) return FGrid.Columns().Count();
+    TMemTable* table = Table();
+    return table ? table->FieldCount() : 0;
+}
+
+std::string TQmGridModel::Text(int row, int column) const {
+    TMemTable* table = Table();
+    TField* field = FieldAt(column);
+    if (!table || !field || !table->Active()) return {};
+    return gridimpl::RowText(*table, row, *field);
+}
+
+QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
+    ++FDataCalls;
+    if (!index.isValid()) return {};
+    const TQmColumn* column = ColumnAt(index.column());
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (column && column->Checkboxes) return {};
+        const std::string text = Text(index.row(), index.column());
+        return FromStd(column ? column->DisplayFor(text) : text);
+    }
+    case Qt::EditRole: return FromStd(Text(index.row(), index.column()));
+    case Qt::CheckStateRole: {
+        TField* field = FieldAt(index.column());
+        if (!column || !column->Checkboxes || !field) return {};
+        return IsChecked(*column, *field, Text(index.row(), index.column())) ? Qt::Checked : Qt::Unchecked;
+    }
+    case Qt::BackgroundRole: {
+        if (column && column->Color != clNone) return gridimpl::ToQColor(column->Color);
+        const TQmGridStyle& style = FGrid.Style();
+        // Rows are told apart by the record number the indicator shows.
+        return gridimpl::ToQColor((index.row() + 1) % 2 == 0 ? style.EvenRowColor : style.OddRowColor);
+    }
+    case Qt::ForegroundRole: return gridimpl::ToQColor(FGrid.Style().FontColor);
+    case Qt::TextAlignmentRole: {
+        if (column) return static_cast<int>(ToQt(column->EffectiveAlignment()));
+        TField* field = FieldAt(index.column());
+        return static_cast<int>(ToQt(field ? field->Alignment() : taLeftJustify));
+    }
+    default: return {};
+    }
+}
+
+QVariant TQmGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical) {
+        if (role == Qt::DisplayRole) {
+            TMemTable* table = Table();
+            QString number = QString::number(section + 1);
+            if (!table || table->RecNo() != section + 1) return number;
+            // The current row's marker tells browsing, editing and a new row apart.
+            if (table->State() == dsInsert) return QStringLiteral("*") + number;
+            if (table->State() == dsEdit) return QStringLiteral("I ") + number;
+            return QStringLiteral("\u25B6") + number;
+        }
+        if (role == Qt::TextAlignmentRole) return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    const TQmColumn* column = ColumnAt(section);
+    TField* field = FieldAt(section);
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column) return FromStd(column->TitleCaption());
+        return field ? FromStd(field->DisplayLabel()) : QVariant();
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(ToQt(column ? column->Title.Alignment : taLeftJustify));
+    case FieldNameRole:
+        if (column) return FromStd(column->FieldName);
+        return field ? FromStd(field->FieldName()) : QVariant();
+    default: return {};
+    }
+}
+
+Qt::ItemFlags TQmGridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const TQmColumn* column = ColumnAt(index.column());
+    if (CanEdit(index)) result |= (column && column->Checkboxes) ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+    return result;
+}
+
+bool TQmGridModel::Fail(const std::string& message) {
+    FLastError = message.empty() ? std::string("Invalid value") : message;
+    return false;
+}
+
+bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    FLastError.clear();
+    TMemTable* table = Table();
+    if (!table || !CanEdit(index)) return false;
+    TField* field = FieldAt(index.column());
+    TQmColumn* column = ColumnAt(index.column());
+    try {
+        if (table->RecNo() != index.row() + 1) {
+            // Only the current row is edited; getting there posts the row that was edited before.
+            table->SetRecNo(index.row() + 1);
+            if (table->RecNo() != index.row() + 1) return false;
+        }
+        std::string text;
+        if (role == Qt::CheckStateRole) {
+            const bool checked = value.toInt() == Qt::Checked;
+            if (field->DataType() == ftBoolean) text = checked ? "True" : "False";
+            else text = checked ? column->CheckedValue : column->UncheckedValue;
+        } else if (role == Qt::EditRole) {
+            const QByteArray utf8 = value.toString().toUtf8();
+            text.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+            if (column) text = column->ValueFor(text);
+        } else {
+            return false;
+        }
+        return WriteText(column, *field, std::move(text));
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return Fail({});
+    }
+}
+
+bool TQmGridModel::WriteText(TQmColumn* column, TField& field, std::string text) {
+    TMemTable* table = Table();
+    if (column && column->OnUpdateData) {
+        TQmValue value = text;
+        bool useText = true, handled = false;
+        column->OnUpdateData(column, text, value, useText, handled);
+        if (handled) return true;
+        if (!useText) {
+            if (table->State() == dsBrowse) table->Edit();
+            return WriteValue(field, value);
+        }
+    }
+    // An unchanged value leaves the row as it is, so merely passing through a cell edits nothing.
+    if (table->State() == dsBrowse && field.Text() == text) return true;
+    if (table->State() == dsBrowse) table->Edit();
+    field.SetText(text);
+    return true;
+}
+
+bool TQmGridModel::WriteValue(TField& field, const TQmValue& value) {
+    std::visit(
+        [&field](const auto& v) {
+            using V = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<V, std::monostate>) field.Clear();
+            else if constexpr (std::is_same_v<V, std::string>) field.SetAsString(v);
+            else if constexpr (std::is_same_v<V, std::int64_t>) field.SetAsLargeInt(v);
+            else if constexpr (std::is_same_v<V, double>) field.SetAsFloat(v);
+            else if constexpr (std::is_same_v<V, bool>) field.SetAsBoolean(v);
+            else field.SetAsDateTime(v);
+        },
+        value);
+    return true;
+}
+
+int TQmGridModel::FindRow(int column, const QString& text, int from, bool forward) const {
+    const int rows = rowCount();
+    if (rows == 0 || text.isEmpty() || column < 0 || column >= columnCount()) return -1;
+    const int step = forward ? 1 : -1;
+    int row = from;
+    for (int i = 0; i < rows; ++i) {
+        row = ((row + step) % rows + rows) % rows;
+        const std::string shown = Text(row, column);
+        const TQmColumn* c = ColumnAt(column);
+        if (FromStd(c ? c->DisplayFor(shown) : shown).contains(text, Qt::CaseInsensitive)) return row;
+    }
+    return -1;
+}
+
+void TQmGridModel::ActiveChanged() {
+    Reload();
+    emit FieldsChanged();
+}
+
+void TQmGridModel::LayoutChanged() {
+    Reload();
+    emit FieldsChanged();
+}
+
+void TQmGridModel::DataSetChanged() { Reload(); }
+
+void TQmGridModel::RecordChanged(TField* /*field*/) {
+    TMemTable* table = Table();
+    if (!table) return;
+    const int row = table->RecNo() - 1;
+    if (row < 0 || row >= rowCount()) return;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void TQmGridModel::DataSetScrolled(int /*distance*/) {
+    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    emit CurrentRowChanged();
+}
+
+void TQmGridModel::EditingChanged() {
+    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    emit TableStateChanged();
+}
+
+}  // namespace qm

@@ -1,0 +1,74 @@
+// The grid's model: reads the table through its data source on demand and keeps no copy.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <string>
+
+#include "dataset/data_source.h"
+#include "metadata/tb_field.h"
+
+namespace qm {
+
+class TQmDBGrid;
+class TQmColumn;
+
+class TQmGridModel : public QAbstractTableModel, private TDataLink {
+    Q_OBJECT
+public:
+    // The field name of a column, under the horizontal header.
+    static constexpr int FieldNameRole = Qt::UserRole;
+
+    explicit TQmGridModel(TQmDBGrid& grid);
+
+    void SetSource(TDataSource* source) { SetDataSource(source); }
+    TDataSource* Source() const { return DataSource(); }
+    TMemTable* Table() const { return DataSet(); }
+    // The grid's column, or null when the grid shows the table's fields without columns.
+    TQmColumn* ColumnAt(int column) const;
+    TField* FieldAt(int column) const;
+    bool CanEdit(const QModelIndex& index) const;
+    // The columns changed: read everything again.
+    void Reload();
+
+    // The next row from `from` (exclusive, wrapping) whose shown text in the column contains
+    // the text, ignoring case; -1 when none.
+    int FindRow(int column, const QString& text, int from, bool forward = true) const;
+
+    // Why the last write was refused; empty after a successful one.
+    const std::string& LastError() const { return FLastError; }
+    // How often data() ran, for measurements.
+    long long DataCalls() const { return FDataCalls; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+signals:
+    // The table's current row moved or the rows were read again.
+    void CurrentRowChanged();
+    void TableStateChanged();
+    // The table opened or closed, or its fields changed: columns are laid out again.
+    void FieldsChanged();
+
+private:
+    void ActiveChanged() override;
+    void LayoutChanged() override;
+    void DataSetChanged() override;
+    void RecordChanged(TField* field) override;
+    void DataSetScrolled(int distance) override;
+    void EditingChanged() override;
+
+    std::string Text(int row, int column) const;
+    bool WriteText(TQmColumn* column, TField& field, std::string text);
+    bool WriteValue(TField& field, const TQmValue& value);
+    bool Fail(const std::string& message);
+
+    TQmDBGrid& FGrid;
+    std::string FLastError;
+    mutable long long FDataCalls = 0;
+};
+
+}  // namespace qm
