@@ -145,6 +145,9 @@ public:
 
     // ---- for TField, TDataSource and measurements
     bool HasCurrentRow() const;
+    // Plain text of a field in the visible row at 0-based pos, the cursor left alone ("" for null
+    // or out of range). The current row reads its pending edit. For views that paint many rows.
+    std::string TextAt(int pos, int field) const;
     std::size_t MemoryUsed() const;  // bytes held by rows (approximate: includes allocation heads)
 
 private:
