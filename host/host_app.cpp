@@ -1,0 +1,164 @@
+#include "host/host_app.h"
+
+#include "dialog/dialog_api.h"
+#include "host/host_records.h"
+#include "host/main_window.h"
+#include "host/module_library.h"
+#include "host/script.h"
+#include "host/store.h"
+#include "platform/qt/qt_pump.h"
+#include "plugin/messages.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QPixmap>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace qm::host {
+
+namespace {
+
+constexpr char kCaption[] = "收入级别维护";
+constexpr char kContextText[] = "MEM:TB_MEMAC";
+
+std::string HostFolder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
+
+// The folder of dialog.dll: the host's own, else the module's.
+std::string DialogFolder(const std::string& modulePath) {
+    std::string own = HostFolder();
+    if (std::filesystem::exists(own + dialog::kFileName)) return own;
+    std::string moduleDir = std::filesystem::absolute(modulePath).parent_path().string() + "/";
+    if (std::filesystem::exists(moduleDir + dialog::kFileName)) return moduleDir;
+    return own;
+}
+
+// The forms ask for SimSun and Tahoma; map them to what is installed.
+void SubstituteFonts() {
+    const QStringList cjk = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
+    QFont::insertSubstitutions("SimSun", cjk);
+    QFont::insertSubstitutions(QString::fromUtf8("宋体"), cjk);
+    QFont::insertSubstitutions("Tahoma", QStringList{"DejaVu Sans"} + cjk);
+    for (const QString& family : cjk)
+        if (QFontDatabase::families().contains(family)) {
+            QFont f(family);
+            f.setPointSize(10);
+            QApplication::setFont(f);
+            break;
+        }
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    return true;
+}
+
+}  // namespace
+
+int RunHost(const Options& options) {
+    InstallQtPump();
+    SubstituteFonts();
+
+    std::vector<ScriptStep> steps;
+    if (!options.ScriptPath.empty()) {
+        std::string text;
+        if (!ReadFile(options.ScriptPath, text)) {
+            std::cerr << "qmhost: cannot read script " << options.ScriptPath << "\n";
+            return 2;
+        }
+        try {
+            steps = ParseScript(text);
+        } catch (const std::invalid_argument& e) {
+            std::cerr << "qmhost: " << e.what() << "\n";
+            return 2;
+        }
+    }
+
+    const std::string dbPath = options.DbPath.empty() ? DefaultDatabasePath() : options.DbPath;
+    std::unique_ptr<Store> store;
+    try {
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::absolute(dbPath).parent_path(), ignored);
+        store = std::make_unique<Store>(dbPath);
+        if (options.Demo) store->FillDemo();
+    } catch (const std::exception& e) {
+        std::cerr << "qmhost: " << e.what() << "\n";
+        return 2;
+    }
+
+    // An absolute path, so the loader never searches the library path for a bare file name.
+    const std::string modulePath = options.ModulePath.empty()
+                                       ? HostFolder() + "libtarn204.so"
+                                       : std::filesystem::absolute(options.ModulePath).string();
+    const std::string appPath = DialogFolder(modulePath);
+
+    // Scripted runs answer every box from the queue; a box without an answer fails the run.
+    dialog::DialogApi boxes;
+    const bool scripted = !options.ScriptPath.empty();
+    const bool haveBoxes = boxes.Load(appPath);
+    if (scripted) {
+        if (!haveBoxes) {
+            std::cerr << "qmhost: cannot use " << appPath << dialog::kFileName << " for scripted answers\n";
+            return 2;
+        }
+        boxes.ClearQueue();
+        boxes.SetStrict(1);
+    }
+
+    // Records the module reads in place: they live as long as the window.
+    HostContextRecord context(options.User, options.Group, appPath);
+    THostColors colors = DefaultHostColors();
+
+    MainWindow window(*store);
+    window.show();
+
+    ModuleLibrary module;
+    std::string error;
+    HWND formId = 0;
+    if (!module.Load(modulePath, error)) {
+        error = "无法加载模块：" + error;
+    } else if ((formId = module.ShowChildForm(window.HostWnd(), window.HostWnd(), window.WorkspaceWnd(), kCaption)) ==
+               0) {
+        error = "模块未能打开窗体" + (window.LastStatus().empty() ? std::string() : "：" + window.LastStatus());
+    }
+    if (formId == 0) {
+        std::cerr << "qmhost: " << error << "\n";
+        if (scripted || !options.ScreenshotPath.empty()) return 2;
+        // Interactively the window stays, with the reason on show.
+        window.ShowError(error);
+        return QApplication::exec();
+    }
+    window.AdoptForm(formId);
+    SendMessage(formId, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(context.Get()),
+                reinterpret_cast<LPARAM>(kContextText));
+    SendMessage(formId, WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
+
+    int code = 0;
+    if (scripted || !options.ScreenshotPath.empty()) {
+        ScriptRunner runner(window, scripted ? &boxes : nullptr, std::cerr);
+        if (scripted) code = runner.Run(steps) ? 0 : 1;
+        else ScriptRunner::Settle();
+        if (!options.ScreenshotPath.empty()) {
+            ScriptRunner::Settle();
+            if (!window.grab().save(QString::fromStdString(options.ScreenshotPath), "PNG")) {
+                std::cerr << "qmhost: cannot write " << options.ScreenshotPath << "\n";
+                code = code ? code : 2;
+            }
+        }
+    } else {
+        code = QApplication::exec();
+    }
+    // The module stays loaded: its form is destroyed with the window's widget tree.
+    return code;
+}
+
+}  // namespace qm::host

@@ -1,0 +1,75 @@
+#include "host/host_link.h"
+
+#include "host/response.h"
+#include "host/status_codes.h"
+#include "plugin/messages.h"
+#include "plugin/records.h"
+
+#include <exception>
+
+namespace qm::host {
+
+HostLink::HostLink(Store& store, Listener& listener) : FStore(store), FListener(listener) {
+    FHandle = AllocateHandle(this);
+}
+
+HostLink::~HostLink() { ReleaseHandle(FHandle); }
+
+LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    auto* record = reinterpret_cast<TShareVar*>(wParam);
+    // Nothing may escape into the module's SendMessage.
+    try {
+        switch (msg) {
+            case WM_QM_REGISTER:
+                if (record)
+                    SetSlotText(record->RegisterAnswer,
+                                FStore.Register(SlotText(record->ModuleKey), SlotText(record->SystemCode)));
+                return 0;
+            case WM_QM_RELEASE:
+                if (record) SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+                return 0;
+            case WM_QM_EXECUTE:
+                if (record)
+                    SetSlotText(record->ExecuteAnswer, FStore.Execute(record->FuncId, SlotText(record->ActionName),
+                                                                      SlotText(record->RequestXml)));
+                return 0;
+            case WM_QM_SEARCH:
+                if (record) SetSlotText(record->SearchAnswer, FStore.Search(SlotText(record->ContextTail)));
+                return 0;
+            case WM_QM_STATUS:
+                FListener.StatusShown(static_cast<int>(wParam),
+                                      lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string());
+                return 0;
+            case WM_QM_FORMCREATED:
+                FListener.FormCreated(static_cast<HWND>(wParam));
+                return 0;
+            case WM_QM_COMMANDS:
+            case WM_QM_BASECOMMANDS:
+                FListener.CommandsAnnounced(msg == WM_QM_BASECOMMANDS, reinterpret_cast<const void*>(wParam));
+                return 0;
+            case WM_QM_FORMCLOSED:
+                FListener.FormClosed(static_cast<HWND>(wParam));
+                return 0;
+            default:
+                return 0;
+        }
+    } catch (const std::exception& e) {
+        std::string answer = StatusResponse(status::DatabaseError, std::string("主程序处理请求失败：") + e.what());
+        if (record) {
+            BSTR* slot = msg == WM_QM_REGISTER  ? &record->RegisterAnswer
+                         : msg == WM_QM_RELEASE ? &record->ReleaseAnswer
+                         : msg == WM_QM_EXECUTE ? &record->ExecuteAnswer
+                         : msg == WM_QM_SEARCH  ? &record->SearchAnswer
+                                                : nullptr;
+            if (slot) {
+                try {
+                    SetSlotText(*slot, answer);
+                } catch (...) {
+                }
+            }
+        }
+        return 0;
+    }
+}
+
+}  // namespace qm::host

@@ -1,0 +1,142 @@
+#include "host/main_window.h"
+
+#include "platform/qt/qt_pump.h"
+#include "plugin/messages.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace qm::host {
+
+MainWindow::MainWindow(Store& store, QWidget* parent) : QMainWindow(parent), FLink(store, *this) {
+    setWindowTitle(QString::fromUtf8("收入级别维护 - 业务管理客户端"));
+    resize(1000, 680);
+    SetNativeWindow(FLink.Handle(), static_cast<QWidget*>(this));
+
+    auto* bar = addToolBar(QString::fromUtf8("命令"));
+    bar->setObjectName("commandBar");
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    FCommands = new CommandBar(bar, [this](const std::string& text) { StatusShown(3, text); });
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Errors stay on show until the user dismisses them; never a modal box, since the module
+    // waits inside its status message.
+    FErrorBar = new QFrame(central);
+    FErrorBar->setObjectName("errorBar");
+    FErrorBar->setStyleSheet("#errorBar { background: #fbe3e1; border-bottom: 1px solid #d9534f; }"
+                             "#errorBar QLabel { color: #8a1f1b; font-weight: bold; }");
+    auto* row = new QHBoxLayout(FErrorBar);
+    row->setContentsMargins(10, 6, 6, 6);
+    FErrorText = new QLabel(FErrorBar);
+    FErrorText->setWordWrap(true);
+    FErrorText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* dismiss = new QToolButton(FErrorBar);
+    dismiss->setObjectName("dismissError");
+    dismiss->setText(QString::fromUtf8("✕"));
+    dismiss->setToolTip(QString::fromUtf8("关闭提示"));
+    dismiss->setAutoRaise(true);
+    connect(dismiss, &QToolButton::clicked, this, [this] { DismissError(); });
+    row->addWidget(FErrorText, 1);
+    row->addWidget(dismiss);
+    FErrorBar->hide();
+    column->addWidget(FErrorBar);
+
+    FWorkspace = new QWidget(central);
+    FWorkspace->setObjectName("workspace");
+    FWorkspace->setAutoFillBackground(true);
+    QPalette p = FWorkspace->palette();
+    p.setColor(QPalette::Window, QColor(0x95, 0xB2, 0xC3));
+    FWorkspace->setPalette(p);
+    column->addWidget(FWorkspace, 1);
+    setCentralWidget(central);
+    FWorkspaceHandle = AllocateHandle(&FWorkspaceTarget);
+    SetNativeWindow(FWorkspaceHandle, FWorkspace);
+
+    statusBar()->showMessage(QString::fromUtf8("就绪"));
+}
+
+MainWindow::~MainWindow() {
+    // The form (a child of the workspace) goes first, while this window still answers what its
+    // destruction may send.
+    FCommands->Clear();
+    FFormId = 0;
+    ReleaseHandle(FWorkspaceHandle);
+    delete FWorkspace;
+    FWorkspace = nullptr;
+    SetNativeWindow(FLink.Handle(), nullptr);
+}
+
+void MainWindow::AdoptForm(HWND formId) { FFormId = formId; }
+
+bool MainWindow::ErrorShown() const { return !FErrorBar->isHidden(); }
+
+void MainWindow::DismissError() { FErrorBar->hide(); }
+
+void MainWindow::FormCreated(HWND form) { FFormId = form; }
+
+void MainWindow::CommandsAnnounced(bool base, const void* field) {
+    auto* set = static_cast<TChildCommand* const*>(field);
+    if (base) FCommands->SetBaseSet(set);
+    else FCommands->SetOwnSet(set);
+}
+
+void MainWindow::StatusShown(int kind, const std::string& text) {
+    FLastStatus = text;
+    FLastStatusKind = kind;
+    const QString shown = QString::fromStdString(text);
+    if (kind == 3) {
+        FErrorText->setText(shown);
+        FErrorBar->show();
+        statusBar()->showMessage(QString::fromUtf8("错误：") + shown);
+    } else {
+        statusBar()->showMessage(shown);
+    }
+}
+
+void MainWindow::FormClosed(HWND form) {
+    if (form != FFormId) return;
+    if (QWidget* w = WidgetOfHandle(form)) w->hide();
+    ForgetForm();
+}
+
+void MainWindow::ForgetForm() {
+    FFormId = 0;
+    FCommands->Clear();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (FClosing) {  // a close request while the form is still deciding
+        event->ignore();
+        return;
+    }
+    if (FFormId == 0 || !IsWindow(FFormId)) {
+        FLastCloseAgreed = true;
+        event->accept();
+        return;
+    }
+    FClosing = true;
+    const LRESULT refused = SendMessage(FFormId, WM_QM_CLOSE, 0, 0);
+    FClosing = false;
+    FLastCloseAgreed = refused != 1;
+    if (!FLastCloseAgreed) {
+        statusBar()->showMessage(QString::fromUtf8("窗体未关闭：请先保存或取消当前修改"));
+        event->ignore();
+        return;
+    }
+    if (QWidget* w = WidgetOfHandle(FFormId)) w->hide();
+    ForgetForm();
+    event->accept();
+}
+
+}  // namespace qm::host

@@ -1,0 +1,69 @@
+#include "host/sqlite_util.h"
+
+namespace qm::host {
+
+Statement::Statement(sqlite3* db, std::string_view sql) : FDb(db) {
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &FStmt, nullptr) != SQLITE_OK)
+        throw StoreError(sqlite3_errmsg(db));
+}
+
+Statement::~Statement() { sqlite3_finalize(FStmt); }
+
+void Statement::BindNull(int index) { sqlite3_bind_null(FStmt, index); }
+
+void Statement::BindText(int index, std::string_view text) {
+    sqlite3_bind_text(FStmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void Statement::BindInt64(int index, std::int64_t value) { sqlite3_bind_int64(FStmt, index, value); }
+
+void Statement::BindDouble(int index, double value) { sqlite3_bind_double(FStmt, index, value); }
+
+bool Statement::Step() {
+    int rc = sqlite3_step(FStmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw StoreError(sqlite3_errmsg(FDb));
+}
+
+void Statement::Reset() {
+    sqlite3_reset(FStmt);
+    sqlite3_clear_bindings(FStmt);
+}
+
+int Statement::ColumnCount() const { return sqlite3_column_count(FStmt); }
+
+bool Statement::IsNull(int col) const { return sqlite3_column_type(FStmt, col) == SQLITE_NULL; }
+
+std::string_view Statement::Text(int col) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, col));
+    if (!p) return {};
+    return {p, static_cast<std::size_t>(sqlite3_column_bytes(FStmt, col))};
+}
+
+std::int64_t Statement::Int64(int col) const { return sqlite3_column_int64(FStmt, col); }
+
+int Statement::ColumnType(int col) const { return sqlite3_column_type(FStmt, col); }
+
+double Statement::Double(int col) const { return sqlite3_column_double(FStmt, col); }
+
+void Exec(sqlite3* db, const char* sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string text = err ? err : "sqlite error";
+        sqlite3_free(err);
+        throw StoreError(text);
+    }
+}
+
+std::string QuoteIdent(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace qm::host

@@ -1,0 +1,52 @@
+// Small RAII wrappers over the SQLite C interface.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qm::host {
+
+// A database failure that the store could not turn into a refusal of its own.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Statement {
+public:
+    Statement(sqlite3* db, std::string_view sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void BindNull(int index);
+    void BindText(int index, std::string_view text);
+    void BindInt64(int index, std::int64_t value);
+    void BindDouble(int index, double value);
+    // True while a row is available; false when done. Other results throw StoreError.
+    bool Step();
+    void Reset();
+
+    int ColumnCount() const;
+    bool IsNull(int col) const;
+    std::string_view Text(int col) const;
+    std::int64_t Int64(int col) const;
+    int ColumnType(int col) const;
+    double Double(int col) const;
+    sqlite3_stmt* Raw() const { return FStmt; }
+
+private:
+    sqlite3* FDb;
+    sqlite3_stmt* FStmt = nullptr;
+};
+
+void Exec(sqlite3* db, const char* sql);
+
+// Quotes an identifier for SQL. Only ever used on names read from the database's own schema.
+std::string QuoteIdent(std::string_view name);
+
+}  // namespace qm::host

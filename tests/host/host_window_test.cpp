@@ -1,0 +1,216 @@
+// The window pieces without the module: toolbar from hand-made command sets, status display,
+// closing, a dropped form; the script format and shortcut conversion.
+#include "host/main_window.h"
+#include "host/script.h"
+#include "platform/qt/qt_pump.h"
+#include "plugin/messages.h"
+#include "qt_environment.h"
+#include "store_fixture.h"
+
+#include <QAction>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <stdexcept>
+
+namespace qm::host::testing {
+namespace {
+
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Stands in for a module form: a widget in the workspace with a handle that answers WM_QM_CLOSE.
+class FakeForm : public MessageTarget {
+public:
+    explicit FakeForm(QWidget* parent) : Widget(new QWidget(parent)) {
+        Handle = AllocateHandle(this);
+        SetNativeWindow(Handle, Widget);
+        Widget->show();
+    }
+    ~FakeForm() override { ReleaseHandle(Handle); }
+    LRESULT handleMessage(unsigned msg, WPARAM, LPARAM) override {
+        if (msg == WM_QM_CLOSE) {
+            ++CloseRequests;
+            return CloseAnswer;
+        }
+        return 0;
+    }
+    QWidget* Widget;
+    HWND Handle = 0;
+    int CloseRequests = 0;
+    LRESULT CloseAnswer = 0;
+};
+
+class WindowTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        Window = std::make_unique<MainWindow>(*S);
+        Window->show();
+        BuildBaseCommands(Base, {Recorder(0), Recorder(1), Recorder(2), Recorder(3), Recorder(4), Recorder(5),
+                                 Recorder(6), Recorder(7), Recorder(8), Recorder(9)});
+        TCommand* own = Own.Commands()->Add();
+        own->Name = "export";
+        own->Caption = "导出";
+        own->ShortCut = 0x4000 | 'E';
+        own->OnExecute = [this](TObject* sender) { Senders.push_back(sender); };
+    }
+    void TearDown() override {
+        Window.reset();
+        StoreTest::TearDown();
+    }
+    TNotifyEvent Recorder(int i) {
+        return [this, i](TObject* sender) {
+            Ran.push_back(i);
+            Senders.push_back(sender);
+        };
+    }
+    void Announce() {
+        SendMessage(Window->HostWnd(), WM_QM_COMMANDS, reinterpret_cast<WPARAM>(&OwnField), 0);
+        SendMessage(Window->HostWnd(), WM_QM_BASECOMMANDS, reinterpret_cast<WPARAM>(&BaseField), 0);
+    }
+    QAction* ActionNamed(const char* name) {
+        for (QAction* a : Window->Commands().Actions())
+            if (a->objectName() == name) return a;
+        return nullptr;
+    }
+
+    std::unique_ptr<MainWindow> Window;
+    TChildCommand Base, Own;
+    TChildCommand* BaseField = &Base;
+    TChildCommand* OwnField = &Own;
+    std::vector<int> Ran;
+    std::vector<TObject*> Senders;
+};
+
+TEST_F(WindowTest, ToolbarShowsTheHostCaptionsAndShortcuts) {
+    Announce();
+    QStringList captions;
+    for (QAction* a : Window->Commands().Actions())
+        if (!a->isSeparator()) captions << a->text();
+    EXPECT_EQ(captions.join(' '), QString::fromUtf8("新增 修改 删除 保存 查询 取消 首条 上条 下条 末条 导出"));
+    struct Key {
+        const char* Name;
+        QKeySequence Keys;
+    };
+    for (const Key& k : {Key{"new", QKeySequence(Qt::CTRL | Qt::Key_N)}, Key{"save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                         Key{"search", QKeySequence(Qt::Key_F3)}, Key{"cancel", QKeySequence(Qt::Key_Escape)},
+                         Key{"export", QKeySequence(Qt::CTRL | Qt::Key_E)}, Key{"update", QKeySequence()}}) {
+        SCOPED_TRACE(k.Name);
+        ASSERT_NE(ActionNamed(k.Name), nullptr);
+        EXPECT_EQ(ActionNamed(k.Name)->shortcut(), k.Keys);
+    }
+    EXPECT_FALSE(ActionNamed("save")->icon().isNull());
+}
+
+TEST_F(WindowTest, RunningAButtonCallsTheCommandWithItselfAsSender) {
+    Announce();
+    ActionNamed("save")->trigger();
+    ActionNamed("export")->trigger();
+    EXPECT_TRUE(Window->Commands().Run("LASTREC"));
+    EXPECT_FALSE(Window->Commands().Run("print"));
+    EXPECT_EQ(Ran, (std::vector<int>{3, 9}));
+    ASSERT_EQ(Senders.size(), 3u);
+    EXPECT_EQ(Senders[0], Base.Commands()->Find("save"));
+    EXPECT_EQ(Senders[1], Own.Commands()->Find("export"));
+}
+
+TEST_F(WindowTest, CommandsAreReadInPlaceWhenTheyRun) {
+    Announce();
+    QAction* save = ActionNamed("save");
+    // The form replaces its set's items after announcing them: the button runs the new handler.
+    bool replaced = false;
+    Base.Commands()->Find("save")->OnExecute = [&](TObject*) { replaced = true; };
+    save->trigger();
+    EXPECT_TRUE(replaced);
+    EXPECT_TRUE(Ran.empty());
+}
+
+TEST_F(WindowTest, AFailingCommandShowsAnErrorInsteadOfEscaping) {
+    Base.Commands()->Find("delete")->OnExecute = [](TObject*) { throw std::runtime_error("boom"); };
+    Announce();
+    EXPECT_NO_THROW(ActionNamed("delete")->trigger());
+    EXPECT_TRUE(Window->ErrorShown());
+    EXPECT_NE(Window->LastStatus().find("boom"), std::string::npos);
+}
+
+TEST_F(WindowTest, ErrorStatusStaysUntilDismissedOtherKindsOnlyInTheStatusBar) {
+    const std::string saved = "已保存";
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(saved.c_str()));
+    EXPECT_FALSE(Window->ErrorShown());
+    EXPECT_EQ(Window->statusBar()->currentMessage(), QString::fromUtf8("已保存"));
+
+    const std::string failed = "代码“01”已存在";
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 3, reinterpret_cast<LPARAM>(failed.c_str()));
+    ScriptRunner::Settle();
+    EXPECT_TRUE(Window->ErrorShown());
+    EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8("代码“01”已存在")));
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(saved.c_str()));
+    EXPECT_TRUE(Window->ErrorShown());  // a later notice does not hide the error
+    Window->DismissError();
+    EXPECT_FALSE(Window->ErrorShown());
+}
+
+TEST_F(WindowTest, CloseAsksTheFormOnceAndARefusalKeepsTheWindowOpen) {
+    FakeForm form(Window->Workspace());
+    Window->AdoptForm(form.Handle);
+    form.CloseAnswer = 1;
+    EXPECT_FALSE(Window->close());
+    EXPECT_EQ(form.CloseRequests, 1);
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_EQ(Window->FormId(), form.Handle);
+
+    form.CloseAnswer = 0;
+    EXPECT_TRUE(Window->close());
+    EXPECT_EQ(form.CloseRequests, 2);
+    EXPECT_EQ(Window->FormId(), 0u);
+}
+
+TEST_F(WindowTest, AClosedFormIsHiddenAndForgottenNotDeleted) {
+    FakeForm form(Window->Workspace());
+    Window->AdoptForm(form.Handle);
+    Announce();
+    PostMessage(Window->HostWnd(), WM_QM_FORMCLOSED, form.Handle, 0);
+    ScriptRunner::Settle();
+    EXPECT_EQ(Window->FormId(), 0u);
+    EXPECT_TRUE(Window->Commands().Actions().isEmpty());
+    EXPECT_FALSE(form.Widget->isVisible());
+    EXPECT_EQ(WidgetOfHandle(form.Handle), form.Widget);
+    EXPECT_TRUE(Window->close());  // nothing left to ask
+    EXPECT_EQ(form.CloseRequests, 0);
+}
+
+TEST(ShortCut, ConvertsKeyCodesWithModifiers) {
+    struct Case {
+        std::uint16_t In;
+        QKeySequence Out;
+    };
+    for (const Case& c : {Case{0, QKeySequence()}, Case{0x4000 | 'S', QKeySequence(Qt::CTRL | Qt::Key_S)},
+                          Case{0x72, QKeySequence(Qt::Key_F3)}, Case{0x2000 | 0x8000 | 0x2E, QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Delete)},
+                          Case{0x1B, QKeySequence(Qt::Key_Escape)}, Case{0x4000 | 0xBA, QKeySequence()}}) {
+        SCOPED_TRACE(c.In);
+        EXPECT_EQ(ShortCutToKeySequence(c.In), c.Out);
+    }
+}
+
+TEST(Script, ReadsStepsAndKeepsTextsWhole) {
+    auto steps = ParseScript("# a comment\n\ncommand new\r\nedit MEMAC002 中 等  收入\nedit MODIFIER \nanswer 6\n"
+                             "select row 2\nexpect-status 已存在\nexpect-rows 3\nwait\n");
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_EQ(steps[0].Line, 3);
+    EXPECT_EQ(steps[0].Args, std::vector<std::string>{"new"});
+    EXPECT_EQ(steps[1].Args, (std::vector<std::string>{"MEMAC002", "中 等  收入"}));
+    EXPECT_EQ(steps[2].Args, (std::vector<std::string>{"MODIFIER", ""}));
+    EXPECT_EQ(steps[4].Args, (std::vector<std::string>{"row", "2"}));
+    EXPECT_EQ(steps[5].Args, std::vector<std::string>{"已存在"});
+}
+
+TEST(Script, RefusesStepsItCannotRead) {
+    for (const char* bad : {"fly away", "command", "answer", "select 2", "select row", "expect-status",
+                            "wait now", "command new extra", "expect-rows"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
+    }
+}
+
+}  // namespace
+}  // namespace qm::host::testing

@@ -1,0 +1,173 @@
+// The save/delete action and function ids: what is applied, what is refused, and that a refusal
+// changes nothing.
+#include "store_fixture.h"
+
+#include <vector>
+
+namespace qm::host::testing {
+namespace {
+
+struct BadCase {
+    const char* Name;
+    std::string Request;
+    const char* InfoPart;  // a piece the user-facing text must contain
+};
+
+TEST_F(StoreTest, BadRequestsAreRefusedAndLeaveTheFileUnchanged) {
+    ThreeLevels();
+    const std::vector<BadCase> cases = {
+        {"malformed xml", "<quelmar><params><param typ=\"recordset\"", "XML"},
+        {"no params", "<quelmar><status/></quelmar>", "params"},
+        {"unknown table", Request(InsertRow(1, "09"), "TB_NOPE"), "TB_NOPE"},
+        {"unknown field", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" MEMAC999=\"x\"/>"),
+         "MEMAC999"},
+        {"sql in table name",
+         Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>", "TB_MEMAC; DROP TABLE TB_MEMAC; --"),
+         "DROP TABLE"},
+        {"sql in key name",
+         Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID&quot; OR &quot;1&quot;=&quot;1\" fk=\"\" MEMAC_ID=\"10\"/>"),
+         "不是表 TB_MEMAC 的主键"},
+        {"key name not the primary key", Request("<TB_MEMAC op=\"4\" pk=\"MEMAC001\" fk=\"\" MEMAC001=\"01\"/>"),
+         "MEMAC001"},
+        {"unknown op", Request("<TB_MEMAC op=\"7\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>"), "7"},
+        {"missing key value", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC002=\"x\"/>"), "MEMAC_ID"},
+        {"key not found", Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"999\"/>"), "999"},
+        {"update of a missing key", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"998\" MEMAC002=\"x\"/>"),
+         "998"},
+        {"text key value", Request("<TB_MEMAC op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"1 OR 1=1\"/>"), "不是整数"},
+        {"code too long", Request(InsertRow(1, "ABCDE")), "超过 4 个字符"},
+        {"flag too wide", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" FLAG=\"10\"/>"), "超过 1 位"},
+        {"bad date", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" MODI_DATE=\"2008-02-30\"/>"),
+         "MODI_DATE"},
+        {"missing audit value", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" CREATE_USER=\"\"/>"),
+         "CREATE_USER"},
+        {"insert without row number", Request(InsertRow(0, "09")), "rn"},
+        {"repeated code", Request(InsertRow(1, "02")), "02"},
+        // A good row first: the refusal of the second must take the first back too.
+        {"good row then bad row",
+         Request(InsertRow(1, "07") + "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>" +
+                 "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"404\"/>"),
+         "404"},
+        {"nested child table",
+         Request("<TB_MEMAC op=\"0\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"><child tbname=\"TB_X\"/></TB_MEMAC>"),
+         "子表"},
+    };
+    const std::string before = ReadFileBytes(DbPath);
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto answer = ReadAnswer(Save(c.Request));
+        EXPECT_NE(answer->Code, 0);
+        EXPECT_NE(answer->Info.find(c.InfoPart), std::string::npos) << answer->Info;
+        EXPECT_EQ(ReadFileBytes(DbPath), before);
+        EXPECT_EQ(Scalar("SELECT group_concat(MEMAC_ID || MEMAC001 || MEMAC002, ',') FROM TB_MEMAC"),
+                  "1001Low,1102Mid,1203High");
+    }
+}
+
+TEST_F(StoreTest, RefusesUnknownFunctionIdsAndActions) {
+    ThreeLevels();
+    const std::string deleteRow = Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>");
+    auto unknown = ReadAnswer(S->Execute(FuncId + 100, "singleRecordSet", deleteRow));
+    EXPECT_NE(unknown->Code, 0);
+    EXPECT_NE(unknown->Info.find(std::to_string(FuncId + 100)), std::string::npos);
+
+    auto action = ReadAnswer(S->Execute(FuncId, "dropEverything", deleteRow));
+    EXPECT_NE(action->Code, 0);
+    EXPECT_NE(action->Info.find("dropEverything"), std::string::npos);
+
+    EXPECT_EQ(ReadAnswer(S->Release(FuncId))->Code, 0);
+    EXPECT_LT(ReadAnswer(S->Release(FuncId))->Code, 0);  // a second release fails
+    EXPECT_NE(ReadAnswer(S->Execute(FuncId, "singleRecordSet", deleteRow))->Code, 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "3");
+}
+
+TEST_F(StoreTest, RegistrationHandsOutFreshIds) {
+    auto a = ReadAnswer(S->Register("Tarn204", "MEM"));
+    auto b = ReadAnswer(S->Register("Tarn204", "MEM"));
+    EXPECT_EQ(a->Code, 0);
+    pugi::xml_node rsA = a->Doc.child("quelmar").child("rs");
+    EXPECT_STREQ(rsA.attribute("typ").value(), "integer");
+    int idA = rsA.text().as_int();
+    int idB = b->Doc.child("quelmar").child("rs").text().as_int();
+    EXPECT_NE(idA, idB);
+    EXPECT_NE(idA, FuncId);
+    EXPECT_TRUE(S->IsRegistered(idA) && S->IsRegistered(idB));
+}
+
+TEST_F(StoreTest, AppliesADeleteAnUpdateAndAnInsertInOrder) {
+    ThreeLevels();
+    const std::string request =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<quelmar><params><param typ=\"recordset\" tbname=\"TB_MEMAC\">"
+        "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"12\"/>"
+        "<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"11\" MEMAC001=\"02\" MEMAC002=\"Middle\" MEMAC003=\"3000\""
+        " MEMAC004=\"5999\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" MODIFIER=\"u002\""
+        " MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>"
+        "<TB_MEMAC op=\"1\" pk=\"MEMAC_ID\" fk=\"\" rn=\"3\" MEMAC_ID=\"\" MEMAC001=\"04\" MEMAC002=\"Upper\""
+        " MEMAC003=\"10000\" MEMAC004=\"99999\" CREATE_USER=\"u002\" USER_GROUP=\"g01\""
+        " CREATE_DATE=\"2008-06-18 00:00:00\" MODIFIER=\"\" MODI_DATE=\"\" FLAG=\"0\"/>"
+        "</param></params></quelmar>";
+    auto answer = ReadAnswer(Save(request));
+    ASSERT_EQ(answer->Code, 0) << answer->Info;
+    pugi::xml_node rs = answer->Doc.child("quelmar").child("rs");
+    EXPECT_STREQ(rs.attribute("typ").value(), "recordset");
+    EXPECT_STREQ(rs.attribute("tbname").value(), "TB_MEMAC");
+    pugi::xml_node key = rs.first_child();
+    EXPECT_STREQ(key.attribute("tbname").value(), "TB_MEMAC");
+    EXPECT_STREQ(key.attribute("rn").value(), "3");
+    EXPECT_STREQ(key.attribute("id").value(), "13");
+    EXPECT_FALSE(key.next_sibling());
+
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC WHERE MEMAC_ID=12"), "0");
+    EXPECT_EQ(Scalar("SELECT MEMAC002 || '|' || MODIFIER || '|' || MODI_DATE FROM TB_MEMAC WHERE MEMAC_ID=11"),
+              "Middle|u002|2008-06-18 00:00:00");
+    EXPECT_EQ(Scalar("SELECT MEMAC001 || '|' || MEMAC003 || '|' || typeof(MODIFIER) FROM TB_MEMAC WHERE MEMAC_ID=13"),
+              "04|10000|null");
+}
+
+TEST_F(StoreTest, InsertsAnswerOneKeyPerRowAndIgnoreSentKeys) {
+    ThreeLevels();
+    std::string second = InsertRow(5, "09", "甲级");
+    second.replace(second.find("MEMAC_ID=\"\""), 11, "MEMAC_ID=\"10\"");  // a stale key must not collide
+    auto answer = ReadAnswer(Save(Request(InsertRow(2, "08", "乙级") + second)));
+    ASSERT_EQ(answer->Code, 0) << answer->Info;
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (pugi::xml_node k : answer->Doc.child("quelmar").child("rs").children())
+        keys.emplace_back(k.attribute("rn").value(), k.attribute("id").value());
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].first, "2");
+    EXPECT_EQ(keys[1].first, "5");
+    EXPECT_EQ(Scalar("SELECT MEMAC001 || MEMAC002 FROM TB_MEMAC WHERE MEMAC_ID=" + keys[0].second), "08乙级");
+    EXPECT_EQ(Scalar("SELECT MEMAC001 || MEMAC002 FROM TB_MEMAC WHERE MEMAC_ID=" + keys[1].second), "09甲级");
+    EXPECT_EQ(Scalar("SELECT MEMAC001 FROM TB_MEMAC WHERE MEMAC_ID=10"), "01");
+}
+
+TEST_F(StoreTest, RepeatedCodeInOneRequestIsRefusedAndRolledBack) {
+    auto answer = ReadAnswer(Save(Request(InsertRow(1, "A1") + InsertRow(2, "B2") + InsertRow(3, "A1"))));
+    EXPECT_EQ(answer->Code, 4);
+    EXPECT_NE(answer->Info.find("“A1”"), std::string::npos) << answer->Info;
+    EXPECT_FALSE(answer->Doc.child("quelmar").child("rs"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "0");
+}
+
+TEST_F(StoreTest, DeleteThenReinsertOfACodeInOneRequestSucceeds) {
+    ThreeLevels();
+    auto answer = ReadAnswer(
+        Save(Request("<TB_MEMAC op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>" + InsertRow(3, "01", "New"))));
+    EXPECT_EQ(answer->Code, 0) << answer->Info;
+    EXPECT_EQ(Scalar("SELECT MEMAC002 FROM TB_MEMAC WHERE MEMAC001='01'"), "New");
+}
+
+TEST_F(StoreTest, CarriedRowsAndEmptyTablesChangeNothing) {
+    ThreeLevels();
+    const std::string before = ReadFileBytes(DbPath);
+    const std::string request =
+        "<quelmar><params><param typ=\"string\">x</param><param typ=\"recordset\" tbname=\"UNKNOWN\"/>"
+        "<param typ=\"recordset\" tbname=\"TB_MEMAC\"><TB_MEMAC op=\"0\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>"
+        "</param></params></quelmar>";
+    auto answer = ReadAnswer(Save(request));
+    EXPECT_EQ(answer->Code, 0) << answer->Info;
+    EXPECT_EQ(ReadFileBytes(DbPath), before);
+}
+
+}  // namespace
+}  // namespace qm::host::testing
