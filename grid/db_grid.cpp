@@ -53,9 +53,12 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     ApplyStyle();
 
     connect(FModel, &TQmGridModel::CurrentRowChanged, this, [this] { SyncFromTable(); });
-    connect(FModel, &QAbstractItemModel::modelReset, this, [this] { ++FResets; });
-    connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this,
-            [this] { FDelegate->Forget(FDelegate->OpenEditor()); });
+    connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ReleaseEditorBeforeReset(); });
+    // The view's own reset ran before this: its editors are gone and the rows are new.
+    connect(FModel, &QAbstractItemModel::modelReset, this, [this] {
+        FResetting = false;
+        ++FResets;
+    });
     connect(FModel, &TQmGridModel::FieldsChanged, this, [this] { RefreshColumns(); });
     connect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
     for (QWidget* w : {static_cast<QWidget*>(this), viewport(), static_cast<QWidget*>(horizontalScrollBar()),
@@ -151,6 +154,8 @@ void TQmDBGrid::SetCurrentQuietly(const QModelIndex& index) {
 }
 
 void TQmDBGrid::SyncFromTable() {
+    // Mid-reset the view is about to forget its current cell and editors; the reset's end syncs.
+    if (FResetting) return;
     TMemTable* table = FModel->Table();
     if (!table || !table->Active() || table->RecNo() < 1) return;
     const int column = currentIndex().isValid() ? currentIndex().column() : FirstVisibleColumn();
@@ -189,6 +194,20 @@ void TQmDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
     }
     QTableView::currentChanged(current, previous);
     viewport()->update();
+}
+
+void TQmDBGrid::ReleaseEditorBeforeReset() {
+    FResetting = true;
+    TQmCellEditor* cell = FDelegate->OpenEditor();
+    if (!cell) return;
+    // The rows it was typed for are going: nothing of it is written back.
+    FDelegate->Forget(cell);
+    // The view hides its editors on a reset. Hiding the focus widget walks the focus chain, which
+    // in a grid means a Tab to the next cell, or a new row: an editor made then is forgotten by the
+    // view at the end of the reset but stays on screen, and its later close draws Qt's warning. So
+    // the grid takes the focus back first, as the view itself does when it closes an editor.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == cell || cell->isAncestorOf(focus))) setFocus(Qt::OtherFocusReason);
 }
 
 bool TQmDBGrid::CommitOpenEditor() {
@@ -244,7 +263,9 @@ void TQmDBGrid::ShowError(const std::string& text) {
 
 void TQmDBGrid::OpenCurrentEditor() {
     const QModelIndex index = currentIndex();
-    if (!index.isValid() || FDelegate->OpenEditor() || !(FModel->flags(index) & Qt::ItemIsEditable)) return;
+    if (FResetting || !index.isValid() || FDelegate->OpenEditor() || indexWidget(index) ||
+        state() == EditingState || !(FModel->flags(index) & Qt::ItemIsEditable))
+        return;
     edit(index);
 }
 
@@ -386,6 +407,11 @@ void TQmDBGrid::keyPressEvent(QKeyEvent* event) { HandleGridKey(event); }
 bool TQmDBGrid::focusNextPrevChild(bool next) {
     // Tab moves between cells; the focus stays in the grid.
     if (!isEnabled()) return QTableView::focusNextPrevChild(next);
+    // An editor hidden by a reset asks for the next widget: no cell move, no new row then.
+    if (FResetting) {
+        setFocus(Qt::OtherFocusReason);
+        return true;
+    }
     MoveToNextCell(next);
     return true;
 }

@@ -84,6 +84,7 @@ private:
     void TableStateChanged();
     bool LeaveRow();
     bool CommitOpenEditor();
+    void ReleaseEditorBeforeReset();
     void ShowError(const std::string& text);
     void FocusChanged(QWidget* old, QWidget* now);
     bool Owns(const QWidget* widget) const;
@@ -102,6 +103,7 @@ private:
     bool FSyncing = false;
     bool FKeepEditor = false;
     bool FRefreshQueued = false;
+    bool FResetting = false;  // between the model's reset signals
     int FResets = 0;  // how often the model was read again
     // a resize by mouse under way
     int FSizing = 0;

@@ -52,7 +52,9 @@ void TQmFindBar::keyPressEvent(QKeyEvent* event) {
         FindNext(!(event->modifiers() & Qt::ShiftModifier));
         return;
     }
-    QFrame::keyPressEvent(event);
+    // The bar sits inside the grid: a key the edit leaves (Enter, arrows, Ctrl+Delete) would
+    // otherwise reach the grid and move, append or delete rows behind the user's back.
+    event->accept();
 }
 
 }  // namespace qm

@@ -29,9 +29,9 @@ inline QApplication& App() {
 class Boxes {
 public:
     Boxes() {
-        // The test binary sits in bin/ beside dialog.dll when QM_BIN_DIR does not say otherwise.
+        // dialog.dll is built into the build's bin/ unless QM_BIN_DIR says otherwise.
         const char* bin = std::getenv("QM_BIN_DIR");
-        FFolder = (bin ? std::string(bin) : QCoreApplication::applicationDirPath().toStdString()) + "/";
+        FFolder = std::string(bin && *bin ? bin : QM_TEST_BIN_DIR) + "/";
         FLoaded = FApi.Load(FFolder);
         FPath = SysAllocStringUtf8(FFolder);
         FContext.AppPath = FPath;
