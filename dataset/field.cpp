@@ -60,6 +60,36 @@ bool ParseBoolean(std::string_view text, bool& out) {
     return false;
 }
 
+// A plain decimal integer: an optional minus and 1 to 18 digits, nothing else. Such a text reads
+// the same through the general conversion; anything else is left to it.
+bool ReadPlainInteger(std::string_view text, std::int64_t& out) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t digits = text.size() - (negative ? 1 : 0);
+    if (digits == 0 || digits > 18) return false;
+    std::int64_t v = 0;
+    for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        const unsigned d = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (d > 9) return false;
+        v = v * 10 + d;
+    }
+    out = negative ? -v : v;
+    return true;
+}
+
+// Exactly "yyyy-mm-dd", the short date form; other texts are left to the general conversion.
+bool ReadPlainDate(std::string_view text, TDateTime& out) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    int value[3] = {0, 0, 0};
+    const std::size_t from[3] = {0, 5, 8}, to[3] = {4, 7, 10};
+    for (int p = 0; p < 3; ++p)
+        for (std::size_t i = from[p]; i < to[p]; ++i) {
+            const unsigned d = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            if (d > 9) return false;
+            value[p] = value[p] * 10 + static_cast<int>(d);
+        }
+    return TryEncodeDateTime(value[0], value[1], value[2], 0, 0, 0, 0, out);
+}
+
 std::int32_t ToInt32(const TField& f, std::int64_t v) {
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
         throw EConvertError(IntToStr(v) + " is out of the integer range of field '" + f.FieldName() + "'");
@@ -122,6 +152,15 @@ void TField::Store(bool null, std::uint64_t slot, std::string_view text) {
 
 void TField::SetAsString(std::string_view text) {
     if (FType == ftString) return Store(false, 0, text);
+    // The texts a search answer is made of, without the general conversion.
+    if (FType == ftLargeint || FType == ftInteger) {
+        std::int64_t v;
+        if (ReadPlainInteger(text, v) && (FType == ftLargeint || (v >= INT32_MIN && v <= INT32_MAX)))
+            return Store(false, IntSlot(v), {});
+    } else if (FType == ftDate || FType == ftDateTime) {
+        TDateTime v;
+        if (ReadPlainDate(text, v)) return SetAsDateTime(v);
+    }
     std::string t = Trim(text);
     if (t.empty()) return Clear();
     switch (FType) {

@@ -189,7 +189,7 @@ std::string_view TMemTable::OldText(int field) const {
 
 void TMemTable::FieldChanged(TField* field) {
     FModified = true;
-    Notify(TDataEvent::deRecordChanged, reinterpret_cast<std::intptr_t>(field));
+    if (!FDataSources.empty()) Notify(TDataEvent::deRecordChanged, reinterpret_cast<std::intptr_t>(field));
 }
 
 // ---------------------------------------------------------------- editing
@@ -492,38 +492,63 @@ void TMemTable::AppendCopy(const TMemTable& source) {
     CheckActive();
     CheckBrowseMode();
     if (!source.HasCurrentRow()) throw EDatabaseError("The source table has no current row to copy");
-    if (FCopySource != &source || FCopySourceLayout != source.FLayoutVersion || FCopyMap.size() != FFields.size()) {
+    if (FCopySource != &source || FCopySourceLayout != source.FLayoutVersion || FCopyOwnLayout != FLayoutVersion ||
+        FCopyMap.size() != FFields.size()) {
         FCopyMap.assign(FFields.size(), -1);
         for (std::size_t i = 0; i < FFields.size(); ++i)
             if (const TField* f = source.FindField(FFields[i]->FieldName())) FCopyMap[i] = f->Index();
         FCopySource = &source;
         FCopySourceLayout = source.FLayoutVersion;
-    }
-    FBuffer.Reset(FieldCount());
-    FQuietStore = true;
-    try {
-        for (std::size_t i = 0; i < FFields.size(); ++i) {
-            const int from = FCopyMap[i];
-            if (from < 0 || source.ValueIsNull(from)) continue;
-            const TField& src = *source.FFields[static_cast<std::size_t>(from)];
-            if (src.DataType() == FFields[i]->DataType()) {
-                FBuffer.Nulls[i] = 0;
-                if (src.DataType() == ftString) FBuffer.Texts[i].assign(source.ValueText(from));
-                else FBuffer.Slots[i] = source.ValueSlot(from);
-            } else {
-                FFields[i]->Assign(src);
-            }
+        FCopyOwnLayout = FLayoutVersion;
+        // Same fields in the same order, with integers of either width, store the same bytes.
+        FCopyRaw = source.FFields.size() == FFields.size();
+        FCopyNarrow.clear();
+        for (std::size_t i = 0; FCopyRaw && i < FFields.size(); ++i) {
+            const TFieldType to = FFields[i]->DataType();
+            const TFieldType from = source.FFields[i]->DataType();
+            if (FCopyMap[i] != static_cast<int>(i)) FCopyRaw = false;
+            else if (to == ftInteger && from == ftLargeint) FCopyNarrow.push_back(static_cast<int>(i));
+            else if (to != from && !(to == ftLargeint && from == ftInteger)) FCopyRaw = false;
         }
-    } catch (...) {
-        FQuietStore = false;
-        FBuffer.Reset(FieldCount());
-        throw;
     }
-    FQuietStore = false;
+    TRowData data;
+    if (const std::byte* stored = FCopyRaw ? source.CurrentRowData() : nullptr) {
+        bool fits = true;
+        for (const int i : FCopyNarrow) {
+            if (record::IsNull(source.FLayout, stored, i)) continue;
+            const auto v = static_cast<std::int64_t>(record::Slot(source.FLayout, stored, i));
+            if (v < INT32_MIN || v > INT32_MAX) fits = false;
+        }
+        if (fits) data = record::Clone(source.FLayout, stored);
+    }
+    if (!data) {
+        FBuffer.Reset(FieldCount());
+        FQuietStore = true;
+        try {
+            for (std::size_t i = 0; i < FFields.size(); ++i) {
+                const int from = FCopyMap[i];
+                if (from < 0 || source.ValueIsNull(from)) continue;
+                const TField& src = *source.FFields[static_cast<std::size_t>(from)];
+                if (src.DataType() == FFields[i]->DataType()) {
+                    FBuffer.Nulls[i] = 0;
+                    if (src.DataType() == ftString) FBuffer.Texts[i].assign(source.ValueText(from));
+                    else FBuffer.Slots[i] = source.ValueSlot(from);
+                } else {
+                    FFields[i]->Assign(src);
+                }
+            }
+        } catch (...) {
+            FQuietStore = false;
+            FBuffer.Reset(FieldCount());
+            throw;
+        }
+        FQuietStore = false;
+        data = record::Pack(FLayout, FBuffer);
+    }
     const std::size_t row = FRows.size();
     const bool filtered = FilterActive();
     if (filtered) EnsureView();
-    FRows.push_back(TStoredRow{record::Pack(FLayout, FBuffer), FNextId++, 0, usUnmodified});
+    FRows.push_back(TStoredRow{std::move(data), FNextId++, 0, usUnmodified});
     const int old = FPos;
     if (filtered) {
         if (RowVisible(row)) FView.push_back(static_cast<std::uint32_t>(row));
@@ -533,6 +558,75 @@ void TMemTable::AppendCopy(const TMemTable& source) {
     FBof = FEof = false;
     Notify(TDataEvent::deRowsInserted, FPos);
     FinishScroll(old, false);
+}
+
+// The stored bytes of the current row; null while it is being edited or has no stored values.
+const std::byte* TMemTable::CurrentRowData() const {
+    if (FState != dsBrowse || !HasCurrentRow()) return nullptr;
+    return FRows[CurrentRow()].Data.get();
+}
+
+bool TMemTable::SameLayout(const TMemTable& source) const {
+    if (source.FFields.size() != FFields.size()) return false;
+    for (std::size_t i = 0; i < FFields.size(); ++i)
+        if (source.FFields[i]->DataType() != FFields[i]->DataType() ||
+            source.FFields[i]->FieldName() != FFields[i]->FieldName())
+            return false;
+    return true;
+}
+
+bool TMemTable::HasFieldHandlers() const {
+    for (const auto& f : FFields)
+        if (f->OnValidate || f->OnChange) return true;
+    return false;
+}
+
+bool TMemTable::AppendRowCopy(const TMemTable& source, TUpdateStatus status, int sourceRowNo) {
+    if (FState != dsBrowse || &source == this || FilterActive() || !FDataSources.empty()) return false;
+    if (BeforePost || AfterPost || AfterInsert || AfterScroll) return false;
+    if (FRowCopySource != &source || FRowCopySourceLayout != source.FLayoutVersion ||
+        FRowCopyLayout != FLayoutVersion) {
+        FRowCopySame = SameLayout(source);
+        FRowCopySource = &source;
+        FRowCopySourceLayout = source.FLayoutVersion;
+        FRowCopyLayout = FLayoutVersion;
+    }
+    // Handlers may be attached at any time, so they are looked at on every row.
+    if (!FRowCopySame || HasFieldHandlers()) return false;
+    const std::byte* stored = source.CurrentRowData();
+    if (!stored) return false;
+    FRows.push_back(TStoredRow{record::Clone(source.FLayout, stored), FNextId++, sourceRowNo, status});
+    FPos = static_cast<int>(FRows.size()) - 1;
+    FBof = FEof = false;
+    FModified = FNewRow = FForceStatus = false;
+    return true;
+}
+
+bool TMemTable::BeginQuietRow() {
+    if (FState != dsBrowse || FQuietStore || FilterActive() || !FDataSources.empty()) return false;
+    if (BeforePost || AfterPost || AfterInsert || AfterScroll || HasFieldHandlers()) return false;
+    FBuffer.Reset(FieldCount());
+    FQuietStore = true;
+    return true;
+}
+
+void TMemTable::PostQuietRow() {
+    if (!FQuietStore) throw EDatabaseError("No row was begun");
+    FQuietStore = false;
+    FRows.push_back(TStoredRow{record::Pack(FLayout, FBuffer), FNextId++, 0,
+                               FCachedUpdates ? usInserted : usUnmodified});
+    FPos = static_cast<int>(FRows.size()) - 1;
+    FBof = FEof = false;
+    FModified = false;
+}
+
+void TMemTable::CancelQuietRow() {
+    FQuietStore = false;
+    FBuffer.Reset(FieldCount());
+}
+
+void TMemTable::ReserveRows(int count) {
+    if (count > 0) FRows.reserve(static_cast<std::size_t>(count));
 }
 
 void TMemTable::EmptyTable() {

@@ -120,6 +120,21 @@ public:
     // name (converted to this table's types); unmatched fields stay null. Outside the change log,
     // without events; the new row becomes current.
     void AppendCopy(const TMemTable& source);
+    // Appends a copy of the source's current row as a posted row with the given status and number,
+    // with the result AppendWithStatus, assigning every field and Post would have, when that needs
+    // no event, conversion or notification: both tables have the same field names and types in
+    // order, and this table has no handlers, data sources or filter. False, changing nothing,
+    // when that does not hold; the caller then copies field by field.
+    bool AppendRowCopy(const TMemTable& source, TUpdateStatus status, int sourceRowNo);
+    // For readers that fill many rows: BeginQuietRow starts a new row that the fields fill and
+    // PostQuietRow stores at the end, with the result of Append, the same assignments and Post but
+    // without events or notifications. Only while browsing without a filter, data sources or
+    // handlers; false, changing nothing, otherwise (use Append). CancelQuietRow drops the row.
+    bool BeginQuietRow();
+    void PostQuietRow();
+    void CancelQuietRow();
+    // Makes room for this many rows in all, so that a long load does not move the rows repeatedly.
+    void ReserveRows(int count);
     // Removes every row and the change log. No events.
     void EmptyTable();
 
@@ -225,6 +240,19 @@ private:
     const TMemTable* FCopySource = nullptr;
     std::uint64_t FCopySourceLayout = 0;
     std::vector<int> FCopyMap;
+    // Whether a stored row of the copy source can be taken byte for byte, and the integer fields
+    // that must then still fit 32 bits (a wider source value takes the converting path).
+    std::uint64_t FCopyOwnLayout = 0;
+    bool FCopyRaw = false;
+    std::vector<int> FCopyNarrow;
+    // AppendRowCopy's layout check, kept for repeated copies from the same source
+    const TMemTable* FRowCopySource = nullptr;
+    std::uint64_t FRowCopySourceLayout = 0;
+    std::uint64_t FRowCopyLayout = 0;
+    bool FRowCopySame = false;
+    bool SameLayout(const TMemTable& source) const;
+    bool HasFieldHandlers() const;
+    const std::byte* CurrentRowData() const;
     std::uint64_t FLayoutVersion = 0;
     static std::uint64_t NextLayoutVersion();
 };

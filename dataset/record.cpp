@@ -121,5 +121,13 @@ std::size_t PackedSize(const TRecordLayout& layout, const std::byte* data) {
     return size;
 }
 
+TRowData Clone(const TRecordLayout& layout, const std::byte* data) {
+    if (!data) return nullptr;
+    const std::size_t size = PackedSize(layout, data);
+    TRowData copy = std::make_unique_for_overwrite<std::byte[]>(size);
+    std::memcpy(copy.get(), data, size);
+    return copy;
+}
+
 }  // namespace record
 }  // namespace qm

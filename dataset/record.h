@@ -55,6 +55,8 @@ void Unpack(const TRecordLayout& layout, const std::byte* data, TEditBuffer& buf
 // True when the buffer holds exactly the stored values.
 bool Same(const TRecordLayout& layout, const std::byte* data, const TEditBuffer& buffer);
 std::size_t PackedSize(const TRecordLayout& layout, const std::byte* data);
+// A copy of a stored row; text offsets are relative to the row, so the bytes move as they are.
+TRowData Clone(const TRecordLayout& layout, const std::byte* data);
 // A stored value as text through the format settings (defined with the fields).
 std::string FormatSlot(TFieldType type, std::uint64_t slot, std::string_view text);
 }  // namespace record

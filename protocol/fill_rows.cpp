@@ -38,6 +38,7 @@ std::vector<const TField*> PairFields(const TMemTable& target, const TMemTable& 
 }
 
 void CopyCurrentRow(TMemTable& target, const TMemTable& source, const std::vector<const TField*>& pairs) {
+    if (target.AppendRowCopy(source, source.UpdateStatus(), source.RecNo())) return;
     target.AppendWithStatus(source.UpdateStatus(), source.RecNo());
     for (int i = 0; i < target.FieldCount(); ++i)
         if (pairs[static_cast<std::size_t>(i)] && !pairs[static_cast<std::size_t>(i)]->IsNull())

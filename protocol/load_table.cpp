@@ -18,6 +18,7 @@ void LoadTable(const TQmTable& table, TMemTable& target) {
     TControlsDisabled targetQuiet(target);
     if (!target.Active()) target.Open();
     target.CheckBrowseMode();
+    target.ReserveRows(target.RecordCount() + count);
     for (int i = 0; i < count; ++i, rows.Next()) target.AppendCopy(rows);
     target.First();
 }

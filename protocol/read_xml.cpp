@@ -1,4 +1,5 @@
 // The response document: status, typed rs items, recordsets and key rows.
+#include <cstring>
 #include <vector>
 
 #include "dataset/mem_table.h"
@@ -29,13 +30,18 @@ std::vector<pugi::xml_node> CollectRs(const pugi::xml_document& doc) {
     std::vector<pugi::xml_node> found;
     pugi::xml_node node = doc.first_child();
     while (node) {
-        if (node.type() == pugi::node_element && std::string_view(node.name()) == "rs") found.push_back(node);
-        if (node.first_child()) {
-            node = node.first_child();
+        if (node.type() == pugi::node_element && std::strcmp(node.name(), "rs") == 0) found.push_back(node);
+        if (pugi::xml_node child = node.first_child()) {
+            node = child;
             continue;
         }
-        while (node && !node.next_sibling()) node = node.parent();
-        if (node) node = node.next_sibling();
+        pugi::xml_node next = node.next_sibling();
+        while (!next) {
+            node = node.parent();
+            if (!node) break;
+            next = node.next_sibling();
+        }
+        node = next;
     }
     return found;
 }
@@ -49,7 +55,7 @@ struct FieldSlot {
 
 pugi::xml_attribute FindValue(pugi::xml_node row, const FieldSlot& slot, pugi::xml_attribute& next) {
     // Hosts write the attributes in field order: try the one after the last match first.
-    if (next && slot.exact == next.name()) {
+    if (next && std::strcmp(next.name(), slot.exact.c_str()) == 0) {
         pugi::xml_attribute hit = next;
         next = next.next_attribute();
         return hit;
@@ -59,6 +65,13 @@ pugi::xml_attribute FindValue(pugi::xml_node row, const FieldSlot& slot, pugi::x
     if (!hit && !slot.lower.empty()) hit = row.attribute(slot.lower.c_str());
     if (hit) next = hit.next_attribute();
     return hit;
+}
+
+int CountElements(pugi::xml_node parent) {
+    int count = 0;
+    for (pugi::xml_node n = parent.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_element) ++count;
+    return count;
 }
 
 std::vector<FieldSlot> MakeSlots(TMemTable& rows) {
@@ -74,9 +87,7 @@ std::vector<FieldSlot> MakeSlots(TMemTable& rows) {
     return slots;
 }
 
-void ReadDataRow(pugi::xml_node row, TMemTable& rows, const std::vector<FieldSlot>& slots) {
-    rows.SetCachedUpdates(false);  // the row enters unchanged
-    rows.Append();
+void FillFields(pugi::xml_node row, const std::vector<FieldSlot>& slots) {
     pugi::xml_attribute next = row.first_attribute();
     for (const FieldSlot& slot : slots) {
         ProcessMessages();
@@ -87,6 +98,30 @@ void ReadDataRow(pugi::xml_node row, TMemTable& rows, const std::vector<FieldSlo
         if (slot.isDate && value.find(':') != std::string_view::npos) value = value.substr(0, value.find(' '));
         slot.field->SetAsString(value);
     }
+}
+
+void ReadDataRow(pugi::xml_node row, TMemTable& rows, const std::vector<FieldSlot>& slots) {
+    rows.SetCachedUpdates(false);  // the row enters unchanged
+    // Without listeners the row skips the editing machinery; a value the field refuses is read
+    // again the ordinary way, so that the failure leaves the table as it always did.
+    if (rows.BeginQuietRow()) {
+        try {
+            FillFields(row, slots);
+        } catch (const EConvertError&) {
+            rows.CancelQuietRow();
+            rows.Append();
+            FillFields(row, slots);
+            rows.Post();
+            return;
+        } catch (...) {
+            rows.CancelQuietRow();
+            throw;
+        }
+        rows.PostQuietRow();
+        return;
+    }
+    rows.Append();
+    FillFields(row, slots);
     rows.Post();
 }
 
@@ -118,6 +153,7 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs) {
             ParseFieldList(fields.value(), rows.FieldDefs());
             rows.CreateDataSet();
             slots = MakeSlots(rows);
+            rows.ReserveRows(CountElements(rs));
             defined = true;
         }
         if (!rows.Active()) rows.Open();

@@ -23,6 +23,9 @@ void FillDeleted(TQmTable& table, TMemTable& source);
 void WriteTable(TQmTable& table, const std::string& parentKey, pugi::xml_node parent);
 // Appends the deleted-row elements of the table and of its children to parent.
 void WriteDeleted(TQmTable& table, pugi::xml_node parent, bool cascade);
+// WriteTable into a document being written front to back, under the element at depth.
+class TXmlStream;
+void WriteTable(TQmTable& table, const std::string& parentKey, TXmlStream& stream, int depth);
 
 // True when a row of a child table (restricted to parentKey when given), or below, is not unchanged.
 bool HasChildChanges(TQmTable& table, const std::string& parentKey);
@@ -34,5 +37,7 @@ std::string ForeignKeyField(const TQmTable& table, std::string_view parentName);
 // The text an attribute carries for the field's value in the current row.
 class TField;
 std::string FieldXmlText(const TField& field);
+// The same into a buffer that is reused from value to value.
+void AppendFieldXmlText(const TField& field, std::string& out);
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 #include "protocol/request_tables.h"
 #include "protocol/table_guards.h"
 #include "protocol/text_cut.h"
+#include "protocol/xml_stream.h"
 #include "protocol/xml_text.h"
 
 namespace qm {
@@ -17,25 +18,26 @@ const char* const kOpInserted = "1";
 const char* const kOpModified = "3";
 
 // Sets an attribute, replacing one of the same name, as a DOM's setAttribute does.
-void SetAttribute(pugi::xml_node element, const std::string& name, const std::string& value) {
+template <class Node>
+void SetAttribute(Node element, const std::string& name, const std::string& value) {
     RequireXmlName(name, "a key attribute");
-    pugi::xml_attribute attr = element.attribute(name.c_str());
-    if (!attr) attr = element.append_attribute(name.c_str());
-    attr.set_value(value.c_str());
+    element.SetAttribute(name, value);
 }
 
-pugi::xml_node AppendRow(pugi::xml_node parent, const TMemTable& rows, const char* op) {
+template <class Node>
+Node AppendRow(Node parent, const TMemTable& rows, const char* op) {
     RequireXmlName(rows.QmTableName, "a table");
-    pugi::xml_node row = parent.append_child(rows.QmTableName.c_str());
-    row.append_attribute("op") = op;
-    row.append_attribute("pk") = rows.PKName.c_str();
-    row.append_attribute("fk") = rows.FKName.c_str();
+    Node row = parent.Child(rows.QmTableName);
+    row.Attribute("op", op);
+    row.Attribute("pk", rows.PKName);
+    row.Attribute("fk", rows.FKName);
     return row;
 }
 
-pugi::xml_node AppendChildElement(pugi::xml_node parent, const TMemTable& rows) {
-    pugi::xml_node child = parent.append_child("child");
-    child.append_attribute("tbname") = rows.QmTableName.c_str();
+template <class Node>
+Node AppendChildElement(Node parent, const TMemTable& rows) {
+    Node child = parent.Child("child");
+    child.Attribute("tbname", rows.QmTableName);
     return child;
 }
 
@@ -93,7 +95,8 @@ std::vector<FieldAttr> SentFields(const TMemTable& rows) {
     return sent;
 }
 
-void WriteKeyOnly(pugi::xml_node row, const TMemTable& rows) {
+template <class Node>
+void WriteKeyOnly(Node row, const TMemTable& rows) {
     if (!rows.PKName.empty()) {
         SetAttribute(row, UpperCase(rows.PKName), rows.FieldByName(rows.PKName)->AsString());
         return;
@@ -104,13 +107,26 @@ void WriteKeyOnly(pugi::xml_node row, const TMemTable& rows) {
     }
 }
 
-void WriteRows(TQmTable& table, pugi::xml_node element) {
+template <class Node>
+void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent);
+template <class Node>
+void WriteDeletedTo(TQmTable& table, Node parent, bool cascade);
+
+template <class Node>
+void WriteRows(TQmTable& table, Node element) {
     TMemTable& rows = table.Rows();
     if (!rows.Active()) return;
     rows.First();
     const int count = rows.RecordCount();
     std::vector<FieldAttr> sent;
     bool planned = false;
+    std::string text;  // one buffer for every value
+    // Resolved at the first row that needs it, which raises for a key field that is not there.
+    const TField* keyField = nullptr;
+    auto keyText = [&] {
+        if (!keyField) keyField = rows.FieldByName(rows.PKName);
+        return keyField->AsString();
+    };
     for (int i = 0; i < count; ++i, rows.Next()) {
         ProcessMessages();
         const char* op = nullptr;
@@ -120,11 +136,11 @@ void WriteRows(TQmTable& table, pugi::xml_node element) {
             continue;
         case usModified:
             op = kOpModified;
-            if (!rows.PKName.empty()) key = rows.FieldByName(rows.PKName)->AsString();
+            if (!rows.PKName.empty()) key = keyText();
             break;
         case usInserted:
             op = kOpInserted;
-            key = RowKey(rows);
+            if (!rows.PKName.empty()) key = Trim(keyText());
             break;
         case usUnmodified:
             key = RowKey(rows);
@@ -132,23 +148,24 @@ void WriteRows(TQmTable& table, pugi::xml_node element) {
             op = kOpUnchanged;
             break;
         }
-        pugi::xml_node row = AppendRow(element, rows, op);
+        Node row = AppendRow(element, rows, op);
         if (op == kOpUnchanged) {
             WriteKeyOnly(row, rows);
         } else {
-            if (op == kOpInserted) row.append_attribute("rn") = rows.SourceRowNo();
+            if (op == kOpInserted) row.Attribute("rn", std::to_string(rows.SourceRowNo()));
             if (!planned) {
                 sent = SentFields(rows);
                 planned = true;
             }
             for (const FieldAttr& attr : sent) {
                 ProcessMessages();
-                row.append_attribute(attr.name.c_str()) = FieldXmlText(*attr.field).c_str();
+                AppendFieldXmlText(*attr.field, text);
+                row.Attribute(attr.name, text);
             }
         }
         for (int c = 0; c < table.ChildCount(); ++c) {
             ProcessMessages();
-            WriteTable(table.Child(c), key, row);
+            WriteTableTo(table.Child(c), key, row);
         }
     }
 }
@@ -164,45 +181,89 @@ void DeriveKeyNames(TQmTable& table) {
 }
 
 // One row element without a key, carrying the deletions of the tables below.
-pugi::xml_node CascadeCarrier(TQmTable& table, pugi::xml_node parent, const char* op) {
-    pugi::xml_node row = AppendRow(parent, table.Rows(), op);
-    for (int c = 0; c < table.ChildCount(); ++c) WriteDeleted(table.Child(c), row, true);
+template <class Node>
+Node CascadeCarrier(TQmTable& table, Node parent, const char* op) {
+    Node row = AppendRow(parent, table.Rows(), op);
+    for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
     return row;
+}
+
+// Two digits, or four for a year, as the date patterns write them.
+char* PutDigits(char* at, int value, int width) {
+    for (int k = width - 1; k >= 0; --k, value /= 10) at[k] = static_cast<char>('0' + value % 10);
+    return at + width;
+}
+
+// "yyyy-mm-dd hh:nn:ss" (date) or "hh:nn:ss", as FormatDateTime writes them, without parsing the
+// pattern per value. Years outside 1..9999 take FormatDateTime itself.
+void AppendDateText(TDateTime value, bool withDate, std::string& out) {
+    const char sep = FormatSettings().TimeSeparator;
+    int y, m, d, h, n, s, z;
+    DecodeDateTime(value, y, m, d, h, n, s, z);
+    if (withDate && (y < 1 || y > 9999)) {
+        out = FormatDateTime(std::string("yyyy-mm-dd hh") + sep + "nn" + sep + "ss", value);
+        return;
+    }
+    char buf[20];
+    char* at = buf;
+    if (withDate) {
+        at = PutDigits(at, y, 4);
+        *at++ = '-';
+        at = PutDigits(at, m, 2);
+        *at++ = '-';
+        at = PutDigits(at, d, 2);
+        *at++ = ' ';
+    }
+    at = PutDigits(at, h, 2);
+    *at++ = sep;
+    at = PutDigits(at, n, 2);
+    *at++ = sep;
+    at = PutDigits(at, s, 2);
+    out.assign(buf, static_cast<std::size_t>(at - buf));
 }
 
 }  // namespace
 
-std::string FieldXmlText(const TField& field) {
-    const char sep = FormatSettings().TimeSeparator;
+void AppendFieldXmlText(const TField& field, std::string& out) {
+    out.clear();
     switch (field.DataType()) {
     case ftDate:
-    case ftDateTime: {
-        if (field.IsNull()) return {};
-        const std::string pattern = std::string("yyyy-mm-dd hh") + sep + "nn" + sep + "ss";
-        return FormatDateTime(pattern, field.AsDateTime());
-    }
-    case ftTime: {
-        if (field.IsNull()) return {};
-        const std::string pattern = std::string("hh") + sep + "nn" + sep + "ss";
-        return FormatDateTime(pattern, field.AsDateTime());
-    }
+    case ftDateTime:
+    case ftTime:
+        if (!field.IsNull()) AppendDateText(field.AsDateTime(), field.DataType() != ftTime, out);
+        return;
+    case ftInteger:
+    case ftLargeint:
+        if (!field.IsNull()) out = std::to_string(field.AsLargeInt());
+        return;
     case ftBoolean:
-        return field.AsBoolean() ? "1" : "0";
+        out = field.AsBoolean() ? "1" : "0";
+        return;
     default:
-        return field.AsString();
+        out = field.AsString();
+        return;
     }
 }
 
-void WriteTable(TQmTable& table, const std::string& parentKey, pugi::xml_node parent) {
+std::string FieldXmlText(const TField& field) {
+    std::string text;
+    AppendFieldXmlText(field, text);
+    return text;
+}
+
+namespace {
+
+template <class Node>
+void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent) {
     TMemTable& rows = table.Rows();
-    pugi::xml_node element;
+    Node element;
     if (table.IsChild) {
         element = AppendChildElement(parent, rows);
     } else {
-        element = parent.append_child("param");
-        element.append_attribute("typ") = "recordset";
-        element.append_attribute("tbname") = rows.QmTableName.c_str();
-        WriteDeleted(table, element, false);
+        element = parent.Child("param");
+        element.Attribute("typ", "recordset");
+        element.Attribute("tbname", rows.QmTableName);
+        WriteDeletedTo(table, element, false);
     }
     if (parentKey.empty()) {
         WriteRows(table, element);
@@ -214,7 +275,8 @@ void WriteTable(TQmTable& table, const std::string& parentKey, pugi::xml_node pa
     }
 }
 
-void WriteDeleted(TQmTable& table, pugi::xml_node parent, bool cascade) {
+template <class Node>
+void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
     const char* op = table.DeleteMode ? "2" : "4";
     DeriveKeyNames(table);
     TMemTable& rows = table.Rows();
@@ -223,15 +285,15 @@ void WriteDeleted(TQmTable& table, pugi::xml_node parent, bool cascade) {
     if (!table.IsChild) {
         if (HoldsRows(deleted)) {
             for (deleted.First(); !deleted.Eof(); deleted.Next()) {
-                pugi::xml_node row = AppendRow(parent, rows, op);
+                Node row = AppendRow(parent, rows, op);
                 SetAttribute(row, deleted.PKName, deleted.FieldByName(deleted.PKName)->AsString());
-                for (int c = 0; c < table.ChildCount(); ++c) WriteDeleted(table.Child(c), row, true);
+                for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
             }
         } else {
             for (int c = 0; c < table.ChildCount(); ++c) {
                 if (!HasDeletedBelow(table)) continue;
-                pugi::xml_node row = AppendRow(parent, rows, kOpUnchanged);
-                WriteDeleted(table.Child(c), row, false);
+                Node row = AppendRow(parent, rows, kOpUnchanged);
+                WriteDeletedTo(table.Child(c), row, false);
             }
         }
         return;
@@ -240,19 +302,33 @@ void WriteDeleted(TQmTable& table, pugi::xml_node parent, bool cascade) {
     if (cascade) {
         CascadeCarrier(table, AppendChildElement(parent, rows), op);
     } else if (HoldsRows(deleted)) {
-        pugi::xml_node child = AppendChildElement(parent, rows);
+        Node child = AppendChildElement(parent, rows);
         for (deleted.First(); !deleted.Eof(); deleted.Next()) {
-            pugi::xml_node row = AppendRow(child, rows, op);
+            Node row = AppendRow(child, rows, op);
             SetAttribute(row, rows.PKName, deleted.FieldByName(rows.PKName)->AsString());
-            for (int c = 0; c < table.ChildCount(); ++c) WriteDeleted(table.Child(c), row, true);
+            for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
         }
     } else {
         for (int c = 0; c < table.ChildCount(); ++c) {
             if (!HasDeletedBelow(table)) continue;
-            pugi::xml_node row = AppendRow(AppendChildElement(parent, rows), rows, kOpUnchanged);
-            WriteDeleted(table.Child(c), row, false);
+            Node row = AppendRow(AppendChildElement(parent, rows), rows, kOpUnchanged);
+            WriteDeletedTo(table.Child(c), row, false);
         }
     }
+}
+
+}  // namespace
+
+void WriteTable(TQmTable& table, const std::string& parentKey, pugi::xml_node parent) {
+    WriteTableTo(table, parentKey, TDomNode{parent});
+}
+
+void WriteDeleted(TQmTable& table, pugi::xml_node parent, bool cascade) {
+    WriteDeletedTo(table, TDomNode{parent}, cascade);
+}
+
+void WriteTable(TQmTable& table, const std::string& parentKey, TXmlStream& stream, int depth) {
+    WriteTableTo(table, parentKey, TStreamNode{&stream, depth});
 }
 
 bool HasChildChanges(TQmTable& table, const std::string& parentKey) {

@@ -3,6 +3,7 @@
 #include "protocol/qm_protocol.h"
 #include "protocol/request_tables.h"
 #include "protocol/table_guards.h"
+#include "protocol/xml_stream.h"
 #include "protocol/xml_text.h"
 
 namespace qm {
@@ -31,47 +32,47 @@ const char* VariableWord(std::uint8_t type) {
     return ParamWord(type);
 }
 
-void WriteParam(const TQmParam& param, pugi::xml_node params) {
-    pugi::xml_node element = params.append_child("param");
+void WriteParam(const TQmParam& param, TStreamNode params) {
+    TStreamNode element = params.Child("param");
     if (param.ParamType == ptNone) return;
-    const auto kind = param.ParamType == ptMemo ? pugi::node_cdata : pugi::node_pcdata;
-    element.append_child(kind).set_value(param.Value.c_str());
-    if (const char* word = ParamWord(param.ParamType)) element.append_attribute("typ") = word;
+    element.Text(param.Value, param.ParamType == ptMemo);
+    if (const char* word = ParamWord(param.ParamType)) element.Attribute("typ", word);
 }
 
-void WriteVariables(const TQmParams& variables, pugi::xml_node params) {
-    pugi::xml_node block = params.append_child("param");
-    block.append_attribute("typ") = "variable";
+void WriteVariables(const TQmParams& variables, TStreamNode params) {
+    TStreamNode block = params.Child("param");
+    block.Attribute("typ", "variable");
     for (const auto& var : variables) {
         if (var->ParamType == ptNone) continue;
-        pugi::xml_node element = block.append_child("var");
-        element.append_attribute("varname") = var->Name.c_str();
-        element.append_attribute("value") = var->Value.c_str();
-        if (const char* word = VariableWord(var->ParamType)) element.append_attribute("typ") = word;
+        TStreamNode element = block.Child("var");
+        element.Attribute("varname", var->Name);
+        element.Attribute("value", var->Value);
+        if (const char* word = VariableWord(var->ParamType)) element.Attribute("typ", word);
     }
 }
 
 }  // namespace
 
+// Written front to back: the same text as a DOM saved raw, without building the tree.
 std::string TQmProtocol::WriteXml() {
-    pugi::xml_document doc;
-    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-    decl.append_attribute("version") = "1.0";
-    decl.append_attribute("encoding") = "utf-8";
-    pugi::xml_node params = doc.append_child("quelmar").append_child("params");
+    std::string text;
+    TXmlStream stream(text);
+    stream.Declaration();
+    const TStreamNode params = TStreamNode{&stream, 0}.Child("quelmar").Child("params");
 
     for (const auto& param : Params) WriteParam(*param, params);
     if (Variables.Count() > 0) WriteVariables(Variables, params);
     for (const auto& table : Tables) {
         if (HoldsRows(table->Rows()) || HoldsRows(table->Deleted())) {
-            WriteTable(*table, "", params);
+            WriteTable(*table, "", stream, params.Depth);
         } else {
-            pugi::xml_node empty = params.append_child("param");
-            empty.append_attribute("typ") = "recordset";
-            empty.append_attribute("tbname") = "UNKNOWN";
+            TStreamNode empty = params.Child("param");
+            empty.Attribute("typ", "recordset");
+            empty.Attribute("tbname", "UNKNOWN");
         }
     }
-    return SaveXml(doc);
+    stream.Finish();
+    return text;
 }
 
 }  // namespace qm

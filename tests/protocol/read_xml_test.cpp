@@ -209,6 +209,20 @@ TEST(ReadXml, HostileValuesRaiseNamedErrors) {
                  EDatabaseError);
 }
 
+// A refused value stops the read with the row still being inserted, the rows before it posted.
+TEST(ReadXml, RefusedValueLeavesItsRowPending) {
+    TQmProtocol protocol;
+    EXPECT_THROW(protocol.ReadXml(Answer("<rs typ=\"recordset\" fields=\"A:NUMBER B:DATE\">"
+                                         "<r A=\"1\" B=\"2008-06-02\"/><r A=\"2\" B=\"2008-02-30\"/></rs>")),
+                 EConvertError);
+    TMemTable& rows = protocol.Table(0).Rows();
+    EXPECT_EQ(rows.State(), dsInsert);
+    EXPECT_EQ(rows.RecordCount(), 2);
+    EXPECT_EQ(rows.FieldByName("A")->AsInteger(), 2);
+    rows.Cancel();
+    EXPECT_EQ(rows.FieldByName("B")->AsString(), "2008-06-02");
+}
+
 TEST(ReadXml, DeeplyNestedAnswerDoesNotCrash) {
     std::string deep;
     for (int i = 0; i < 200000; ++i) deep += "<a>";
