@@ -72,11 +72,13 @@ void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
             case TDataEvent::deRecordChanged: link->RecordChanged(reinterpret_cast<TField*>(info)); break;
             case TDataEvent::deDataSetScrolled: link->DataSetScrolled(static_cast<int>(info)); break;
             case TDataEvent::deStateChanged: link->EditingChanged(); break;
+            case TDataEvent::deUpdateRecord: link->UpdateData(); break;
         }
     }
     if (event == TDataEvent::deStateChanged) {
         if (OnStateChange) OnStateChange(this);
-    } else if (event != TDataEvent::deLayoutChanged && event != TDataEvent::deActiveChanged) {
+    } else if (event != TDataEvent::deLayoutChanged && event != TDataEvent::deActiveChanged &&
+               event != TDataEvent::deUpdateRecord) {
         if (OnDataChange) OnDataChange(this);
     }
 }

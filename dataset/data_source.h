@@ -41,6 +41,8 @@ protected:
     virtual void RecordChanged(TField* /*field*/) {}
     virtual void DataSetScrolled(int /*distance*/) {}
     virtual void EditingChanged() {}
+    // The table is about to post: write any input still held by the control into the field.
+    virtual void UpdateData() {}
 
 private:
     TDataSource* FDataSource = nullptr;

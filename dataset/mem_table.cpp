@@ -251,6 +251,7 @@ void TMemTable::Edit() {
 void TMemTable::Post() {
     CheckActive();
     if (FState != dsEdit && FState != dsInsert) return;
+    UpdateRecord();
     Fire(BeforePost, this);
     const std::size_t rowIndex = CurrentRow();
     TStoredRow& row = FRows[rowIndex];
@@ -325,8 +326,13 @@ void TMemTable::RemoveRow(std::size_t row) {
     InvalidateView();
 }
 
+void TMemTable::UpdateRecord() {
+    if (FState == dsEdit || FState == dsInsert) Notify(TDataEvent::deUpdateRecord);
+}
+
 void TMemTable::CheckBrowseMode() {
     if (FState != dsEdit && FState != dsInsert) return;
+    UpdateRecord();
     if (FModified) Post();
     else Cancel();
 }
@@ -782,7 +788,8 @@ void TMemTable::EnableControls() {
 
 void TMemTable::Notify(TDataEvent event, std::intptr_t info) {
     if (FDataSources.empty()) return;
-    if (FDisableCount > 0) {
+    // Pending input is collected even while controls are disabled: it would be lost otherwise.
+    if (FDisableCount > 0 && event != TDataEvent::deUpdateRecord) {
         if (event == TDataEvent::deActiveChanged) FSuppressedActive = true;
         else if (event == TDataEvent::deStateChanged) FSuppressedState = true;
         else FSuppressedData = true;

@@ -49,7 +49,8 @@ enum class TDataEvent {
     deRowsRemoved,     // info: first visible position (0-based); one row
     deRecordChanged,   // info: the TField* changed, or 0 for the whole current row
     deDataSetScrolled, // info: distance moved (0 when unknown)
-    deStateChanged     // browse / edit / insert
+    deStateChanged,    // browse / edit / insert
+    deUpdateRecord     // a post is about to read the fields: controls write pending input now
 };
 
 class TMemTable : public TComponent {
@@ -145,6 +146,9 @@ public:
     void SetFiltered(bool on);
 
     // ---- attached controls
+    // Asks attached controls to write input they still hold into the fields; Post and the
+    // implicit post before a move call it first, so typed text is never lost.
+    void UpdateRecord();
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return FDisableCount > 0; }

@@ -53,6 +53,12 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     ApplyStyle();
 
     connect(FModel, &TQmGridModel::CurrentRowChanged, this, [this] { SyncFromTable(); });
+    FModel->OnUpdateData = [this] {
+        if (FCommittingForPost) return;
+        FCommittingForPost = true;
+        CommitOpenEditor();
+        FCommittingForPost = false;
+    };
     connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ReleaseEditorBeforeReset(); });
     // The view's own reset ran before this: its editors are gone and the rows are new.
     connect(FModel, &QAbstractItemModel::modelReset, this, [this] {
@@ -69,6 +75,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
 TQmDBGrid::~TQmDBGrid() {
     // Editors die with the children below; their focus changes must not reach a half-gone grid.
     disconnect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
+    FModel->OnUpdateData = nullptr;
     FModel->SetSource(nullptr);
 }
 

@@ -102,6 +102,7 @@ private:
     bool FDesigning = false;
     bool FSyncing = false;
     bool FKeepEditor = false;
+    bool FCommittingForPost = false;
     bool FRefreshQueued = false;
     bool FResetting = false;  // between the model's reset signals
     int FResets = 0;  // how often the model was read again

@@ -1,6 +1,7 @@
 // The grid's model: reads the table through its data source on demand and keeps no copy.
 #pragma once
 
+#include <functional>
 #include <QAbstractTableModel>
 #include <string>
 
@@ -46,6 +47,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
+    // Set by the grid: writes the open editor's text into the field before the table posts.
+    std::function<void()> OnUpdateData;
+
 signals:
     // The table's current row moved or the rows were read again.
     void CurrentRowChanged();
@@ -55,6 +59,7 @@ signals:
 
 private:
     void ActiveChanged() override;
+    void UpdateData() override { if (OnUpdateData) OnUpdateData(); }
     void LayoutChanged() override;
     void DataSetChanged() override;
     void RecordChanged(TField* field) override;

@@ -273,5 +273,29 @@ TEST_F(EditingTest, EscCancelsTheEdit) {
     }
 }
 
+// A toolbar button of the host does not take the focus: the text still in the cell editor must
+// reach the field when the form posts or moves the table from outside the grid.
+TEST_F(EditingTest, TextStillInTheEditorIsWrittenBeforeThePost) {
+    struct Case { const char* what; bool post; };
+    for (const Case& c : {Case{"post", true}, Case{"move to the first row", false}}) {
+        table.Close();
+        table.Open();
+        Fill(2);
+        ShowInWindow();
+        OpenAt(1, 1);
+        QTest::keyClicks(QApplication::focusWidget(), "X");
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr) << c.what;
+        const std::string typed = editor->text().toStdString();
+        ASSERT_NE(typed, "name 2") << c.what;
+        ASSERT_NE(table.State(), dsBrowse) << c.what;
+        if (c.post) table.Post();
+        else table.First();
+        QApplication::processEvents();
+        EXPECT_EQ(table.State(), dsBrowse) << c.what;
+        EXPECT_EQ(Value(2, "NAME"), typed) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace qm::gridtest
