@@ -65,8 +65,10 @@ TEST_F(ExportTest, EachCallMakesANewFormAndTheLatestHostWindowGetsEverything) {
 }
 
 TEST_F(ExportTest, ControlMessages) {
+    host.RegisterAnswer = "<quelmar><status><code>0</code></status></quelmar>";
     const std::uint32_t id = host.ShowChildForm("a");
     QWidget* form = WidgetOfHandle(id);
+    DeliverPostedMessages();  // the first activation puts the form in the browse state
     host.ClearMessages();
 
     SendMessage(id, WM_QM_HIDE, 0, 0);

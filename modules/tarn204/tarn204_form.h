@@ -1,0 +1,52 @@
+// The income-level form: maintains TB_MEMAC in one grid through the host.
+#pragma once
+
+#include "framework/single_table_form.h"
+
+namespace qm {
+
+class TTarn204Dm;
+
+class TfrmTarn204 : public TfrmSingleMuliColBase {
+    Q_OBJECT
+public:
+    static constexpr const char* ModuleKey = "Tarn204";
+    static constexpr const char* SysCode = "MEM";
+    static constexpr const char* ActionName = "singleRecordSet";
+    static constexpr const char* RequiredFields = "MEMAC001,MEMAC002";
+    static constexpr const char* UniqueFields = "MEMAC001";
+    static constexpr const char* BoxCaption = "提示：";
+
+    explicit TfrmTarn204(QWidget* parent);
+
+    TTarn204Dm* Dm() const;
+
+    bool CanCloseForm() override;
+    void DoNew() override;
+    void DoUpdate() override;
+    void DoDelete() override;
+    void DoSave() override;
+    void DoSearch() override;
+    void DoCancel() override;
+    void DoFirstRec() override;
+    void DoPriorRec() override;
+    void DoNextRec() override;
+    void DoLastRec() override;
+    void CreateFormData() override;
+    void FreeFormData() override;
+    void InitOnActivate() override;
+    void BindGridAndTables(TQmDBGrid* grid, TMemTable* main, TMemTable* delta, TQmTbField* fields) override;
+
+private:
+    int Box(const std::string& text, int flags);
+    // Reads the host's answer to a save or delete; true when the host has done it. A refusal is
+    // reported to the host and keeps every change.
+    bool ReadExecuteAnswer(const std::string& answer);
+    // Builds the save or delete request from the main and deleted-rows tables.
+    std::string BuildRequest();
+    TMemTable* Main() const;
+    TMemTable* Delta() const;
+    bool FDataFreed = false;
+};
+
+}  // namespace qm

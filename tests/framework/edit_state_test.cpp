@@ -1,0 +1,208 @@
+// Edit state, the value checks before a save and the field read-only rule.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "controls/flat_check_box.h"
+#include "controls/flat_combo_box.h"
+#include "controls/flat_edit.h"
+#include "controls/page_control.h"
+#include "controls/tab_sheet.h"
+#include "dataset/data_source.h"
+#include "grid/db_controls.h"
+#include "grid/db_grid.h"
+#include "fake_host.h"
+#include "test_form.h"
+
+namespace qm::test {
+namespace {
+
+class EditStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { form = TfrmChildBase::Create<TTestForm>(host.Parent.get()); }
+    void TearDown() override { delete form; }
+
+    // A table with the fields A and B (labelled "Label A", "Label B") holding the given rows.
+    static std::unique_ptr<TMemTable> Table(const std::vector<std::pair<const char*, const char*>>& rows) {
+        auto t = std::make_unique<TMemTable>();
+        t->FieldDefs().Add("A", ftString, 20);
+        t->FieldDefs().Add("B", ftString, 20);
+        t->CreateDataSet();
+        t->Fields(0)->SetDisplayLabel("Label A");
+        t->Fields(1)->SetDisplayLabel("Label B");
+        for (auto [a, b] : rows) {
+            t->Append();
+            if (a) t->Fields(0)->SetAsString(a);
+            if (b) t->Fields(1)->SetAsString(b);
+            t->Post();
+        }
+        return t;
+    }
+
+    FakeHost host;
+    TTestForm* form = nullptr;
+};
+
+TEST_F(EditStateTest, RequiredCheckVisitsRowsThenFields) {
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> rows;
+        const char* list;
+        const char* label;
+    } cases[] = {
+        {{{nullptr, nullptr}, {"x", nullptr}}, "A,B", "Label A"},
+        {{{"x", nullptr}, {nullptr, "y"}}, "A,B", "Label B"},  // row order first
+        {{{"x", "y"}, {" \t", "y"}}, "A,B", "Label A"},          // blanks count as empty
+        {{{"x", "y"}}, "A,B", ""},
+        {{{nullptr, "y"}}, "NOPE,B", ""},  // unknown names are skipped
+        {{}, "A", ""},
+    };
+    for (const Case& c : cases) {
+        auto t = Table(c.rows);
+        EXPECT_EQ(form->CheckFieldValues(1, t.get(), c.list), c.label) << c.list;
+    }
+}
+
+TEST_F(EditStateTest, UniqueCheckComparesWholeTrimmedValues) {
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> rows;
+        const char* list;
+        const char* label;
+    } cases[] = {
+        {{{"X", "1"}, {"Y", "2"}, {" X", "3"}}, "A", "Label A"},
+        {{{"", "1"}, {nullptr, "2"}}, "A", "Label A"},  // two empty values are duplicates
+        {{{"P,Q", "1"}, {"Q", "2"}}, "A", ""},          // not a substring match
+        {{{"P", "1"}, {"PQ", "2"}}, "A", ""},
+        {{{"X", "1"}, {"Y", "1"}}, "A,B", "Label B"},   // fields in list order
+        {{{"X", "1"}, {"X", "1"}}, "B,A", "Label B"},
+    };
+    for (const Case& c : cases) {
+        auto t = Table(c.rows);
+        EXPECT_EQ(form->CheckFieldValues(0, t.get(), c.list), c.label) << c.list;
+    }
+}
+
+TEST_F(EditStateTest, ChecksPutTheCursorBack) {
+    auto t = Table({{"X", "1"}, {"Y", "2"}, {"X", "3"}, {"Z", "4"}});
+    for (std::uint8_t mode : {0, 1, 2}) {
+        t->SetRecNo(2);
+        form->CheckFieldValues(mode, t.get(), "A");
+        EXPECT_EQ(t->RecNo(), 2) << int(mode);
+    }
+    EXPECT_EQ(form->CheckFieldValues(2, t.get(), "A"), "");
+}
+
+TEST_F(EditStateTest, BrowseEmptiesTheDeltaTableAndPostsPendingRows) {
+    form->Delta->Append();
+    form->Delta->Fields(0)->SetAsString("gone");
+    form->Delta->Post();
+    form->Main->Append();
+    form->Main->Fields(0)->SetAsString("pending");
+    form->SetEditState(esEdit);
+    EXPECT_EQ(form->Main->State(), dsBrowse);  // posted
+    EXPECT_EQ(form->Delta->RecordCount(), 1);   // kept outside browse
+    form->SetEditState(7);                      // any value settles the tables
+    EXPECT_EQ(form->EditState(), 7);
+    EXPECT_EQ(form->Delta->RecordCount(), 1);
+    form->SetEditState(esBrowse);
+    EXPECT_EQ(form->Delta->RecordCount(), 0);
+    EXPECT_EQ(form->Main->RecordCount(), 1);
+}
+
+TEST_F(EditStateTest, FieldReadOnlyFollowsTheFieldOnlyOnAWritableForm) {
+    auto t = Table({});
+    t->Fields(1)->SetReadOnly(true);
+    TDataSource source;
+    source.SetDataSet(t.get());
+    struct Case {
+        TDataSource* source;
+        const char* name;
+        bool readOnly;
+        bool result;
+    } cases[] = {
+        {&source, "A", false, false}, {&source, "B", false, true},  {&source, "B", true, true},
+        {&source, "A", true, true},   {&source, "NONE", false, false}, {&source, "  ", false, false},
+        {nullptr, "B", false, false}, {nullptr, "B", true, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TfrmChildBase::FieldReadOnly(c.source, c.name, c.readOnly), c.result) << c.name << c.readOnly;
+}
+
+TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
+    auto table = Table({{"x", "y"}});
+    table->Fields(1)->SetReadOnly(true);
+    TDataSource source;
+    source.SetDataSet(table.get());
+    auto* panel = new QWidget(form);
+    auto dataEdit = [&](QWidget* parent, const char* field) {
+        auto* e = new TQmDBEdit(parent);
+        e->SetDataSource(&source);
+        e->SetDataField(field);
+        return e;
+    };
+    TQmDBEdit* writableField = dataEdit(panel, "A");
+    TQmDBEdit* readOnlyField = dataEdit(panel, "B");
+    TQmDBEdit* unknownField = dataEdit(panel, "Z");
+    auto* flatEdit = new TQmFlatEdit(panel);
+    auto* combo = new TQmFlatComboBox(panel);
+    auto* check = new TQmFlatCheckBox(panel);
+    auto* grid = new TQmDBGrid(panel);
+    auto* inner = new QWidget(panel);
+    auto* nested = new TQmFlatEdit(inner);  // not a direct child: left alone
+    auto* pages = new TQmPageControl(form);
+    auto* page = new TQmTabSheet(pages);
+    auto* onPage = new TQmFlatEdit(page);
+    form->Panels = {panel, pages};
+
+    struct Case {
+        std::uint8_t state;
+        bool dataA, dataB, dataZ, flat, enabled, gridReadOnly;
+    } cases[] = {
+        {esEdit, false, true, false, false, true, false},
+        {esBrowse, true, true, true, true, false, true},
+        {esInsert, false, true, false, false, true, false},
+        {esInitial, true, true, true, true, false, true},
+        {9, true, true, true, true, false, true},  // other values leave the controls as they are
+    };
+    for (const Case& c : cases) {
+        form->SetEditState(c.state);
+        EXPECT_EQ(writableField->ReadOnly(), c.dataA) << int(c.state);
+        EXPECT_EQ(readOnlyField->ReadOnly(), c.dataB) << int(c.state);
+        EXPECT_EQ(unknownField->ReadOnly(), c.dataZ) << int(c.state);
+        EXPECT_EQ(flatEdit->ReadOnly(), c.flat) << int(c.state);
+        EXPECT_EQ(onPage->ReadOnly(), c.flat) << int(c.state);
+        EXPECT_EQ(combo->isEnabled(), c.enabled) << int(c.state);
+        EXPECT_EQ(check->isEnabled(), c.enabled) << int(c.state);
+        EXPECT_EQ(grid->ReadOnly(), c.gridReadOnly) << int(c.state);
+        EXPECT_FALSE(nested->ReadOnly());
+    }
+    for (auto* e : {writableField, readOnlyField, unknownField}) e->SetDataSource(nullptr);
+}
+
+TEST_F(EditStateTest, TabMovesFocusForwardAndShiftTabBack) {
+    form->show();
+    auto* a = new QWidget(form);
+    auto* b = new QWidget(form);
+    for (QWidget* w : {a, b}) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        w->show();
+    }
+    a->setFocus();
+    QApplication::setActiveWindow(form->window());
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QWidget* expected;
+    } cases[] = {
+        {Qt::Key_Tab, Qt::NoModifier, b},
+        {Qt::Key_Backtab, Qt::ShiftModifier, a},
+        {Qt::Key_Tab, Qt::ControlModifier, b},  // Ctrl+Tab moves forwards like Tab
+    };
+    for (const Case& c : cases) {
+        QKeyEvent press(QEvent::KeyPress, c.key, c.mods);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : a, &press);
+        EXPECT_EQ(QApplication::focusWidget(), c.expected) << c.key;
+    }
+}
+
+}  // namespace
+}  // namespace qm::test
