@@ -54,22 +54,46 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
     return cp;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+// Writes cp as UTF-8 at out and returns the position after it.
+char* PutUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
+}
+
+// Converts into out, which has room for utf8.size() code units (UTF-16 never needs more), and
+// returns the number written. Answers are mostly ASCII, so runs of it are copied directly.
+std::size_t ConvertUtf8(std::string_view utf8, char16_t* out) {
+    char16_t* const begin = out;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && bytes[i] < 0x80) *out++ = bytes[i++];
+        if (i >= n) break;
+        const char32_t cp = DecodeUtf8(utf8, i);
+        if (cp >= 0x10000) {
+            const char32_t v = cp - 0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (v >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        } else {
+            *out++ = static_cast<char16_t>(cp);
+        }
+    }
+    return static_cast<std::size_t>(out - begin);
 }
 
 }  // namespace
@@ -88,7 +112,20 @@ BSTR SysAllocString(std::u16string_view text) {
     return chars;
 }
 
-BSTR SysAllocStringUtf8(std::string_view utf8) { return SysAllocString(Utf8ToUtf16(utf8)); }
+BSTR SysAllocStringUtf8(std::string_view utf8) {
+    // Converted straight into the shared block: a search answer can be tens of megabytes.
+    const std::size_t room = utf8.size() * sizeof(char16_t);
+    if (room > std::numeric_limits<std::uint32_t>::max() - 8) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + room + sizeof(char16_t)));
+    if (!block) return nullptr;
+    auto* chars = reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
+    const std::size_t units = ConvertUtf8(utf8, chars);
+    chars[units] = u'\0';
+    const auto len = static_cast<std::uint32_t>(units * sizeof(char16_t));
+    std::memcpy(block, &len, sizeof len);
+    ++gLiveStrings;
+    return chars;
+}
 
 void SysFreeString(BSTR text) {
     if (!text) return;
@@ -108,36 +145,31 @@ std::uint32_t SysStringLen(const char16_t* text) { return SysStringByteLen(text)
 std::size_t LiveSharedStrings() { return gLiveStrings.load(); }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const char32_t cp = DecodeUtf8(utf8, i);
-        if (cp >= 0x10000) {
-            const char32_t v = cp - 0x10000;
-            out += static_cast<char16_t>(0xD800 + (v >> 10));
-            out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
+    std::u16string out(utf8.size(), u'\0');
+    out.resize(ConvertUtf8(utf8, out.data()));
     return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+    std::string out(utf16.size() * 3, '\0');  // no code unit takes more than three bytes
+    char* w = out.data();
+    const char16_t* in = utf16.data();
+    const std::size_t n = utf16.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        char32_t cp = in[i];
+        if (cp < 0x80) {
+            *w++ = static_cast<char>(cp);
+            continue;
+        }
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = kReplacement;  // unpaired surrogate
         }
-        AppendUtf8(out, cp);
+        w = PutUtf8(w, cp);
     }
+    out.resize(static_cast<std::size_t>(w - out.data()));
     return out;
 }
 
