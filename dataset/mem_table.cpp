@@ -109,8 +109,7 @@ void TMemTable::Open() {
     }
     FFilterField = -1;
     if (FFiltered) ParseFilter(FFilterText, FFilterField, FFilterValue);
-    FRows.clear();
-    FDeletedLog.clear();
+    ReleaseRows();
     FBuffer.Reset(FieldCount());
     FPos = -1;
     FBof = FEof = true;
@@ -126,8 +125,7 @@ void TMemTable::Close() {
     if (!Active()) return;
     Fire(BeforeClose, this);
     FState = dsInactive;
-    FRows.clear();
-    FDeletedLog.clear();
+    ReleaseRows();
     FPos = -1;
     FBof = FEof = true;
     FModified = FNewRow = FForceStatus = false;
@@ -494,7 +492,7 @@ int TMemTable::ChangeCount() const {
     return count;
 }
 
-void TMemTable::AppendCopy(const TMemTable& source) {
+void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
     CheckActive();
     CheckBrowseMode();
     if (!source.HasCurrentRow()) throw EDatabaseError("The source table has no current row to copy");
@@ -518,6 +516,7 @@ void TMemTable::AppendCopy(const TMemTable& source) {
         }
     }
     TRowData data;
+    bool copied = false;
     if (const std::byte* stored = FCopyRaw ? source.CurrentRowData() : nullptr) {
         bool fits = true;
         for (const int i : FCopyNarrow) {
@@ -525,9 +524,13 @@ void TMemTable::AppendCopy(const TMemTable& source) {
             const auto v = static_cast<std::int64_t>(record::Slot(source.FLayout, stored, i));
             if (v < INT32_MIN || v > INT32_MAX) fits = false;
         }
-        if (fits) data = record::Clone(source.FLayout, stored);
+        if (fits) {
+            const TStoredRow& from = source.FRows[source.CurrentRow()];
+            data = shareBytes ? ShareRow(source, from) : InArena(record::CloneInto(source.FLayout, stored, Arena()));
+            copied = true;
+        }
     }
-    if (!data) {
+    if (!copied) {
         FBuffer.Reset(FieldCount());
         FQuietStore = true;
         try {
@@ -549,7 +552,7 @@ void TMemTable::AppendCopy(const TMemTable& source) {
             throw;
         }
         FQuietStore = false;
-        data = record::Pack(FLayout, FBuffer);
+        data = InArena(record::PackInto(FLayout, FBuffer, Arena()));
     }
     const std::size_t row = FRows.size();
     const bool filtered = FilterActive();
@@ -601,7 +604,8 @@ bool TMemTable::AppendRowCopy(const TMemTable& source, TUpdateStatus status, int
     if (!FRowCopySame || HasFieldHandlers()) return false;
     const std::byte* stored = source.CurrentRowData();
     if (!stored) return false;
-    FRows.push_back(TStoredRow{record::Clone(source.FLayout, stored), FNextId++, sourceRowNo, status});
+    FRows.push_back(
+        TStoredRow{InArena(record::CloneInto(source.FLayout, stored, Arena())), FNextId++, sourceRowNo, status});
     FPos = static_cast<int>(FRows.size()) - 1;
     FBof = FEof = false;
     FModified = FNewRow = FForceStatus = false;
@@ -619,7 +623,7 @@ bool TMemTable::BeginQuietRow() {
 void TMemTable::PostQuietRow() {
     if (!FQuietStore) throw EDatabaseError("No row was begun");
     FQuietStore = false;
-    FRows.push_back(TStoredRow{record::Pack(FLayout, FBuffer), FNextId++, 0,
+    FRows.push_back(TStoredRow{InArena(record::PackInto(FLayout, FBuffer, Arena())), FNextId++, 0,
                                FCachedUpdates ? usInserted : usUnmodified});
     FPos = static_cast<int>(FRows.size()) - 1;
     FBof = FEof = false;
@@ -637,8 +641,7 @@ void TMemTable::ReserveRows(int count) {
 
 void TMemTable::EmptyTable() {
     if (!Active()) return;
-    FRows.clear();
-    FDeletedLog.clear();
+    ReleaseRows();
     FNewRow = FModified = FForceStatus = false;
     FPos = -1;
     FBof = FEof = true;
@@ -651,10 +654,39 @@ std::size_t TMemTable::MemoryUsed() const {
     auto chunk = [](std::size_t n) { return std::max<std::size_t>(32, (n + 8 + 15) & ~std::size_t{15}); };
     std::size_t total = FRows.capacity() * sizeof(TStoredRow) + FDeletedLog.capacity() * sizeof(TStoredRow);
     for (const TStoredRow& row : FRows)
-        if (row.Data) total += chunk(record::PackedSize(FLayout, row.Data.get()));
+        if (row.Data && row.Data.Place() == TRowData::TPlace::Heap)
+            total += chunk(record::PackedSize(FLayout, row.Data.get()));
     for (const TStoredRow& row : FDeletedLog)
-        if (row.Data) total += chunk(record::PackedSize(FLayout, row.Data.get()));
+        if (row.Data && row.Data.Place() == TRowData::TPlace::Heap)
+            total += chunk(record::PackedSize(FLayout, row.Data.get()));
+    if (FArena) total += FArena->BytesHeld();
+    for (const auto& arena : FSharedArenas) total += arena->BytesHeld();
     return total;
+}
+
+TRowArena& TMemTable::Arena() {
+    if (!FArena) FArena = std::make_shared<TRowArena>();
+    return *FArena;
+}
+
+// A row of the source's own arena is referred to where it is; any other is copied into ours.
+TRowData TMemTable::ShareRow(const TMemTable& source, const TStoredRow& row) {
+    if (&source == this || row.Data.Place() != TRowData::TPlace::OwnArena || !source.FArena)
+        return InArena(record::CloneInto(source.FLayout, row.Data.get(), Arena()));
+    if (FSharedArenas.empty() || FSharedArenas.back() != source.FArena) {
+        const auto known = std::find(FSharedArenas.begin(), FSharedArenas.end(), source.FArena);
+        if (known == FSharedArenas.end()) FSharedArenas.push_back(source.FArena);
+        else std::rotate(known, known + 1, FSharedArenas.end());  // the next look finds it last
+    }
+    return TRowData::InArena(row.Data.get(), TRowData::TPlace::SharedArena);
+}
+
+// Rows first: they refer to the arenas.
+void TMemTable::ReleaseRows() {
+    FRows.clear();
+    FDeletedLog.clear();
+    FArena.reset();
+    FSharedArenas.clear();
 }
 
 // ---------------------------------------------------------------- filter and view

@@ -120,7 +120,9 @@ public:
     // Appends and stores a row whose fields take the values of the source's current row by field
     // name (converted to this table's types); unmatched fields stay null. Outside the change log,
     // without events; the new row becomes current.
-    void AppendCopy(const TMemTable& source);
+    // With shareBytes, a row taken byte for byte from the source's arena is not copied: this table
+    // then keeps that arena alive until it is emptied or closed. For copying a whole table.
+    void AppendCopy(const TMemTable& source, bool shareBytes = false);
     // Appends a copy of the source's current row as a posted row with the given status and number,
     // with the result AppendWithStatus, assigning every field and Post would have, when that needs
     // no event, conversion or notification: both tables have the same field names and types in
@@ -167,7 +169,9 @@ public:
     // Plain text of a field in the visible row at 0-based pos, the cursor left alone ("" for null
     // or out of range). The current row reads its pending edit. For views that paint many rows.
     std::string TextAt(int pos, int field) const;
-    std::size_t MemoryUsed() const;  // bytes held by rows (approximate: includes allocation heads)
+    // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
+    // count whole).
+    std::size_t MemoryUsed() const;
 
 private:
     friend class TField;
@@ -211,6 +215,13 @@ private:
     TRecordLayout FLayout;
     std::vector<TStoredRow> FRows;
     std::vector<TStoredRow> FDeletedLog;  // rows deleted under cached updates
+    // Rows stored in bulk live in FArena; rows shared with other tables keep theirs alive.
+    std::shared_ptr<TRowArena> FArena;
+    std::vector<std::shared_ptr<const TRowArena>> FSharedArenas;
+    TRowArena& Arena();
+    TRowData InArena(std::byte* data) { return TRowData::InArena(data, TRowData::TPlace::OwnArena); }
+    TRowData ShareRow(const TMemTable& source, const TStoredRow& row);
+    void ReleaseRows();
     TEditBuffer FBuffer;
     std::uint32_t FNextId = 1;
 

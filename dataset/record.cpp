@@ -1,5 +1,6 @@
 #include "dataset/record.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qm {
@@ -55,18 +56,23 @@ std::string_view Text(const TRecordLayout& layout, const std::byte* data, int fi
     return {reinterpret_cast<const char*>(data) + ref.Offset, ref.Length};
 }
 
-TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer) {
+namespace {
+std::size_t PackSize(const TRecordLayout& layout, const TEditBuffer& buffer) {
     const int n = layout.FieldCount();
     std::size_t size = layout.SlotsOffset() + static_cast<std::size_t>(n) * 8;
     for (int i = 0; i < n; ++i)
         if (layout.IsText(i) && !buffer.Nulls[static_cast<std::size_t>(i)])
             size += buffer.Texts[static_cast<std::size_t>(i)].size();
-    TRowData data = std::make_unique_for_overwrite<std::byte[]>(size);
-    std::memset(data.get(), 0, layout.SlotsOffset());
+    return size;
+}
+
+void PackTo(const TRecordLayout& layout, const TEditBuffer& buffer, std::byte* data) {
+    const int n = layout.FieldCount();
+    std::memset(data, 0, layout.SlotsOffset());
     std::size_t tail = layout.SlotsOffset() + static_cast<std::size_t>(n) * 8;
     for (int i = 0; i < n; ++i) {
         auto ui = static_cast<std::size_t>(i);
-        std::byte* slot = data.get() + layout.SlotsOffset() + ui * 8;
+        std::byte* slot = data + layout.SlotsOffset() + ui * 8;
         if (buffer.Nulls[ui]) {
             data[ui / 8] |= std::byte(1u << (ui % 8));
             std::memset(slot, 0, 8);
@@ -74,12 +80,25 @@ TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer) {
             const std::string& t = buffer.Texts[ui];
             TextRef ref{static_cast<std::uint32_t>(tail), static_cast<std::uint32_t>(t.size())};
             std::memcpy(slot, &ref, 8);
-            if (!t.empty()) std::memcpy(data.get() + tail, t.data(), t.size());
+            if (!t.empty()) std::memcpy(data + tail, t.data(), t.size());
             tail += t.size();
         } else {
             std::memcpy(slot, &buffer.Slots[ui], 8);
         }
     }
+}
+}  // namespace
+
+TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer) {
+    // Never empty, even without fields: a null row would read as all null.
+    auto data = std::make_unique_for_overwrite<std::byte[]>(std::max<std::size_t>(1, PackSize(layout, buffer)));
+    PackTo(layout, buffer, data.get());
+    return TRowData(std::move(data));
+}
+
+std::byte* PackInto(const TRecordLayout& layout, const TEditBuffer& buffer, TRowArena& arena) {
+    std::byte* data = arena.Allocate(PackSize(layout, buffer));
+    PackTo(layout, buffer, data);
     return data;
 }
 
@@ -124,8 +143,15 @@ std::size_t PackedSize(const TRecordLayout& layout, const std::byte* data) {
 TRowData Clone(const TRecordLayout& layout, const std::byte* data) {
     if (!data) return nullptr;
     const std::size_t size = PackedSize(layout, data);
-    TRowData copy = std::make_unique_for_overwrite<std::byte[]>(size);
+    auto copy = std::make_unique_for_overwrite<std::byte[]>(std::max<std::size_t>(1, size));
     std::memcpy(copy.get(), data, size);
+    return TRowData(std::move(copy));
+}
+
+std::byte* CloneInto(const TRecordLayout& layout, const std::byte* data, TRowArena& arena) {
+    const std::size_t size = PackedSize(layout, data);
+    std::byte* copy = arena.Allocate(size);
+    std::memcpy(copy, data, size);
     return copy;
 }
 

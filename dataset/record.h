@@ -1,4 +1,4 @@
-// Compact row storage: one allocation per stored row, and one reusable edit buffer per table.
+// Compact row storage: each stored row is one packed buffer, and each table has one reusable edit buffer.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dataset/field_defs.h"
+#include "dataset/row_storage.h"
 
 namespace qm {
 
@@ -37,8 +38,6 @@ struct TEditBuffer {
     void Reset(int fieldCount);  // all null; text capacity is kept
 };
 
-using TRowData = std::unique_ptr<std::byte[]>;
-
 struct TStoredRow {
     TRowData Data;  // null: every value null
     std::uint32_t Id = 0;
@@ -50,13 +49,15 @@ namespace record {
 bool IsNull(const TRecordLayout& layout, const std::byte* data, int field);
 std::uint64_t Slot(const TRecordLayout& layout, const std::byte* data, int field);
 std::string_view Text(const TRecordLayout& layout, const std::byte* data, int field);
-TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer);
+TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer);  // a buffer of its own
+std::byte* PackInto(const TRecordLayout& layout, const TEditBuffer& buffer, TRowArena& arena);
 void Unpack(const TRecordLayout& layout, const std::byte* data, TEditBuffer& buffer);
 // True when the buffer holds exactly the stored values.
 bool Same(const TRecordLayout& layout, const std::byte* data, const TEditBuffer& buffer);
 std::size_t PackedSize(const TRecordLayout& layout, const std::byte* data);
 // A copy of a stored row; text offsets are relative to the row, so the bytes move as they are.
 TRowData Clone(const TRecordLayout& layout, const std::byte* data);
+std::byte* CloneInto(const TRecordLayout& layout, const std::byte* data, TRowArena& arena);  // data not null
 // A stored value as text through the format settings (defined with the fields).
 std::string FormatSlot(TFieldType type, std::uint64_t slot, std::string_view text);
 }  // namespace record

@@ -19,7 +19,9 @@ void LoadTable(const TQmTable& table, TMemTable& target) {
     if (!target.Active()) target.Open();
     target.CheckBrowseMode();
     target.ReserveRows(target.RecordCount() + count);
-    for (int i = 0; i < count; ++i, rows.Next()) target.AppendCopy(rows);
+    // The whole table is taken, so the target may refer to the response's row bytes instead of
+    // copying them; they stay unchanged while the response table lives on.
+    for (int i = 0; i < count; ++i, rows.Next()) target.AppendCopy(rows, true);
     target.First();
 }
 

@@ -25,13 +25,28 @@ double ReadFloat(std::string_view text) {
     return TryStrToFloat(Trim(text), x) ? x : 0.0;
 }
 
-// Every element named rs, in document order; walked without recursion.
-std::vector<pugi::xml_node> CollectRs(const pugi::xml_document& doc) {
-    std::vector<pugi::xml_node> found;
+// Every element named rs, in document order, with the number of elements directly inside it;
+// walked without recursion, and only once: a long answer is mostly rows.
+struct FoundRs {
+    pugi::xml_node node;
+    int elements;
+};
+
+std::vector<FoundRs> CollectRs(const pugi::xml_document& doc) {
+    std::vector<FoundRs> found;
+    std::vector<int> inside{-1};  // per open level: the found rs whose children it holds, or -1
     pugi::xml_node node = doc.first_child();
     while (node) {
-        if (node.type() == pugi::node_element && std::strcmp(node.name(), "rs") == 0) found.push_back(node);
+        int self = -1;
+        if (node.type() == pugi::node_element) {
+            if (inside.back() >= 0) ++found[static_cast<std::size_t>(inside.back())].elements;
+            if (std::strcmp(node.name(), "rs") == 0) {
+                self = static_cast<int>(found.size());
+                found.push_back({node, 0});
+            }
+        }
         if (pugi::xml_node child = node.first_child()) {
+            inside.push_back(self);
             node = child;
             continue;
         }
@@ -39,6 +54,7 @@ std::vector<pugi::xml_node> CollectRs(const pugi::xml_document& doc) {
         while (!next) {
             node = node.parent();
             if (!node) break;
+            inside.pop_back();
             next = node.next_sibling();
         }
         node = next;
@@ -53,25 +69,47 @@ struct FieldSlot {
     bool isDate;
 };
 
-pugi::xml_attribute FindValue(pugi::xml_node row, const FieldSlot& slot, pugi::xml_attribute& next) {
-    // Hosts write the attributes in field order: try the one after the last match first.
-    if (next && std::strcmp(next.name(), slot.exact.c_str()) == 0) {
-        pugi::xml_attribute hit = next;
-        next = next.next_attribute();
-        return hit;
-    }
-    pugi::xml_attribute hit = row.attribute(slot.exact.c_str());
-    if (!hit && !slot.upper.empty()) hit = row.attribute(slot.upper.c_str());
-    if (!hit && !slot.lower.empty()) hit = row.attribute(slot.lower.c_str());
-    if (hit) next = hit.next_attribute();
-    return hit;
+// A row's attributes, read once in document order: a lookup by name in pugixml compares every
+// attribute again, and each access is a call into the library.
+struct RowAttribute {
+    const char* name;
+    const char* value;
+};
+using RowAttributes = std::vector<RowAttribute>;
+
+bool SameName(const char* name, const std::string& wanted) {
+    for (const char c : wanted)
+        if (*name++ != c) return false;
+    return *name == '\0';
 }
 
-int CountElements(pugi::xml_node parent) {
-    int count = 0;
-    for (pugi::xml_node n = parent.first_child(); n; n = n.next_sibling())
-        if (n.type() == pugi::node_element) ++count;
-    return count;
+// True when the row carries an "rn" attribute: then it is a key row, not data.
+bool ReadAttributes(pugi::xml_node row, RowAttributes& out) {
+    out.clear();
+    bool key = false;
+    for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        if (name[0] == 'r' && name[1] == 'n' && name[2] == '\0') key = true;
+        out.push_back({name, a.value()});
+    }
+    return key;
+}
+
+std::size_t FindName(const RowAttributes& attrs, const std::string& name) {
+    for (std::size_t i = 0; i < attrs.size(); ++i)
+        if (SameName(attrs[i].name, name)) return i;
+    return attrs.size();
+}
+
+const char* FindValue(const RowAttributes& attrs, const FieldSlot& slot, std::size_t& next) {
+    // Hosts write the attributes in field order: try the one after the last match first.
+    if (next < attrs.size() && SameName(attrs[next].name, slot.exact)) return attrs[next++].value;
+    std::size_t hit = FindName(attrs, slot.exact);
+    if (hit == attrs.size() && !slot.upper.empty()) hit = FindName(attrs, slot.upper);
+    if (hit == attrs.size() && !slot.lower.empty()) hit = FindName(attrs, slot.lower);
+    if (hit == attrs.size()) return nullptr;
+    next = hit + 1;
+    return attrs[hit].value;
 }
 
 std::vector<FieldSlot> MakeSlots(TMemTable& rows) {
@@ -87,12 +125,12 @@ std::vector<FieldSlot> MakeSlots(TMemTable& rows) {
     return slots;
 }
 
-void FillFields(pugi::xml_node row, const std::vector<FieldSlot>& slots) {
-    pugi::xml_attribute next = row.first_attribute();
+void FillFields(const RowAttributes& attrs, const std::vector<FieldSlot>& slots) {
+    std::size_t next = 0;
     for (const FieldSlot& slot : slots) {
         ProcessMessages();
-        const pugi::xml_attribute attr = FindValue(row, slot, next);
-        std::string_view value = attr ? attr.value() : "";
+        const char* found = FindValue(attrs, slot, next);
+        std::string_view value = found ? found : "";
         if (value.empty()) continue;  // the new row is all null
         // The writer's "yyyy-mm-dd hh:nn:ss" arrives as its date part.
         if (slot.isDate && value.find(':') != std::string_view::npos) value = value.substr(0, value.find(' '));
@@ -100,17 +138,17 @@ void FillFields(pugi::xml_node row, const std::vector<FieldSlot>& slots) {
     }
 }
 
-void ReadDataRow(pugi::xml_node row, TMemTable& rows, const std::vector<FieldSlot>& slots) {
+void ReadDataRow(const RowAttributes& attrs, TMemTable& rows, const std::vector<FieldSlot>& slots) {
     rows.SetCachedUpdates(false);  // the row enters unchanged
     // Without listeners the row skips the editing machinery; a value the field refuses is read
     // again the ordinary way, so that the failure leaves the table as it always did.
     if (rows.BeginQuietRow()) {
         try {
-            FillFields(row, slots);
+            FillFields(attrs, slots);
         } catch (const EConvertError&) {
             rows.CancelQuietRow();
             rows.Append();
-            FillFields(row, slots);
+            FillFields(attrs, slots);
             rows.Post();
             return;
         } catch (...) {
@@ -121,14 +159,14 @@ void ReadDataRow(pugi::xml_node row, TMemTable& rows, const std::vector<FieldSlo
         return;
     }
     rows.Append();
-    FillFields(row, slots);
+    FillFields(attrs, slots);
     rows.Post();
 }
 
 }  // namespace
 
 // False stops the whole read: a data row came before any field list.
-static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs) {
+static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements) {
     const pugi::xml_attribute tbname = rs.attribute("tbname");
     TQmTable& table = protocol.Table(protocol.AddTable());
     TMemTable& rows = table.Rows();
@@ -136,13 +174,14 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs) {
 
     bool defined = false;
     std::vector<FieldSlot> slots;
+    RowAttributes attrs;
     for (pugi::xml_node row = rs.first_child(); row; row = row.next_sibling()) {
         if (row.type() != pugi::node_element) continue;
         ProcessMessages();
-        if (const pugi::xml_attribute rn = row.attribute("rn")) {
+        if (ReadAttributes(row, attrs)) {
             TQmRowId& key = protocol.RowId(protocol.AddRowId());
             key.TableName = row.attribute("tbname").value();
-            key.RowNo = ReadInt(rn.value());
+            key.RowNo = ReadInt(row.attribute("rn").value());
             key.Id = ReadInt(row.attribute("id").value());
             continue;
         }
@@ -153,11 +192,11 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs) {
             ParseFieldList(fields.value(), rows.FieldDefs());
             rows.CreateDataSet();
             slots = MakeSlots(rows);
-            rows.ReserveRows(CountElements(rs));
+            rows.ReserveRows(elements);
             defined = true;
         }
         if (!rows.Active()) rows.Open();
-        ReadDataRow(row, rows, slots);
+        ReadDataRow(attrs, rows, slots);
     }
     return true;
 }
@@ -175,7 +214,7 @@ bool TQmProtocol::ReadXml(std::string_view text) {
     if (const pugi::xml_node code = status.child("code")) StatusCode = ReadInt(ElementText(code), &FHasNumericCode);
     if (const pugi::xml_node info = status.child("info")) StatusInfo = ElementText(info);
 
-    for (const pugi::xml_node rs : CollectRs(doc)) {
+    for (const auto& [rs, elements] : CollectRs(doc)) {
         ProcessMessages();
         const pugi::xml_attribute typ = rs.attribute("typ");
         if (!typ) continue;
@@ -187,7 +226,7 @@ bool TQmProtocol::ReadXml(std::string_view text) {
         } else if (word == "double") {
             Param(AddParam()).SetFloat(ReadFloat(ElementText(rs)));
         } else if (word == "recordset") {
-            if (!ReadRecordset(*this, rs)) return false;
+            if (!ReadRecordset(*this, rs, elements)) return false;
         }
     }
     return true;

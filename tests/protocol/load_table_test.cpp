@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
 #include "memac_fixture.h"
@@ -32,6 +34,36 @@ TEST(LoadTable, AppendsRowsByNameAsUnchanged) {
     EXPECT_TRUE(main.FieldByName("MEMAC002")->IsNull());  // not in the answer
     main.Next();
     EXPECT_EQ(main.FieldByName("MEMAC001")->AsString(), "02");
+}
+
+// The loaded rows outlive the answer they came from, and the answer's rows stay as they were.
+TEST(LoadTable, LoadedRowsOutliveTheAnswer) {
+    const auto answer = [](int id, const char* code) {
+        return "<quelmar><status><code>0</code></status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" "
+               "fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4\"><r MEMAC_ID=\"" +
+               std::to_string(id) + "\" MEMAC001=\"" + code + "\"/></rs></quelmar>";
+    };
+    TMemTable main;
+    test::DefineMemac(main);
+    {
+        TQmProtocol protocol;
+        ASSERT_TRUE(protocol.ReadXml(answer(10, "01")));
+        LoadTable(protocol.Table(0), main);
+        main.Edit();
+        main.FieldByName("MEMAC001")->SetAsString("09");
+        main.Post();
+        TMemTable& rows = protocol.Table(0).Rows();
+        rows.First();
+        EXPECT_EQ(rows.FieldByName("MEMAC001")->AsString(), "01");
+        ASSERT_TRUE(protocol.ReadXml(answer(11, "02")));  // the first answer's tables are dropped
+        LoadTable(protocol.Table(0), main);
+    }
+    ASSERT_EQ(main.RecordCount(), 2);
+    EXPECT_EQ(main.FieldByName("MEMAC001")->AsString(), "09");
+    main.Next();
+    EXPECT_EQ(main.FieldByName("MEMAC_ID")->AsInteger(), 11);
+    EXPECT_EQ(main.FieldByName("MEMAC001")->AsString(), "02");
+    EXPECT_EQ(main.ChangeCount(), 1);
 }
 
 TEST(LoadTable, EmptyRecordsetLeavesTargetEmpty) {

@@ -186,6 +186,43 @@ TEST(ReadXml, RowValuesByExactUpperOrLowerName) {
     EXPECT_TRUE(rows.Fields(3)->IsNull());
 }
 
+// Values are found by name wherever they stand; a repeated name gives the one after the last match.
+TEST(ReadXml, RowValuesInAnyAttributeOrder) {
+    TQmProtocol protocol;
+    ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"recordset\" fields=\"A:VARCHAR2:9 B:VARCHAR2:9 C:NUMBER\">"
+                                        "<r C=\"3\" B=\"b\" A=\"a\"/><r B=\"b1\" A=\"a\" B=\"b2\"/>"
+                                        "<r X=\"x\" c=\"7\"/></rs>")));
+    TMemTable& rows = protocol.Table(0).Rows();
+    ASSERT_EQ(rows.RecordCount(), 3);
+    rows.First();
+    EXPECT_EQ(rows.Fields(0)->AsString(), "a");
+    EXPECT_EQ(rows.Fields(1)->AsString(), "b");
+    EXPECT_EQ(rows.Fields(2)->AsInteger(), 3);
+    rows.Next();
+    EXPECT_EQ(rows.Fields(1)->AsString(), "b2");
+    rows.Next();
+    EXPECT_TRUE(rows.Fields(0)->IsNull());
+    EXPECT_EQ(rows.Fields(2)->AsInteger(), 7);
+}
+
+// Only an attribute named exactly rn, anywhere in the row, makes it a key row.
+TEST(ReadXml, KeyRowsAreKnownByRnAnywhereInTheRow) {
+    TQmProtocol protocol;
+    ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"recordset\" fields=\"RN:NUMBER rnx:NUMBER\">"
+                                        "<r id=\"13\" tbname=\"T\" rn=\"3\"/><r RN=\"4\"/><r rnx=\"5\"/>"
+                                        "<r r=\"6\"/></rs>")));
+    ASSERT_EQ(protocol.RowIdCount(), 1);
+    EXPECT_EQ(protocol.RowId(0).RowNo, 3);
+    EXPECT_EQ(protocol.RowId(0).Id, 13);
+    EXPECT_EQ(protocol.RowId(0).TableName, "T");
+    TMemTable& rows = protocol.Table(0).Rows();
+    ASSERT_EQ(rows.RecordCount(), 3);
+    rows.First();
+    EXPECT_EQ(rows.Fields(0)->AsInteger(), 4);
+    rows.Next();
+    EXPECT_EQ(rows.Fields(1)->AsInteger(), 5);
+}
+
 TEST(ReadXml, TwoRecordsetsOfOneNameGiveTwoTables) {
     TQmProtocol protocol;
     ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"RecordSet\" tbname=\"t\"/><rs typ=\"recordset\" tbname=\"t\"/>")));
