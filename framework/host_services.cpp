@@ -1,5 +1,6 @@
 // The data exchanges with the host: status, registration, release, execute and search.
 #include "framework/child_form.h"
+#include "plugin/answer_text.h"
 #include "plugin/globals.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
@@ -53,7 +54,7 @@ std::string TfrmChildBase::ExecuteAction(std::int32_t id, const std::string& act
     SysFreeString(record->ExecuteAnswer);
     record->ExecuteAnswer = nullptr;
     SendMessage(HostWnd(), WM_QM_EXECUTE, reinterpret_cast<WPARAM>(record.get()), static_cast<LPARAM>(FFormId));
-    return SlotText(record->ExecuteAnswer);
+    return ReadAnswerText(record->ExecuteAnswer);
 }
 
 std::string TfrmChildBase::SearchData(void* const* args) {
@@ -62,7 +63,7 @@ std::string TfrmChildBase::SearchData(void* const* args) {
     ShareVarPtr record = MakeShareVar();
     SetSlotText(record->ContextTail, FContextTail);
     SendMessage(HostWnd(), WM_QM_SEARCH, reinterpret_cast<WPARAM>(record.get()), reinterpret_cast<LPARAM>(variable));
-    return SlotText(record->SearchAnswer);
+    return ReadAnswerText(record->SearchAnswer);
 }
 
 }  // namespace qm

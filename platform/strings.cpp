@@ -151,10 +151,20 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out(utf16.size() * 3, '\0');  // no code unit takes more than three bytes
-    char* w = out.data();
     const char16_t* in = utf16.data();
     const std::size_t n = utf16.size();
+    // The exact length first: answers are large, and over-allocating three bytes a unit costs more
+    // than a second pass over mostly ASCII text.
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80) bytes += 1;
+        else if (c < 0x800) bytes += 2;
+        else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) bytes += 4, ++i;
+        else bytes += 3;
+    }
+    std::string out(bytes, '\0');
+    char* w = out.data();
     for (std::size_t i = 0; i < n; ++i) {
         char32_t cp = in[i];
         if (cp < 0x80) {
@@ -169,7 +179,6 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
         }
         w = PutUtf8(w, cp);
     }
-    out.resize(static_cast<std::size_t>(w - out.data()));
     return out;
 }
 
