@@ -117,7 +117,8 @@ void TQmDBGrid::ApplyStyle() {
     horizontalHeader()->setFixedHeight(FStyle.TitleHeight);
     // Fixed cells are drawn raised in their own colour.
     const QString fixed = HexColor(FStyle.FixedColor);
-    setStyleSheet(QStringLiteral("QHeaderView::section { background-color: %1; color: %2;"
+    setStyleSheet(QStringLiteral("QHeaderView { background-color: %1; }"
+                                 " QHeaderView::section { background-color: %1; color: %2;"
                                  " border: 1px outset %1; padding: 0px 2px; }"
                                  " QTableCornerButton::section { background-color: %1; border: 1px outset %1; }")
                       .arg(fixed, HexColor(FStyle.FontColor)));
@@ -132,7 +133,9 @@ void TQmDBGrid::RefreshColumns() {
         TField* field = FModel->FieldAt(i);
         setColumnHidden(i, column ? !column->Visible : (field && !field->Visible()));
         int width = column ? column->Width : 0;
-        if (width <= 0 && field) width = field->DisplayWidth() * metrics.averageCharWidth() + 8;
+        // Display widths count half-width characters: a digit's advance, not the font's average,
+        // which a CJK font inflates.
+        if (width <= 0 && field) width = field->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 8;
         if (width > 0) setColumnWidth(i, width);
     }
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "canvas/font.h"
 #include "modules/tarn204/module_form.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/globals.h"
@@ -28,6 +29,7 @@ std::uint32_t ShowForm(std::uint32_t appHandle, std::uint32_t hostWnd, std::uint
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw std::runtime_error("ShowChildForm: the host has no Qt application object");
     InstallQtPump();  // does nothing when the host installed one
+    InstallFontSubstitutions();  // the forms ask for SimSun and Tahoma
     QPointer<TModuleForm> form = CreateModuleForm();
     gModuleForm = form;
     try {
