@@ -1,5 +1,5 @@
 // Scripted runs: toolbar commands, cell edits and message-box answers in order (see
-// README-script.md for the format).
+// the README for the format).
 #pragma once
 
 #include <ostream>
