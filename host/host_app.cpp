@@ -148,6 +148,14 @@ int RunHost(const Options& options) {
         if (scripted) code = runner.Run(steps) ? 0 : 1;
         else ScriptRunner::Settle();
         if (!options.ScreenshotPath.empty()) {
+            // The offscreen pointer rests over the first toolbar button, which would show as hovered;
+            // no one is pointing at anything there.
+            if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+                for (QWidget* w : window.findChildren<QWidget*>())
+                    if (w->testAttribute(Qt::WA_UnderMouse)) {
+                        w->setAttribute(Qt::WA_UnderMouse, false);
+                        w->update();
+                    }
             ScriptRunner::Settle();
             if (!window.grab().save(QString::fromStdString(options.ScreenshotPath), "PNG")) {
                 std::cerr << "qmhost: cannot write " << options.ScreenshotPath << "\n";

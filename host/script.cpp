@@ -25,8 +25,8 @@ const VerbShape kVerbs[] = {
     {"command", 1, false, false},      {"answer", 1, false, false},       {"edit", 1, true, true},
     {"select", 2, false, false},       {"expect-status", 0, true, false}, {"expect-no-error", 0, false, false},
     {"dismiss-error", 0, false, false}, {"expect-rows", 1, false, false},  {"expect-cell", 1, true, true},
-    {"expect-box", 0, true, false},    {"wait", 0, false, false},         {"close", 0, false, false},
-    {"close-refused", 0, false, false},
+    {"expect-field", 1, true, true},   {"expect-box", 0, true, false},    {"wait", 0, false, false},
+    {"close", 0, false, false},        {"close-refused", 0, false, false},
 };
 
 std::string_view TrimView(std::string_view s) {
@@ -249,6 +249,16 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
         const std::string shown = model->data(cell, Qt::DisplayRole).toString().toStdString();
         if (shown != step.Args[1]) {
             why = step.Args[0] + " shows '" + shown + "', expected '" + step.Args[1] + "'";
+            return false;
+        }
+        return true;
+    }
+    if (verb == "expect-field") {
+        // The value the module's table holds, read through the grid's model: hidden columns such as
+        // the key count too.
+        const std::string held = model->data(cell, Qt::EditRole).toString().toStdString();
+        if (held != step.Args[1]) {
+            why = step.Args[0] + " holds '" + held + "', expected '" + step.Args[1] + "'";
             return false;
         }
         return true;

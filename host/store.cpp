@@ -143,7 +143,8 @@ void Store::FillDemo() {
         {"01", "低收入", 0, 2999},        {"02", "中低收入", 3000, 5999},   {"03", "中等收入", 6000, 9999},
         {"04", "中高收入", 10000, 19999}, {"05", "高收入", 20000, 49999}, {"06", "特高收入", 50000, 999999},
     };
-    std::string now = NowText();
+    // The form's stamps are dates: a time of day here would be cut off by the first update.
+    std::string now = NowText().substr(0, 10) + " 00:00:00";
     Exec(FDb, "BEGIN");
     try {
         Statement st(FDb,

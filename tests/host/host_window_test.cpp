@@ -206,7 +206,7 @@ TEST(Script, ReadsStepsAndKeepsTextsWhole) {
 
 TEST(Script, RefusesStepsItCannotRead) {
     for (const char* bad : {"fly away", "command", "answer", "select 2", "select row", "expect-status",
-                            "wait now", "command new extra", "expect-rows"}) {
+                            "wait now", "command new extra", "expect-rows", "expect-field"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
     }

@@ -58,6 +58,8 @@ TEST_F(StoreTest, DemoFillsOnlyAnEmptyStore) {
     const std::string count = Scalar("SELECT COUNT(*) FROM TB_MEMAC");
     EXPECT_GE(std::stoi(count), 3);
     EXPECT_EQ(Scalar("SELECT MEMAC002 FROM TB_MEMAC WHERE MEMAC001='01'"), "低收入");
+    // Stamped with a date, as the form stamps its rows.
+    EXPECT_EQ(Scalar("SELECT substr(CREATE_DATE, 11) FROM TB_MEMAC WHERE MEMAC001='01'"), " 00:00:00");
     S->FillDemo();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), count);
 }
