@@ -125,6 +125,7 @@ std::string TfrmChildBase::CheckFieldValues(std::uint8_t mode, TMemTable* datase
     // Unique values: whole trimmed values, one set per field.
     for (TField* field : fields) {
         std::unordered_set<std::string> seen;
+        seen.reserve(static_cast<std::size_t>(dataset->RecordCount()));
         for (dataset->First(); !dataset->Eof(); dataset->Next()) {
             ProcessMessages();
             if (!seen.insert(TrimControl(field->AsString())).second) return field->DisplayLabel();
