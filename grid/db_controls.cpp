@@ -8,7 +8,7 @@
 namespace qm {
 
 TQmDBEdit::TQmDBEdit(QWidget* parent)
-    : TQmFlatEdit(parent), FLink([this](const std::string& text) { Show(text); }) {
+    : TQmDBControlOf(parent, [this](const std::string& text) { Show(text); }) {
     if (LineEditor()) LineEditor()->installEventFilter(this);
 }
 
@@ -36,7 +36,7 @@ bool TQmDBEdit::eventFilter(QObject* watched, QEvent* event) {
 }
 
 TQmDBMemo::TQmDBMemo(QWidget* parent)
-    : TQmFlatMemo(parent), FLink([this](const std::string& text) { SetText(text); }) {}
+    : TQmDBControlOf(parent, [this](const std::string& text) { SetText(text); }) {}
 
 void TQmDBMemo::Change() {
     if (!FLink.Loading()) FLink.Modified(Text());
@@ -44,7 +44,7 @@ void TQmDBMemo::Change() {
 }
 
 TQmDBComboBox::TQmDBComboBox(QWidget* parent)
-    : TQmFlatComboBox(parent), FLink([this](const std::string& text) { SetText(text); }) {}
+    : TQmDBControlOf(parent, [this](const std::string& text) { SetText(text); }) {}
 
 void TQmDBComboBox::Change() {
     if (!FLink.Loading()) FLink.Modified(Text());

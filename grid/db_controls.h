@@ -1,6 +1,7 @@
 // The data-aware edit controls: flat edit, memo and combo box bound to a field of a data source.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "controls/flat_combo_box.h"
@@ -21,18 +22,29 @@ public:
     virtual void SetDataReadOnly(bool readOnly) = 0;
 };
 
-class TQmDBEdit : public TQmFlatEdit, public TQmDBControl {
-    Q_OBJECT
+// A flat control bound through a field link: the data-source side all data controls share.
+template <class Base>
+class TQmDBControlOf : public Base, public TQmDBControl {
 public:
-    explicit TQmDBEdit(QWidget* parent = nullptr);
-
     TDataSource* DataSource() const override { return FLink.Source(); }
     void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
     const std::string& DataField() const override { return FLink.DataField(); }
     void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
-    bool DataReadOnly() const override { return ReadOnly(); }
-    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
+    bool DataReadOnly() const override { return this->ReadOnly(); }
+    void SetDataReadOnly(bool readOnly) override { this->SetReadOnly(readOnly); }
     TField* Field() const { return FLink.Field(); }
+
+protected:
+    // show puts the field's text into the control.
+    TQmDBControlOf(QWidget* parent, std::function<void(const std::string&)> show)
+        : Base(parent), FLink(std::move(show)) {}
+    TQmFieldLink FLink;
+};
+
+class TQmDBEdit : public TQmDBControlOf<TQmFlatEdit> {
+    Q_OBJECT
+public:
+    explicit TQmDBEdit(QWidget* parent = nullptr);
 
 protected:
     void Change() override;
@@ -40,47 +52,24 @@ protected:
 
 private:
     void Show(const std::string& text);
-    TQmFieldLink FLink;
 };
 
-class TQmDBMemo : public TQmFlatMemo, public TQmDBControl {
+class TQmDBMemo : public TQmDBControlOf<TQmFlatMemo> {
     Q_OBJECT
 public:
     explicit TQmDBMemo(QWidget* parent = nullptr);
 
-    TDataSource* DataSource() const override { return FLink.Source(); }
-    void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
-    const std::string& DataField() const override { return FLink.DataField(); }
-    void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
-    bool DataReadOnly() const override { return ReadOnly(); }
-    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
-    TField* Field() const { return FLink.Field(); }
-
 protected:
     void Change() override;
-
-private:
-    TQmFieldLink FLink;
 };
 
-class TQmDBComboBox : public TQmFlatComboBox, public TQmDBControl {
+class TQmDBComboBox : public TQmDBControlOf<TQmFlatComboBox> {
     Q_OBJECT
 public:
     explicit TQmDBComboBox(QWidget* parent = nullptr);
 
-    TDataSource* DataSource() const override { return FLink.Source(); }
-    void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
-    const std::string& DataField() const override { return FLink.DataField(); }
-    void SetDataField(const std::string& name) override { FLink.SetDataField(name); }
-    bool DataReadOnly() const override { return ReadOnly(); }
-    void SetDataReadOnly(bool readOnly) override { SetReadOnly(readOnly); }
-    TField* Field() const { return FLink.Field(); }
-
 protected:
     void Change() override;
-
-private:
-    TQmFieldLink FLink;
 };
 
 }  // namespace qm
