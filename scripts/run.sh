@@ -10,13 +10,15 @@ args=("$@")
 [ ${#args[@]} -eq 0 ] && args=(--demo)
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [[ " ${args[*]} " != *" --screenshot "* ]]; then
   cat >&2 <<MSG
-There is no display here, so no window can open.
-Take a screenshot instead:
-  QT_QPA_PLATFORM=offscreen build/bin/qmhost --demo --screenshot qmhost.png
-or run it in a virtual display:
-  xvfb-run -a build/bin/qmhost --demo
+There is no display here, so no window can open. Taking a screenshot instead: qmhost.png
+(the same by hand: QT_QPA_PLATFORM=offscreen build/bin/qmhost --demo --screenshot qmhost.png;
+or in a virtual display: xvfb-run -a build/bin/qmhost --demo).
 MSG
-  exit 1
+  search=$(mktemp)
+  trap 'rm -f "$search"' EXIT
+  echo "command search" >"$search"
+  QT_QPA_PLATFORM=offscreen build/bin/qmhost "${args[@]}" --script "$search" --screenshot qmhost.png
+  exit $?
 fi
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
 exec build/bin/qmhost "${args[@]}"
