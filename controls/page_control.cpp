@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "canvas/widget_color.h"
+#include "controls/tab_caption_room.h"
 #include "controls/tab_errors.h"
 
 namespace qm {
@@ -335,11 +336,45 @@ TTabStripLayoutInput TQmPageControl::LayoutInput() const {
     Canvas& c = MeasureCanvas();
     c.Font.Assign(font_);
     in.TextHeight = c.TextHeight("Ag");
-    TFont font = font_;
-    in.TextWidth = [font](const std::string& text) {
+    if (tabBorder3D_) {
+        // The platform look draws the item texts itself.
+        const TFont font = font_;
+        const int padding = in.ImageRoom.cx > 0 && in.ImageRoom.cy > 0 ? 24 : 16;
+        in.ContentLength = [font, padding](const TTabStripItem& item) {
+            Canvas& m = MeasureCanvas();
+            m.Font.Assign(font);
+            return m.TextWidth(item.Text) + padding;
+        };
+        return in;
+    }
+
+    // The painter writes the whole caption, the active one in ActiveFont, so the tabs are measured
+    // from exactly that; the layout texts would leave long or bold captions running out.
+    c.Font.Assign(activeFont_);
+    in.TextHeight = std::max(in.TextHeight, c.TextHeight("Ag"));
+    const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
+    // The room along the strip holds the image and the margins even after a margin change.
+    int& along = vertical ? in.ImageRoom.cy : in.ImageRoom.cx;
+    const int image = images_ ? (vertical ? images_->Height() : images_->Width()) : 0;
+    along = std::max(along, image + (vertical ? margin_.TopMargin() : margin_.LeftMargin()) + margin_.RightMargin());
+    // Across: the contents start below the lowered active tab's edge (or the inactive bottom
+    // tab's shifted caption) and hold the text or, on rotated tabs, the image.
+    const int acrossLead = std::max(std::max(lowerActive_, 0) + 1, 5) + (vertical ? margin_.LeftMargin() : margin_.TopMargin());
+    const int acrossContent = std::max(in.TextHeight, vertical && images_ ? images_->Width() + 1 : 0);
+    in.MinThickness = acrossLead + acrossContent + 2;
+
+    const TFont font = font_, active = activeFont_;
+    const TQmTabSheet* activePage = active_;
+    const TTabPosition position = tabPosition_;
+    const bool pictures = !tabBackGround_.Empty();
+    in.ContentLength = [font, active, activePage, position, pictures](const TTabStripItem& item) {
         Canvas& m = MeasureCanvas();
-        m.Font.Assign(font);
-        return m.TextWidth(text);
+        if (!item.Page) {
+            m.Font.Assign(font);
+            return m.TextWidth(item.Text) + kCaptionLead + kCaptionTrail;
+        }
+        m.Font.Assign(item.Page == activePage ? active : font);
+        return CaptionLead(position, item.Page->ShowClose(), pictures) + m.TextWidth(item.Page->Caption()) + kCaptionTrail;
     };
     return in;
 }

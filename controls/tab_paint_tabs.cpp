@@ -4,6 +4,7 @@
 
 #include "canvas/draw_routines.h"
 #include "controls/page_control.h"
+#include "controls/tab_caption_room.h"
 
 namespace qm {
 
@@ -87,21 +88,21 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         int X = 0, Y = 0;
         switch (tp) {
         case TTabPosition::tpTop:
-            X = L + (page->ShowClose() ? 18 : 4);
+            X = L + (page->ShowClose() ? kCloseLeadLevel : kCaptionLead);
             Y = active ? T + LA + 1 : T + 1;
             break;
         case TTabPosition::tpBottom:
             B += 1;
-            X = L + (page->ShowClose() ? 18 : 4);
+            X = L + (page->ShowClose() ? kCloseLeadLevel : kCaptionLead);
             Y = active ? T + LA + 1 : T;
             break;
         case TTabPosition::tpLeft:
             X = active ? L + LA + 1 : L + 1;
-            Y = page->ShowClose() ? B - 17 : B - 4;
+            Y = B - (page->ShowClose() ? kCloseLeadRotated : kCaptionLead);
             break;
         case TTabPosition::tpRight:
             X = active ? R - LA - 1 : R - 1;
-            Y = page->ShowClose() ? T + 17 : T + 4;
+            Y = T + (page->ShowClose() ? kCloseLeadRotated : kCaptionLead);
             break;
         }
 
@@ -226,7 +227,7 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
             switch (tp) {
             case TTabPosition::tpTop: break;
             case TTabPosition::tpBottom: Y += 3; break;
-            case TTabPosition::tpLeft: X -= 2, Y -= 3; break;
+            case TTabPosition::tpLeft: X -= 2, Y -= kPictureLeftRaise; break;
             case TTabPosition::tpRight: X -= tabHeight_ / 3, Y -= 3; break;
             }
         }

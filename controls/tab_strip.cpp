@@ -6,7 +6,7 @@ namespace qm {
 
 namespace {
 constexpr int kStripStart = 2;  // room for the active tab's raised edge
-constexpr int kTextPadding = 8; // around a tab's image and text
+constexpr int kTextPadding = 8; // around a tab's contents when the control gives no length
 constexpr int kThicknessPadding = 7;
 }  // namespace
 
@@ -57,8 +57,7 @@ std::vector<int> TTabStrip::Extents() const {
     std::vector<int> out;
     for (const auto& item : items_) {
         if (input_.TabWidth > 0) out.push_back(input_.TabWidth);
-        // With an image room the padding is three times: before the image, between, after the text.
-        else out.push_back((input_.TextWidth ? input_.TextWidth(item.Text) : 0) + room + (room > 0 ? 3 : 2) * kTextPadding);
+        else out.push_back((input_.ContentLength ? input_.ContentLength(item) : 2 * kTextPadding) + room);
     }
     return out;
 }
@@ -72,7 +71,9 @@ void TTabStrip::Layout(const TTabStripLayoutInput& input) {
     const std::vector<int> extents = Extents();
     const int length = AlongLength();
     const int across = Vertical() ? input.ImageRoom.cx : input.ImageRoom.cy;
-    const int thickness = input.TabHeight > 0 ? input.TabHeight : std::max(input.TextHeight, across) + kThicknessPadding;
+    const int thickness = input.TabHeight > 0
+                              ? input.TabHeight
+                              : std::max(std::max(input.TextHeight, across) + kThicknessPadding, input.MinThickness);
 
     // Rows of item positions, first row next to the page. Vertical strips always wrap.
     std::vector<std::vector<int>> rows(1);

@@ -1,5 +1,5 @@
 // The tab strip of a page control: its items, its selection and the layout of the tab
-// rectangles along one edge of the control. Pure geometry; the control measures the texts.
+// rectangles along one edge of the control. Pure geometry; the control measures the contents.
 #pragma once
 
 #include <functional>
@@ -34,7 +34,11 @@ struct TTabStripLayoutInput {
     bool ScrollOpposite = false;
     TSize ImageRoom{1, 1};
     int TextHeight = 13;
-    std::function<int(const std::string&)> TextWidth;
+    // Least thickness when TabHeight is 0, for contents set off from the strip's outer edge.
+    int MinThickness = 0;
+    // Length of an item's contents along the strip (text and padding, the image room excluded),
+    // as the control draws them; unset: padding alone.
+    std::function<int(const TTabStripItem&)> ContentLength;
 };
 
 class TTabStrip {

@@ -380,5 +380,72 @@ TEST(TabPaint, RightPictureTabsWithTabHeight20MoveTheCaptionSixPixelsLeft) {
     EXPECT_EQ(rightmost[0] - rightmost[1], 6);
 }
 
+// The first tab is painted last, so no neighbour hides a caption that runs past its end.
+TEST(TabPaint, CaptionsStayInsideTheirTabs) {
+    const TColor kText = RGB(255, 0, 128), kImage = RGB(0, 200, 0);
+    struct Case {
+        TTabPosition position;
+        const char* caption;
+        bool image;
+        TTabStyle style;
+        bool close = false;
+    };
+    const Case cases[] = {
+        {TTabPosition::tpLeft, "Second", false, TTabStyle::tsDelphi},
+        {TTabPosition::tpLeft, "Second", true, TTabStyle::tsClassic},
+        {TTabPosition::tpLeft, "收入等级", false, TTabStyle::tsDotNet},
+        {TTabPosition::tpLeft, "收入等级", true, TTabStyle::tsDelphi},
+        {TTabPosition::tpRight, "Second", false, TTabStyle::tsClassic},
+        {TTabPosition::tpRight, "Second", true, TTabStyle::tsDotNet},
+        {TTabPosition::tpRight, "收入等级", false, TTabStyle::tsDelphi},
+        {TTabPosition::tpRight, "收入等级", true, TTabStyle::tsClassic},
+        {TTabPosition::tpTop, "收入等级", true, TTabStyle::tsDelphi},
+        {TTabPosition::tpBottom, "Second", true, TTabStyle::tsClassic},
+        {TTabPosition::tpLeft, "Second", true, TTabStyle::tsDotNet, true},
+        {TTabPosition::tpRight, "收入等级", false, TTabStyle::tsDelphi, true},
+    };
+    TBitmap icon(16, 16);
+    icon.GetCanvas().Brush = TBrush{kImage, TBrushStyle::bsSolid};
+    icon.GetCanvas().FillRect(Rect(0, 0, 16, 16));
+    TImageList images(16, 16);
+    images.Add(icon);
+    for (const Case& c : cases) {
+        for (bool active : {true, false}) {
+            PaintFixture f(c.position, 2, 260, 220);
+            TQmPageControl& pc = f.pc();
+            pc.SetTabStyle(c.style);
+            if (c.image) pc.SetImages(&images);
+            TFont bold = pc.ActiveFont();  // a wider active font must widen its tab too
+            bold.SetStyle(fsBold);
+            bold.SetColor(active ? kText : clBlack);  // only the tab under test writes in kText
+            pc.SetActiveFont(bold);
+            f.pages[0]->SetShowClose(c.close);
+            f.pages[0]->SetCaption(c.caption);
+            f.pages[0]->SetTextColor(kText);
+            pc.SetActivePage(f.pages[active ? 0 : 1]);
+
+            const TRect tab = f.Tab(0);
+            QImage one(1, 1, QImage::Format_RGB32);
+            Canvas measure(&one);
+            measure.Font.Assign(active ? pc.ActiveFont() : pc.Font());
+            const bool vertical = c.position == TTabPosition::tpLeft || c.position == TTabPosition::tpRight;
+            const std::string name = std::to_string(static_cast<int>(c.position)) + " " + c.caption +
+                                     (c.image ? " image" : "") + (c.close ? " close" : "") + (active ? " active" : " inactive");
+            EXPECT_GT(vertical ? tab.Height() : tab.Width(), measure.TextWidth(c.caption)) << name;
+
+            // Clear of the outlines at both ends of the tab, not only inside it.
+            const TRect clear = vertical ? Rect(tab.Left, tab.Top + 2, tab.Right, tab.Bottom - 2)
+                                         : Rect(tab.Left + 2, tab.Top, tab.Right - 2, tab.Bottom);
+            const Picture p = f.Render();
+            int inside = 0, outside = 0;
+            for (int y = 0; y < p.image.height(); ++y)
+                for (int x = 0; x < p.image.width(); ++x)
+                    if (p.At(x, y) == kText) ++(clear.Contains(Point(x, y)) ? inside : outside);
+            EXPECT_GT(inside, 0) << name;
+            EXPECT_EQ(outside, 0) << name << " tab " << tab.Left << "," << tab.Top << "," << tab.Right << "," << tab.Bottom;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qm
