@@ -60,6 +60,9 @@ using PumpFunction = void (*)();
 void SetPump(PumpFunction pump);  // null removes it
 PumpFunction CurrentPump();
 void ProcessMessages();  // throttled
+// Looks at the clock now and pumps when the interval has passed: for the few places between
+// large steps (a parse, a conversion piece), where the countdown would wait too long.
+void ProcessMessagesIfDue();
 void ProcessMessagesNow();  // unthrottled, for tests and modal waits
 std::size_t PumpRuns();  // how often the pump has run so far (for tests and benchmarks)
 

@@ -40,6 +40,11 @@ void ProcessMessages() {
     RunPump();
 }
 
+void ProcessMessagesIfDue() {
+    gCountdown = kCallsPerClockRead;
+    if (Clock::now() - gLastPump >= kMinPumpInterval) RunPump();
+}
+
 void ProcessMessagesNow() { RunPump(); }
 
 std::size_t PumpRuns() { return gPumpRuns; }

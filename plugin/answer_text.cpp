@@ -23,7 +23,7 @@ std::string ReadAnswerText(const char16_t* slot) {
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
         out += Utf16ToUtf8(text.substr(at, end - at));
         at = end;
-        ProcessMessages();
+        ProcessMessagesIfDue();
     }
     return out;
 }

@@ -37,6 +37,7 @@ std::vector<FoundRs> CollectRs(const pugi::xml_document& doc) {
     std::vector<int> inside{-1};  // per open level: the found rs whose children it holds, or -1
     pugi::xml_node node = doc.first_child();
     while (node) {
+        ProcessMessages();  // a search answer holds a hundred thousand elements
         int self = -1;
         if (node.type() == pugi::node_element) {
             if (inside.back() >= 0) ++found[static_cast<std::size_t>(inside.back())].elements;
@@ -208,7 +209,10 @@ bool TQmProtocol::ReadXml(std::string_view text) {
     RowIds.Clear();
 
     pugi::xml_document doc;
+    // The parse is one step that cannot yield: let pending messages run right before and after it.
+    ProcessMessagesIfDue();
     if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) return false;
+    ProcessMessagesIfDue();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;
     if (const pugi::xml_node code = status.child("code")) StatusCode = ReadInt(ElementText(code), &FHasNumericCode);
