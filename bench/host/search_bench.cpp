@@ -3,6 +3,7 @@
 //  - SearchIntoMainTable: the whole chain, store -> answer -> ReadXml -> LoadTable into a table laid
 //    out like the form's main table (target: at most 4 times the select)
 // Figures are thread CPU time, since the machine is shared.
+#include "tests/protocol/memac_fixture.h"
 #include "dataset/mem_table.h"
 #include "host/store.h"
 #include "protocol/protocol.h"
@@ -19,6 +20,8 @@
 #include <unistd.h>
 
 namespace {
+
+using qm::test::DefineMemac;
 
 constexpr int kRows = 100000;
 
@@ -97,26 +100,6 @@ void SearchAnswer(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kRows);
     state.counters["answer_bytes"] = static_cast<double>(bytes);
-}
-
-void DefineMemac(qm::TMemTable& t) {
-    using namespace qm;
-    TFieldDefs& d = t.FieldDefs();
-    d.Add("MEMAC_ID", ftInteger);
-    d.Add("MEMAC001", ftString, 4);
-    d.Add("MEMAC002", ftString, 30);
-    d.Add("MEMAC003", ftInteger);
-    d.Add("MEMAC004", ftInteger);
-    d.Add("CREATE_USER", ftString, 12);
-    d.Add("USER_GROUP", ftString, 12);
-    d.Add("CREATE_DATE", ftDate);
-    d.Add("MODIFIER", ftString, 12);
-    d.Add("MODI_DATE", ftDate);
-    d.Add("FLAG", ftInteger);
-    t.CreateDataSet();
-    t.QmTableName = "TB_MEMAC";
-    t.PKName = "MEMAC_ID";
-    t.SetCachedUpdates(true);
 }
 
 void SearchIntoMainTable(benchmark::State& state) {

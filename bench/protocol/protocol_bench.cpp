@@ -10,6 +10,7 @@
 
 #include <pugixml.hpp>
 
+#include "tests/protocol/memac_fixture.h"
 #include "alloc_counter.h"
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
@@ -17,6 +18,8 @@
 
 namespace qm {
 namespace {
+
+using test::DefineMemac;
 
 constexpr int kRows = 100000;
 // Thread CPU time: the machine is shared, and wall time would charge other processes' turns to us.
@@ -30,25 +33,6 @@ struct Clock {
 };
 
 double Seconds(Clock::time_point from) { return Clock::now() - from; }
-
-void DefineMemac(TMemTable& t) {
-    TFieldDefs& d = t.FieldDefs();
-    d.Add("MEMAC_ID", ftInteger);
-    d.Add("MEMAC001", ftString, 4);
-    d.Add("MEMAC002", ftString, 30);
-    d.Add("MEMAC003", ftInteger);
-    d.Add("MEMAC004", ftInteger);
-    d.Add("CREATE_USER", ftString, 12);
-    d.Add("USER_GROUP", ftString, 12);
-    d.Add("CREATE_DATE", ftDate);
-    d.Add("MODIFIER", ftString, 12);
-    d.Add("MODI_DATE", ftDate);
-    d.Add("FLAG", ftInteger);
-    t.CreateDataSet();
-    t.QmTableName = "TB_MEMAC";
-    t.PKName = "MEMAC_ID";
-    t.SetCachedUpdates(true);
-}
 
 const std::string& SearchAnswer() {
     static const std::string text = [] {
