@@ -27,6 +27,7 @@
 #include "plugin/records.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/response_tables.h"
+#include "tests/framework/fake_host.h"
 
 namespace qm {
 namespace {
@@ -34,18 +35,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "framework-bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* a = new QApplication(argc, argv);
-        InstallQtPump();
-        return a;
-    }();
-    return *app;
-}
 
 // Wraps the installed pump and notes the longest time between two of its turns.
 class GapRecorder {
@@ -98,36 +87,12 @@ std::string SearchAnswer(int rows) {
     return text + "</rs></quelmar>";
 }
 
-// The host side: answers registration and search.
-class BenchHost : public MessageTarget {
-public:
-    BenchHost() {
-        App();
-        Wnd = AllocateHandle(this);
-        SetHostWnd(Wnd);
-        Parent = std::make_unique<QWidget>();
-        Parent->resize(800, 600);
-        Parent->show();
-    }
-    ~BenchHost() override { ReleaseHandle(Wnd); }
-    LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM) override {
-        auto* record = reinterpret_cast<TShareVar*>(wParam);
-        if (msg == WM_QM_REGISTER)
-            SetSlotText(record->RegisterAnswer, "<quelmar><status><code>0</code></status><rs typ=\"integer\">7</rs></quelmar>");
-        if (msg == WM_QM_RELEASE) SetSlotText(record->ReleaseAnswer, "<quelmar><status><code>0</code></status></quelmar>");
-        if (msg == WM_QM_SEARCH) SetSlotText(record->SearchAnswer, Search);
-        return 0;
-    }
-    HWND Wnd = 0;
-    std::unique_ptr<QWidget> Parent;
-    std::string Search;
-};
-
 constexpr int kRows = 100000;
 
 void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
-    BenchHost host;
-    host.Search = SearchAnswer(kRows);
+    test::FakeHost host;
+    const std::string answer = SearchAnswer(kRows);
+    host.Registers.push_back(test::FakeHost::Answer(0, {}, "<rs typ=\"integer\">7</rs>"));
     auto* form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
     form->SetFormId(form->Handle());
     form->show();
@@ -137,7 +102,7 @@ void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
     const auto p0 = Clock::now();
     {
         pugi::xml_document doc;
-        doc.load_buffer(host.Search.data(), host.Search.size());
+        doc.load_buffer(answer.data(), answer.size());
         benchmark::DoNotOptimize(doc.first_child());
     }
     const double parseMs = Ms(Clock::now() - p0);
@@ -145,6 +110,7 @@ void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
     double maxGap = 0, total = 0;
     int turns = 0;
     for (auto _ : state) {
+        host.Searches.push_back(answer);
         GapRecorder gaps;
         const auto t0 = Clock::now();
         form->RunBaseCommand(4);
@@ -160,7 +126,7 @@ void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
         TQmProtocol protocol;
         {
             GapRecorder gaps;
-            protocol.ReadXml(host.Search);
+            protocol.ReadXml(answer);
             readGap = gaps.Finish();
         }
         TMemTable& main = *form->Dm()->mtblMain;
@@ -174,7 +140,7 @@ void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
     {
         const auto h0 = Clock::now();
         BSTR slot = nullptr;
-        SetSlotText(slot, host.Search);
+        SetSlotText(slot, answer);
         benchmark::DoNotOptimize(SlotText(slot).size());
         SysFreeString(slot);
         handoverMs = Ms(Clock::now() - h0);
@@ -198,7 +164,7 @@ public:
 };
 
 void BM_UniqueCheck(benchmark::State& state) {
-    App();
+    test::App();
     const int rows = static_cast<int>(state.range(0));
     TMemTable table;
     table.FieldDefs().Add("MEMAC001", ftString, 8);
@@ -238,7 +204,7 @@ BENCHMARK(BM_UniqueCheck)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond
 }  // namespace qm
 
 int main(int argc, char** argv) {
-    qm::App();
+    qm::test::App();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
