@@ -480,14 +480,9 @@ QM_CHANGE_REPAINT(SetTabSheetBorderColor, TColor, tabSheetBorderColor_)
 QM_CHANGE_REPAINT(SetTabBackGroundColor, TColor, tabBackGroundColor_)
 QM_CHANGE_REPAINT(SetRoundEdges, bool, roundEdges_)
 QM_CHANGE_REPAINT(SetLowerActive, int, lowerActive_)
+QM_CHANGE_REPAINT(SetTabStyle, TTabStyle, tabStyle_)
 #undef QM_STORE_REPAINT
 #undef QM_CHANGE_REPAINT
-
-void TQmPageControl::SetTabStyle(TTabStyle value) {
-    if (tabStyle_ == value) return;
-    tabStyle_ = value;
-    Invalidate();
-}
 
 void TQmPageControl::SetTabOverlap(int value) {
     tabOverlap_ = std::clamp(value, 0, 15);

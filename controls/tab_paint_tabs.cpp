@@ -19,6 +19,25 @@ TFont Rotated(const TFont& font, TTabPosition tp) {
     rotated.SetOrientation(tp == TTabPosition::tpLeft ? -2700 : -900);
     return rotated;
 }
+// Draws a tab's image where its caption starts and moves the start past it. Left tabs run
+// upwards and right tabs downwards; leftDx and rightDx are the image's offsets on those tabs.
+void DrawTabImage(Canvas& canvas, const TImageList& images, TTabPosition tp, int index, int leftDx, int rightDx, int& X,
+                  int& Y) {
+    switch (tp) {
+    case TTabPosition::tpLeft:
+        images.Draw(canvas, X + leftDx, Y - 14, index);
+        Y -= images.Height();
+        break;
+    case TTabPosition::tpRight:
+        images.Draw(canvas, X + rightDx, Y, index);
+        Y += images.Height();
+        break;
+    default:
+        images.Draw(canvas, X - 2, Y, index);
+        X += images.Width();
+        break;
+    }
+}
 }  // namespace
 
 void TQmPageControl::DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int x, int y, int length, bool alongX) {
@@ -250,22 +269,7 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         if (page->ShowClose()) DrawCloseBox(canvas, TCloseBoxLook::cbNormal, tab, active ? LA : 0);
         if (images_ && !OnDrawTab) {
             const int index = active && page->ActiveImageIndex() >= 0 ? page->ActiveImageIndex() : page->ImageIndex();
-            if (index >= 0) {
-                switch (tp) {
-                case TTabPosition::tpLeft:
-                    images_->Draw(canvas, X + 1, Y - 14, index);
-                    Y -= images_->Height();
-                    break;
-                case TTabPosition::tpRight:
-                    images_->Draw(canvas, X - 18, Y, index);
-                    Y += images_->Height();
-                    break;
-                default:
-                    images_->Draw(canvas, X - 2, Y, index);
-                    X += images_->Width();
-                    break;
-                }
-            }
+            if (index >= 0) DrawTabImage(canvas, *images_, tp, index, 1, -18, X, Y);
         }
         if (!vertical) canvas.Font.Assign(active ? activeFont_ : font_);
         if (!active) canvas.Font.SetColor(page->TextColor());
@@ -297,22 +301,7 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         int X = dX, Y = dY;
         if (images_) {
             const int index = page->ActiveImageIndex() < 0 ? page->ImageIndex() : page->ActiveImageIndex();
-            if (index >= 0) {
-                switch (tp) {
-                case TTabPosition::tpLeft:
-                    images_->Draw(canvas, X, Y - 14, index);
-                    Y -= images_->Height();
-                    break;
-                case TTabPosition::tpRight:
-                    images_->Draw(canvas, X - 14, Y, index);
-                    Y += images_->Height();
-                    break;
-                default:
-                    images_->Draw(canvas, X - 2, Y, index);
-                    X += images_->Width();
-                    break;
-                }
-            }
+            if (index >= 0) DrawTabImage(canvas, *images_, tp, index, 0, -14, X, Y);
         }
         canvas.Font.Assign(vertical ? Rotated(activeFont_, tp) : activeFont_);
         if (!page->isEnabled()) canvas.Font.SetColor(clGrayText);
