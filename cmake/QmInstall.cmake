@@ -27,10 +27,14 @@ foreach(library IN LISTS qm_libraries)
   target_link_libraries(${library} PRIVATE "-Wl,--push-state,--no-as-needed" -l:libc.so.6 "-Wl,--pop-state")
 endforeach()
 
-install(TARGETS ${qm_programs} RUNTIME DESTINATION ${QM_PRIVATE_DIR})
-# Shared objects are loaded, not run: no execute bit.
-install(TARGETS ${qm_libraries} LIBRARY DESTINATION ${QM_PRIVATE_DIR}
-        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+if(qm_programs)
+  install(TARGETS ${qm_programs} RUNTIME DESTINATION ${QM_PRIVATE_DIR})
+endif()
+if(qm_libraries)
+  # Shared objects are loaded, not run: no execute bit.
+  install(TARGETS ${qm_libraries} LIBRARY DESTINATION ${QM_PRIVATE_DIR}
+          PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endif()
 
 # Relative links, so the tree works under any prefix and when unpacked elsewhere.
 file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/links)
