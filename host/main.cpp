@@ -7,6 +7,10 @@
 #include <stdexcept>
 
 int main(int argc, char** argv) {
+    if (auto info = qm::host::InfoRequested(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::cout << *info;
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("qmhost");
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -6,11 +6,54 @@
 
 #include <stdexcept>
 
+#ifndef QM_VERSION
+#error "QM_VERSION is set by the build from the project's version"
+#endif
+
 namespace qm::host {
 
 std::string UsageText() {
     return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH] [--demo]\n"
-           "              [--script FILE] [--screenshot FILE.png]\n";
+           "              [--script FILE] [--screenshot FILE.png]\n"
+           "       qmhost --help | --version\n";
+}
+
+std::string HelpText() {
+    return UsageText() +
+           "\n"
+           "Maintains the income levels in a window; the data lives in a SQLite file.\n"
+           "\n"
+           "  --db PATH          the SQLite file (default $XDG_DATA_HOME/qmclient/qmclient.db,\n"
+           "                     created with its table on first start)\n"
+           "  --demo             fills an empty store with a handful of sample income levels\n"
+           "  --user NAME        the login put into the context record (default: the login name)\n"
+           "  --group NAME       the login's group (default: the login name's primary group)\n"
+           "  --module PATH      the module library (default libtarn204.so beside qmhost)\n"
+           "  --script FILE      runs the steps of FILE, then exits (0 done, 1 a step failed,\n"
+           "                     2 the script, store, module or dialog.dll cannot be loaded)\n"
+           "  --screenshot FILE  writes the window as PNG once start-up and any script have run,\n"
+           "                     then exits\n"
+           "  --help             prints this text\n"
+           "  --version          prints the version\n";
+}
+
+std::string VersionText() {
+    return std::string("qmhost ") + QM_VERSION + "\n";
+}
+
+std::optional<std::string> InfoRequested(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        // A value that happens to read "--help" is a value, not a request.
+        if (a == "--user" || a == "--group" || a == "--module" || a == "--db" || a == "--script" ||
+            a == "--screenshot") {
+            ++i;
+            continue;
+        }
+        if (a == "--help" || a == "-h") return HelpText();
+        if (a == "--version") return VersionText();
+    }
+    return std::nullopt;
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {

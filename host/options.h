@@ -1,6 +1,7 @@
 // The host's command line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ struct Options {
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.
 Options ParseOptions(const std::vector<std::string>& args);
 std::string UsageText();
+
+// The text that --help or --version asks for, if either is among the arguments; these need no
+// display, so main looks for them before the window system starts.
+std::optional<std::string> InfoRequested(const std::vector<std::string>& args);
+std::string HelpText();
+std::string VersionText();
 
 std::string LoginName();
 std::string LoginGroup();

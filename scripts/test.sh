@@ -24,4 +24,6 @@ ctest --test-dir build-fuzz --output-on-failure
 echo "== full build and tests"
 cmake -S . -B build -G Ninja "${launch[@]}" >/dev/null
 cmake --build build -j "$jobs"
+# The package tests unpack and run the Debian package built from this tree.
+bash scripts/package.sh >/dev/null
 ctest --test-dir build --output-on-failure -j "$jobs"

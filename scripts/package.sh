@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the main build tree: build-package/qmclient_VERSION_ARCH.deb.
+# After the CI's full build this only packs; on its own it configures and builds what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=${QM_JOBS:-$(nproc)}
+launch=()
+command -v ccache >/dev/null && launch=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja "${launch[@]}" >/dev/null
+cmake --build build -j "$jobs"
+# A fresh staging area, so files dropped from the install never linger in the package.
+rm -rf build-package
+cpack --config build/CPackConfig.cmake -B "$PWD/build-package" >/dev/null
+ls build-package/*.deb
