@@ -9,11 +9,22 @@
 namespace qm::host {
 
 std::string UsageText() {
-    return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH] [--demo]\n"
+    return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH|URI] [--demo]\n"
            "              [--script FILE] [--screenshot FILE.png]\n";
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {
+    Options o = ParseArguments(args);
+    FillDefaults(o);
+    return o;
+}
+
+void FillDefaults(Options& o) {
+    if (o.User.empty()) o.User = LoginName();
+    if (o.Group.empty()) o.Group = LoginGroup();
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -31,8 +42,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--demo") o.Demo = true;
         else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
-    if (o.User.empty()) o.User = LoginName();
-    if (o.Group.empty()) o.Group = LoginGroup();
+    o.UserNamed = !o.User.empty();
     return o;
 }
 
