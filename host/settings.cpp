@@ -5,7 +5,8 @@
 namespace qm::host {
 
 std::string SettingsPath() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "qmclient", "qmhost")
+    // The native format here is the ini format, in a file named .conf.
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "qmclient", "qmhost")
         .fileName()
         .toStdString();
 }

@@ -17,6 +17,10 @@ for d in /usr/lib/postgresql/*/bin; do [ -x "$d/pg_ctl" ] && bin=$d; done
 [ -n "$bin" ] || { echo "pg.sh: PostgreSQL is not installed (bash scripts/setup.sh)" >&2; exit 2; }
 
 me=$(id -un)
+# Tests start the cluster from several processes at once: one at a time.
+exec 9>"$dir.lock"
+flock 9
+
 # Runs a server program as the cluster's owner.
 as_owner() {
   if [ "$(id -u)" -eq 0 ]; then
@@ -44,7 +48,7 @@ case "$cmd" in
     fi
     if ! as_owner "$bin/pg_ctl" -D "$dir/data" status >/dev/null 2>&1; then
       as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c unix_socket_permissions=0777" start \
+        -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c unix_socket_permissions=0777" start 9>&- \
         >/dev/null || { tail -20 "$dir/server.log" >&2; exit 1; }
     fi
     psql=("$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$dir" -d postgres)
