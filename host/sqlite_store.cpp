@@ -91,9 +91,10 @@ SqliteConnection::SqliteConnection(const std::string& path) {
         // Another clerk's large save on the same file is waited for rather than refused.
         sqlite3_busy_timeout(FDb, 10000);
         CheckIntegrity();
+        // Only a new file is written at open: another clerk may be in the middle of a save.
         if (FDamage.empty()) {
             Upgrade(path);
-            Exec(FDb, kSchema);
+            if (!MatchTableName(TableNames(FDb), "TB_MEMAC")) Exec(FDb, kSchema);
         }
     } catch (...) {
         sqlite3_close(FDb);
