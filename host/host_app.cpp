@@ -4,6 +4,7 @@
 #include "host/host_records.h"
 #include "host/main_window.h"
 #include "host/module_library.h"
+#include "host/pg_store.h"
 #include "host/script.h"
 #include "host/store.h"
 #include "platform/qt/qt_pump.h"
@@ -85,10 +86,21 @@ int RunHost(const Options& options) {
 
     const std::string dbPath = options.DbPath.empty() ? DefaultDatabasePath() : options.DbPath;
     std::unique_ptr<Store> store;
+    std::string user = options.User;
     try {
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::absolute(dbPath).parent_path(), ignored);
+        if (!IsServerSpec(dbPath))
+            std::filesystem::create_directories(std::filesystem::absolute(dbPath).parent_path(), ignored);
         store = std::make_unique<Store>(dbPath);
+        // On a server the audit stamps name the role the host logged in as, and nobody else.
+        if (const std::string role = store->Db().LoginRole(); !role.empty()) {
+            if (options.UserNamed && options.User != role) {
+                std::cerr << "qmhost: user " << options.User << " is not the server role " << role
+                          << " this host logged in as\n";
+                return 2;
+            }
+            user = role;
+        }
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
         std::cerr << "qmhost: " << e.what() << "\n";
@@ -115,7 +127,7 @@ int RunHost(const Options& options) {
     }
 
     // Records the module reads in place: they live as long as the window.
-    HostContextRecord context(options.User, options.Group, appPath);
+    HostContextRecord context(user, options.Group, appPath);
     THostColors colors = DefaultHostColors();
 
     MainWindow window(*store);

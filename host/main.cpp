@@ -1,5 +1,6 @@
 // qmhost: the host shell of the income-level module.
 #include "host/host_app.h"
+#include "host/settings.h"
 
 #include <QApplication>
 
@@ -11,11 +12,21 @@ int main(int argc, char** argv) {
         std::cout << *info;
         return 0;
     }
+    std::vector<std::string> args(argv + 1, argv + argc);
+    qm::host::Options options;
+    try {
+        // Before Qt starts, so that a mistyped option is reported even without a display.
+        options = qm::host::ParseArguments(args);
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "qmhost: " << e.what();
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("qmhost");
-    std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        return qm::host::RunHost(qm::host::ParseOptions(args));
+        qm::host::ApplySettings(options, qm::host::SettingsPath()); // the command line wins
+        qm::host::FillDefaults(options);
+        return qm::host::RunHost(options);
     } catch (const std::invalid_argument& e) {
         std::cerr << "qmhost: " << e.what();
         return 2;

@@ -13,7 +13,7 @@
 namespace qm::host {
 
 std::string UsageText() {
-    return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH] [--demo]\n"
+    return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH|URI] [--demo]\n"
            "              [--script FILE] [--screenshot FILE.png]\n"
            "       qmhost --help | --version\n";
 }
@@ -21,10 +21,12 @@ std::string UsageText() {
 std::string HelpText() {
     return UsageText() +
            "\n"
-           "Maintains the income levels in a window; the data lives in a SQLite file.\n"
+           "Maintains the income levels in a window; the data lives in a SQLite file or on a\n"
+           "PostgreSQL server.\n"
            "\n"
-           "  --db PATH          the SQLite file (default $XDG_DATA_HOME/qmclient/qmclient.db,\n"
-           "                     created with its table on first start)\n"
+           "  --db PATH|URI      the SQLite file (default $XDG_DATA_HOME/qmclient/qmclient.db,\n"
+           "                     created with its table on first start), or a PostgreSQL\n"
+           "                     connection URI (postgresql://...) or connection string\n"
            "  --demo             fills an empty store with a handful of sample income levels\n"
            "  --user NAME        the login put into the context record (default: the login name)\n"
            "  --group NAME       the login's group (default: the login name's primary group)\n"
@@ -34,7 +36,10 @@ std::string HelpText() {
            "  --screenshot FILE  writes the window as PNG once start-up and any script have run,\n"
            "                     then exits\n"
            "  --help             prints this text\n"
-           "  --version          prints the version\n";
+           "  --version          prints the version\n"
+           "\n"
+           "db, user and group may also come from ~/.config/qmclient/qmhost.conf; the command\n"
+           "line wins.\n";
 }
 
 std::string VersionText() {
@@ -57,6 +62,17 @@ std::optional<std::string> InfoRequested(const std::vector<std::string>& args) {
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {
+    Options o = ParseArguments(args);
+    FillDefaults(o);
+    return o;
+}
+
+void FillDefaults(Options& o) {
+    if (o.User.empty()) o.User = LoginName();
+    if (o.Group.empty()) o.Group = LoginGroup();
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -74,8 +90,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--demo") o.Demo = true;
         else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
-    if (o.User.empty()) o.User = LoginName();
-    if (o.Group.empty()) o.Group = LoginGroup();
+    o.UserNamed = !o.User.empty();
     return o;
 }
 

@@ -15,10 +15,14 @@ struct Options {
     std::string ScriptPath;
     std::string ScreenshotPath;
     bool Demo = false;
+    bool UserNamed = false; // --user or the settings file named the clerk (else the login name)
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.
 Options ParseOptions(const std::vector<std::string>& args);
+// The same in two halves, so that the settings file can fill what the command line left open.
+Options ParseArguments(const std::vector<std::string>& args);
+void FillDefaults(Options& o);
 std::string UsageText();
 
 // The text that --help or --version asks for, if either is among the arguments; these need no

@@ -2,7 +2,6 @@
 
 #include "host/response.h"
 #include "host/schema.h"
-#include "host/sqlite_util.h"
 #include "host/status_codes.h"
 #include "host/values.h"
 
@@ -14,6 +13,9 @@
 #include <vector>
 
 namespace qm::host {
+
+const char* const kChangedByOthers = "该记录已被其他用户修改或删除，请重新查询！";
+const char* const kOutcomeUnknown = "连接中断，保存结果未知，请重新查询！";
 
 namespace {
 
@@ -29,20 +31,22 @@ struct KeyRow {
     std::int64_t Id;
 };
 
-bool IsReserved(std::string_view name) { return name == "op" || name == "pk" || name == "fk" || name == "rn"; }
+// What an accepted save does to the remembered versions once it is committed.
+struct Touched {
+    const TableInfo* Table;
+    std::int64_t Key;
+    std::optional<std::int64_t> Version; // empty: deleted
+};
+
+bool IsReserved(std::string_view name) {
+    return name == "op" || name == "pk" || name == "fk" || name == "rn";
+}
 
 std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
-}
-
-void Bind(Statement& st, int index, const BoundValue& v) {
-    if (std::holds_alternative<std::int64_t>(v)) st.BindInt64(index, std::get<std::int64_t>(v));
-    else if (std::holds_alternative<double>(v)) st.BindDouble(index, std::get<double>(v));
-    else if (std::holds_alternative<std::string>(v)) st.BindText(index, std::get<std::string>(v));
-    else st.BindNull(index);
 }
 
 struct FieldValue {
@@ -53,27 +57,76 @@ struct FieldValue {
 
 class RowApplier {
 public:
-    RowApplier(sqlite3* db, const TableInfo& table, std::string requestName)
-        : FDb(db), FTable(table), FRequestName(std::move(requestName)) {}
+    RowApplier(Connection& db, const TableInfo& table, std::string requestName, RowVersions& versions,
+               std::map<std::int64_t, std::optional<std::int64_t>>& expected)
+        : FDb(db), FTable(table), FRequestName(std::move(requestName)), FVersions(versions),
+          FExpected(expected) {}
 
-    void Apply(const pugi::xml_node& row, std::vector<KeyRow>& keys) {
+    // Before anything is written: every update and delete must be of a row as the clerk saw it.
+    void Check(const pugi::xml_node& row) {
+        std::string op = row.attribute("op").value();
+        if (!FTable.Versioned || (op != "2" && op != "3" && op != "4")) return;
+        const Column* key = KeyColumn(row, op);
+        std::vector<FieldValue> fields = Fields(row);
+        const FieldValue* keyValue = Find(fields, key);
+        if (!keyValue || keyValue->Text.empty()) return; // refused with its own text when applied
+        const std::int64_t id = KeyNumber(*keyValue);
+        std::optional<std::int64_t> want = Expected(id);
+        if (FExpected.count(id)) {
+            // Touched earlier in this request: it follows from that row, not from the store yet.
+            if (!want) throw Conflict(*key, *keyValue, fields);
+            FExpected[id] = op == "3" ? std::optional<std::int64_t>(*want + 1) : std::nullopt;
+            FMustHave[row.internal_object()] = *want;
+            return;
+        }
+        std::optional<std::int64_t> stored;
+        {
+            auto c = FDb.Query("SELECT " + QuoteIdent(kVersionColumn) + " FROM " + QuoteIdent(FTable.Name) +
+                                   " WHERE " + QuoteIdent(key->Name) + "=?",
+                               {keyValue->Value});
+            if (c->Next()) stored = std::stoll(std::string(c->Text(0)));
+        }
+        if (!want || !stored || *want != *stored) throw Conflict(*key, *keyValue, fields);
+        FExpected[id] = op == "3" ? std::optional<std::int64_t>(*want + 1) : std::nullopt;
+        FMustHave[row.internal_object()] = *want;
+    }
+
+    void Apply(const pugi::xml_node& row, std::vector<KeyRow>& keys, std::vector<Touched>& touched) {
         std::string op = row.attribute("op").value();
         if (op != "0" && op != "1" && op != "2" && op != "3" && op != "4")
             throw Refusal{status::UnknownName, "未知的操作码“" + op + "”（表 " + FTable.Name + "）"};
         const Column* key = KeyColumn(row, op);
         std::vector<FieldValue> fields = Fields(row);
         if (op == "0") return;
-        if (op == "1") return Insert(row, fields, key, keys);
-        const FieldValue* keyValue = nullptr;
-        for (const FieldValue& f : fields)
-            if (f.Col == key) keyValue = &f;
+        if (op == "1") return Insert(row, fields, key, keys, touched);
+        const FieldValue* keyValue = Find(fields, key);
         if (!keyValue || keyValue->Text.empty())
-            throw Refusal{status::BadRequest, "表 " + FTable.Name + " 的修改或删除缺少键 " + key->Name + " 的值"};
-        if (op == "3") Update(fields, *key, *keyValue);
-        else Delete(*key, *keyValue);
+            throw Refusal{status::BadRequest,
+                          "表 " + FTable.Name + " 的修改或删除缺少键 " + key->Name + " 的值"};
+        if (op == "3")
+            Update(row, fields, *key, *keyValue, touched);
+        else
+            Delete(row, *key, *keyValue, fields, touched);
     }
 
 private:
+    static const FieldValue* Find(const std::vector<FieldValue>& fields, const Column* col) {
+        for (const FieldValue& f : fields)
+            if (f.Col == col) return &f;
+        return nullptr;
+    }
+
+    std::int64_t KeyNumber(const FieldValue& keyValue) const {
+        if (const auto* n = std::get_if<std::int64_t>(&keyValue.Value)) return *n;
+        throw Refusal{status::BadRequest, "表 " + FTable.Name + " 的键值“" + keyValue.Text + "”不是整数"};
+    }
+
+    // The version this request expects the row to have now; empty when the form never saw it.
+    std::optional<std::int64_t> Expected(std::int64_t id) const {
+        if (auto it = FExpected.find(id); it != FExpected.end()) return it->second;
+        return FVersions.Find(FTable.Name, id);
+    }
+
     const Column* KeyColumn(const pugi::xml_node& row, const std::string& op) {
         pugi::xml_attribute pk = row.attribute("pk");
         if (!pk) {
@@ -93,7 +146,8 @@ private:
             if (IsReserved(a.name())) continue;
             const Column* col = FTable.Find(a.name());
             if (!col)
-                throw Refusal{status::UnknownName, "表 " + FTable.Name + " 没有字段“" + std::string(a.name()) + "”"};
+                throw Refusal{status::UnknownName,
+                              "表 " + FTable.Name + " 没有字段“" + std::string(a.name()) + "”"};
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
@@ -106,134 +160,169 @@ private:
     }
 
     void Insert(const pugi::xml_node& row, std::vector<FieldValue>& fields, const Column* key,
-                std::vector<KeyRow>& keys) {
+                std::vector<KeyRow>& keys, std::vector<Touched>& touched) {
         std::string rnText = row.attribute("rn").value();
-        std::int64_t rn = 0;
         BoundValue rnValue;
         Column rnCol = DescribeColumn("rn", "INTEGER");
-        if (rnText.empty() || !ConvertValue(rnCol, rnText, rnValue).empty() || std::get<std::int64_t>(rnValue) < 1)
-            throw Refusal{status::BadRequest, "新增行的行号 rn“" + rnText + "”无效（表 " + FTable.Name + "）"};
-        rn = std::get<std::int64_t>(rnValue);
-        // The host assigns keys: a key the module sends along is not used.
-        std::vector<const FieldValue*> used;
-        for (const FieldValue& f : fields)
-            if (f.Col != key) used.push_back(&f);
-        std::string sql = "INSERT INTO " + QuoteIdent(FTable.Name);
-        if (used.empty()) {
-            sql += " DEFAULT VALUES";
-        } else {
-            std::string names, marks;
-            for (std::size_t i = 0; i < used.size(); ++i) {
-                if (i) names += ',', marks += ',';
-                names += QuoteIdent(used[i]->Col->Name);
-                marks += '?';
-            }
-            sql += " (" + names + ") VALUES (" + marks + ")";
+        if (rnText.empty() || !ConvertValue(rnCol, rnText, rnValue).empty() ||
+            std::get<std::int64_t>(rnValue) < 1)
+            throw Refusal{status::BadRequest,
+                          "新增行的行号 rn“" + rnText + "”无效（表 " + FTable.Name + "）"};
+        const std::int64_t rn = std::get<std::int64_t>(rnValue);
+        // The store assigns keys: a key the module sends along is not used.
+        std::vector<BoundValue> args;
+        std::string names, marks;
+        for (const FieldValue& f : fields) {
+            if (f.Col == key) continue;
+            if (!names.empty()) names += ',', marks += ',';
+            names += QuoteIdent(f.Col->Name);
+            marks += '?';
+            args.push_back(f.Value);
         }
-        Statement st(FDb, sql);
-        for (std::size_t i = 0; i < used.size(); ++i) Bind(st, static_cast<int>(i + 1), used[i]->Value);
-        Run(st, fields);
-        keys.push_back({FRequestName, rn, sqlite3_last_insert_rowid(FDb)});
+        std::string sql =
+            "INSERT INTO " + QuoteIdent(FTable.Name) +
+            (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + marks + ")");
+        const std::int64_t id =
+            Run(fields, [&] { return FDb.Insert(sql, args, key ? key->Name : std::string()); });
+        keys.push_back({FRequestName, rn, id});
+        if (FTable.Versioned) touched.push_back({&FTable, id, 1});
     }
 
-    void Update(std::vector<FieldValue>& fields, const Column& key, const FieldValue& keyValue) {
+    void Update(const pugi::xml_node& row, std::vector<FieldValue>& fields, const Column& key,
+                const FieldValue& keyValue, std::vector<Touched>& touched) {
         std::string sets;
-        std::vector<const FieldValue*> used;
+        std::vector<BoundValue> args;
         for (const FieldValue& f : fields) {
             if (f.Col == &key) continue;
             if (!sets.empty()) sets += ',';
             sets += QuoteIdent(f.Col->Name) + "=?";
-            used.push_back(&f);
+            args.push_back(f.Value);
         }
+        const std::string version = QuoteIdent(kVersionColumn);
+        if (FTable.Versioned) sets += (sets.empty() ? "" : ",") + version + "=" + version + "+1";
         // Without values to set, the statement still tells whether the key exists.
         if (sets.empty()) sets = QuoteIdent(key.Name) + "=" + QuoteIdent(key.Name);
-        Statement st(FDb, "UPDATE " + QuoteIdent(FTable.Name) + " SET " + sets + " WHERE " + QuoteIdent(key.Name) + "=?");
-        int i = 1;
-        for (const FieldValue* f : used) Bind(st, i++, f->Value);
-        Bind(st, i, keyValue.Value);
-        Run(st, fields);
-        if (sqlite3_changes(FDb) == 0) throw NotFound(key, keyValue);
+        std::string sql =
+            "UPDATE " + QuoteIdent(FTable.Name) + " SET " + sets + " WHERE " + QuoteIdent(key.Name) + "=?";
+        args.push_back(keyValue.Value);
+        const std::optional<std::int64_t> was = AddVersionCondition(row, sql, args);
+        if (Run(fields, [&] { return FDb.Run(sql, args); }) == 0) throw Missing(key, keyValue, fields);
+        if (was) touched.push_back({&FTable, KeyNumber(keyValue), *was + 1});
     }
 
-    void Delete(const Column& key, const FieldValue& keyValue) {
-        Statement st(FDb, "DELETE FROM " + QuoteIdent(FTable.Name) + " WHERE " + QuoteIdent(key.Name) + "=?");
-        Bind(st, 1, keyValue.Value);
-        Run(st, {});
-        if (sqlite3_changes(FDb) == 0) throw NotFound(key, keyValue);
+    void Delete(const pugi::xml_node& row, const Column& key, const FieldValue& keyValue,
+                const std::vector<FieldValue>& fields, std::vector<Touched>& touched) {
+        std::string sql = "DELETE FROM " + QuoteIdent(FTable.Name) + " WHERE " + QuoteIdent(key.Name) + "=?";
+        std::vector<BoundValue> args{keyValue.Value};
+        const std::optional<std::int64_t> was = AddVersionCondition(row, sql, args);
+        if (Run({}, [&] { return FDb.Run(sql, args); }) == 0) throw Missing(key, keyValue, fields);
+        if (was) touched.push_back({&FTable, KeyNumber(keyValue), std::nullopt});
     }
 
-    Refusal NotFound(const Column& key, const FieldValue& keyValue) const {
+    // The checked version again in the statement: on a server another clerk may commit in between.
+    std::optional<std::int64_t> AddVersionCondition(const pugi::xml_node& row, std::string& sql,
+                                                    std::vector<BoundValue>& args) {
+        auto it = FMustHave.find(row.internal_object());
+        if (it == FMustHave.end()) return std::nullopt;
+        sql += " AND " + QuoteIdent(kVersionColumn) + "=?";
+        args.emplace_back(std::in_place_type<std::int64_t>, it->second);
+        return it->second;
+    }
+
+    Refusal Missing(const Column& key, const FieldValue& keyValue, const std::vector<FieldValue>& fields) {
+        if (FTable.Versioned) return Conflict(key, keyValue, fields);
         return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + keyValue.Text +
                                       " 的记录，可能已被他人删除，请重新查询"};
     }
 
-    // Steps the statement and turns a broken table rule into a refusal the user can act on.
-    void Run(Statement& st, const std::vector<FieldValue>& fields) {
+    // Names the row by its code and, while it exists, who changed it last and when.
+    Refusal Conflict(const Column& key, const FieldValue& keyValue, const std::vector<FieldValue>& fields) {
+        const Column* code = FTable.CodeColumn();
+        const Column* modifier = FTable.Find("MODIFIER");
+        const Column* modified = FTable.Find("MODI_DATE");
+        std::string codeText;
+        if (const FieldValue* f = Find(fields, code)) codeText = f->Text;
+        std::string who, when;
+        bool exists = false;
+        std::string sql = "SELECT " + QuoteIdent(code ? code->Name : key.Name);
+        sql += modifier ? "," + QuoteIdent(modifier->Name) : std::string(",NULL");
+        sql += modified ? "," + QuoteIdent(modified->Name) : std::string(",NULL");
+        sql += " FROM " + QuoteIdent(FTable.Name) + " WHERE " + QuoteIdent(key.Name) + "=?";
+        auto c = FDb.Query(sql, {keyValue.Value});
+        if (c->Next()) {
+            exists = true;
+            if (!c->IsNull(0)) codeText = std::string(c->Text(0));
+            if (!c->IsNull(1)) who = std::string(c->Text(1));
+            if (!c->IsNull(2)) when = std::string(c->Text(2));
+        }
+        std::string info = kChangedByOthers;
+        info += codeText.empty() ? "（" + key.Name + " " + keyValue.Text : "（代码 " + codeText;
+        if (exists && (!who.empty() || !when.empty())) {
+            info += "，最后修改：" + (who.empty() ? std::string("未知") : who);
+            if (!when.empty()) info += " " + when;
+        }
+        info += "）";
+        return {status::Conflict, info};
+    }
+
+    // Runs one statement and turns a broken table rule into a refusal the user can act on.
+    template <typename Step> std::int64_t Run(const std::vector<FieldValue>& fields, Step step) {
         try {
-            st.Step();
+            return step();
         } catch (const StoreError& e) {
-            int ext = sqlite3_extended_errcode(FDb);
-            std::string msg = e.what();
-            std::string column;
-            auto dot = msg.rfind('.');
-            if (dot != std::string::npos) column = msg.substr(dot + 1);
-            if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            if (e.Kind == Failure::Unique) {
                 std::string value;
                 for (const FieldValue& f : fields)
-                    if (f.Col->Name == column) value = f.Text;
-                throw Refusal{status::Violation, "代码“" + value + "”已存在：表 " + FTable.Name + " 的字段 " + column +
-                                                     " 不得有重复值，本次保存未做任何修改"};
+                    if (f.Col->Name == e.Column) value = f.Text;
+                throw Refusal{status::Violation, "代码“" + value + "”已存在：表 " + FTable.Name + " 的字段 " +
+                                                     e.Column + " 不得有重复值，本次保存未做任何修改"};
             }
-            if (ext == SQLITE_CONSTRAINT_NOTNULL)
-                throw Refusal{status::Violation, "表 " + FTable.Name + " 的字段 " + column + " 不得为空，本次保存未做任何修改"};
-            if ((ext & 0xFF) == SQLITE_CONSTRAINT)
-                throw Refusal{status::Violation, "数据不符合表 " + FTable.Name + " 的约束：" + msg};
+            if (e.Kind == Failure::NotNull)
+                throw Refusal{status::Violation, "表 " + FTable.Name + " 的字段 " + e.Column +
+                                                     " 不得为空，本次保存未做任何修改"};
+            if (e.Kind == Failure::Constraint)
+                throw Refusal{status::Violation,
+                              "数据不符合表 " + FTable.Name + " 的约束：" + std::string(e.what())};
             throw;
         }
     }
 
-    sqlite3* FDb;
+    Connection& FDb;
     const TableInfo& FTable;
     std::string FRequestName;
-};
-
-class Transaction {
-public:
-    explicit Transaction(sqlite3* db) : FDb(db) { Exec(db, "BEGIN IMMEDIATE"); }
-    ~Transaction() {
-        if (!FDone) sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    void Commit() {
-        Exec(FDb, "COMMIT");
-        FDone = true;
-    }
-
-private:
-    sqlite3* FDb;
-    bool FDone = false;
+    RowVersions& FVersions;
+    std::map<std::int64_t, std::optional<std::int64_t>>& FExpected;
+    std::map<const void*, std::int64_t> FMustHave; // per request row: its version when applied
 };
 
 bool IsRecordset(const pugi::xml_node& param) {
     return Upper(param.attribute("typ").value()) == "RECORDSET";
 }
 
-std::string Apply(sqlite3* db, const pugi::xml_node& params) {
-    std::vector<KeyRow> keys;
+struct TableRows {
+    std::string RequestName;
+    const TableInfo* Table;
+    std::vector<pugi::xml_node> Rows;
+};
+
+std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& params) {
     Transaction tx(db);
     std::map<std::string, TableInfo> tables;
+    std::vector<TableRows> work;
     for (pugi::xml_node param : params.children("param")) {
         if (!IsRecordset(param)) continue;
         std::string tbname = param.attribute("tbname").value();
-        pugi::xml_node first = param.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
-        if (!first) continue;  // an empty table element carries nothing
+        pugi::xml_node first =
+            param.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
+        if (!first) continue; // an empty table element carries nothing
         std::string key = Upper(tbname);
         auto it = tables.find(key);
         if (it == tables.end()) {
-            std::optional<TableInfo> info = ReadTableInfo(db, tbname);
+            std::optional<TableInfo> info = db.ReadTable(tbname);
             if (!info) throw Refusal{status::UnknownName, "未知的表“" + tbname + "”"};
             it = tables.emplace(key, std::move(*info)).first;
         }
-        RowApplier applier(db, it->second, tbname);
+        TableRows part{tbname, &it->second, {}};
         for (pugi::xml_node row : param.children()) {
             if (row.type() != pugi::node_element) continue;
             bool hasChild = row.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
@@ -242,37 +331,66 @@ std::string Apply(sqlite3* db, const pugi::xml_node& params) {
             if (Upper(row.name()) != key)
                 throw Refusal{status::BadRequest,
                               "行元素“" + std::string(row.name()) + "”与表名“" + tbname + "”不符"};
-            applier.Apply(row, keys);
+            part.Rows.push_back(row);
         }
+        work.push_back(std::move(part));
     }
-    tx.Commit();
+
+    std::map<std::string, std::map<std::int64_t, std::optional<std::int64_t>>> expected;
+    std::vector<RowApplier> appliers;
+    appliers.reserve(work.size());
+    for (const TableRows& part : work) {
+        RowApplier& applier =
+            appliers.emplace_back(db, *part.Table, part.RequestName, versions, expected[part.Table->Name]);
+        for (const pugi::xml_node& row : part.Rows)
+            applier.Check(row);
+    }
+    std::vector<KeyRow> keys;
+    std::vector<Touched> touched;
+    for (std::size_t i = 0; i < work.size(); ++i)
+        for (const pugi::xml_node& row : work[i].Rows)
+            appliers[i].Apply(row, keys, touched);
+    try {
+        tx.Commit();
+    } catch (const StoreError& e) {
+        if (e.Kind != Failure::CommitUnknown) throw;
+        for (const Touched& t : touched)
+            versions.Forget(t.Table->Name, t.Key);
+        return StatusResponse(status::DatabaseError, std::string(kOutcomeUnknown) + "（" + e.what() + "）");
+    }
+    for (const Touched& t : touched) {
+        if (t.Version)
+            versions.Set(t.Table->Name, t.Key, *t.Version);
+        else
+            versions.Forget(t.Table->Name, t.Key);
+    }
     ResponseWriter out(status::Ok, "");
     if (!keys.empty()) {
         out.BeginRecordset(keys.front().TableName, "");
-        for (const KeyRow& k : keys) out.AddKeyRow(k.TableName, k.Rn, k.Id);
+        for (const KeyRow& k : keys)
+            out.AddKeyRow(k.TableName, k.Rn, k.Id);
         out.EndRecordset();
     }
     return out.Finish();
 }
 
-}  // namespace
+} // namespace
 
-std::string ApplySingleRecordSet(sqlite3* db, std::string_view requestXml) {
+std::string ApplySingleRecordSet(Connection& db, RowVersions& versions, std::string_view requestXml) {
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(requestXml.data(), requestXml.size(), pugi::parse_default,
-                                                    pugi::encoding_utf8);
+    pugi::xml_parse_result parsed =
+        doc.load_buffer(requestXml.data(), requestXml.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!parsed)
-        return StatusResponse(status::BadRequest, std::string("请求文档不是有效的 XML：") + parsed.description() +
-                                                      "（位置 " + std::to_string(parsed.offset) + "）");
+        return StatusResponse(status::BadRequest, std::string("请求文档不是有效的 XML：") +
+                                                      parsed.description() + "（位置 " +
+                                                      std::to_string(parsed.offset) + "）");
     pugi::xml_node params = doc.child("quelmar").child("params");
     if (!params) return StatusResponse(status::BadRequest, "请求文档缺少 quelmar/params 元素");
     try {
-        return Apply(db, params);
+        return Apply(db, versions, params);
     } catch (const Refusal& r) {
         return StatusResponse(r.Code, r.Info);
-    } catch (const StoreError& e) {
-        return StatusResponse(status::DatabaseError, std::string("数据库错误，本次保存未做任何修改：") + e.what());
     }
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -1,14 +1,21 @@
-// The save/delete action: applies a request's rows to the database in one transaction.
+// The save/delete action: applies a request's rows to the store in one transaction.
 #pragma once
 
-#include <sqlite3.h>
+#include "host/connection.h"
+#include "host/row_versions.h"
 
 #include <string>
 #include <string_view>
 
 namespace qm::host {
 
-// Answers a response document. Any refusal rolls the whole request back.
-std::string ApplySingleRecordSet(sqlite3* db, std::string_view requestXml);
+// Answers a response document. Any refusal rolls the whole request back. An update or delete of
+// a row whose version is not the remembered one is refused; accepted saves update `versions`.
+// Failures of the database itself escape as StoreError.
+std::string ApplySingleRecordSet(Connection& db, RowVersions& versions, std::string_view requestXml);
 
-}  // namespace qm::host
+// The refusal texts the clerk sees when another clerk came first, or nobody knows.
+extern const char* const kChangedByOthers;
+extern const char* const kOutcomeUnknown;
+
+} // namespace qm::host

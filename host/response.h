@@ -7,8 +7,13 @@
 
 namespace qm::host {
 
-// Appends XML-escaped text (for element text and double-quoted attribute values).
+// Appends XML-escaped text (for element text and double-quoted attribute values). Control
+// characters XML cannot carry become blanks and bytes that are not UTF-8 become U+FFFD.
 void AppendEscaped(std::string& out, std::string_view text);
+
+// Whether text is UTF-8 without control characters other than tab, line feed and carriage return:
+// text that survives a response document unchanged.
+bool IsCleanText(std::string_view text);
 
 // Builds one response document in order: status first, then any number of result items.
 class ResponseWriter {

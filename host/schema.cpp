@@ -1,6 +1,6 @@
 #include "host/schema.h"
 
-#include "host/sqlite_util.h"
+#include "host/connection.h"
 
 #include <cctype>
 
@@ -18,7 +18,8 @@ bool SameIdent(std::string_view a, std::string_view b) {
 
 std::string Upper(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -27,17 +28,20 @@ void SplitType(std::string_view decl, std::string& word, int& a, int& b) {
     a = b = 0;
     auto open = decl.find('(');
     word = Upper(decl.substr(0, open));
-    while (!word.empty() && word.back() == ' ') word.pop_back();
+    while (!word.empty() && word.back() == ' ')
+        word.pop_back();
     if (open == std::string_view::npos) return;
     int* target = &a;
     for (std::size_t i = open + 1; i < decl.size() && decl[i] != ')'; ++i) {
         char c = decl[i];
-        if (c == ',') target = &b;
-        else if (c >= '0' && c <= '9') *target = *target * 10 + (c - '0');
+        if (c == ',')
+            target = &b;
+        else if (c >= '0' && c <= '9')
+            *target = *target * 10 + (c - '0');
     }
 }
 
-}  // namespace
+} // namespace
 
 Column DescribeColumn(std::string_view name, std::string_view declaredType) {
     Column col;
@@ -60,7 +64,8 @@ Column DescribeColumn(std::string_view name, std::string_view declaredType) {
     } else {
         col.Kind = ColumnKind::Text;
         col.Size = a;
-        col.TypeWord = (word.empty() ? std::string("VARCHAR2") : word) + (a > 0 ? ":" + std::to_string(a) : "");
+        col.TypeWord =
+            (word.empty() ? std::string("VARCHAR2") : word) + (a > 0 ? ":" + std::to_string(a) : "");
     }
     return col;
 }
@@ -79,6 +84,12 @@ const Column* TableInfo::PrimaryKey() const {
     return nullptr;
 }
 
+const Column* TableInfo::CodeColumn() const {
+    if (Name.size() > 3 && Name.compare(0, 3, "TB_") == 0)
+        if (const Column* c = Find(Name.substr(3) + "001")) return c;
+    return PrimaryKey();
+}
+
 std::string TableInfo::FieldList() const {
     std::string out;
     for (const Column& c : Columns) {
@@ -90,31 +101,21 @@ std::string TableInfo::FieldList() const {
     return out;
 }
 
-std::optional<TableInfo> ReadTableInfo(sqlite3* db, std::string_view name) {
-    std::optional<TableInfo> info;
-    {
-        Statement st(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
-        while (st.Step()) {
-            std::string_view candidate = st.Text(0);
-            if (candidate == name || (!info && SameIdent(candidate, name))) {
-                info.emplace();
-                info->Name = std::string(candidate);
-                if (candidate == name) break;
-            }
-        }
+std::optional<std::string> MatchTableName(const std::vector<std::string>& existing, std::string_view name) {
+    std::optional<std::string> match;
+    for (const std::string& candidate : existing) {
+        if (candidate == name) return candidate;
+        if (!match && SameIdent(candidate, name)) match = candidate;
     }
-    if (!info) return info;
-    // table_info takes the name as a bound argument, so no table name is ever spliced into SQL.
-    Statement cols(db, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1)");
-    cols.BindText(1, info->Name);
-    while (cols.Step()) {
-        Column c = DescribeColumn(cols.Text(0), cols.Text(1));
-        c.NotNull = cols.Int64(2) != 0;
-        c.PrimaryKey = cols.Int64(3) != 0;
-        if (c.PrimaryKey) c.NotNull = true;
-        info->Columns.push_back(std::move(c));
-    }
-    return info;
+    return match;
 }
 
-}  // namespace qm::host
+void AddColumn(TableInfo& table, Column column) {
+    if (SameIdent(column.Name, kVersionColumn)) {
+        table.Versioned = true;
+        return;
+    }
+    table.Columns.push_back(std::move(column));
+}
+
+} // namespace qm::host

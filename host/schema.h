@@ -1,8 +1,6 @@
 // What the database itself says about a table: the only source of names that reach SQL text.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,31 +11,36 @@ namespace qm::host {
 enum class ColumnKind { Integer, Number, Text, Date };
 
 struct Column {
-    std::string Name;      // as declared
+    std::string Name; // as declared
     ColumnKind Kind = ColumnKind::Text;
-    int Size = 0;          // characters for text (0: unlimited), precision for numbers
+    int Size = 0; // characters for text (0: unlimited), precision for numbers
     int Scale = 0;
     bool NotNull = false;
     bool PrimaryKey = false;
-    std::string TypeWord;  // the response's description, e.g. "VARCHAR2:4", "NUMBER:22:0", "DATE:7"
+    std::string TypeWord; // the response's description, e.g. "VARCHAR2:4", "NUMBER:22:0", "DATE:7"
 };
 
 struct TableInfo {
-    std::string Name;  // as declared
-    std::vector<Column> Columns;
+    std::string Name;            // as declared
+    std::vector<Column> Columns; // without the version column
+    bool Versioned = false;      // whether rows carry a version
 
     // Matches names exactly, then ignoring ASCII case; null when absent.
     const Column* Find(std::string_view name) const;
     const Column* PrimaryKey() const;
+    // The code a clerk knows a row by: <X>001 of a table TB_<X>, else the key; rows are listed by it.
+    const Column* CodeColumn() const;
     // The `fields` attribute of a recordset: "NAME:TYPE:SIZE[:SCALE]" joined by blanks.
     std::string FieldList() const;
 };
 
-// Reads a table's description from sqlite_master and PRAGMA table_info; empty when no table of
-// that name (ignoring ASCII case) exists.
-std::optional<TableInfo> ReadTableInfo(sqlite3* db, std::string_view name);
+// Picks the table a name means among the existing ones: the exact name, else one that matches
+// ignoring ASCII case; empty when none does.
+std::optional<std::string> MatchTableName(const std::vector<std::string>& existing, std::string_view name);
+// Adds a column read from a catalogue; the version column only marks the table as versioned.
+void AddColumn(TableInfo& table, Column column);
 
 // Classifies a declared column type such as "VARCHAR2(30)" or "NUMBER(12,0)".
 Column DescribeColumn(std::string_view name, std::string_view declaredType);
 
-}  // namespace qm::host
+} // namespace qm::host

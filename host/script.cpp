@@ -6,6 +6,11 @@
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <filesystem>
+#include <fstream>
 
 #include <stdexcept>
 
@@ -27,7 +32,12 @@ const VerbShape kVerbs[] = {
     {"dismiss-error", 0, false, false}, {"expect-rows", 1, false, false},  {"expect-cell", 1, true, true},
     {"expect-field", 1, true, true},   {"expect-box", 0, true, false},    {"wait", 0, false, false},
     {"close", 0, false, false},        {"close-refused", 0, false, false},
+    {"touch", 0, true, false},
+    {"wait-for", 0, true, false},
 };
+
+// Two hosts run in step through files: one touches, the other waits.
+constexpr int kWaitForSeconds = 30;
 
 std::string_view TrimView(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -141,6 +151,27 @@ bool ScriptRunner::Run(const std::vector<ScriptStep>& steps) {
 bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
     const std::string& verb = step.Verb;
     if (verb == "wait") return true;
+    if (verb == "touch") {
+        std::ofstream file(step.Args[0], std::ios::app);
+        if (!file) {
+            why = "cannot create " + step.Args[0];
+            return false;
+        }
+        return true;
+    }
+    if (verb == "wait-for") {
+        QElapsedTimer clock;
+        clock.start();
+        while (!std::filesystem::exists(step.Args[0])) {
+            if (clock.elapsed() > kWaitForSeconds * 1000) {
+                why = step.Args[0] + " did not appear within " + std::to_string(kWaitForSeconds) + " s";
+                return false;
+            }
+            Settle();
+            QThread::msleep(20);
+        }
+        return true;
+    }
     if (verb == "command") {
         if (!FWindow.Commands().Run(step.Args[0])) {
             why = "no announced command named '" + step.Args[0] + "'";

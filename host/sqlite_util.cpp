@@ -4,7 +4,7 @@ namespace qm::host {
 
 Statement::Statement(sqlite3* db, std::string_view sql) : FDb(db) {
     if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &FStmt, nullptr) != SQLITE_OK)
-        throw StoreError(sqlite3_errmsg(db));
+        ThrowLast(db);
 }
 
 Statement::~Statement() { sqlite3_finalize(FStmt); }
@@ -23,7 +23,7 @@ bool Statement::Step() {
     int rc = sqlite3_step(FStmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw StoreError(sqlite3_errmsg(FDb));
+    ThrowLast(FDb);
 }
 
 void Statement::Reset() {
@@ -47,16 +47,29 @@ int Statement::ColumnType(int col) const { return sqlite3_column_type(FStmt, col
 
 double Statement::Double(int col) const { return sqlite3_column_double(FStmt, col); }
 
-void Exec(sqlite3* db, const char* sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string text = err ? err : "sqlite error";
-        sqlite3_free(err);
-        throw StoreError(text);
+void ThrowLast(sqlite3* db) {
+    const int ext = sqlite3_extended_errcode(db);
+    std::string msg = sqlite3_errmsg(db);
+    Failure kind = Failure::Other;
+    std::string column;
+    if ((ext & 0xFF) == SQLITE_CONSTRAINT) {
+        kind = ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY ? Failure::Unique
+               : ext == SQLITE_CONSTRAINT_NOTNULL                                     ? Failure::NotNull
+                                                                                      : Failure::Constraint;
+        // "UNIQUE constraint failed: TB_MEMAC.MEMAC001"
+        if (auto dot = msg.rfind('.'); dot != std::string::npos && kind != Failure::Constraint)
+            column = msg.substr(dot + 1);
+    } else if ((ext & 0xFF) == SQLITE_CORRUPT || (ext & 0xFF) == SQLITE_NOTADB) {
+        kind = Failure::Malformed;
     }
+    throw StoreError(msg, kind, column);
 }
 
-std::string QuoteIdent(std::string_view name) {
+void Exec(sqlite3* db, const char* sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) ThrowLast(db);
+}
+
+std::string QuoteIdent(std::string_view name) { // shared by both engines
     std::string out = "\"";
     for (char c : name) {
         if (c == '"') out += '"';

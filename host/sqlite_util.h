@@ -1,20 +1,18 @@
 // Small RAII wrappers over the SQLite C interface.
 #pragma once
 
+#include "host/connection.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace qm::host {
 
-// A database failure that the store could not turn into a refusal of its own.
-class StoreError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// Throws StoreError for the database's last failure, classified.
+[[noreturn]] void ThrowLast(sqlite3* db);
 
 class Statement {
 public:
@@ -45,8 +43,5 @@ private:
 };
 
 void Exec(sqlite3* db, const char* sql);
-
-// Quotes an identifier for SQL. Only ever used on names read from the database's own schema.
-std::string QuoteIdent(std::string_view name);
 
 }  // namespace qm::host

@@ -10,6 +10,8 @@ constexpr int UnknownName = 2;      // table, field, operation code or action th
 constexpr int NotFound = 3;         // an update or delete whose key matches no row
 constexpr int Violation = 4;        // the data breaks a rule of the table (repeated code, missing value)
 constexpr int UnknownFunction = 5;  // a function id the host did not hand out
+constexpr int Conflict = 6;        // the row changed or went since the form was answered with it
+constexpr int ReadOnly = 7;        // the store refuses writes (a damaged file)
 constexpr int DatabaseError = 9;    // the database itself failed
 constexpr int ReleaseFailed = -1;   // release of an id that is not (or no longer) handed out
 

@@ -1,64 +1,42 @@
 #include "host/store.h"
 
+#include "host/pg_store.h"
 #include "host/record_set.h"
 #include "host/response.h"
 #include "host/schema.h"
-#include "host/sqlite_util.h"
+#include "host/sqlite_store.h"
 #include "host/status_codes.h"
 #include "host/values.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace qm::host {
 
 namespace {
 
-const char* const kSchema =
-    "CREATE TABLE IF NOT EXISTS TB_MEMAC ("
-    " MEMAC_ID INTEGER PRIMARY KEY AUTOINCREMENT,"  // keys are never reused
-    " MEMAC001 VARCHAR2(4) UNIQUE,"
-    " MEMAC002 VARCHAR2(30),"
-    " MEMAC003 NUMBER(12,0),"
-    " MEMAC004 NUMBER(12,0),"
-    " CREATE_USER VARCHAR2(12) NOT NULL,"
-    " USER_GROUP VARCHAR2(12) NOT NULL,"
-    " CREATE_DATE DATE NOT NULL,"
-    " MODIFIER VARCHAR2(12),"
-    " MODI_DATE DATE,"
-    " FLAG NUMBER(1,0) NOT NULL)";
-
-// Tables of the client are named TB_<X> with their code in <X>001; rows are listed by that code.
-const Column* OrderColumn(const TableInfo& table) {
-    if (table.Name.size() > 3 && table.Name.compare(0, 3, "TB_") == 0)
-        if (const Column* c = table.Find(table.Name.substr(3) + "001")) return c;
-    return table.PrimaryKey();
+std::unique_ptr<Connection> OpenEngine(const std::string& spec) {
+    if (IsServerSpec(spec)) return std::make_unique<PgConnection>(spec);
+    return std::make_unique<SqliteConnection>(spec);
 }
 
-void AppendNumber(std::string& out, double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    out += buf;
+std::string DamageText(const std::string& why) {
+    return "数据库文件已损坏（" + why +
+           "），为免损坏扩大，已拒绝一切保存；本次修改未写入，请联系管理员从备份恢复";
 }
 
-}  // namespace
+} // namespace
 
-Store::Store(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string why = FDb ? sqlite3_errmsg(FDb) : "out of memory";
-        sqlite3_close(FDb);
-        throw StoreError("cannot open " + path + ": " + why);
-    }
-    try {
-        sqlite3_busy_timeout(FDb, 2000);
-        Exec(FDb, kSchema);
-    } catch (...) {
-        sqlite3_close(FDb);
-        throw;
-    }
+Store::Store(const std::string& spec) : Store(OpenEngine(spec)) {}
+
+Store::Store(std::unique_ptr<Connection> db) : FDb(std::move(db)), FDamage(FDb->Damage()) {}
+
+Store::~Store() = default;
+
+void Store::NoteFailure(const StoreError& e) {
+    if (e.Kind == Failure::Malformed && FDamage.empty()) FDamage = e.what();
 }
-
-Store::~Store() { sqlite3_close(FDb); }
 
 std::string Store::Register(std::string_view, std::string_view) {
     std::int32_t id = FNextId++;
@@ -80,59 +58,96 @@ std::string Store::Execute(std::int32_t funcId, std::string_view action, std::st
                               "功能号 " + std::to_string(funcId) + " 未注册，请求被拒绝，未做任何修改");
     if (action != "singleRecordSet")
         return StatusResponse(status::UnknownName, "不支持的操作“" + std::string(action) + "”");
-    return ApplySingleRecordSet(FDb, requestXml);
+    if (!FDamage.empty()) return StatusResponse(status::ReadOnly, DamageText(FDamage));
+    try {
+        FDb->EnsureOpen();
+        return ApplySingleRecordSet(*FDb, FVersions, requestXml);
+    } catch (const StoreError& e) {
+        NoteFailure(e);
+        if (e.Kind == Failure::Malformed) return StatusResponse(status::ReadOnly, DamageText(e.what()));
+        if (e.Kind == Failure::Lost)
+            return StatusResponse(status::DatabaseError,
+                                  std::string("与数据库服务器的连接中断，本次保存未做任何修改：") + e.what());
+        return StatusResponse(status::DatabaseError,
+                              std::string("数据库错误，本次保存未做任何修改：") + e.what());
+    }
 }
 
 std::string Store::Search(std::string_view contextTail) {
     try {
-        std::optional<TableInfo> table = ReadTableInfo(FDb, contextTail);
-        if (!table) return StatusResponse(status::UnknownName, "未知的表“" + std::string(contextTail) + "”，无法查询");
+        try {
+            return SearchOnce(contextTail);
+        } catch (const StoreError& e) {
+            // A search changes nothing: after a dropped connection it is simply asked again.
+            if (e.Kind != Failure::Lost) throw;
+        }
+        return SearchOnce(contextTail);
+    } catch (const StoreError& e) {
+        NoteFailure(e);
+        if (e.Kind == Failure::Lost)
+            return StatusResponse(status::DatabaseError,
+                                  std::string("与数据库服务器的连接中断，查询失败：") + e.what());
+        return StatusResponse(status::DatabaseError, std::string("查询失败：") + e.what());
+    }
+}
+
+std::string Store::SearchOnce(std::string_view contextTail) {
+    {
+        FDb->EnsureOpen();
+        std::optional<TableInfo> table = FDb->ReadTable(contextTail);
+        if (!table)
+            return StatusResponse(status::UnknownName,
+                                  "未知的表“" + std::string(contextTail) + "”，无法查询");
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < table->Columns.size(); ++i) {
             if (i) sql += ',';
             sql += QuoteIdent(table->Columns[i].Name);
         }
-        sql += " FROM " + QuoteIdent(table->Name);
-        const Column* order = OrderColumn(*table);
         const Column* key = table->PrimaryKey();
+        const bool versioned = table->Versioned && key;
+        if (versioned) sql += "," + QuoteIdent(kVersionColumn);
+        sql += " FROM " + QuoteIdent(table->Name);
+        const Column* order = table->CodeColumn();
         if (order) sql += " ORDER BY " + QuoteIdent(order->Name);
         if (key && key != order) sql += std::string(order ? "," : " ORDER BY ") + QuoteIdent(key->Name);
 
-        Statement st(FDb, sql);
+        const int n = static_cast<int>(table->Columns.size());
+        int keyIndex = -1;
+        for (int c = 0; c < n; ++c)
+            if (&table->Columns[static_cast<std::size_t>(c)] == key) keyIndex = c;
+
+        std::unique_ptr<Cursor> rows = FDb->Query(sql, {});
         ResponseWriter out(status::Ok, "");
         out.BeginRecordset(table->Name, table->FieldList());
-        std::string& text = out.Buffer();
-        const int n = static_cast<int>(table->Columns.size());
-        while (st.Step()) {
+        std::vector<std::pair<std::int64_t, std::int64_t>> seen;
+        while (rows->Next()) {
             out.OpenRow(table->Name);
+            bool holds = true;
             for (int c = 0; c < n; ++c) {
-                int type = st.ColumnType(c);
-                if (type == SQLITE_NULL) continue;
-                const std::string& name = table->Columns[static_cast<std::size_t>(c)].Name;
-                if (type == SQLITE_FLOAT) {
-                    text += ' ';
-                    text += name;
-                    text += "=\"";
-                    AppendNumber(text, st.Double(c));
-                    text += '"';
-                } else {
-                    out.Attribute(name, st.Text(c));
-                }
+                if (rows->IsNull(c)) continue;
+                const Column& col = table->Columns[static_cast<std::size_t>(c)];
+                std::string_view text = rows->Text(c);
+                // Written by another tool: the form cannot hold it, so the row may not be saved over.
+                if (holds && !FitsColumn(col, text)) holds = false;
+                out.Attribute(col.Name, text);
             }
             out.CloseRow();
+            if (versioned && holds && !rows->IsNull(keyIndex) && !rows->IsNull(n))
+                seen.emplace_back(std::atoll(std::string(rows->Text(keyIndex)).c_str()),
+                                  std::atoll(std::string(rows->Text(n)).c_str()));
         }
         out.EndRecordset();
+        FVersions.Replace(table->Name);
+        for (const auto& [id, version] : seen)
+            FVersions.Set(table->Name, id, version);
         return out.Finish();
-    } catch (const StoreError& e) {
-        return StatusResponse(status::DatabaseError, std::string("查询失败：") + e.what());
     }
 }
 
 void Store::FillDemo() {
     {
-        Statement count(FDb, "SELECT COUNT(*) FROM TB_MEMAC");
-        count.Step();
-        if (count.Int64(0) != 0) return;
+        auto count = FDb->Query("SELECT COUNT(*) FROM \"TB_MEMAC\"", {});
+        if (count->Next() && count->Text(0) != "0") return;
     }
     struct Level {
         const char* Code;
@@ -140,38 +155,29 @@ void Store::FillDemo() {
         int Low, High;
     };
     static const Level levels[] = {
-        {"01", "低收入", 0, 2999},        {"02", "中低收入", 3000, 5999},   {"03", "中等收入", 6000, 9999},
+        {"01", "低收入", 0, 2999},        {"02", "中低收入", 3000, 5999}, {"03", "中等收入", 6000, 9999},
         {"04", "中高收入", 10000, 19999}, {"05", "高收入", 20000, 49999}, {"06", "特高收入", 50000, 999999},
     };
     // The form's stamps are dates: a time of day here would be cut off by the first update.
     std::string now = NowText().substr(0, 10) + " 00:00:00";
-    Exec(FDb, "BEGIN");
-    try {
-        Statement st(FDb,
-                     "INSERT INTO TB_MEMAC (MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,FLAG)"
-                     " VALUES (?,?,?,?,'demo','demo',?,0)");
-        for (const Level& l : levels) {
-            st.Reset();
-            st.BindText(1, l.Code);
-            st.BindText(2, l.Name);
-            st.BindInt64(3, l.Low);
-            st.BindInt64(4, l.High);
-            st.BindText(5, now);
-            st.Step();
-        }
-        Exec(FDb, "COMMIT");
-    } catch (...) {
-        sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    Transaction tx(*FDb);
+    for (const Level& l : levels)
+        FDb->Run(
+            "INSERT INTO \"TB_MEMAC\" (\"MEMAC001\",\"MEMAC002\",\"MEMAC003\",\"MEMAC004\",\"CREATE_USER\","
+            "\"USER_GROUP\",\"CREATE_DATE\",\"FLAG\") VALUES (?,?,?,?,'demo','demo',?,0)",
+            {std::string(l.Code), std::string(l.Name), std::int64_t{l.Low}, std::int64_t{l.High}, now});
+    tx.Commit();
 }
 
 std::string DefaultDatabasePath() {
     std::string base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.local/share";
-    else base = ".";
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.local/share";
+    else
+        base = ".";
     return base + "/qmclient/qmclient.db";
 }
 
-}  // namespace qm::host
+} // namespace qm::host

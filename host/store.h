@@ -1,10 +1,12 @@
 // The host's data store: function ids, the save/delete action and the search, answered as
-// response documents (UTF-8 text).
+// response documents (UTF-8 text), on either engine.
 #pragma once
 
-#include <sqlite3.h>
+#include "host/connection.h"
+#include "host/row_versions.h"
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -13,9 +15,11 @@ namespace qm::host {
 
 class Store {
 public:
-    // Opens or creates the database file; creates the TB_MEMAC table when it is missing.
-    // Throws StoreError when the file cannot be opened.
-    explicit Store(const std::string& path);
+    // A file path opens SQLite; a postgresql:// URI or a "key=value" connection string opens
+    // PostgreSQL. Creates the schema when it is missing. Throws StoreError when the store cannot
+    // be opened or reached.
+    explicit Store(const std::string& spec);
+    explicit Store(std::unique_ptr<Connection> db);
     ~Store();
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
@@ -31,15 +35,23 @@ public:
     void FillDemo();
 
     bool IsRegistered(std::int32_t funcId) const { return FFunctions.count(funcId) != 0; }
-    sqlite3* Database() const { return FDb; }
+    Connection& Db() const { return *FDb; }
+    // Why every write is refused (the file is damaged); empty while writes are allowed.
+    const std::string& WritesRefused() const { return FDamage; }
+    const RowVersions& Versions() const { return FVersions; }
 
 private:
-    sqlite3* FDb = nullptr;
+    void NoteFailure(const StoreError& e);
+    std::string SearchOnce(std::string_view contextTail);
+
+    std::unique_ptr<Connection> FDb;
     std::set<std::int32_t> FFunctions;
     std::int32_t FNextId = 1;
+    RowVersions FVersions;
+    std::string FDamage;
 };
 
 // $XDG_DATA_HOME/qmclient/qmclient.db, or ~/.local/share/qmclient/qmclient.db.
 std::string DefaultDatabasePath();
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -1,6 +1,10 @@
 #include "host/values.h"
 
+#include "host/response.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -78,6 +82,13 @@ bool NormaliseDateText(std::string_view text, std::string& out) {
     return true;
 }
 
+bool FitsColumn(const Column& column, std::string_view text) {
+    if (column.Kind == ColumnKind::Text)
+        return (column.Size <= 0 || Utf8Length(text) <= std::size_t(column.Size)) && IsCleanText(text);
+    BoundValue ignored;
+    return ConvertValue(column, text, ignored).empty();
+}
+
 std::string NowText() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
@@ -105,6 +116,13 @@ std::string ConvertValue(const Column& column, std::string_view text, BoundValue
         case ColumnKind::Number: {
             double v = 0;
             if (!ParseNumber(text, v)) return Quoted(column.Name, text) + "不是数字";
+            // The column holds Size digits, Scale of them after the point; nothing is cut or rounded.
+            const int whole = column.Size - column.Scale;
+            if (column.Size > 0 && std::fabs(v) >= std::pow(10.0, whole))
+                return Quoted(column.Name, text) + "超过 " + std::to_string(whole) + " 位整数";
+            const double scaled = v * std::pow(10.0, column.Scale);
+            if (std::fabs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, std::fabs(scaled)))
+                return Quoted(column.Name, text) + "超过 " + std::to_string(column.Scale) + " 位小数";
             out = v;
             return {};
         }

@@ -16,6 +16,11 @@ using BoundValue = std::variant<std::monostate, std::int64_t, double, std::strin
 // success, otherwise the reason (Chinese, for the user); `out` is then of no use.
 std::string ConvertValue(const Column& column, std::string_view text, BoundValue& out);
 
+// Whether a value read from the store is one its column can hold and an answer carries unchanged
+// (other tools may have written anything); numbers as their decimal text, dates as
+// "yyyy-mm-dd hh:nn:ss".
+bool FitsColumn(const Column& column, std::string_view text);
+
 // "yyyy-mm-dd" or "yyyy-mm-dd hh:nn[:ss]" -> "yyyy-mm-dd hh:nn:ss"; false when not a valid date.
 bool NormaliseDateText(std::string_view text, std::string& out);
 

@@ -5,6 +5,7 @@
 // Figures are thread CPU time, since the machine is shared.
 #include "tests/protocol/memac_fixture.h"
 #include "dataset/mem_table.h"
+#include "host/sqlite_store.h"
 #include "host/store.h"
 #include "protocol/protocol.h"
 
@@ -33,7 +34,7 @@ struct Fixture {
         Path = std::filesystem::temp_directory_path() / ("qmhost-bench-" + std::to_string(::getpid()) + ".db");
         std::filesystem::remove(Path);
         S = std::make_unique<qm::host::Store>(Path.string());
-        sqlite3* db = S->Database();
+        sqlite3* db = static_cast<qm::host::SqliteConnection&>(S->Db()).Handle();
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db,
@@ -69,7 +70,7 @@ Fixture& Shared() {
 
 // Baseline: the same rows in the same order, copied into memory as text, no document.
 void SelectIntoMemory(benchmark::State& state) {
-    sqlite3* db = Shared().S->Database();
+    sqlite3* db = static_cast<qm::host::SqliteConnection&>(Shared().S->Db()).Handle();
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "SELECT * FROM TB_MEMAC ORDER BY MEMAC001, MEMAC_ID", -1, &st, nullptr);

@@ -2,6 +2,7 @@
 // closing, a dropped form; the script format and shortcut conversion.
 #include "host/main_window.h"
 #include "host/script.h"
+#include "host/settings.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 #include "qt_environment.h"
@@ -206,10 +207,47 @@ TEST(Script, ReadsStepsAndKeepsTextsWhole) {
 
 TEST(Script, RefusesStepsItCannotRead) {
     for (const char* bad : {"fly away", "command", "answer", "select 2", "select row", "expect-status",
-                            "wait now", "command new extra", "expect-rows", "expect-field"}) {
+                            "wait now", "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
     }
+}
+
+struct SettingsCase {
+    std::vector<std::string> Args;
+    const char* Db;
+    const char* User;
+    const char* Group;
+    bool UserNamed;
+};
+
+// The settings file fills what the command line leaves open; the command line wins.
+TEST(Settings, FillWhatTheCommandLineLeavesOpen) {
+    auto dir = FreshTempDir("settings");
+    const auto file = dir / "qmhost.conf";
+    std::ofstream(file) << "[General]\ndb=postgresql:///qm?host=/tmp/x\nuser=clerk1\ngroup=team\n";
+    const SettingsCase cases[] = {
+        {{}, "postgresql:///qm?host=/tmp/x", "clerk1", "team", true},
+        {{"--db", "/tmp/a.db", "--user", "me"}, "/tmp/a.db", "me", "team", true},
+        {{"--group", "g2"}, "postgresql:///qm?host=/tmp/x", "clerk1", "g2", true},
+    };
+    for (const SettingsCase& c : cases) {
+        Options o = ParseArguments(c.Args);
+        ApplySettings(o, file.string());
+        FillDefaults(o);
+        EXPECT_EQ(o.DbPath, c.Db);
+        EXPECT_EQ(o.User, c.User);
+        EXPECT_EQ(o.Group, c.Group);
+        EXPECT_EQ(o.UserNamed, c.UserNamed);
+    }
+    // Without a file: the login name, not named by anyone.
+    Options bare = ParseArguments({});
+    ApplySettings(bare, (dir / "missing.conf").string());
+    FillDefaults(bare);
+    EXPECT_EQ(bare.User, LoginName());
+    EXPECT_FALSE(bare.UserNamed);
+    EXPECT_TRUE(bare.DbPath.empty());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

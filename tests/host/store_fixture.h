@@ -1,8 +1,9 @@
-// A store on a fresh temporary file, and readers for its answers.
+// A store on a fresh SQLite file or a fresh PostgreSQL schema, and readers for its answers.
 #pragma once
 
-#include "host/sqlite_util.h"
+#include "host/sqlite_store.h"
 #include "host/store.h"
+#include "pg_server.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -49,52 +51,127 @@ inline std::unique_ptr<Answer> ReadAnswer(const std::string& text) {
     return a;
 }
 
+enum class Engine { Sqlite, Postgres };
+
+inline std::string EngineName(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::Sqlite ? "SQLite" : "PostgreSQL";
+}
+
+// Test SQL names the table and its columns bare; PostgreSQL keeps their upper case only quoted.
+inline std::string QuoteNames(const std::string& sql) {
+    static const std::regex names(
+        R"(\b(TB_[A-Z0-9_]+|MEMAC[A-Z0-9_]*|CREATE_USER|USER_GROUP|CREATE_DATE|MODIFIER|MODI_DATE|FLAG|ROW_VERSION)\b)");
+    std::string out;
+    bool inText = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= sql.size(); ++i) {
+        if (i == sql.size() || sql[i] == '\'') {
+            std::string piece = sql.substr(start, i - start);
+            out += inText ? piece : std::regex_replace(piece, names, "\"$1\"");
+            if (i < sql.size()) out += '\'';
+            inText = !inText;
+            start = i + 1;
+        }
+    }
+    return out;
+}
+
+// A store on a fresh file (SQLite) or schema (PostgreSQL), registered once.
 class StoreTest : public ::testing::Test {
 protected:
+    Engine Kind = Engine::Sqlite;
+
     void SetUp() override {
         Dir = FreshTempDir("store");
-        DbPath = Dir / "test.db";
-        S = std::make_unique<Store>(DbPath.string());
+        Fresh();
+    }
+    // An empty store of its own: a new file or a new schema.
+    void Fresh() {
+        static int counter = 0;
+        S.reset();
+        Schema.reset();
+        DbPath = Dir / ("test" + std::to_string(counter++) + ".db");
+        if (Kind == Engine::Postgres) Schema = std::make_unique<PgSchema>();
+        ASSERT_FALSE(::testing::Test::HasFailure());
+        S = std::make_unique<Store>(Spec());
         FuncId = ReadAnswer(S->Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     }
     void TearDown() override {
         S.reset();
+        Schema.reset();
         std::filesystem::remove_all(Dir);
     }
 
+    // What --db names for this engine.
+    std::string Spec() const { return Kind == Engine::Sqlite ? DbPath.string() : Schema->Uri(); }
+
     // Runs SQL straight on the store's database (fixtures and checks only).
     void Sql(const std::string& sql) {
-        char* err = nullptr;
-        ASSERT_EQ(sqlite3_exec(S->Database(), sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+        try {
+            S->Db().Run(QuoteNames(sql), {});
+        } catch (const std::exception& e) {
+            FAIL() << sql << ": " << e.what();
+        }
     }
+    // The first column of every row, joined by ','; "<none>" without rows, "<null>" for a null.
     std::string Scalar(const std::string& sql) {
-        sqlite3_stmt* st = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(S->Database(), sql.c_str(), -1, &st, nullptr), SQLITE_OK);
-        std::string out = "<none>";
-        if (sqlite3_step(st) == SQLITE_ROW)
-            out = sqlite3_column_text(st, 0) ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) : "<null>";
-        sqlite3_finalize(st);
-        return out;
+        std::string out;
+        bool any = false;
+        try {
+            auto c = S->Db().Query(QuoteNames(sql), {});
+            while (c->Next()) {
+                if (any) out += ',';
+                out += c->IsNull(0) ? "<null>" : std::string(c->Text(0));
+                any = true;
+            }
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << sql << ": " << e.what();
+        }
+        return any ? out : "<none>";
+    }
+    // Every row with its version: equal snapshots mean the store is unchanged.
+    std::string Snapshot() {
+        return Scalar(
+            "SELECT MEMAC_ID || '|' || COALESCE(MEMAC001,'') || '|' || COALESCE(MEMAC002,'') || '|' || "
+            "COALESCE(CAST(MEMAC003 AS VARCHAR(30)),'') || '|' || ROW_VERSION FROM TB_MEMAC ORDER BY "
+            "MEMAC_ID");
     }
     std::string Save(const std::string& request) { return S->Execute(FuncId, "singleRecordSet", request); }
+    std::unique_ptr<Answer> Search() { return ReadAnswer(S->Search("TB_MEMAC")); }
 
-    // Rows with keys 10, 11 and 12, as a form would have loaded them.
+    // Rows with keys 10, 11 and 12, as a form would have loaded them (after a search).
     void ThreeLevels() {
-        Sql("INSERT INTO TB_MEMAC VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0),"
+        Sql("INSERT INTO TB_MEMAC "
+            "(MEMAC_ID,MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,"
+            "MODIFIER,MODI_DATE,FLAG) VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 "
+            "00:00:00',NULL,NULL,0),"
             "(11,'02','Mid',3000,5999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0),"
             "(12,'03','High',6000,9999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0)");
+        // Keys written by hand: the server's sequence must go on after them, as SQLite's does.
+        if (Kind == Engine::Postgres)
+            Scalar("SELECT setval(pg_get_serial_sequence('\"TB_MEMAC\"', 'MEMAC_ID'), 12)");
     }
 
     std::filesystem::path Dir;
     std::filesystem::path DbPath;
+    std::unique_ptr<PgSchema> Schema;
     std::unique_ptr<Store> S;
     int FuncId = 0;
 };
 
+// The same cases on both engines.
+class BothEngines : public StoreTest, public ::testing::WithParamInterface<Engine> {
+protected:
+    BothEngines() { Kind = GetParam(); }
+};
+
+#define QM_BOTH_ENGINES(Suite)                                                                               \
+    INSTANTIATE_TEST_SUITE_P(Engines, Suite, ::testing::Values(Engine::Sqlite, Engine::Postgres), EngineName)
+
 // One request document with the given row elements inside a TB_MEMAC recordset.
 inline std::string Request(const std::string& rows, const std::string& tbname = "TB_MEMAC") {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><quelmar><params><param typ=\"recordset\" tbname=\"" + tbname +
-           "\">" + rows + "</param></params></quelmar>";
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><quelmar><params><param typ=\"recordset\" tbname=\"" +
+           tbname + "\">" + rows + "</param></params></quelmar>";
 }
 
 inline std::string InsertRow(int rn, const std::string& code, const std::string& name = "Name") {
@@ -104,4 +181,16 @@ inline std::string InsertRow(int rn, const std::string& code, const std::string&
            " CREATE_DATE=\"2008-06-18 00:00:00\" MODIFIER=\"\" MODI_DATE=\"\" FLAG=\"0\"/>";
 }
 
-}  // namespace qm::host::testing
+inline std::string UpdateRow(int id, const std::string& code, const std::string& name,
+                             const std::string& modifier = "u009") {
+    return "<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"" + std::to_string(id) + "\" MEMAC001=\"" +
+           code + "\" MEMAC002=\"" + name + "\" MODIFIER=\"" + modifier +
+           "\" MODI_DATE=\"2008-07-01 00:00:00\"/>";
+}
+
+inline std::string DeleteRow(int id, const std::string& code = "") {
+    return "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"" + std::to_string(id) + "\"" +
+           (code.empty() ? std::string() : " MEMAC001=\"" + code + "\"") + "/>";
+}
+
+} // namespace qm::host::testing

@@ -1,0 +1,100 @@
+// One store interface, two engines: what the request handling asks of a database.
+#pragma once
+
+#include "host/schema.h"
+#include "host/values.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::host {
+
+// What kind of failure a statement met; the request handling turns the known ones into refusals.
+enum class Failure {
+    Other,
+    Unique,        // a repeated value in a unique column
+    NotNull,       // a missing value in a column that needs one
+    Constraint,    // any other table rule
+    Malformed,     // the database file is damaged
+    Lost,          // the connection to the server is gone
+    CommitUnknown, // the connection broke during COMMIT: the outcome is not known
+};
+
+// A database failure that the store could not turn into a refusal of its own.
+class StoreError : public std::runtime_error {
+public:
+    explicit StoreError(const std::string& what, Failure kind = Failure::Other, std::string column = {})
+        : std::runtime_error(what), Kind(kind), Column(std::move(column)) {}
+    Failure Kind;
+    std::string Column; // the column a broken rule names, when the engine says
+};
+
+// The rows of one statement, read forward.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual bool Next() = 0;
+    virtual bool IsNull(int col) const = 0;
+    // Numbers come as their shortest decimal text, dates as "yyyy-mm-dd hh:nn:ss".
+    virtual std::string_view Text(int col) const = 0;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+
+    // A table's description, the version column left out of its columns; empty when absent.
+    virtual std::optional<TableInfo> ReadTable(std::string_view name) = 0;
+
+    // Statements take their values through '?' marks, in order.
+    virtual std::unique_ptr<Cursor> Query(const std::string& sql, const std::vector<BoundValue>& args) = 0;
+    // Returns the number of rows changed.
+    virtual std::int64_t Run(const std::string& sql, const std::vector<BoundValue>& args) = 0;
+    // Runs an INSERT and returns the key the database gave the row.
+    virtual std::int64_t Insert(const std::string& sql, const std::vector<BoundValue>& args,
+                                const std::string& keyColumn) = 0;
+
+    // A write transaction: other writers wait or fail, readers go on.
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() noexcept = 0;
+
+    // Reconnects when a server connection was lost; throws StoreError(Lost) when it cannot.
+    virtual void EnsureOpen() {}
+    // Why the store must not be written to (a damaged file); empty when it may.
+    virtual std::string Damage() const { return {}; }
+    // The name the database knows the clerk by, when it has one (a server role); empty otherwise.
+    virtual std::string LoginRole() { return {}; }
+};
+
+// Rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Connection& db) : FDb(db) { db.Begin(); }
+    ~Transaction() {
+        if (!FDone) FDb.Rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit() {
+        FDone = true; // a failed COMMIT has ended the transaction too
+        FDb.Commit();
+    }
+
+private:
+    Connection& FDb;
+    bool FDone = false;
+};
+
+// Quotes an identifier for SQL. Only ever used on names read from the database's own schema.
+std::string QuoteIdent(std::string_view name);
+
+// The column that carries each row's version; never shown to the module.
+inline constexpr const char* kVersionColumn = "ROW_VERSION";
+
+} // namespace qm::host

@@ -1,0 +1,44 @@
+// The PostgreSQL engine: a team's shared store on a server, reached through libpq.
+#pragma once
+
+#include "host/connection.h"
+
+#include <libpq-fe.h>
+
+namespace qm::host {
+
+// A --db value that names a server rather than a file: a postgresql:// or postgres:// URI or a
+// libpq "key=value" connection string.
+bool IsServerSpec(std::string_view spec);
+
+class PgConnection : public Connection {
+public:
+    // Connects (with a connect timeout), sets the session's limits and creates the schema.
+    // Throws StoreError(Lost) when the server cannot be reached or refuses the login.
+    explicit PgConnection(const std::string& spec);
+    ~PgConnection() override;
+
+    std::optional<TableInfo> ReadTable(std::string_view name) override;
+    std::unique_ptr<Cursor> Query(const std::string& sql, const std::vector<BoundValue>& args) override;
+    std::int64_t Run(const std::string& sql, const std::vector<BoundValue>& args) override;
+    std::int64_t Insert(const std::string& sql, const std::vector<BoundValue>& args,
+                        const std::string& keyColumn) override;
+    void Begin() override;
+    void Commit() override;
+    void Rollback() noexcept override;
+    void EnsureOpen() override;
+    std::string LoginRole() override;
+
+    PGconn* Handle() const { return FConn; }
+
+private:
+    PGresult* Exec(const std::string& sql, const std::vector<BoundValue>& args);
+    void Prepare();
+
+    PGconn* FConn = nullptr;
+};
+
+// '?' marks to libpq's $1, $2, ...; marks inside quotes are left alone.
+std::string NumberedMarks(std::string_view sql);
+
+} // namespace qm::host
