@@ -5,6 +5,7 @@
 #include "host/sqlite_util.h"
 #include "host/status_codes.h"
 #include "host/values.h"
+#include "platform/platform.h"
 
 #include <pugixml.hpp>
 
@@ -59,7 +60,7 @@ public:
     void Apply(const pugi::xml_node& row, std::vector<KeyRow>& keys) {
         std::string op = row.attribute("op").value();
         if (op != "0" && op != "1" && op != "2" && op != "3" && op != "4")
-            throw Refusal{status::UnknownName, "未知的操作码“" + op + "”（表 " + FTable.Name + "）"};
+            throw Refusal{status::UnknownName, "未知的操作码“" + Excerpt(op) + "”（表 " + FTable.Name + "）"};
         const Column* key = KeyColumn(row, op);
         std::vector<FieldValue> fields = Fields(row);
         if (op == "0") return;
@@ -83,7 +84,7 @@ private:
         const Column* col = FTable.Find(pk.value());
         if (!col || !col->PrimaryKey)
             throw Refusal{status::UnknownName,
-                          "键字段“" + std::string(pk.value()) + "”不是表 " + FTable.Name + " 的主键"};
+                          "键字段“" + Excerpt(pk.value()) + "”不是表 " + FTable.Name + " 的主键"};
         return col;
     }
 
@@ -93,7 +94,7 @@ private:
             if (IsReserved(a.name())) continue;
             const Column* col = FTable.Find(a.name());
             if (!col)
-                throw Refusal{status::UnknownName, "表 " + FTable.Name + " 没有字段“" + std::string(a.name()) + "”"};
+                throw Refusal{status::UnknownName, "表 " + FTable.Name + " 没有字段“" + Excerpt(a.name()) + "”"};
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
@@ -112,7 +113,7 @@ private:
         BoundValue rnValue;
         Column rnCol = DescribeColumn("rn", "INTEGER");
         if (rnText.empty() || !ConvertValue(rnCol, rnText, rnValue).empty() || std::get<std::int64_t>(rnValue) < 1)
-            throw Refusal{status::BadRequest, "新增行的行号 rn“" + rnText + "”无效（表 " + FTable.Name + "）"};
+            throw Refusal{status::BadRequest, "新增行的行号 rn“" + Excerpt(rnText) + "”无效（表 " + FTable.Name + "）"};
         rn = std::get<std::int64_t>(rnValue);
         // The host assigns keys: a key the module sends along is not used.
         std::vector<const FieldValue*> used;
@@ -163,7 +164,7 @@ private:
     }
 
     Refusal NotFound(const Column& key, const FieldValue& keyValue) const {
-        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + keyValue.Text +
+        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + Excerpt(keyValue.Text) +
                                       " 的记录，可能已被他人删除，请重新查询"};
     }
 
@@ -181,7 +182,7 @@ private:
                 std::string value;
                 for (const FieldValue& f : fields)
                     if (f.Col->Name == column) value = f.Text;
-                throw Refusal{status::Violation, "代码“" + value + "”已存在：表 " + FTable.Name + " 的字段 " + column +
+                throw Refusal{status::Violation, "代码“" + Excerpt(value) + "”已存在：表 " + FTable.Name + " 的字段 " + column +
                                                      " 不得有重复值，本次保存未做任何修改"};
             }
             if (ext == SQLITE_CONSTRAINT_NOTNULL)
@@ -230,7 +231,7 @@ std::string Apply(sqlite3* db, const pugi::xml_node& params) {
         auto it = tables.find(key);
         if (it == tables.end()) {
             std::optional<TableInfo> info = ReadTableInfo(db, tbname);
-            if (!info) throw Refusal{status::UnknownName, "未知的表“" + tbname + "”"};
+            if (!info) throw Refusal{status::UnknownName, "未知的表“" + Excerpt(tbname) + "”"};
             it = tables.emplace(key, std::move(*info)).first;
         }
         RowApplier applier(db, it->second, tbname);
@@ -238,10 +239,10 @@ std::string Apply(sqlite3* db, const pugi::xml_node& params) {
             if (row.type() != pugi::node_element) continue;
             bool hasChild = row.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
             if (hasChild || std::strcmp(row.name(), "child") == 0)
-                throw Refusal{status::BadRequest, "不支持子表数据（表 " + tbname + "）"};
+                throw Refusal{status::BadRequest, "不支持子表数据（表 " + Excerpt(tbname) + "）"};
             if (Upper(row.name()) != key)
                 throw Refusal{status::BadRequest,
-                              "行元素“" + std::string(row.name()) + "”与表名“" + tbname + "”不符"};
+                              "行元素“" + Excerpt(row.name()) + "”与表名“" + Excerpt(tbname) + "”不符"};
             applier.Apply(row, keys);
         }
     }

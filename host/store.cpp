@@ -6,6 +6,7 @@
 #include "host/sqlite_util.h"
 #include "host/status_codes.h"
 #include "host/values.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,14 +80,14 @@ std::string Store::Execute(std::int32_t funcId, std::string_view action, std::st
         return StatusResponse(status::UnknownFunction,
                               "功能号 " + std::to_string(funcId) + " 未注册，请求被拒绝，未做任何修改");
     if (action != "singleRecordSet")
-        return StatusResponse(status::UnknownName, "不支持的操作“" + std::string(action) + "”");
+        return StatusResponse(status::UnknownName, "不支持的操作“" + Excerpt(action) + "”");
     return ApplySingleRecordSet(FDb, requestXml);
 }
 
 std::string Store::Search(std::string_view contextTail) {
     try {
         std::optional<TableInfo> table = ReadTableInfo(FDb, contextTail);
-        if (!table) return StatusResponse(status::UnknownName, "未知的表“" + std::string(contextTail) + "”，无法查询");
+        if (!table) return StatusResponse(status::UnknownName, "未知的表“" + Excerpt(contextTail) + "”，无法查询");
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < table->Columns.size(); ++i) {
             if (i) sql += ',';
