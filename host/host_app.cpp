@@ -5,6 +5,8 @@
 #include "host/main_window.h"
 #include "host/module_library.h"
 #include "host/script.h"
+#include "host/startup_checks.h"
+#include "host/startup_window.h"
 #include "host/store.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -83,17 +85,27 @@ int RunHost(const Options& options) {
         }
     }
 
-    const std::string dbPath = options.DbPath.empty() ? DefaultDatabasePath() : options.DbPath;
+    // Scripted and screenshot runs end with code 2 and one line; a clerk who started the host from
+    // a desktop would see nothing of that, so there a window says it.
+    const bool interactive = options.ScriptPath.empty() && options.ScreenshotPath.empty();
+    auto cannotStart = [interactive](const std::string& why) {
+        std::cerr << "qmhost: " << why << "\n";
+        if (interactive) ShowStartupFailure(why);
+        return 2;
+    };
+
+    const bool explicitDb = !options.DbPath.empty();
+    const std::string dbPath = explicitDb ? options.DbPath : DefaultDatabasePath();
+    if (std::string why = CheckStoreFile(dbPath, explicitDb); !why.empty()) return cannotStart(why);
     std::unique_ptr<Store> store;
     try {
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::absolute(dbPath).parent_path(), ignored);
         store = std::make_unique<Store>(dbPath);
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
-        std::cerr << "qmhost: " << e.what() << "\n";
-        return 2;
+        return cannotStart("无法打开存储文件“" + dbPath + "”：" + e.what());
     }
+    if (std::string why = CheckLogin(options.User, options.Group, ReadLoginLimits(store->Database())); !why.empty())
+        return cannotStart(why);
 
     // An absolute path, so the loader never searches the library path for a bare file name.
     const std::string modulePath = options.ModulePath.empty()
@@ -119,6 +131,7 @@ int RunHost(const Options& options) {
     THostColors colors = DefaultHostColors();
 
     MainWindow window(*store);
+    window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
     window.show();
 
     ModuleLibrary module;
@@ -141,6 +154,12 @@ int RunHost(const Options& options) {
     SendMessage(formId, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(context.Get()),
                 reinterpret_cast<LPARAM>(kContextText));
     SendMessage(formId, WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
+    if (!haveBoxes) {
+        // The module would then read every confirmation as "no" without a word.
+        const std::string why = "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
+        std::cerr << "qmhost: " << why << "\n";
+        window.ShowError(why);
+    }
 
     int code = 0;
     if (scripted || !options.ScreenshotPath.empty()) {

@@ -4,13 +4,14 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <stdexcept>
 
 namespace qm::host {
 
 std::string UsageText() {
     return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH] [--demo]\n"
-           "              [--script FILE] [--screenshot FILE.png]\n";
+           "              [--script FILE] [--screenshot FILE.png] [--max-request-mb N]\n";
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {
@@ -29,6 +30,13 @@ Options ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--script") value(o.ScriptPath);
         else if (a == "--screenshot") value(o.ScreenshotPath);
         else if (a == "--demo") o.Demo = true;
+        else if (a == "--max-request-mb") {
+            std::string n;
+            value(n);
+            const auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), o.MaxRequestMb);
+            if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 || o.MaxRequestMb > 100000)
+                throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" + UsageText());
+        }
         else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     if (o.User.empty()) o.User = LoginName();

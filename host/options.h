@@ -14,6 +14,7 @@ struct Options {
     std::string ScriptPath;
     std::string ScreenshotPath;
     bool Demo = false;
+    int MaxRequestMb = 64;  // larger requests are refused before they are parsed
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.

@@ -1,5 +1,6 @@
 #include "host/record_set.h"
 
+#include "host/request_checks.h"
 #include "host/response.h"
 #include "host/schema.h"
 #include "host/sqlite_util.h"
@@ -64,13 +65,19 @@ public:
         const Column* key = KeyColumn(row, op);
         std::vector<FieldValue> fields = Fields(row);
         if (op == "0") return;
-        if (op == "1") return Insert(row, fields, key, keys);
+        if (op == "1") {
+            RefuseBlankCode(fields, nullptr, nullptr);
+            return Insert(row, fields, key, keys);
+        }
         const FieldValue* keyValue = nullptr;
         for (const FieldValue& f : fields)
             if (f.Col == key) keyValue = &f;
         if (!keyValue || keyValue->Text.empty())
             throw Refusal{status::BadRequest, "表 " + FTable.Name + " 的修改或删除缺少键 " + key->Name + " 的值"};
-        if (op == "3") Update(fields, *key, *keyValue);
+        if (op == "3") {
+            RefuseBlankCode(fields, key, keyValue);
+            Update(fields, *key, *keyValue);
+        }
         else Delete(*key, *keyValue);
     }
 
@@ -98,12 +105,28 @@ private:
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
+            if (std::string bad = CheckRequestValue(col->Name, a.value()); !bad.empty())
+                throw Refusal{status::Violation, bad};
             FieldValue f{col, a.value(), {}};
             std::string why = ConvertValue(*col, f.Text, f.Value);
             if (!why.empty()) throw Refusal{status::Violation, why};
             out.push_back(std::move(f));
         }
         return out;
+    }
+
+    // A code with blanks at its ends is refused, except where an update keeps a stored one as it is.
+    void RefuseBlankCode(const std::vector<FieldValue>& fields, const Column* key, const FieldValue* keyValue) {
+        for (const FieldValue& f : fields) {
+            if (!IsCodeColumn(FTable.Name, f.Col->Name) || !HasEdgeBlanks(f.Text)) continue;
+            if (keyValue) {
+                Statement st(FDb, "SELECT " + QuoteIdent(f.Col->Name) + " FROM " + QuoteIdent(FTable.Name) + " WHERE " +
+                                      QuoteIdent(key->Name) + "=?");
+                Bind(st, 1, keyValue->Value);
+                if (st.Step() && !st.IsNull(0) && st.Text(0) == f.Text) continue;
+            }
+            throw Refusal{status::Violation, EdgeBlanksRefusal(f.Col->Name)};
+        }
     }
 
     void Insert(const pugi::xml_node& row, std::vector<FieldValue>& fields, const Column* key,
