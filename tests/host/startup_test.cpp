@@ -12,6 +12,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -70,6 +73,39 @@ TEST_F(StartupTest, FilesTheStoreCannotUseAreNamedWithTheReason) {
     EXPECT_EQ(CheckStoreFile((Dir / "new.db").string(), true), "");
 }
 
+// A folder the user cannot write: root may write anywhere, so the check then runs as nobody.
+TEST_F(StartupTest, ANewFileInAFolderTheUserCannotWriteIsNamed) {
+    const auto folder = Dir / "readonly";
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(
+        folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                    std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(Dir, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const std::string file = (folder / "new.db").string();
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        const std::string why = CheckStoreFile(file, true);
+        (void)!write(out[1], why.data(), why.size());
+        _exit(0);
+    }
+    close(out[1]);
+    std::string why;
+    char buf[512];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+        why.append(buf, static_cast<std::size_t>(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(Contains(why, folder.string())) << why;
+    EXPECT_TRUE(Contains(why, "没有写入权限")) << why;
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
 TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
     const auto file = Dir / "locked.db";
     sqlite3* other = nullptr;
@@ -112,7 +148,9 @@ TEST(Login, MustFitTheStoreColumns) {
     };
     for (const Case& c : cases) {
         const std::string why = CheckLogin(c.User, c.Group, limits);
-        if (c.Parts.empty()) EXPECT_EQ(why, "") << c.User;
+        if (c.Parts.empty()) {
+            EXPECT_EQ(why, "") << c.User;
+        }
         for (const std::string& part : c.Parts)
             EXPECT_TRUE(Contains(why, part)) << why;
     }
