@@ -6,6 +6,7 @@
 
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
+#include "platform/platform.h"
 
 namespace qm {
 
@@ -20,7 +21,8 @@ double SlotFloat(std::uint64_t slot) { return std::bit_cast<double>(slot); }
 std::uint64_t IntSlot(std::int64_t v) { return static_cast<std::uint64_t>(v); }
 std::uint64_t FloatSlot(double v) { return std::bit_cast<std::uint64_t>(v); }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// Values from a store can be huge; a message quotes only their start.
+std::string Quoted(std::string_view text) { return "'" + Excerpt(text) + "'"; }
 
 [[noreturn]] void CannotRead(const TField& f, const char* as) {
     throw EConvertError("Cannot read field '" + f.FieldName() + "' (" + FieldTypeName(f.DataType()) + ") as " + as);

@@ -6,7 +6,10 @@
 #include "host/module_library.h"
 #include "host/pg_store.h"
 #include "host/script.h"
+#include "host/startup_checks.h"
+#include "host/startup_window.h"
 #include "host/store.h"
+#include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 
@@ -84,28 +87,36 @@ int RunHost(const Options& options) {
         }
     }
 
-    const std::string dbPath = options.DbPath.empty() ? DefaultDatabasePath() : options.DbPath;
+    // Scripted and screenshot runs end with code 2 and one line; a clerk who started the host from
+    // a desktop would see nothing of that, so there a window says it.
+    const bool interactive = options.ScriptPath.empty() && options.ScreenshotPath.empty();
+    auto cannotStart = [interactive](const std::string& why) {
+        std::cerr << "qmhost: " << why << "\n";
+        if (interactive) ShowStartupFailure(why);
+        return 2;
+    };
+
+    const bool explicitDb = !options.DbPath.empty();
+    const std::string dbPath = explicitDb ? options.DbPath : DefaultDatabasePath();
+    if (std::string why = CheckStoreFile(dbPath, explicitDb); !why.empty()) return cannotStart(why);
     std::unique_ptr<Store> store;
     std::string user = options.User;
     try {
-        std::error_code ignored;
-        if (!IsServerSpec(dbPath))
-            std::filesystem::create_directories(std::filesystem::absolute(dbPath).parent_path(), ignored);
         store = std::make_unique<Store>(dbPath);
         // On a server the audit stamps name the role the host logged in as, and nobody else.
         if (const std::string role = store->Db().LoginRole(); !role.empty()) {
-            if (options.UserNamed && options.User != role) {
-                std::cerr << "qmhost: user " << options.User << " is not the server role " << role
-                          << " this host logged in as\n";
-                return 2;
-            }
+            if (options.UserNamed && options.User != role)
+                return cannotStart("用户“" + Excerpt(options.User) + "”不是本机登录服务器所用的角色“" + role +
+                                   "”：请去掉 --user 或改用该角色");
             user = role;
         }
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
-        std::cerr << "qmhost: " << e.what() << "\n";
-        return 2;
+        return cannotStart((IsServerSpec(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") + dbPath +
+                           "”：" + e.what());
     }
+    if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())
+        return cannotStart(why);
 
     // An absolute path, so the loader never searches the library path for a bare file name.
     const std::string modulePath = options.ModulePath.empty()
@@ -131,6 +142,7 @@ int RunHost(const Options& options) {
     THostColors colors = DefaultHostColors();
 
     MainWindow window(*store);
+    window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
     window.show();
 
     ModuleLibrary module;
@@ -153,6 +165,12 @@ int RunHost(const Options& options) {
     SendMessage(formId, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(context.Get()),
                 reinterpret_cast<LPARAM>(kContextText));
     SendMessage(formId, WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
+    if (!haveBoxes) {
+        // The module would then read every confirmation as "no" without a word.
+        const std::string why = "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
+        std::cerr << "qmhost: " << why << "\n";
+        window.ShowError(why);
+    }
 
     int code = 0;
     if (scripted || !options.ScreenshotPath.empty()) {

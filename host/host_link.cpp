@@ -30,8 +30,9 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
                 return 0;
             case WM_QM_EXECUTE:
                 if (record)
-                    SetSlotText(record->ExecuteAnswer, FStore.Execute(record->FuncId, SlotText(record->ActionName),
-                                                                      SlotText(record->RequestXml)));
+                    SetSlotText(record->ExecuteAnswer,
+                                ExecuteChecked(FStore, record->FuncId, SlotText(record->ActionName),
+                                               SlotText(record->RequestXml), FMaxRequestBytes));
                 return 0;
             case WM_QM_SEARCH:
                 if (record) SetSlotText(record->SearchAnswer, FStore.Search(SlotText(record->ContextTail)));

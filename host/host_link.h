@@ -2,6 +2,7 @@
 // Data exchanges go to the store; everything about windows and commands goes to a listener.
 #pragma once
 
+#include "host/request_checks.h"
 #include "host/store.h"
 #include "platform/platform.h"
 
@@ -29,12 +30,15 @@ public:
     HostLink& operator=(const HostLink&) = delete;
 
     HWND Handle() const { return FHandle; }
+    // Requests whose UTF-8 text is longer are refused before they are parsed.
+    void SetMaxRequestBytes(std::size_t bytes) { FMaxRequestBytes = bytes; }
     LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     Store& FStore;
     Listener& FListener;
     HWND FHandle = 0;
+    std::size_t FMaxRequestBytes = kDefaultMaxRequestBytes;
 };
 
 }  // namespace qm::host

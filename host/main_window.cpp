@@ -14,6 +14,17 @@
 
 namespace qm::host {
 
+namespace {
+
+// Laying out a text of millions of characters takes gigabytes; the bar shows a readable start.
+QString Elided(const std::string& text, int characters) {
+    const QString whole = QString::fromStdString(text);
+    if (whole.size() <= characters) return whole;
+    return whole.left(characters) + QString::fromUtf8("…（共 %1 个字符）").arg(whole.size());
+}
+
+}  // namespace
+
 MainWindow::MainWindow(Store& store, QWidget* parent) : QMainWindow(parent), FLink(store, *this) {
     setWindowTitle(QString::fromUtf8("收入级别维护 - 业务管理客户端"));
     resize(1000, 680);
@@ -94,13 +105,12 @@ void MainWindow::CommandsAnnounced(bool base, const void* field) {
 void MainWindow::StatusShown(int kind, const std::string& text) {
     FLastStatus = text;
     FLastStatusKind = kind;
-    const QString shown = QString::fromStdString(text);
     if (kind == 3) {
-        FErrorText->setText(shown);
+        FErrorText->setText(Elided(text, 500));
         FErrorBar->show();
-        statusBar()->showMessage(QString::fromUtf8("错误：") + shown);
+        statusBar()->showMessage(QString::fromUtf8("错误：") + Elided(text, 200));
     } else {
-        statusBar()->showMessage(shown);
+        statusBar()->showMessage(Elided(text, 200));
     }
 }
 

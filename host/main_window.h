@@ -26,6 +26,7 @@ public:
     HWND WorkspaceWnd() const { return FWorkspaceHandle; }
     QWidget* Workspace() const { return FWorkspace; }
     CommandBar& Commands() { return *FCommands; }
+    void SetMaxRequestBytes(std::size_t bytes) { FLink.SetMaxRequestBytes(bytes); }
 
     // The form id that ShowChildForm returned; 0 when no form is shown.
     HWND FormId() const { return FFormId; }

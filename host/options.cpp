@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <stdexcept>
 
 #ifndef QM_VERSION
@@ -14,7 +15,7 @@ namespace qm::host {
 
 std::string UsageText() {
     return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH|URI] [--demo]\n"
-           "              [--script FILE] [--screenshot FILE.png]\n"
+           "              [--script FILE] [--screenshot FILE.png] [--max-request-mb N]\n"
            "       qmhost --help | --version\n";
 }
 
@@ -35,6 +36,8 @@ std::string HelpText() {
            "                     2 the script, store, module or dialog.dll cannot be loaded)\n"
            "  --screenshot FILE  writes the window as PNG once start-up and any script have run,\n"
            "                     then exits\n"
+           "  --max-request-mb N requests larger than N MB are refused before they are read\n"
+           "                     (default 64)\n"
            "  --help             prints this text\n"
            "  --version          prints the version\n"
            "\n"
@@ -51,7 +54,7 @@ std::optional<std::string> InfoRequested(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         // A value that happens to read "--help" is a value, not a request.
         if (a == "--user" || a == "--group" || a == "--module" || a == "--db" || a == "--script" ||
-            a == "--screenshot") {
+            a == "--screenshot" || a == "--max-request-mb") {
             ++i;
             continue;
         }
@@ -88,6 +91,13 @@ Options ParseArguments(const std::vector<std::string>& args) {
         else if (a == "--script") value(o.ScriptPath);
         else if (a == "--screenshot") value(o.ScreenshotPath);
         else if (a == "--demo") o.Demo = true;
+        else if (a == "--max-request-mb") {
+            std::string n;
+            value(n);
+            const auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), o.MaxRequestMb);
+            if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 || o.MaxRequestMb > 100000)
+                throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" + UsageText());
+        }
         else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();

@@ -16,6 +16,7 @@ struct Options {
     std::string ScreenshotPath;
     bool Demo = false;
     bool UserNamed = false; // --user or the settings file named the clerk (else the login name)
+    int MaxRequestMb = 64;  // larger requests are refused before they are parsed
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.

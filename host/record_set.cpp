@@ -1,9 +1,11 @@
 #include "host/record_set.h"
 
+#include "host/request_checks.h"
 #include "host/response.h"
 #include "host/schema.h"
 #include "host/status_codes.h"
 #include "host/values.h"
+#include "platform/platform.h"
 
 #include <pugixml.hpp>
 
@@ -94,18 +96,22 @@ public:
     void Apply(const pugi::xml_node& row, std::vector<KeyRow>& keys, std::vector<Touched>& touched) {
         std::string op = row.attribute("op").value();
         if (op != "0" && op != "1" && op != "2" && op != "3" && op != "4")
-            throw Refusal{status::UnknownName, "未知的操作码“" + op + "”（表 " + FTable.Name + "）"};
+            throw Refusal{status::UnknownName, "未知的操作码“" + Excerpt(op) + "”（表 " + FTable.Name + "）"};
         const Column* key = KeyColumn(row, op);
         std::vector<FieldValue> fields = Fields(row);
         if (op == "0") return;
-        if (op == "1") return Insert(row, fields, key, keys, touched);
+        if (op == "1") {
+            RefuseBlankCode(fields, nullptr, nullptr);
+            return Insert(row, fields, key, keys, touched);
+        }
         const FieldValue* keyValue = Find(fields, key);
         if (!keyValue || keyValue->Text.empty())
             throw Refusal{status::BadRequest,
                           "表 " + FTable.Name + " 的修改或删除缺少键 " + key->Name + " 的值"};
-        if (op == "3")
+        if (op == "3") {
+            RefuseBlankCode(fields, key, keyValue);
             Update(row, fields, *key, *keyValue, touched);
-        else
+        } else
             Delete(row, *key, *keyValue, fields, touched);
     }
 
@@ -136,7 +142,7 @@ private:
         const Column* col = FTable.Find(pk.value());
         if (!col || !col->PrimaryKey)
             throw Refusal{status::UnknownName,
-                          "键字段“" + std::string(pk.value()) + "”不是表 " + FTable.Name + " 的主键"};
+                          "键字段“" + Excerpt(pk.value()) + "”不是表 " + FTable.Name + " 的主键"};
         return col;
     }
 
@@ -146,17 +152,32 @@ private:
             if (IsReserved(a.name())) continue;
             const Column* col = FTable.Find(a.name());
             if (!col)
-                throw Refusal{status::UnknownName,
-                              "表 " + FTable.Name + " 没有字段“" + std::string(a.name()) + "”"};
+                throw Refusal{status::UnknownName, "表 " + FTable.Name + " 没有字段“" + Excerpt(a.name()) + "”"};
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
+            if (std::string bad = CheckRequestValue(col->Name, a.value()); !bad.empty())
+                throw Refusal{status::Violation, bad};
             FieldValue f{col, a.value(), {}};
             std::string why = ConvertValue(*col, f.Text, f.Value);
             if (!why.empty()) throw Refusal{status::Violation, why};
             out.push_back(std::move(f));
         }
         return out;
+    }
+
+    // A code with blanks at its ends is refused, except where an update keeps a stored one as it is.
+    void RefuseBlankCode(const std::vector<FieldValue>& fields, const Column* key, const FieldValue* keyValue) {
+        for (const FieldValue& f : fields) {
+            if (!IsCodeColumn(FTable.Name, f.Col->Name) || !HasEdgeBlanks(f.Text)) continue;
+            if (keyValue) {
+                auto c = FDb.Query("SELECT " + QuoteIdent(f.Col->Name) + " FROM " + QuoteIdent(FTable.Name) +
+                                       " WHERE " + QuoteIdent(key->Name) + "=?",
+                                   {keyValue->Value});
+                if (c->Next() && !c->IsNull(0) && c->Text(0) == f.Text) continue;
+            }
+            throw Refusal{status::Violation, EdgeBlanksRefusal(f.Col->Name)};
+        }
     }
 
     void Insert(const pugi::xml_node& row, std::vector<FieldValue>& fields, const Column* key,
@@ -167,7 +188,7 @@ private:
         if (rnText.empty() || !ConvertValue(rnCol, rnText, rnValue).empty() ||
             std::get<std::int64_t>(rnValue) < 1)
             throw Refusal{status::BadRequest,
-                          "新增行的行号 rn“" + rnText + "”无效（表 " + FTable.Name + "）"};
+                          "新增行的行号 rn“" + Excerpt(rnText) + "”无效（表 " + FTable.Name + "）"};
         const std::int64_t rn = std::get<std::int64_t>(rnValue);
         // The store assigns keys: a key the module sends along is not used.
         std::vector<BoundValue> args;
@@ -231,7 +252,7 @@ private:
 
     Refusal Missing(const Column& key, const FieldValue& keyValue, const std::vector<FieldValue>& fields) {
         if (FTable.Versioned) return Conflict(key, keyValue, fields);
-        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + keyValue.Text +
+        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + Excerpt(keyValue.Text) +
                                       " 的记录，可能已被他人删除，请重新查询"};
     }
 
@@ -256,7 +277,7 @@ private:
             if (!c->IsNull(2)) when = std::string(c->Text(2));
         }
         std::string info = kChangedByOthers;
-        info += codeText.empty() ? "（" + key.Name + " " + keyValue.Text : "（代码 " + codeText;
+        info += codeText.empty() ? "（" + key.Name + " " + Excerpt(keyValue.Text) : "（代码 " + Excerpt(codeText);
         if (exists && (!who.empty() || !when.empty())) {
             info += "，最后修改：" + (who.empty() ? std::string("未知") : who);
             if (!when.empty()) info += " " + when;
@@ -274,7 +295,7 @@ private:
                 std::string value;
                 for (const FieldValue& f : fields)
                     if (f.Col->Name == e.Column) value = f.Text;
-                throw Refusal{status::Violation, "代码“" + value + "”已存在：表 " + FTable.Name + " 的字段 " +
+                throw Refusal{status::Violation, "代码“" + Excerpt(value) + "”已存在：表 " + FTable.Name + " 的字段 " +
                                                      e.Column + " 不得有重复值，本次保存未做任何修改"};
             }
             if (e.Kind == Failure::NotNull)
@@ -319,7 +340,7 @@ std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& p
         auto it = tables.find(key);
         if (it == tables.end()) {
             std::optional<TableInfo> info = db.ReadTable(tbname);
-            if (!info) throw Refusal{status::UnknownName, "未知的表“" + tbname + "”"};
+            if (!info) throw Refusal{status::UnknownName, "未知的表“" + Excerpt(tbname) + "”"};
             it = tables.emplace(key, std::move(*info)).first;
         }
         TableRows part{tbname, &it->second, {}};
@@ -327,10 +348,10 @@ std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& p
             if (row.type() != pugi::node_element) continue;
             bool hasChild = row.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
             if (hasChild || std::strcmp(row.name(), "child") == 0)
-                throw Refusal{status::BadRequest, "不支持子表数据（表 " + tbname + "）"};
+                throw Refusal{status::BadRequest, "不支持子表数据（表 " + Excerpt(tbname) + "）"};
             if (Upper(row.name()) != key)
                 throw Refusal{status::BadRequest,
-                              "行元素“" + std::string(row.name()) + "”与表名“" + tbname + "”不符"};
+                              "行元素“" + Excerpt(row.name()) + "”与表名“" + Excerpt(tbname) + "”不符"};
             part.Rows.push_back(row);
         }
         work.push_back(std::move(part));

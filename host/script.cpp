@@ -118,6 +118,9 @@ void ScriptRunner::Settle() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         DeliverPostedMessages();
+        // Outside an event loop, objects whose deletion was deferred are only freed on request:
+        // without this, every step of a long script would keep what it let go of.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (round >= 3 && PendingMessageCount() == 0) break;
     }
 }

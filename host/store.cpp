@@ -7,6 +7,7 @@
 #include "host/sqlite_store.h"
 #include "host/status_codes.h"
 #include "host/values.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 #include <utility>
@@ -57,7 +58,7 @@ std::string Store::Execute(std::int32_t funcId, std::string_view action, std::st
         return StatusResponse(status::UnknownFunction,
                               "功能号 " + std::to_string(funcId) + " 未注册，请求被拒绝，未做任何修改");
     if (action != "singleRecordSet")
-        return StatusResponse(status::UnknownName, "不支持的操作“" + std::string(action) + "”");
+        return StatusResponse(status::UnknownName, "不支持的操作“" + Excerpt(action) + "”");
     if (!FDamage.empty()) return StatusResponse(status::ReadOnly, DamageText(FDamage));
     try {
         FDb->EnsureOpen();
@@ -97,7 +98,7 @@ std::string Store::SearchOnce(std::string_view contextTail) {
         std::optional<TableInfo> table = FDb->ReadTable(contextTail);
         if (!table)
             return StatusResponse(status::UnknownName,
-                                  "未知的表“" + std::string(contextTail) + "”，无法查询");
+                                  "未知的表“" + Excerpt(contextTail) + "”，无法查询");
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < table->Columns.size(); ++i) {
             if (i) sql += ',';

@@ -1,6 +1,7 @@
 #include "host/values.h"
 
 #include "host/response.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,7 +49,7 @@ bool ParseNumber(std::string_view text, double& out) {
 }
 
 std::string Quoted(std::string_view column, std::string_view text) {
-    return "字段 " + std::string(column) + " 的值“" + std::string(text) + "”";
+    return "字段 " + std::string(column) + " 的值“" + Excerpt(text) + "”";
 }
 
 }  // namespace

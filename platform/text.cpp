@@ -56,4 +56,15 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string Excerpt(std::string_view utf8) {
+    constexpr std::size_t kShown = 30;
+    std::size_t cut = 0, n = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++n) {
+        if (n == kShown) cut = i;
+        detail::NextCodePoint(utf8, i);
+    }
+    if (n <= kShown) return std::string(utf8);
+    return std::string(utf8.substr(0, cut)) + "…（共 " + std::to_string(n) + " 个字符）";
+}
+
 }  // namespace qm

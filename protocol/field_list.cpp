@@ -15,8 +15,8 @@ constexpr int kMaxSizeOrScale = 1048576;
 int StrictNumber(const std::string& text, std::string_view what, std::string_view description) {
     std::int32_t n = 0;
     if (!TryStrToInt(text, n) || n < 0 || n > kMaxSizeOrScale)
-        throw EConvertError("'" + text + "' is not a valid " + std::string(what) + " in field description '" +
-                            std::string(description) + "'");
+        throw EConvertError("'" + Excerpt(text) + "' is not a valid " + std::string(what) + " in field description '" +
+                            Excerpt(description) + "'");
     return n;
 }
 
@@ -36,7 +36,7 @@ TFieldDef ParseFieldDescription(std::string_view description) {
     TFieldDef def;
     def.Name = NthField(text, ':', 1);
     if (def.Name.empty())
-        throw EConvertError("Field description '" + std::string(description) + "' has no name");
+        throw EConvertError("Field description '" + Excerpt(description) + "' has no name");
     const std::string word = UpperCase(NthField(text, ':', 2));
     const std::string size = NthField(text, ':', 3);
     const std::string scale = NthField(text, ':', 4);

@@ -55,6 +55,22 @@ TEST(Field, InvalidTextRaisesConvertErrorAndKeepsValue) {
     EXPECT_THROW(t->FieldByName("DAY")->SetAsString("2008-13-40"), EConvertError);
 }
 
+// A value another tool stored can be huge; the message names its start and its length.
+TEST(Field, ConvertErrorsQuoteOnlyTheStartOfAHugeValue) {
+    auto t = MakeTable();
+    t->Append();
+    for (const char* name : {"ID", "PRICE", "DAY", "OK"}) {
+        try {
+            t->FieldByName(name)->SetAsString(std::string(100000, '9') + "x");
+            ADD_FAILURE() << name;
+        } catch (const EConvertError& e) {
+            const std::string text = e.what();
+            EXPECT_LT(text.size(), 200u) << name;
+            EXPECT_NE(text.find("（共 100001 个字符）"), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(Field, NullReadsAsEmptyAndZero) {
     auto t = MakeTable();
     t->Append();

@@ -99,5 +99,23 @@ TEST_F(HostLinkTest, PassesWindowMessagesToTheListener) {
                                                    "status 3 ", "closed 42"}));
 }
 
+// The size limit applies where the request arrives, before the store reads a byte of it.
+TEST_F(HostLinkTest, RefusesARequestAboveTheLimitBeforeReadingIt) {
+    ThreeLevels();
+    const std::string before = ReadFileBytes(DbPath);
+    HostLink link(*S, Ui);
+    link.SetMaxRequestBytes(1024);
+    Record save;
+    save.Var.FuncId = FuncId;
+    SetSlotText(save.Var.ActionName, "singleRecordSet");
+    SetSlotText(save.Var.RequestXml, Request("<TB_MEMAC op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>" +
+                                             std::string(2000, ' ')));
+    SendMessage(link.Handle(), WM_QM_EXECUTE, save.Address(), 0);
+    auto answer = ReadAnswer(SlotText(save.Var.ExecuteAnswer));
+    EXPECT_NE(answer->Code, 0);
+    EXPECT_NE(answer->Info.find("请求过大"), std::string::npos) << answer->Info;
+    EXPECT_EQ(ReadFileBytes(DbPath), before);
+}
+
 }  // namespace
 }  // namespace qm::host::testing

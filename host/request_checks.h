@@ -1,0 +1,36 @@
+// What every request must pass before the store applies it: a size limit checked before the
+// document is parsed, well-formed UTF-8 without control characters in its values, and codes
+// without leading or trailing blanks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm::host {
+
+class Store;
+
+constexpr std::size_t kDefaultMaxRequestBytes = std::size_t{64} << 20;
+
+// The whole request text, before parsing: its size, then its encoding. Empty when it passes,
+// else the refusal text.
+std::string CheckRequestText(std::string_view xml, std::size_t maxBytes);
+
+// One value as the parser decoded it (character references can still produce bad bytes or
+// control characters): UTF-8 without control characters other than tab and newline.
+std::string CheckRequestValue(std::string_view column, std::string_view value);
+
+// Blanks, ideographic spaces or tabs at either end, which make " 01" and "01" two codes that
+// look the same.
+bool HasEdgeBlanks(std::string_view value);
+// The code column of a table named TB_<X> is <X>001.
+bool IsCodeColumn(std::string_view table, std::string_view column);
+std::string EdgeBlanksRefusal(std::string_view column);
+
+// Store::Execute behind CheckRequestText: a refused request never reaches the store.
+std::string ExecuteChecked(Store& store, std::int32_t funcId, std::string_view action,
+                           std::string_view requestXml, std::size_t maxBytes);
+
+} // namespace qm::host

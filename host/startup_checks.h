@@ -1,0 +1,29 @@
+// Checks at start-up that turn a store the host cannot use, or a login the store cannot hold,
+// into one clear sentence before anything is shown or written.
+#pragma once
+
+#include "host/connection.h"
+
+#include <string>
+
+namespace qm::host {
+
+// Looks at the store file before the store opens it. For the default location (`explicitPath`
+// false) missing folders are created; for a path the user gave, a missing folder is an error, so
+// that a mistyped path never shows an empty store. A file another program holds locked is waited
+// for up to `lockWaitMs`. Empty when the store may open the file, else the reason.
+std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockWaitMs = 5000);
+
+// Characters the store keeps for the user (creator and modifier) and the group; 0 is no limit.
+struct LoginLimits {
+    int User = 0;
+    std::string UserColumn;
+    int Group = 0;
+    std::string GroupColumn;
+};
+LoginLimits ReadLoginLimits(Connection& db);
+
+// Empty when the user and the group fit, else the reason naming the option and the limit.
+std::string CheckLogin(const std::string& user, const std::string& group, const LoginLimits& limits);
+
+} // namespace qm::host
