@@ -77,8 +77,9 @@ public:
         if (op == "3") {
             RefuseBlankCode(fields, key, keyValue);
             Update(fields, *key, *keyValue);
+        } else {
+            Delete(*key, *keyValue);
         }
-        else Delete(*key, *keyValue);
     }
 
 private:
