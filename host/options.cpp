@@ -97,8 +97,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
             const auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), o.MaxRequestMb);
             if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 || o.MaxRequestMb > 100000)
                 throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" + UsageText());
-        }
-        else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
+        } else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();
     return o;

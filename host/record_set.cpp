@@ -111,8 +111,9 @@ public:
         if (op == "3") {
             RefuseBlankCode(fields, key, keyValue);
             Update(row, fields, *key, *keyValue, touched);
-        } else
+        } else {
             Delete(row, *key, *keyValue, fields, touched);
+        }
     }
 
 private:

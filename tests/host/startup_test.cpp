@@ -156,6 +156,13 @@ TEST(Login, MustFitTheStoreColumns) {
     }
 }
 
+TEST(Options, RequestLimitIsAWholeNumberOfMegabytes) {
+    EXPECT_EQ(ParseOptions({}).MaxRequestMb, 64);
+    EXPECT_EQ(ParseOptions({"--max-request-mb", "8"}).MaxRequestMb, 8);
+    for (const char* bad : {"0", "-1", "x", "8MB", "1e3", "100001"})
+        EXPECT_THROW(ParseOptions({"--max-request-mb", bad}), std::invalid_argument) << bad;
+}
+
 // Through the host's own start: no script, no screenshot, so a clerk at a desktop.
 TEST_F(StartupTest, AnInteractiveStartShowsAWindowNamingTheFileAndReason) {
     const auto file = Dir / "garbage.db";
