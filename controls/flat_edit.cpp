@@ -37,6 +37,7 @@ void TQmFlatEdit::Rebuild() {
 
 void TQmFlatEdit::ApplyMultiLineOptions() {
     if (!text_) return;
+    text_->setTabChangesFocus(!wantTabs_);
     text_->setLineWrapMode(wordWrap_ ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     const bool h = scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth;
     const bool v = scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth;
@@ -74,6 +75,11 @@ void TQmFlatEdit::SetMultiLine(bool value) {
 }
 
 void TQmFlatEdit::SetWantReturns(bool value) { wantReturns_ = value; }
+
+void TQmFlatEdit::SetWantTabs(bool value) {
+    wantTabs_ = value;
+    if (text_) text_->setTabChangesFocus(!value);
+}
 
 void TQmFlatEdit::SetWordWrap(bool value) {
     wordWrap_ = value;

@@ -29,6 +29,9 @@ public:
     void SetMultiLine(bool value);
     bool WantReturns() const { return wantReturns_; }
     void SetWantReturns(bool value);
+    // Whether a multi-line edit takes the Tab key into its text instead of passing the focus on.
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool value);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
     TScrollStyle ScrollBars() const { return scrollBars_; }
@@ -58,6 +61,7 @@ private:
 
     bool multiLine_ = false;
     bool wantReturns_ = true;
+    bool wantTabs_ = false;
     bool wordWrap_ = true;
     TScrollStyle scrollBars_ = TScrollStyle::ssNone;
     int maxLength_ = 0;

@@ -348,33 +348,28 @@ TTabStripLayoutInput TQmPageControl::LayoutInput() const {
         return in;
     }
 
-    // The painter writes the whole caption, the active one in ActiveFont, so the tabs are measured
-    // from exactly that; the layout texts would leave long or bold captions running out.
+    // The strip measures each item's text (the layout text, padded on the active tab) in Font and
+    // reserves the image room in every tab. Its own padding holds the caption's lead and trail and
+    // the two characters a layout text leaves out, so the painted whole caption fits; one that
+    // still does not is clipped to its tab.
     c.Font.Assign(activeFont_);
     in.TextHeight = std::max(in.TextHeight, c.TextHeight("Ag"));
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
-    // The room along the strip holds the image and the margins even after a margin change.
-    int& along = vertical ? in.ImageRoom.cy : in.ImageRoom.cx;
-    const int image = images_ ? (vertical ? images_->Height() : images_->Width()) : 0;
-    along = std::max(along, image + (vertical ? margin_.TopMargin() : margin_.LeftMargin()) + margin_.RightMargin());
     // Across: the contents start below the lowered active tab's edge (or the inactive bottom
     // tab's shifted caption) and hold the text or, on rotated tabs, the image.
     const int acrossLead = std::max(std::max(lowerActive_, 0) + 1, 5) + (vertical ? margin_.LeftMargin() : margin_.TopMargin());
     const int acrossContent = std::max(in.TextHeight, vertical && images_ ? images_->Width() + 1 : 0);
     in.MinThickness = acrossLead + acrossContent + 2;
 
-    const TFont font = font_, active = activeFont_;
-    const TQmTabSheet* activePage = active_;
-    const TTabPosition position = tabPosition_;
-    const bool pictures = !tabBackGround_.Empty();
-    in.ContentLength = [font, active, activePage, position, pictures](const TTabStripItem& item) {
+    const TFont font = font_;
+    // Two of the widest characters, in whichever font writes wider (the active one may be bold).
+    const int dropped = c.TextWidth("WW");
+    c.Font.Assign(font_);
+    const int padding = kCaptionLead + kCaptionTrail + std::max(dropped, c.TextWidth("WW"));
+    in.ContentLength = [font, padding](const TTabStripItem& item) {
         Canvas& m = MeasureCanvas();
-        if (!item.Page) {
-            m.Font.Assign(font);
-            return m.TextWidth(item.Text) + kCaptionLead + kCaptionTrail;
-        }
-        m.Font.Assign(item.Page == activePage ? active : font);
-        return CaptionLead(position, item.Page->ShowClose(), pictures) + m.TextWidth(item.Page->Caption()) + kCaptionTrail;
+        m.Font.Assign(font);
+        return m.TextWidth(item.Text) + padding;
     };
     return in;
 }

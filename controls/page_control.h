@@ -239,6 +239,7 @@ private:
     void PaintTabs(Canvas& canvas, const PaintPass& pass);
     void PaintScrollButtons(Canvas& canvas);
     void DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int x, int y, int length, bool alongX);
+    void CaptionOut(Canvas& canvas, const TRect& tab, int x, int y, const std::string& caption);
     void DrawFocusFrame(Canvas& canvas, const TRect& r, int overlap);
 
     // mouse
@@ -291,6 +292,7 @@ private:
     int hoverPage_ = -1;
     bool closeHot_ = false;
     bool closePressed_ = false;  // the pressed look, shown until the next repaint
+    bool selectingPress_ = false;  // the button went down on a tab it made active
     bool loaded_ = true;
     bool reading_ = false;
     bool destroying_ = false;

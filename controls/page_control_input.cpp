@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <utility>
+
 #include "controls/page_control.h"
 #include "controls/sizing_hit_test.h"
 
@@ -37,6 +39,7 @@ void TQmPageControl::mousePressEvent(QMouseEvent* event) {
     }
     const TPoint p = ToPoint(event->position());
     const TTabStrip& strip = Strip();
+    const TQmTabSheet* wasActive = active_;
     if (event->button() == Qt::LeftButton) {
         for (int which = 0; which < 2; ++which) {
             if (strip.ScrollButton(which).Contains(p)) {
@@ -62,7 +65,10 @@ void TQmPageControl::mousePressEvent(QMouseEvent* event) {
             }
         }
     }
-    if (tabBorder3D_ || !active_) return;
+    // A press that made its tab active only selects it: inactive close boxes ignore the mouse,
+    // and the release that ends this press must not close the page either.
+    selectingPress_ = active_ != wasActive;
+    if (tabBorder3D_ || !active_ || selectingPress_) return;
     const int ap = ActivePagePos();
     if (active_->showClose_ && CloseBoxHit(ap, p.X, p.Y)) {
         if (!dockSite_) {
@@ -90,7 +96,8 @@ void TQmPageControl::mouseReleaseEvent(QMouseEvent* event) {
             return;
         }
     }
-    if (tabBorder3D_ || !active_ || event->button() != Qt::LeftButton) return;
+    const bool selecting = std::exchange(selectingPress_, false);
+    if (tabBorder3D_ || !active_ || event->button() != Qt::LeftButton || selecting) return;
     const TPoint p = ToPoint(event->position());
     const int ap = ActivePagePos();
     if (!active_->showClose_ || !CloseBoxHit(ap, p.X, p.Y)) return;

@@ -64,8 +64,18 @@ void TQmPageControl::DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int 
     }
 }
 
+void TQmPageControl::CaptionOut(Canvas& canvas, const TRect& tab, int x, int y, const std::string& caption) {
+    // A caption longer than its tab stops at the tab's ends instead of running into its neighbour.
+    const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
+    canvas.Save();
+    canvas.IntersectClipRect(vertical ? Rect(0, tab.Top, width(), tab.Bottom) : Rect(tab.Left, 0, tab.Right, height()));
+    canvas.TextOut(x, y, caption);
+    canvas.Restore();
+}
+
 void TQmPageControl::DrawFocusFrame(Canvas& canvas, const TRect& r, int overlap) {
-    if (!showFocus_ || !HasFocusInside()) return;
+    // The frame marks the control's own focus, not that of a control on its page.
+    if (!showFocus_ || !hasFocus()) return;
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
     canvas.Pen = TPen{clBlack, 1, TPenStyle::psDot, TPenMode::pmCopy};
     canvas.Brush.Style = TBrushStyle::bsClear;
@@ -277,7 +287,7 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         if (!page->isEnabled()) canvas.Font.SetColor(clGrayText);
         if (!OnDrawTab) {
             canvas.Brush.Style = TBrushStyle::bsClear;
-            canvas.TextOut(X, Y, page->Caption());
+            CaptionOut(canvas, tab, X, Y, page->Caption());
         }
         canvas.Font.Assign(font_);
         if (active) DrawFocusFrame(canvas, Rect(L, T, R, B), 0);
@@ -306,7 +316,7 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         canvas.Font.Assign(vertical ? Rotated(activeFont_, tp) : activeFont_);
         if (!page->isEnabled()) canvas.Font.SetColor(clGrayText);
         canvas.Brush.Style = TBrushStyle::bsClear;
-        canvas.TextOut(X, tp == TTabPosition::tpBottom ? Y - 2 : Y, page->Caption());
+        CaptionOut(canvas, PageTabRect(deferred), X, tp == TTabPosition::tpBottom ? Y - 2 : Y, page->Caption());
         canvas.Font.Assign(font_);
         DrawFocusFrame(canvas, r, tabOverlap_);
     }

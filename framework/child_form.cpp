@@ -10,7 +10,10 @@
 #include <exception>
 #include <stdexcept>
 
+#include "controls/flat_edit.h"
 #include "controls/flat_speed_button.h"
+#include "controls/page_control.h"
+#include "grid/db_grid.h"
 #include "plugin/globals.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
@@ -341,15 +344,31 @@ void TfrmChildBase::pnlFormTileMidMouseDown() {
 
 // ------------------------------------------------------------------ Tab keys
 
-bool TfrmChildBase::KeepsTab(QWidget*) const { return false; }
+bool TfrmChildBase::KeepsTab(QWidget* focus) const {
+    // The grid moves between its cells; a memo that wants tabs types them.
+    for (QWidget* w = focus; w && w != this; w = w->parentWidget()) {
+        if (qobject_cast<TQmDBGrid*>(w)) return true;
+        if (auto* edit = qobject_cast<TQmFlatEdit*>(w)) return edit->MultiLine() && edit->WantTabs();
+    }
+    return false;
+}
 
 bool TfrmChildBase::HandleTabKey(QObject* receiver, QKeyEvent* key) {
     auto* widget = qobject_cast<QWidget*>(receiver);
     if (!widget || (widget != this && !isAncestorOf(widget))) return false;
+    // Ctrl+Tab inside a page control turns its pages.
+    if (key->modifiers() & Qt::ControlModifier) {
+        for (QWidget* w = widget; w && w != this; w = w->parentWidget()) {
+            if (!qobject_cast<TQmPageControl*>(w)) continue;
+            if (w == widget) return false;  // its own key handling does it
+            QApplication::sendEvent(w, key);
+            return true;
+        }
+    }
     if (KeepsTab(widget)) return false;
     const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
     SendMessage(Handle(), WM_NEXTDLGCTL, back ? 1 : 0, 0);
-    // The move is made; letting the key through would move the focus a second time.
+    // The focus moves once; the control that had it would only move it again.
     return true;
 }
 

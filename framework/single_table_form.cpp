@@ -69,7 +69,7 @@ void TfrmSingleMuliColBase::ApplyColors() {
 void TfrmSingleMuliColBase::EnableMainPanel(bool enabled) { PanelWidget(pnlMain)->setEnabled(enabled); }
 
 bool TfrmSingleMuliColBase::KeepsTab(QWidget* focus) const {
-    return focus && (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus));
+    return (focus && (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus))) || TfrmChildBase::KeepsTab(focus);
 }
 
 }  // namespace qm

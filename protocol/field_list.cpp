@@ -45,9 +45,12 @@ TFieldDef ParseFieldDescription(std::string_view description) {
         def.DataType = ftString;
         def.Size = TextSize(size, "255", description);
     } else if (IsNumberWord(word)) {
+        // The size of a number or date sets nothing, but a broken one means a broken answer.
+        if (!size.empty()) StrictNumber(size, "size", description);
         const bool scaled = !scale.empty() && StrictNumber(scale, "scale", description) > 0;
         def.DataType = scaled ? ftFloat : ftLargeint;
     } else if (word == "DATE" || word == "DATETIME") {
+        if (!size.empty()) StrictNumber(size, "size", description);
         def.DataType = ftDate;
     } else {
         def.DataType = ftString;

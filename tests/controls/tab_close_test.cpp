@@ -90,6 +90,43 @@ TEST(CloseBox, InactiveButtonsRightButtonAndDockSite) {
     EXPECT_EQ(f.pc().ActivePage(), f.pages[1]);
 }
 
+TEST(CloseBox, APressOnAnInactiveTabsBoxOnlySelectsIt) {
+    struct Case {
+        const char* name;
+        bool dockSite;
+        Qt::MouseButton button;
+    } cases[] = {
+        {"left button", false, Qt::LeftButton},
+        {"right button", false, Qt::RightButton},
+        {"dock site", true, Qt::LeftButton},
+    };
+    for (const auto& c : cases) {
+        TabFixture f(3);
+        for (TQmTabSheet* p : f.pages) p->SetShowClose(true);
+        f.pc().SetDockSite(c.dockSite);
+        f.pc().SetActivePage(f.pages[0]);
+        int closed = 0;
+        for (TQmTabSheet* p : f.pages) p->OnClose = [&](TObject*) { ++closed; };
+        const TRect r = f.pc().PageTabRect(1);
+        const QPoint at(r.Left + 8, r.Top + 7);
+        ASSERT_TRUE(f.pc().CloseBoxHit(1, at.x(), at.y())) << c.name;
+        SendMouse(f.pc(), QEvent::MouseButtonPress, at, c.button);
+        SendMouse(f.pc(), QEvent::MouseButtonRelease, at, c.button);
+        EXPECT_EQ(f.pc().PageCount(), 3) << c.name;
+        EXPECT_EQ(closed, 0) << c.name;
+        if (c.button == Qt::LeftButton) {
+            EXPECT_EQ(f.pc().ActivePage(), f.pages[1]) << c.name;
+        }
+        // Now active, the same box closes its page.
+        if (c.button == Qt::LeftButton && !c.dockSite) {
+            SendMouse(f.pc(), QEvent::MouseButtonPress, at);
+            SendMouse(f.pc(), QEvent::MouseButtonRelease, at);
+            EXPECT_EQ(closed, 1) << c.name;
+            EXPECT_EQ(f.pc().PageCount(), 2) << c.name;
+        }
+    }
+}
+
 TEST(Hover, TrackedOnlyWithAHoverColourAndWithoutPictures) {
     struct Case {
         TColor hover;

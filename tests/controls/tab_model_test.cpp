@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QImage>
 #include <QMouseEvent>
+
+#include <functional>
 
 #include "controls/tab_errors.h"
 #include "tests/controls/tab_test_support.h"
@@ -127,6 +130,58 @@ TEST(PageControl, ImageRoomFollowsImagesAndMargins) {
     EXPECT_EQ(f.pc().ImageRoom().cy, 14 + 0 + 3);
 }
 
+// Text widths as the control's canvas measures them.
+int TextWidth(const TFont& font, const std::string& text) {
+    QImage img(1, 1, QImage::Format_RGB32);
+    Canvas c(&img);
+    c.Font.Assign(font);
+    return c.TextWidth(text);
+}
+
+// The length of a tab along its strip.
+int TabLength(TQmPageControl& pc, int pos) {
+    const TRect r = pc.PageTabRect(pos);
+    const bool vertical = pc.TabPosition() == TTabPosition::tpLeft || pc.TabPosition() == TTabPosition::tpRight;
+    return vertical ? r.Bottom - r.Top : r.Right - r.Left;
+}
+
+TEST(PageControl, TabsAreAsLongAsTheirRoomSays) {
+    TabFixture f(2);
+    TImageList images(16, 14);
+    const int plain = TabLength(f.pc(), 0);
+    struct Step {
+        const char* name;
+        std::function<void()> apply;
+        int change;  // of every tab's length, as the room changes
+    } steps[] = {
+        {"images add their width", [&] { f.pc().SetImages(&images); }, 16},
+        {"a left margin replaces the room's width", [&] { f.pc().TabMargin().SetLeftMargin(4); }, 4 - 17},
+        {"a right margin adds to it", [&] { f.pc().TabMargin().SetRightMargin(3); }, 3},
+        {"taking the images away removes theirs", [&] { f.pc().SetImages(nullptr); }, -16},
+    };
+    int before = plain;
+    for (const Step& s : steps) {
+        s.apply();
+        EXPECT_EQ(TabLength(f.pc(), 0) - before, s.change) << s.name;
+        EXPECT_EQ(TabLength(f.pc(), 1), TabLength(f.pc(), 0)) << s.name;
+        before = TabLength(f.pc(), 0);
+    }
+}
+
+TEST(PageControl, TabsAreMeasuredFromTheirLayoutTexts) {
+    TabFixture f(3);
+    // Without a close box the last two characters are not measured; with one, a space is added.
+    f.pages[0]->SetCaption("ABCii");
+    f.pages[1]->SetCaption("ABCWW");
+    f.pages[2]->SetCaption("ABC");
+    EXPECT_EQ(TabLength(f.pc(), 0), TabLength(f.pc(), 1));
+    EXPECT_GT(TabLength(f.pc(), 0), TabLength(f.pc(), 2));
+    f.pages[2]->SetCaption("ABCii");
+    f.pages[2]->SetShowClose(true);
+    const TFont& font = f.pc().Font();
+    EXPECT_EQ(TabLength(f.pc(), 2) - TabLength(f.pc(), 0), TextWidth(font, "ABCii ") - TextWidth(font, "ABC"));
+}
+
 // Which page ends up active after an operation, by PageList position (-1: none).
 TEST(PageControl, ActivePageAfterDetachingAndHidingTabs) {
     struct Case {
@@ -248,6 +303,13 @@ TEST(PageControl, ActiveFontPaddingWidensOnlyTheActiveTab) {
     EXPECT_GT(f.pc().Strip().Item(0).Text.size(), f.pages[0]->LayoutText().size());
     EXPECT_EQ(f.pc().Strip().Item(0).Text.substr(0, f.pages[0]->LayoutText().size()), f.pages[0]->LayoutText());
     EXPECT_EQ(f.pc().Strip().Item(1).Text, f.pages[1]->LayoutText());
+    // The padding lengthens the active tab by its own width in Font, and no other tab.
+    const std::string padding = f.pc().Strip().Item(0).Text.substr(f.pages[0]->LayoutText().size());
+    const TFont& font = f.pc().Font();
+    const int padded = f.pc().PageTabRect(0).Width();
+    const int unpadded = f.pc().PageTabRect(1).Width();  // same layout text length: "Page0", "Page1"
+    EXPECT_EQ(padded - unpadded,
+              TextWidth(font, f.pages[0]->LayoutText() + padding) - TextWidth(font, f.pages[1]->LayoutText()));
     f.pc().SetActivePage(f.pages[1]);
     EXPECT_EQ(f.pc().Strip().Item(0).Text, f.pages[0]->LayoutText());
     f.pc().SetTabBorder3D(true);  // the native look shows whole captions

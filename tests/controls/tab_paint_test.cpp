@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
+
+#include <cmath>
 
 #include "tests/controls/tab_test_support.h"
 
@@ -17,6 +20,12 @@ constexpr TColor kBand = RGB(10, 200, 10), kBorder = RGB(200, 10, 10), kPage = R
 struct Picture {
     QImage image;
     TColor At(int x, int y) const { return FromQRgb(image.pixel(x, y)); }
+    int Count(TColor color) const {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) n += At(x, y) == color;
+        return n;
+    }
 };
 
 // Two or three pages with every colour of the picture told apart; page 0 active.
@@ -126,15 +135,40 @@ TEST(TabPaint, TabSheet3DLeavesOutBorderAndNarrowsTheFrame) {
     EXPECT_EQ(p.At(W - 5, s.Bottom), clWhite);  // the scroll area's line is no longer covered
 }
 
+// The colour a vertical gradient of `bands` bands over [0, extent) gives row y: each band i runs
+// from round(i f) over round(f) + 1 rows, later bands over earlier ones, with the colour
+// from + round(i d) per channel (halves to even).
+TColor GradientRow(TColor from, TColor to, int bands, int extent, int y) {
+    const double f = static_cast<double>(extent) / bands;
+    int band = 0;
+    for (int i = 0; i < bands; ++i) {
+        const int o = static_cast<int>(std::nearbyint(i * f));
+        if (y >= o && y < o + static_cast<int>(std::nearbyint(f)) + 1) band = i;
+    }
+    auto channel = [&](int shift) {
+        const int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
+        return static_cast<TColor>(a + static_cast<int>(std::nearbyint(band * (b - a) / static_cast<double>(bands))));
+    };
+    return channel(0) | channel(8) << 8 | channel(16) << 16;
+}
+
 TEST(TabPaint, GradientPageFrameHasASolidTopBand) {
-    PaintFixture f(TTabPosition::tpTop);
-    f.pages[0]->SetColorTo(RGB(10, 10, 40));
-    const Picture p = f.Render();
-    const TRect s = f.Strip();
-    const int H = f.pc().height();
-    EXPECT_EQ(p.At(2, s.Bottom + 2), kPage);
-    EXPECT_NE(p.At(2, H - 3), kPage);  // the gradient's later bands
-    EXPECT_EQ(p.At(2, H - 3), p.At(f.pc().width() - 3, H - 3));
+    const TColor to = RGB(90, 10, 40);
+    for (const int H : {140, 157}) {  // a whole and a fractional band height
+        PaintFixture f(TTabPosition::tpTop, 2, 220, H);
+        f.pages[0]->SetColorTo(to);
+        const Picture p = f.Render();
+        const TRect s = f.Strip();
+        const int W = f.pc().width();
+        // The band next to the strip is solid in the page colour.
+        for (int y = s.Bottom + 1; y < s.Bottom + 4; ++y) EXPECT_EQ(p.At(W / 2, y), kPage) << H << " row " << y;
+        // Below it the side bands show the 16-band gradient over the control's full height.
+        for (const int y : {s.Bottom + 5, H / 2, H / 2 + 1, H - 6, H - 3, H - 2}) {
+            const TColor want = GradientRow(kPage, to, 16, H, y);
+            EXPECT_EQ(p.At(2, y), want) << H << " row " << y;
+            EXPECT_EQ(p.At(W - 3, y), want) << H << " row " << y;
+        }
+    }
 }
 
 TEST(TabPaint, RoundedCorners) {
@@ -183,7 +217,7 @@ TEST(TabPaint, OutlinesPerStyle) {
         {TTabStyle::tsClassic, TTabPosition::tpTop, [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kOutline},
     };
     for (const Case& c : cases) {
-        PaintFixture f(c.position, 3);
+        PaintFixture f(c.position, 3, 220, 200);  // tall enough for one column of left or right tabs
         f.pc().SetActiveColor(kActive);
         f.pc().SetTabStyle(c.style);
         f.pc().SetActivePage(f.pages[1]);
@@ -216,6 +250,14 @@ TEST(TabPaint, CloseBoxLooksAndOrigins) {
         {"left active", TTabPosition::tpLeft, 0, 0, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
         {"right active normal", TTabPosition::tpRight, 0, 0, [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clGray, clWhite, clBlack},
         {"right lit", TTabPosition::tpRight, 0, 1, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clBlack, clWhite, clGray},
+        {"right pressed", TTabPosition::tpRight, 0, 2, [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clBlack, clSilver, clBlack},
+        {"bottom active normal", TTabPosition::tpBottom, 0, 0, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clGray, clWhite, clBlack},
+        {"bottom inactive normal", TTabPosition::tpBottom, 1, 0, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clGray, clWhite, clBlack},
+        {"bottom lit", TTabPosition::tpBottom, 0, 1, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clWhite, clGray},
+        {"bottom pressed", TTabPosition::tpBottom, 0, 2, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clSilver, clBlack},
+        {"left inactive normal", TTabPosition::tpLeft, 1, 0, [](TRect r, int) { return Point(r.Left + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
+        {"left lit", TTabPosition::tpLeft, 0, 1, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clWhite, clGray},
+        {"left pressed", TTabPosition::tpLeft, 0, 2, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clSilver, clBlack},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position);
@@ -252,23 +294,35 @@ TEST(TabPaint, TopCloseBoxIsDrawnLowerThanItsHitRectangle) {
     EXPECT_NE(p.At(r.Left + 2, r.Top + 3), clGray);
 }
 
-TEST(TabPaint, FocusFrameOnlyWithFocusAndShowFocus) {
-    for (bool showFocus : {false, true}) {
+TEST(TabPaint, FocusFrameOnlyWhileTheControlItselfHasFocusAndShowFocus) {
+    struct Case {
+        const char* name;
+        bool showFocus;
+        bool focusOnPage;  // a control on the active page holds the focus instead
+        bool framed;
+    } cases[] = {
+        {"no ShowFocus", false, false, false},
+        {"ShowFocus, control focused", true, false, true},
+        {"ShowFocus, edit on the page focused", true, true, false},
+    };
+    for (const auto& c : cases) {
         PaintFixture f(TTabPosition::tpTop);
-        f.pc().SetShowFocus(showFocus);
+        f.pc().SetShowFocus(c.showFocus);
+        auto* edit = new QLineEdit(f.pages[0]);
         f.pc().show();
         f.pc().activateWindow();
-        f.pc().setFocus();
+        QWidget* target = c.focusOnPage ? static_cast<QWidget*>(edit) : &f.pc();
+        target->setFocus();
         QApplication::processEvents();
-        if (QApplication::focusWidget() != &f.pc()) GTEST_SKIP() << "no keyboard focus on this platform";
+        if (QApplication::focusWidget() != target) GTEST_SKIP() << "no keyboard focus on this platform";
         const Picture p = f.Render();
         const TRect r = f.Tab(0);
         // The active tab's adjusted rectangle starts a row above the tab.
         int black = 0;
         for (int x = r.Left + 5; x < r.Right - 5; ++x) black += p.At(x, r.Top - 1 + 3) == clBlack;
-        EXPECT_EQ(p.At(r.Left + 5, r.Top + 2) == clBlack, showFocus);
-        if (showFocus) {
-            EXPECT_LT(black, r.Right - r.Left - 10);  // dotted, not solid
+        EXPECT_EQ(p.At(r.Left + 5, r.Top + 2) == clBlack, c.framed) << c.name;
+        if (c.framed) {
+            EXPECT_LT(black, r.Right - r.Left - 10) << c.name;  // dotted, not solid
         }
     }
 }
@@ -444,6 +498,245 @@ TEST(TabPaint, CaptionsStayInsideTheirTabs) {
             EXPECT_GT(inside, 0) << name;
             EXPECT_EQ(outside, 0) << name << " tab " << tab.Left << "," << tab.Top << "," << tab.Right << "," << tab.Bottom;
         }
+    }
+}
+
+TEST(TabPaint, CloseGlyphReplacesTheBoxClippedAndTransparent) {
+    const TColor kGlyph = RGB(20, 120, 220), kSee = RGB(255, 0, 255);
+    // 14 by 13: wider and higher than the box; its bottom-left pixel names the transparent colour.
+    TBitmap glyph(14, 13);
+    glyph.GetCanvas().Brush = TBrush{kGlyph, TBrushStyle::bsSolid};
+    glyph.GetCanvas().FillRect(Rect(0, 0, 14, 13));
+    glyph.GetCanvas().SetPixel(0, 12, kSee);
+    glyph.GetCanvas().SetPixel(5, 5, kSee);
+    for (const TTabPosition position : {TTabPosition::tpTop, TTabPosition::tpBottom, TTabPosition::tpLeft, TTabPosition::tpRight}) {
+        PaintFixture f(position);
+        for (TQmTabSheet* p : f.pages) {
+            p->SetShowClose(true);
+            p->SetCaption("");
+        }
+        f.pc().SetCloseGlyph(glyph);
+        const Picture p = f.Render();
+        const TRect r = f.Tab(1);  // inactive: D is 0
+        const TPoint o = position == TTabPosition::tpLeft ? Point(r.Left + 2, r.Bottom - 13)
+                         : position == TTabPosition::tpRight ? Point(r.Left + 4, r.Top + 2)
+                                                             : Point(r.Left + 2, r.Top + 2);
+        const int pos = static_cast<int>(position);
+        EXPECT_EQ(p.At(o.X, o.Y), kGlyph) << pos;
+        EXPECT_EQ(p.At(o.X + 11, o.Y + 10), kGlyph) << pos;
+        EXPECT_NE(p.At(o.X + 12, o.Y + 3), kGlyph) << pos;   // clipped to 12 columns
+        EXPECT_NE(p.At(o.X + 3, o.Y + 11), kGlyph) << pos;   // and 11 rows
+        EXPECT_EQ(p.At(o.X + 5, o.Y + 5), kTab) << pos;      // the transparent colour shows the tab
+        EXPECT_EQ(p.Count(kSee), 0) << pos;
+    }
+}
+
+TEST(TabPaint, BottomAndRightOutlinesPerStyle) {
+    // Three tabs without captions, the middle one active; tab 2 is at the far end.
+    using Probe = std::function<TPoint(TRect)>;
+    struct Case {
+        TTabStyle style;
+        TTabPosition position;
+        int tab;
+        Probe at;
+        TColor color;
+    };
+    const TTabStyle C = TTabStyle::tsClassic, D = TTabStyle::tsDelphi, N = TTabStyle::tsDotNet;
+    const TTabPosition Bot = TTabPosition::tpBottom, Rt = TTabPosition::tpRight;
+    auto midX = [](TRect r) { return (r.Left + r.Right) / 2; };
+    auto midY = [](TRect r) { return (r.Top + r.Bottom) / 2; };
+    // Bottom tabs are one row longer (B + 1); right tabs end one column further (R + 1) for the outline.
+    const Case cases[] = {
+        {C, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
+        {C, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom + 1); }, kOutline},
+        {C, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
+        {C, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},  // closes over the base line
+        {C, Bot, 2, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
+        {C, Bot, 2, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
+        {D, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
+        {D, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
+        {D, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kActive},  // open at the bottom
+        {D, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},
+        {D, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 3); }, kOutline},  // separator
+        {D, Bot, 2, [](TRect r) { return Point(r.Right - 1, r.Top + 3); }, kTab},
+        {N, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
+        {N, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom + 1); }, kOutline},
+        {N, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
+        {N, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},
+        {N, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, kActive},  // separator in ActiveColor
+        {N, Bot, 2, [](TRect r) { return Point(r.Right - 3, r.Top + 4); }, kActive},
+        {C, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
+        {C, Rt, 1, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
+        {C, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
+        {C, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},  // closes over the base line
+        {C, Rt, 2, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
+        {D, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
+        {D, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
+        {D, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},
+        {D, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); }, kOutline},  // separator
+        {N, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
+        {N, Rt, 1, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
+        {N, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
+        {N, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},
+        {N, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); }, kActive},  // separator in ActiveColor
+        {N, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 3); }, kActive},
+    };
+    for (const Case& c : cases) {
+        PaintFixture f(c.position, 3, 220, 200);
+        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        f.pc().SetActiveColor(kActive);
+        f.pc().SetTabStyle(c.style);
+        f.pc().SetActivePage(f.pages[1]);
+        const Picture p = f.Render();
+        const TPoint at = c.at(f.Tab(c.tab));
+        EXPECT_EQ(p.At(at.X, at.Y), c.color) << static_cast<int>(c.style) << "/" << static_cast<int>(c.position)
+                                             << " tab " << c.tab << " at " << at.X << "," << at.Y;
+    }
+}
+
+TEST(TabPaint, CaptionColoursOfDisabledTabs) {
+    const TColor kText = RGB(200, 30, 30);
+    struct Case {
+        const char* name;
+        bool tabEnable;
+        bool enabled;
+        TColor expected;
+    } cases[] = {
+        {"enabled", true, true, kText},
+        {"TabEnable False", false, true, 0x808080},
+        {"page disabled", true, false, ColorToRGB(clGrayText)},
+        {"both: the disabled page wins", false, false, ColorToRGB(clGrayText)},
+    };
+    for (const Case& c : cases) {
+        PaintFixture f(TTabPosition::tpTop);
+        f.pages[1]->SetTextColor(kText);
+        f.pages[1]->SetCaption("HHHH");
+        f.pages[1]->SetTabEnable(c.tabEnable);
+        f.pages[1]->SetEnabled(c.enabled);
+        const Picture p = f.Render();
+        const TRect r = f.Tab(1);
+        int want = 0, text = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) {
+                want += p.At(x, y) == c.expected;
+                text += p.At(x, y) == kText;
+            }
+        EXPECT_GT(want, 10) << c.name;
+        if (c.expected != kText) {
+            EXPECT_EQ(text, 0) << c.name;
+        }
+    }
+}
+
+TEST(TabPaint, TabGradientsRunTheirDirection) {
+    const TColor from = RGB(0, 0, 160), to = RGB(160, 0, 0);
+    for (const TGradientDirection dir : {TGradientDirection::gdVertical, TGradientDirection::gdHorizontal}) {
+        PaintFixture f(TTabPosition::tpTop);
+        f.pc().SetActiveColor(clNone);  // the active tab uses its page's colours too
+        for (TQmTabSheet* p : f.pages) {
+            p->SetCaption("");
+            p->SetTabColor(from);
+            p->SetTabColorTo(to);
+            p->SetTabGradientDirection(dir);
+        }
+        const Picture p = f.Render();
+        const TRect r = f.Tab(1);  // inactive: filled over (L, T - 1, ...) in 16 bands
+        const bool vertical = dir == TGradientDirection::gdVertical;
+        // First and a later band, along the gradient's direction only.
+        const int T = r.Top - 1;
+        const int extent = vertical ? r.Bottom - 1 - T : r.Right - 1 - r.Left;
+        for (const int k : {1, extent / 2, extent - 2}) {  // row or column 0 is the outline
+            const TPoint at = vertical ? Point(r.Left + 3, T + k) : Point(r.Left + k, r.Top + 3);
+            EXPECT_EQ(p.At(at.X, at.Y), GradientRow(from, to, 16, extent, k)) << int(dir) << " at " << k;
+        }
+    }
+}
+
+TEST(TabPaint, HoverOutlineOffTheTop) {
+    // Tab 1 of three, hovered; the outline's corners as the hover table places them.
+    using Probe = std::function<TPoint(TRect)>;
+    struct Case {
+        TTabPosition position;
+        std::vector<Probe> outline;
+    };
+    const Case cases[] = {
+        {TTabPosition::tpBottom,
+         {[](TRect r) { return Point(r.Left, r.Top + 1); }, [](TRect r) { return Point(r.Left, r.Bottom - 1); },
+          [](TRect r) { return Point((r.Left + r.Right) / 2, r.Bottom); }, [](TRect r) { return Point(r.Right, r.Bottom); },
+          [](TRect r) { return Point(r.Right, r.Top + 1); }}},
+        {TTabPosition::tpLeft,
+         {[](TRect r) { return Point(r.Right - 2, r.Top); }, [](TRect r) { return Point(r.Left - 1, r.Top); },
+          [](TRect r) { return Point(r.Left - 1, (r.Top + r.Bottom) / 2); }, [](TRect r) { return Point(r.Left - 1, r.Bottom); },
+          [](TRect r) { return Point(r.Right - 1, r.Bottom); }}},
+        {TTabPosition::tpRight,
+         {[](TRect r) { return Point(r.Left + 1, r.Top); }, [](TRect r) { return Point(r.Right - 1, r.Top); },
+          [](TRect r) { return Point(r.Right, (r.Top + r.Bottom) / 2); }, [](TRect r) { return Point(r.Right, r.Bottom); },
+          [](TRect r) { return Point(r.Left + 1, r.Bottom); }}},
+    };
+    for (const Case& c : cases) {
+        PaintFixture f(c.position, 3, 220, 200);
+        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        f.pc().SetTabHoverColor(kHover);
+        f.pc().SetTabHoverBorder(kBorder);
+        const TRect r = f.Tab(1);
+        Move(f.pc(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        ASSERT_EQ(f.pc().HoverPage(), 1) << int(c.position);
+        const Picture p = f.Render();
+        EXPECT_EQ(p.At((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2), kHover) << int(c.position);
+        for (const Probe& probe : c.outline) {
+            const TPoint at = probe(r);
+            EXPECT_EQ(p.At(at.X, at.Y), kBorder) << int(c.position) << " at " << at.X << "," << at.Y;
+        }
+    }
+}
+
+TEST(TabPaint, DeferredActivePictureStartsOffTheTop) {
+    // The active picture's first pixel, by the deferred-tab table, with LowerActive 2 and 0.
+    TBitmap active(10, 6);
+    active.GetCanvas().Brush = TBrush{kHover, TBrushStyle::bsSolid};
+    active.GetCanvas().FillRect(Rect(0, 0, 10, 6));
+    active.GetCanvas().SetPixel(0, 5, RGB(255, 0, 255));
+    struct Case {
+        TTabPosition position;
+        int lowerActive;
+        int dx, dy;  // the start relative to the tab's left and top
+    } cases[] = {
+        {TTabPosition::tpBottom, 2, -2, -3}, {TTabPosition::tpBottom, 0, -2, -1},
+        {TTabPosition::tpLeft, 2, 1, 0},     {TTabPosition::tpLeft, 0, 0, 0},
+        {TTabPosition::tpRight, 2, -3, -2},  {TTabPosition::tpRight, 0, -1, -2},
+    };
+    for (const Case& c : cases) {
+        PaintFixture f(c.position);
+        f.pc().SetLowerActive(c.lowerActive);
+        f.pc().SetTabBackGround(SlicePicture());
+        f.pc().SetTabBackGroundActive(active);
+        const Picture p = f.Render();
+        const TRect r = f.Tab(0);
+        const int x = r.Left + c.dx, y = r.Top + c.dy;
+        EXPECT_EQ(p.At(x, y), kHover) << int(c.position) << "/" << c.lowerActive;
+        EXPECT_NE(p.At(x - 1, y), kHover) << int(c.position) << "/" << c.lowerActive;
+    }
+}
+
+TEST(TabPaint, FocusFrameOffTheTop) {
+    // The dotted frame's corner: (L + 5, T + 3) of the tab as adjusted for its position.
+    struct Case {
+        TTabPosition position;
+        int dx, dy;  // of the adjusted rectangle against PageTabRect
+    } cases[] = {{TTabPosition::tpBottom, 0, 0}, {TTabPosition::tpLeft, -1, 0}, {TTabPosition::tpRight, 0, 0}};
+    for (const Case& c : cases) {
+        PaintFixture f(c.position, 2, 220, 200);
+        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        f.pc().SetShowFocus(true);
+        f.pc().show();
+        f.pc().activateWindow();
+        f.pc().setFocus();
+        QApplication::processEvents();
+        if (!f.pc().hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
+        const Picture p = f.Render();
+        const TRect r = f.Tab(0);
+        EXPECT_EQ(p.At(r.Left + c.dx + 5, r.Top + c.dy + 3), clBlack) << int(c.position);
+        EXPECT_NE(p.At(r.Left + c.dx + 4, r.Top + c.dy + 3), clBlack) << int(c.position);
     }
 }
 

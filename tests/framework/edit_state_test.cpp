@@ -1,7 +1,10 @@
 // Edit state, the value checks before a save and the field read-only rule.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "controls/flat_check_box.h"
 #include "controls/flat_combo_box.h"
@@ -10,6 +13,7 @@
 #include "controls/tab_sheet.h"
 #include "dataset/data_source.h"
 #include "grid/db_controls.h"
+#include "grid/db_value_controls.h"
 #include "grid/db_grid.h"
 #include "fake_host.h"
 #include "test_form.h"
@@ -142,6 +146,17 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
     TQmDBEdit* writableField = dataEdit(panel, "A");
     TQmDBEdit* readOnlyField = dataEdit(panel, "B");
     TQmDBEdit* unknownField = dataEdit(panel, "Z");
+    // The date, number and check box data controls follow their fields like the edit.
+    auto bind = [&](TQmDBControl* c, const char* field) {
+        c->SetDataSource(&source);
+        c->SetDataField(field);
+        return c;
+    };
+    TQmDBControl* valueControls[][2] = {
+        {bind(new TQmDBDateEdit(panel), "A"), bind(new TQmDBDateEdit(panel), "B")},
+        {bind(new TQmDBNumberEdit(panel), "A"), bind(new TQmDBNumberEdit(panel), "B")},
+        {bind(new TQmDBCheckBox(panel), "A"), bind(new TQmDBCheckBox(panel), "B")},
+    };
     auto* flatEdit = new TQmFlatEdit(panel);
     auto* combo = new TQmFlatComboBox(panel);
     auto* check = new TQmFlatCheckBox(panel);
@@ -168,6 +183,10 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
         EXPECT_EQ(writableField->ReadOnly(), c.dataA) << int(c.state);
         EXPECT_EQ(readOnlyField->ReadOnly(), c.dataB) << int(c.state);
         EXPECT_EQ(unknownField->ReadOnly(), c.dataZ) << int(c.state);
+        for (auto& pair : valueControls) {
+            EXPECT_EQ(pair[0]->DataReadOnly(), c.dataA) << int(c.state);
+            EXPECT_EQ(pair[1]->DataReadOnly(), c.dataB) << int(c.state);
+        }
         EXPECT_EQ(flatEdit->ReadOnly(), c.flat) << int(c.state);
         EXPECT_EQ(onPage->ReadOnly(), c.flat) << int(c.state);
         EXPECT_EQ(combo->isEnabled(), c.enabled) << int(c.state);
@@ -176,6 +195,8 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
         EXPECT_FALSE(nested->ReadOnly());
     }
     for (auto* e : {writableField, readOnlyField, unknownField}) e->SetDataSource(nullptr);
+    for (auto& pair : valueControls)
+        for (TQmDBControl* c : pair) c->SetDataSource(nullptr);
 }
 
 TEST_F(EditStateTest, TabMovesFocusForwardAndShiftTabBack) {
@@ -201,6 +222,59 @@ TEST_F(EditStateTest, TabMovesFocusForwardAndShiftTabBack) {
         QKeyEvent press(QEvent::KeyPress, c.key, c.mods);
         QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : a, &press);
         EXPECT_EQ(QApplication::focusWidget(), c.expected) << c.key;
+    }
+}
+
+TEST_F(EditStateTest, TabMovesTheFocusOnceUnlessTheControlTakesTheKey) {
+    form->show();
+    QApplication::setActiveWindow(form->window());
+    auto* first = new TQmFlatEdit(form);
+    auto* memo = new TQmFlatMemo(form);
+    auto* tabbingMemo = new TQmFlatMemo(form);
+    tabbingMemo->SetWantTabs(true);
+    auto* last = new TQmFlatEdit(form);
+    auto* pages = new TQmPageControl(form);
+    auto* page1 = new TQmTabSheet(pages);
+    auto* page2 = new TQmTabSheet(pages);
+    auto* onPage = new TQmFlatEdit(page1);
+    new TQmFlatEdit(page2);
+    pages->SetActivePage(page1);
+    for (QWidget* w : std::initializer_list<QWidget*>{first, memo, tabbingMemo, last, pages}) w->show();
+    auto editorOf = [](TQmFlatEdit* e) -> QWidget* {
+        return e->LineEditor() ? static_cast<QWidget*>(e->LineEditor()) : static_cast<QWidget*>(e->TextEditor());
+    };
+    struct Case {
+        const char* name;
+        TQmFlatEdit* from;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        TQmFlatEdit* focusAfter;  // null: the focus stays where it was
+        TQmTabSheet* pageAfter;
+        const char* memoText;
+    } cases[] = {
+        {"Tab on an edit moves one control on", first, Qt::Key_Tab, Qt::NoModifier, memo, page1, ""},
+        {"Shift+Tab moves one control back", last, Qt::Key_Backtab, Qt::ShiftModifier, tabbingMemo, page1, ""},
+        {"a memo without tabs passes the focus on", memo, Qt::Key_Tab, Qt::NoModifier, tabbingMemo, page1, ""},
+        {"a memo that wants tabs types one", tabbingMemo, Qt::Key_Tab, Qt::NoModifier, nullptr, page1, "\t"},
+        {"Ctrl+Tab outside a page control moves like Tab", first, Qt::Key_Tab, Qt::ControlModifier, memo, page1, ""},
+        {"Ctrl+Tab inside a page control turns the page", onPage, Qt::Key_Tab, Qt::ControlModifier, nullptr, page2, ""},
+    };
+    for (const Case& c : cases) {
+        pages->SetActivePage(page1);
+        tabbingMemo->SetText("");
+        QWidget* start = editorOf(c.from);
+        start->setFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), start) << c.name;
+        QKeyEvent press(QEvent::KeyPress, c.key, c.mods, c.key == Qt::Key_Tab ? "\t" : "");
+        QApplication::sendEvent(start, &press);
+        if (c.focusAfter) {
+            EXPECT_EQ(QApplication::focusWidget(), editorOf(c.focusAfter)) << c.name;
+        } else if (c.pageAfter == page1) {
+            EXPECT_EQ(QApplication::focusWidget(), start) << c.name;
+        }
+        EXPECT_EQ(pages->ActivePage(), c.pageAfter) << c.name;
+        EXPECT_EQ(tabbingMemo->Text(), c.memoText) << c.name;
     }
 }
 

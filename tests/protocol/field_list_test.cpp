@@ -18,7 +18,7 @@ TEST(FieldList, DescriptionGivesTypeAndSize) {
         {"NAME:VARCHAR2:30", ftString, 30},  {"NAME:varchar2:4:", ftString, 4}, {"NAME", ftString, 1000},
         {"D:DATE:7", ftDate, 0},             {"D:DATETIME", ftDate, 0},         {"D:DATE2", ftString, 1000},
         {"NAME:CHAR:8:x:y:z", ftString, 8},  // parts after the fourth are ignored
-        {"N:NUMBER:abc", ftLargeint, 0},     // the size of a number is not read
+        {"N:NUMBER:7:", ftLargeint, 0},      {"D:DATE::", ftDate, 0},
     };
     for (const auto& c : cases) {
         const TFieldDef def = ParseFieldDescription(c.description);
@@ -31,7 +31,9 @@ TEST(FieldList, DescriptionGivesTypeAndSize) {
 
 TEST(FieldList, BadDescriptionRaisesConversionError) {
     for (const char* description : {":NUMBER", ":", "NAME:VARCHAR2:x", "NAME:VARCHAR2:-1", "NAME:CHAR:1048577",
-                                    "ID:NUMBER:10:x", "ID:NUMBER:10:-2", "ID:NUMBER:10:99999999999", "N:X:1.5"})
+                                    "ID:NUMBER:10:x", "ID:NUMBER:10:-2", "ID:NUMBER:10:99999999999", "N:X:1.5",
+                                    // a number's or date's size is read as strictly as a text's
+                                    "N:NUMBER:abc:0", "N:INTEGER:-1", "N:NUMERIC:1.5:2", "D:DATE:x", "D:DATETIME:99999999999"})
         EXPECT_THROW(ParseFieldDescription(description), EConvertError) << description;
     EXPECT_EQ(ParseFieldDescription("NAME:CHAR:1048576").Size, 1048576);
 }

@@ -1,6 +1,6 @@
-// The controls gallery: the tab control in a handful of telling configurations.
-// Without arguments it shows them in one window; with --png DIR it writes each as DIR/tabs-NAME.png
-// and exits.
+// The controls gallery: the tab control in a handful of telling configurations, and the data-aware
+// controls on a small table. Without arguments it shows them in one window; with --png DIR it
+// writes each as DIR/tabs-NAME.png (the data controls as DIR/data-controls.png) and exits.
 #include <QApplication>
 #include <QDir>
 #include <QGridLayout>
@@ -20,6 +20,11 @@
 #include "canvas/font.h"
 #include "canvas/widget_color.h"
 #include "controls/page_control.h"
+#include "dataset/data_source.h"
+#include "dataset/mem_table.h"
+#include "grid/db_controls.h"
+#include "grid/db_grid.h"
+#include "grid/db_value_controls.h"
 
 namespace {
 
@@ -133,14 +138,27 @@ std::vector<Config> Configs() {
          [](TQmPageControl& pc) {
              pc.SetTabBackGround(TabPicture(RGB(240, 240, 240), RGB(200, 200, 200)));
              pc.SetTabBackGroundActive(TabPicture(RGB(255, 255, 255), RGB(200, 220, 250)));
+             pc.SetTabHeight(TabPicture(0, 0).Height());  // the picture fills the tab's height
              AddPages(pc, {"Alpha", "Beta", "Gamma"}, 1);
          }},
         {"multiline",
          [](TQmPageControl& pc) {
              pc.SetMultiLine(true);
-             AddPages(pc, {"January", "February", "March", "April", "May", "June", "July"}, 5);
+             // More than one row's worth, so the strip wraps into rows.
+             AddPages(pc, {"January", "February", "March", "April", "May", "June", "July", "August", "September"}, 5);
          }},
         {"scrolling", [](TQmPageControl& pc) { AddPages(pc, {"Customers", "Suppliers", "Products", "Warehouses", "Carriers", "Regions"}, 2); }},
+        {"lengths",
+         [](TQmPageControl& pc) {
+             // Tabs sized from their layout texts, the image room and the strip's padding.
+             TFont bold = pc.ActiveFont();
+             bold.SetStyle(fsBold);
+             pc.SetActiveFont(bold);
+             pc.SetImages(&Images());
+             AddPages(pc, {"Wide WW", "Close", "收入等级"}, 0);
+             pc.Pages(1)->SetShowClose(true);
+             for (int i = 0; i < pc.PageCount(); ++i) pc.Pages(i)->SetImageIndex(i);
+         }},
         {"native",
          [](TQmPageControl& pc) {
              pc.SetTabBorder3D(true);
@@ -148,6 +166,61 @@ std::vector<Config> Configs() {
          }},
     };
 }
+
+// A small table behind a grid and one data control of each kind.
+struct DataControls {
+    TMemTable table;
+    TDataSource source;
+    QWidget* box = nullptr;
+
+    explicit DataControls(QWidget* parent) {
+        table.FieldDefs().Add("NAME", ftString, 12);
+        table.FieldDefs().Add("SINCE", ftDate);
+        table.FieldDefs().Add("LIMIT", ftFloat);
+        table.FieldDefs().Add("FLAG", ftInteger);
+        table.CreateDataSet();
+        const char* rows[][4] = {{"Low", "2008-06-02", "2999.5", "1"}, {"Mid", "2009-01-15", "5999", "0"},
+                                 {"High", "", "", ""}};
+        for (auto& row : rows) {
+            table.Append();
+            for (int i = 0; i < 4; ++i)
+                if (*row[i]) table.Fields(i)->SetText(row[i]);
+            table.Post();
+        }
+        table.First();
+        source.SetDataSet(&table);
+
+        box = new QWidget(parent);
+        auto* grid = new TQmDBGrid(box);
+        grid->SetDataSource(&source);
+        grid->setGeometry(0, 0, 300, 92);
+        int y = 98;
+        auto place = [&](QWidget* w, const char* label) {
+            auto* l = new QLabel(label, box);
+            l->move(4, y + 3);
+            w->setGeometry(70, y, 150, 21);
+            y += 25;
+        };
+        auto* name = new TQmDBEdit(box);
+        auto* since = new TQmDBDateEdit(box);
+        auto* limit = new TQmDBNumberEdit(box);
+        auto* flag = new TQmDBCheckBox(box);
+        flag->SetCaption("Flag");
+        flag->SetValueChecked("1");
+        flag->SetValueUnchecked("0");
+        const std::pair<TQmDBControl*, const char*> bound[] = {{name, "NAME"}, {since, "SINCE"}, {limit, "LIMIT"},
+                                                               {flag, "FLAG"}};
+        for (auto [control, field] : bound) {
+            control->SetDataSource(&source);
+            control->SetDataField(field);
+        }
+        place(name, "Name");
+        place(since, "Since");
+        place(limit, "Limit");
+        place(flag, "");
+        box->resize(302, y);
+    }
+};
 
 }  // namespace
 
@@ -172,9 +245,22 @@ int main(int argc, char** argv) {
         title->move(2, 0);
         box->setMinimumSize(302, 200);
         config.setup(*pc);
-        grid->addWidget(box, n / 3, n % 3);
+        // Four to a row keeps the window within an 800-pixel-high screen.
+        grid->addWidget(box, n / 4, n % 4);
         controls.emplace_back(config.name, pc);
         ++n;
+    }
+    DataControls data(&window);
+    {
+        auto* title = new QLabel("data controls", &window);
+        auto* holder = new QWidget(&window);
+        auto* column = new QGridLayout(holder);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(title, 0, 0);
+        data.box->setParent(holder);
+        data.box->setMinimumSize(data.box->size());
+        column->addWidget(data.box, 1, 0);
+        grid->addWidget(holder, n / 4, n % 4, 1, 1, Qt::AlignTop);
     }
     if (pngDir.isEmpty()) {
         window.show();
@@ -201,5 +287,17 @@ int main(int argc, char** argv) {
         }
         std::cout << file.toStdString() << "\n";
     }
+    const QString dataFile = pngDir + "/data-controls.png";
+    if (!data.box->grab().save(dataFile)) {
+        std::cerr << "cannot write " << dataFile.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << dataFile.toStdString() << "\n";
+    const QString whole = pngDir + "/gallery.png";
+    if (!window.grab().save(whole)) {
+        std::cerr << "cannot write " << whole.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << whole.toStdString() << "\n";
     return 0;
 }

@@ -8,14 +8,20 @@
 
 #include <nlohmann/json.hpp>
 
+#include "dataset/mem_table.h"
 #include "json_fields.h"
 #include "json_request.h"
 #include "json_response.h"
+#ifdef QMPROTO_HAVE_FORM
+#include "metadata/qm_tb_field.h"
+#include "modules/tarn204/dm/tarn204_dm.h"
+#endif
 
 namespace {
 
 int Usage() {
-    std::cerr << "usage: qmproto read FILE     response document -> JSON\n"
+    std::cerr << "usage: qmproto read [--exchange save|search|register|release] FILE\n"
+                 "                             response document -> JSON, with the module's verdict\n"
                  "       qmproto fields FILE   field-metadata document -> JSON\n"
                  "       qmproto write FILE    JSON request description -> request document\n";
     return 2;
@@ -30,12 +36,36 @@ bool ReadFile(const std::string& path, std::string& text) {
     return !in.bad();
 }
 
+// The income-level form's own table, which a search answer is loaded into.
+qm::tool::TFormTableMaker FormTable() {
+#ifdef QMPROTO_HAVE_FORM
+    return [] {
+        qm::TTarn204Dm dm;
+        auto table = std::make_unique<qm::TMemTable>();
+        const qm::TTbFields& fields = dm.tbfldMain->TbFields();
+        for (int i = 0; i < fields.Count(); ++i)
+            table->FieldDefs().Add(fields[i]->FieldName, fields[i]->DataType, fields[i]->FieldWidth, false);
+        table->CreateDataSet();
+        return table;
+    };
+#else
+    return {};
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return Usage();
+    if (argc < 3) return Usage();
     const std::string command = argv[1];
-    const std::string path = argv[2];
+    qm::tool::TExchange exchange = qm::tool::TExchange::exSave;
+    int next = 2;
+    if (command == "read" && std::string(argv[next]) == "--exchange") {
+        if (argc < next + 2 || !qm::tool::ParseExchange(argv[next + 1], exchange)) return Usage();
+        next += 2;
+    }
+    if (argc != next + 1) return Usage();
+    const std::string path = argv[next];
     if (command != "read" && command != "fields" && command != "write") return Usage();
     std::string text;
     if (!ReadFile(path, text)) {
@@ -44,7 +74,8 @@ int main(int argc, char** argv) {
     }
     try {
         if (command == "read") {
-            std::cout << qm::tool::ResponseToJson(text).dump(2) << "\n";
+            // A file that can be read gets a verdict and exits 0, however broken the answer is.
+            std::cout << qm::tool::ResponseToJson(text, exchange, FormTable()).dump(2) << "\n";
         } else if (command == "fields") {
             std::cout << qm::tool::FieldsToJson(text).dump(2) << "\n";
         } else {
