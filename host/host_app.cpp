@@ -120,27 +120,25 @@ int RunHost(const Options& options) {
 
     MainWindow window(*store);
     window.show();
+    if (!haveBoxes)
+        window.ShowStandingError("找不到 " + appPath + dialog::kFileName +
+                                 "：提示框无法显示，需要确认的操作将被视为“否”");
 
     ModuleLibrary module;
     std::string error;
-    HWND formId = 0;
     if (!module.Load(modulePath, error)) {
         error = "无法加载模块：" + error;
-    } else if ((formId = module.ShowChildForm(window.HostWnd(), window.HostWnd(), window.WorkspaceWnd(), kCaption)) ==
-               0) {
-        error = "模块未能打开窗体" + (window.LastStatus().empty() ? std::string() : "：" + window.LastStatus());
+    } else {
+        window.SetModule({&module, kCaption, context.Get(), kContextText, &colors, !options.NoSearch});
+        window.OpenForm(&error);
     }
-    if (formId == 0) {
+    if (window.FormId() == 0) {
         std::cerr << "qmhost: " << error << "\n";
         if (scripted || !options.ScreenshotPath.empty()) return 2;
         // Interactively the window stays, with the reason on show.
-        window.ShowError(error);
+        window.ShowStandingError(error);
         return QApplication::exec();
     }
-    window.AdoptForm(formId);
-    SendMessage(formId, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(context.Get()),
-                reinterpret_cast<LPARAM>(kContextText));
-    SendMessage(formId, WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
 
     int code = 0;
     if (scripted || !options.ScreenshotPath.empty()) {

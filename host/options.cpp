@@ -10,7 +10,7 @@ namespace qm::host {
 
 std::string UsageText() {
     return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH] [--demo]\n"
-           "              [--script FILE] [--screenshot FILE.png]\n";
+           "              [--no-search] [--script FILE] [--screenshot FILE.png]\n";
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {
@@ -29,6 +29,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--script") value(o.ScriptPath);
         else if (a == "--screenshot") value(o.ScreenshotPath);
         else if (a == "--demo") o.Demo = true;
+        else if (a == "--no-search")
+            o.NoSearch = true;
         else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     if (o.User.empty()) o.User = LoginName();

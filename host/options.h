@@ -14,6 +14,7 @@ struct Options {
     std::string ScriptPath;
     std::string ScreenshotPath;
     bool Demo = false;
+    bool NoSearch = false; // the form opens without running its search
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.
