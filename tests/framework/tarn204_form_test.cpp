@@ -100,9 +100,11 @@ TEST_F(Tarn204FormTest, SaveChecksThenSends) {
         EXPECT_EQ(Boxes(), std::vector<std::string>{c.box});
         EXPECT_EQ(form->EditState(), esEdit);
         EXPECT_TRUE(host.Of(WM_QM_EXECUTE).empty());
-        // A cancel keeps the posted row; a search puts the table back as the host has it.
+        // A search asks before it drops the unsaved row, then puts the table back as the host has it.
         host.Searches.push_back(kSearch);
+        dialog.QueueAnswer(6);
         form->RunBaseCommand(4);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"有未保存的修改，确定放弃吗？"});
         EXPECT_EQ(Main().RecordCount(), 1);
     }
 }
@@ -211,6 +213,7 @@ TEST_F(Tarn204FormTest, CancelDropsAPostedNewRowAfterAsking) {
     EXPECT_EQ(form->EditState(), esInsert);
     dialog.QueueAnswer(6);
     form->RunBaseCommand(5);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"将放弃 1 条未保存的修改，确定吗？"});
     EXPECT_EQ(Main().RecordCount(), 1);
     EXPECT_EQ(Main().ChangeCount(), 0);
     EXPECT_EQ(form->EditState(), esBrowse);

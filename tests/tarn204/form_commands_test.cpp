@@ -31,7 +31,9 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         EXPECT_EQ(Boxes(), std::vector<Box>{c.box}) << c.code;
         EXPECT_TRUE(Executes().empty());
         EXPECT_TRUE(Writable());  // left in the edit state for a correction
-        Run("search");  // back to the host's rows
+        Queue({6});
+        Run("search"); // back to the host's rows, once the clerk agreed to drop the new one
+        EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
         EXPECT_EQ(Rows(), 3);
     }
     // Valid values: sent, the host's key written back, and back to browsing.
