@@ -133,12 +133,13 @@ bool MainWindow::OpenForm(std::string* why) {
     return true;
 }
 
-void MainWindow::SearchWhenIdle(HWND form) {
+void MainWindow::SearchWhenIdle(HWND form, int attempt) {
     // After the form's activation, which is posted while it is shown; the form ignores commands
-    // while one of its operations lets messages run, so wait for that to end.
-    QTimer::singleShot(0, this, [this, form] {
+    // while one of its operations lets messages run, so wait for that to end. Soon at first, then
+    // gently, so that a long wait (a box open at start) does not spin.
+    QTimer::singleShot(attempt < 50 ? 0 : 20, this, [this, form, attempt] {
         if (FFormId != form) return;
-        if (OperationRunning() || PendingMessageCount() > 0) return SearchWhenIdle(form);
+        if (OperationRunning() || PendingMessageCount() > 0) return SearchWhenIdle(form, attempt + 1);
         FCommands->Run("search");
     });
 }

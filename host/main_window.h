@@ -77,7 +77,7 @@ private:
     void ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) override;
     void ForgetForm();
     void UpdateTitle();
-    void SearchWhenIdle(HWND form);
+    void SearchWhenIdle(HWND form, int attempt = 0);
     void ShowErrorBar();
 
     class WorkspaceTarget : public MessageTarget {
