@@ -1,6 +1,9 @@
 // dialog.dll: the host application's message box, and the answer queue for automated runs.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QWidget>
 
 #include "dialog/answer_queue.h"
@@ -19,21 +22,48 @@ namespace {
 constexpr int kYesNo = 4;
 constexpr int kWarning = 2;
 
+// The program speaks Chinese whatever locale the machine has: the buttons are named directly.
+void NameButtons(QMessageBox& box) {
+    struct Name {
+        QMessageBox::StandardButton Button;
+        const char* Text;
+    };
+    for (const Name& n :
+         {Name{QMessageBox::Yes, "是(&Y)"}, Name{QMessageBox::No, "否(&N)"}, Name{QMessageBox::Ok, "确定"}})
+        if (QAbstractButton* b = box.button(n.Button)) b->setText(QString::fromUtf8(n.Text));
+}
+
+// A box is at least as wide as its title with the frame's buttons, so the title is never cut.
+void FitTitle(QMessageBox& box, const QString& caption) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int width = box.fontMetrics().horizontalAdvance(caption) + 120;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
+
 int ShowBox(std::uint32_t owner, const QString& caption, const QString& text, int flags) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
     QMessageBox box(WidgetOfHandle(owner));
     box.setWindowTitle(caption);
     box.setText(text);
     box.setWindowModality(Qt::ApplicationModal);
+    // A question or a notice: nothing to minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     if (flags == kYesNo) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? 6 : 7;
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setIcon(flags == kWarning ? QMessageBox::Warning : QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
     }
-    box.setIcon(flags == kWarning ? QMessageBox::Warning : QMessageBox::Information);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    NameButtons(box);
+    FitTitle(box, caption);
+    const int clicked = box.exec();
+    if (flags == kYesNo) return clicked == QMessageBox::Yes ? 6 : 7;
     return 1;
 }
 

@@ -133,6 +133,13 @@ public:
     // ------------------------------------------------------------ values
     static bool FieldReadOnly(TDataSource* source, const std::string& name, bool readOnly);
     std::string CheckFieldValues(std::uint8_t mode, TMemTable* dataset, const std::string& list);
+    // The same check, also telling where it failed, so the form can put the focus on that cell.
+    struct TFieldFault {
+        std::string Label; // empty: nothing offends
+        std::string FieldName;
+        int RecNo = 0;
+    };
+    TFieldFault FindFieldFault(std::uint8_t mode, TMemTable* dataset, const std::string& list);
 
     // ------------------------------------------------------------ title bar
     void SetTitleVisible(bool visible);

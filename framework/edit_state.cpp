@@ -107,18 +107,26 @@ bool TfrmChildBase::FieldReadOnly(TDataSource* source, const std::string& name, 
 }
 
 std::string TfrmChildBase::CheckFieldValues(std::uint8_t mode, TMemTable* dataset, const std::string& list) {
+    return FindFieldFault(mode, dataset, list).Label;
+}
+
+TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMemTable* dataset,
+                                                         const std::string& list) {
     if (!dataset || (mode != 0 && mode != 1)) return {};
     std::vector<TField*> fields;
     for (const std::string& name : SplitList(list))
         if (TField* field = dataset->FindField(name)) fields.push_back(field);
     if (fields.empty()) return {};
 
+    auto fault = [dataset](TField* field) {
+        return TFieldFault{field->DisplayLabel(), field->FieldName(), dataset->RecNo()};
+    };
     CursorKeeper keeper(*dataset);
     if (mode == 1) {  // required values: rows outside, fields inside
         for (dataset->First(); !dataset->Eof(); dataset->Next()) {
             ProcessMessages();
             for (TField* field : fields)
-                if (TrimControl(field->AsString()).empty()) return field->DisplayLabel();
+                if (TrimControl(field->AsString()).empty()) return fault(field);
         }
         return {};
     }
@@ -128,7 +136,7 @@ std::string TfrmChildBase::CheckFieldValues(std::uint8_t mode, TMemTable* datase
         seen.reserve(static_cast<std::size_t>(dataset->RecordCount()));
         for (dataset->First(); !dataset->Eof(); dataset->Next()) {
             ProcessMessages();
-            if (!seen.insert(TrimControl(field->AsString())).second) return field->DisplayLabel();
+            if (!seen.insert(TrimControl(field->AsString())).second) return fault(field);
         }
     }
     return {};

@@ -37,6 +37,8 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
     style.OddRowColor = OddRowColor;
     style.FixedColor = PanelDesignColor;
     dbgrdMain->SetStyle(style);
+    // Esc outside a changed cell is the form's cancel, also when no host runs it as a shortcut.
+    dbgrdMain->OnCancelKey = [this] { RunBaseCommand(5); };
     LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
 }
 

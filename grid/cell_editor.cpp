@@ -60,6 +60,7 @@ void TQmCellEditor::SetValue(const QString& value) {
         // stored is shown and kept whole.
         FEdit->setMaxLength(FSize > 0 ? std::max<int>(FSize, static_cast<int>(shown.size())) : 32767);
         FEdit->setText(shown);
+        FEdit->selectAll(); // typing replaces the value; arrows keep it
     }
     if (FCombo) {
         const int at = FCombo->findText(shown);

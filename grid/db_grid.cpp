@@ -12,6 +12,7 @@
 #include "grid/grid_delegate.h"
 #include "grid/grid_model.h"
 #include "grid/sizing_hit_test.h"
+#include "platform/platform.h"
 #include "plugin/message_box.h"
 
 namespace qm {
@@ -227,9 +228,19 @@ bool TQmDBGrid::CommitOpenEditor() {
     if (!index.isValid()) return true;
     FDelegate->setModelData(cell, FModel, index);
     if (FDelegate->LastCommitOk()) return true;
-    ShowError(FModel->LastError());
+    ShowRefusal(cell);
     if (cell) cell->setFocus();
     return false;
+}
+
+void TQmDBGrid::ShowRefusal(QWidget* editor) {
+    // One refusal is shown once: the same text may be committed again on its way out of the cell.
+    auto* cell = qobject_cast<TQmCellEditor*>(editor);
+    const QString text = cell ? cell->Text() : QString();
+    if (cell && FRefusedEditor == cell && FRefusedText == text) return;
+    FRefusedEditor = cell;
+    FRefusedText = text;
+    ShowError(FModel->LastError());
 }
 
 bool TQmDBGrid::LeaveRow() {
@@ -251,7 +262,7 @@ void TQmDBGrid::commitData(QWidget* editor) {
     if (FSyncing) return;
     QTableView::commitData(editor);
     if (!FDelegate->LastCommitOk()) {
-        ShowError(FModel->LastError());
+        ShowRefusal(editor);
         FKeepEditor = true;
     }
 }
@@ -370,8 +381,10 @@ bool TQmDBGrid::FindNext(const QString& text, bool forward) {
 void TQmDBGrid::ShowFindBar() { FFindBar->Open(); }
 
 void TQmDBGrid::EditorTyped() {
+    FRefusedEditor = nullptr; // a new text is judged anew
     TMemTable* table = FModel->Table();
-    if (!table || table->State() != dsBrowse) return;
+    // A read-only grid takes no typing into its rows, whatever editor is still about.
+    if (FReadOnly || !table || table->State() != dsBrowse) return;
     try {
         table->Edit();
     } catch (const std::exception& e) {
@@ -400,7 +413,7 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
     case Qt::Key_Enter:
         return MoveToNextCell(event->key() != Qt::Key_Backtab && !(event->modifiers() & Qt::ShiftModifier));
     case Qt::Key_Escape:
-        return CancelEdit();
+        return CancelKey();
     case Qt::Key_Down:
         if (!ctrl && currentIndex().isValid() && currentIndex().row() == FModel->rowCount() - 1) {
             AppendRow();
@@ -413,6 +426,42 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
 }
 
 void TQmDBGrid::keyPressEvent(QKeyEvent* event) { HandleGridKey(event); }
+
+bool TQmDBGrid::TakesShortcutKey(const QKeyEvent* key) const {
+    return key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier) && !FReadOnly;
+}
+
+bool TQmDBGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && TakesShortcutKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void TQmDBGrid::CancelKey() {
+    if (OnCancelKey)
+        OnCancelKey();
+    else
+        CancelEdit();
+}
+
+bool TQmDBGrid::FocusField(std::string_view fieldName) {
+    for (int column = 0; column < FModel->columnCount(); ++column) {
+        TField* field = FModel->FieldAt(column);
+        if (!field || isColumnHidden(column) || !SameText(field->FieldName(), fieldName)) continue;
+        setFocus(Qt::OtherFocusReason);
+        TMemTable* table = FModel->Table();
+        const int row = table && table->RecNo() > 0 ? table->RecNo() - 1 : currentIndex().row();
+        if (row < 0) return false;
+        const QModelIndex index = FModel->index(row, column);
+        if (index != currentIndex()) setCurrentIndex(index);
+        OpenCurrentEditor();
+        if (TQmCellEditor* cell = FDelegate->OpenEditor()) cell->setFocus(Qt::OtherFocusReason);
+        return currentIndex() == index;
+    }
+    return false;
+}
 
 bool TQmDBGrid::focusNextPrevChild(bool next) {
     // Tab moves between cells; the focus stays in the grid.

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QTableView>
+
+#include <functional>
+#include <string_view>
 
 #include "base/component.h"
 #include "grid/column.h"
@@ -64,12 +68,23 @@ public:
     void ShowFindBar();
     TQmFindBar* FindBar() const { return FFindBar; }
 
+    // Esc outside an editor, or in one the user has not changed: the form's cancel when it set
+    // one, else the current row's pending edit is dropped.
+    std::function<void()> OnCancelKey;
+    void CancelKey();
+    // Puts the focus on the current row's cell of the field, with its editor open when writable.
+    bool FocusField(std::string_view fieldName);
+
     // For the editors.
     void EditorTyped();
     void EllipsisClicked(TQmColumn* column);
     void HandleGridKey(QKeyEvent* event);
+    // Whether the grid takes this key before the window's shortcuts: Ctrl+Delete deletes a row
+    // in a writable grid (the window's delete runs in a read-only one).
+    bool TakesShortcutKey(const QKeyEvent* key) const;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -86,6 +101,7 @@ private:
     bool CommitOpenEditor();
     void ReleaseEditorBeforeReset();
     void ShowError(const std::string& text);
+    void ShowRefusal(QWidget* editor);
     void FocusChanged(QWidget* old, QWidget* now);
     bool Owns(const QWidget* widget) const;
     int FirstVisibleColumn() const;
@@ -102,6 +118,8 @@ private:
     bool FDesigning = false;
     bool FSyncing = false;
     bool FKeepEditor = false;
+    QPointer<QWidget> FRefusedEditor; // the editor whose text was last refused, and that text
+    QString FRefusedText;
     bool FCommittingForPost = false;
     bool FRefreshQueued = false;
     bool FResetting = false;  // between the model's reset signals

@@ -65,6 +65,17 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
     if (cell && cell != FOpen.data()) return false;
     if (!cell || object == cell) return QStyledItemDelegate::eventFilter(object, event);
     // The inner widgets hold the focus: their keys and their focus loss stand for the editor's.
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Esc in a changed cell restores it, so the window's cancel must not see that key; in an
+        // unchanged cell it is the window's (or the grid's) cancel.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && cell->Modified()) ||
+            FGrid.TakesShortcutKey(key)) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
@@ -78,7 +89,10 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
             return true;
         }
         case Qt::Key_Escape:
-            FGrid.CancelEdit();
+            if (cell->Modified())
+                cell->SetValue(OpenIndex().data(Qt::EditRole).toString());
+            else
+                FGrid.CancelKey();
             return true;
         case Qt::Key_Up:
         case Qt::Key_Down:

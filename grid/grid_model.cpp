@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "dataset/errors.h"
 #include "grid/db_grid.h"
 #include "grid/grid_style.h"
 #include "grid/row_text.h"
@@ -24,6 +25,30 @@ QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(),
 bool IsChecked(const TQmColumn& column, const TField& field, const std::string& text) {
     if (field.DataType() == ftBoolean) return text == "True";
     return text == column.CheckedValue;
+}
+
+// What a refused text is not, in the words a clerk reads, naming the column.
+std::string NotAValue(const TField& field, const std::string& text) {
+    const char* kind = "有效的值";
+    switch (field.DataType()) {
+    case ftInteger:
+    case ftLargeint:
+        kind = "有效的整数";
+        break;
+    case ftFloat:
+        kind = "有效的数字";
+        break;
+    case ftDate:
+    case ftDateTime:
+        kind = "有效的日期（yyyy-mm-dd）";
+        break;
+    case ftTime:
+        kind = "有效的时间";
+        break;
+    default:
+        break;
+    }
+    return "[" + field.DisplayLabel() + "] 的值“" + text + "”不是" + kind + "！";
 }
 
 }  // namespace
@@ -179,6 +204,8 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
             return false;
         }
         return WriteText(column, *field, std::move(text));
+    } catch (const EConvertError&) {
+        return Fail(NotAValue(*field, value.toString().toStdString()));
     } catch (const std::exception& e) {
         return Fail(e.what());
     } catch (...) {

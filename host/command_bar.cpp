@@ -12,17 +12,24 @@ namespace qm::host {
 
 namespace {
 
+// Keys a clerk reaches without the mouse. In the edit and insert states the grid takes
+// Ctrl+Delete for its own row delete before the window sees it.
 const StandardCommand kStandard[] = {
     {"new", "新增", QKeySequence::New, 0, QStyle::SP_FileIcon},
-    {"update", "修改", QKeySequence::UnknownKey, 0, QStyle::SP_FileDialogDetailedView},
-    {"delete", "删除", QKeySequence::UnknownKey, 0, QStyle::SP_TrashIcon},
+    {"update", "修改", QKeySequence::UnknownKey, Qt::Key_F2, QStyle::SP_FileDialogDetailedView},
+    {"delete", "删除", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_Delete).toCombined(),
+     QStyle::SP_TrashIcon},
     {"save", "保存", QKeySequence::Save, 0, QStyle::SP_DialogSaveButton},
     {"search", "查询", QKeySequence::UnknownKey, Qt::Key_F3, QStyle::SP_FileDialogContentsView},
     {"cancel", "取消", QKeySequence::UnknownKey, Qt::Key_Escape, QStyle::SP_DialogCancelButton},
-    {"firstrec", "首条", QKeySequence::UnknownKey, 0, QStyle::SP_MediaSkipBackward},
-    {"priorrec", "上条", QKeySequence::UnknownKey, 0, QStyle::SP_MediaSeekBackward},
-    {"nextrec", "下条", QKeySequence::UnknownKey, 0, QStyle::SP_MediaSeekForward},
-    {"lastrec", "末条", QKeySequence::UnknownKey, 0, QStyle::SP_MediaSkipForward},
+    {"firstrec", "首条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_Home).toCombined(),
+     QStyle::SP_MediaSkipBackward},
+    {"priorrec", "上条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_PageUp).toCombined(),
+     QStyle::SP_MediaSeekBackward},
+    {"nextrec", "下条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_PageDown).toCombined(),
+     QStyle::SP_MediaSeekForward},
+    {"lastrec", "末条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_End).toCombined(),
+     QStyle::SP_MediaSkipForward},
 };
 
 QIcon IconOf(const TCommandBitmap& bitmap) {

@@ -22,7 +22,7 @@ struct StandardCommand {
     const char* Name;
     const char* Caption;
     QKeySequence::StandardKey Key;  // QKeySequence::UnknownKey when none
-    int ExtraKey;                   // a plain key when no standard one fits, 0 for none
+    int ExtraKey;                   // a key with its modifiers when no standard one fits, 0 for none
     QStyle::StandardPixmap Icon;
 };
 const StandardCommand* FindStandardCommand(std::string_view name);

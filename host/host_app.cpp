@@ -144,32 +144,27 @@ int RunHost(const Options& options) {
     MainWindow window(*store);
     window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
     window.show();
-
-    ModuleLibrary module;
-    std::string error;
-    HWND formId = 0;
-    if (!module.Load(modulePath, error)) {
-        error = "无法加载模块：" + error;
-    } else if ((formId = module.ShowChildForm(window.HostWnd(), window.HostWnd(), window.WorkspaceWnd(), kCaption)) ==
-               0) {
-        error = "模块未能打开窗体" + (window.LastStatus().empty() ? std::string() : "：" + window.LastStatus());
-    }
-    if (formId == 0) {
-        std::cerr << "qmhost: " << error << "\n";
-        if (scripted || !options.ScreenshotPath.empty()) return 2;
-        // Interactively the window stays, with the reason on show.
-        window.ShowError(error);
-        return QApplication::exec();
-    }
-    window.AdoptForm(formId);
-    SendMessage(formId, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(context.Get()),
-                reinterpret_cast<LPARAM>(kContextText));
-    SendMessage(formId, WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
     if (!haveBoxes) {
         // The module would then read every confirmation as "no" without a word.
         const std::string why = "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
         std::cerr << "qmhost: " << why << "\n";
-        window.ShowError(why);
+        window.ShowStandingError(why);
+    }
+
+    ModuleLibrary module;
+    std::string error;
+    if (!module.Load(modulePath, error)) {
+        error = "无法加载模块：" + error;
+    } else {
+        window.SetModule({&module, kCaption, context.Get(), kContextText, &colors, !options.NoSearch});
+        window.OpenForm(&error);
+    }
+    if (window.FormId() == 0) {
+        std::cerr << "qmhost: " << error << "\n";
+        if (scripted || !options.ScreenshotPath.empty()) return 2;
+        // Interactively the window stays, with the reason on show.
+        window.ShowStandingError(error);
+        return QApplication::exec();
     }
 
     int code = 0;

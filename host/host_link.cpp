@@ -29,13 +29,20 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
                 if (record) SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
                 return 0;
             case WM_QM_EXECUTE:
-                if (record)
-                    SetSlotText(record->ExecuteAnswer,
-                                ExecuteChecked(FStore, record->FuncId, SlotText(record->ActionName),
-                                               SlotText(record->RequestXml), FMaxRequestBytes));
+                if (record) {
+                    const std::string request = SlotText(record->RequestXml);
+                    const std::string answer = ExecuteChecked(FStore, record->FuncId, SlotText(record->ActionName),
+                                                              request, FMaxRequestBytes);
+                    SetSlotText(record->ExecuteAnswer, answer);
+                    FListener.ExchangeAnswered(msg, request, answer);
+                }
                 return 0;
             case WM_QM_SEARCH:
-                if (record) SetSlotText(record->SearchAnswer, FStore.Search(SlotText(record->ContextTail)));
+                if (record) {
+                    const std::string answer = FStore.Search(SlotText(record->ContextTail));
+                    SetSlotText(record->SearchAnswer, answer);
+                    FListener.ExchangeAnswered(msg, std::string(), answer);
+                }
                 return 0;
             case WM_QM_STATUS:
                 FListener.StatusShown(static_cast<int>(wParam),

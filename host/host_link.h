@@ -22,6 +22,10 @@ public:
         virtual void CommandsAnnounced(bool base, const void* field) = 0;
         virtual void StatusShown(int kind, const std::string& text) = 0;
         virtual void FormClosed(HWND form) = 0;
+        // A search (empty request) or an execute was answered.
+        virtual void ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) {
+            (void)msg, (void)request, (void)answer;
+        }
     };
 
     HostLink(Store& store, Listener& listener);

@@ -1,13 +1,19 @@
 #include "host/main_window.h"
 
+#include "host/exchange_summary.h"
+#include "host/module_library.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -26,9 +32,17 @@ QString Elided(const std::string& text, int characters) {
 }  // namespace
 
 MainWindow::MainWindow(Store& store, QWidget* parent) : QMainWindow(parent), FLink(store, *this) {
-    setWindowTitle(QString::fromUtf8("收入级别维护 - 业务管理客户端"));
+    setWindowTitle(QString::fromUtf8(AppTitle));
     resize(1000, 680);
     SetNativeWindow(FLink.Handle(), static_cast<QWidget*>(this));
+
+    // One entry per module form; it opens the form again once closed.
+    QMenu* modules = menuBar()->addMenu(QString::fromUtf8("模块(&M)"));
+    modules->setObjectName("moduleMenu");
+    FModuleAction = modules->addAction(QString::fromUtf8("收入级别维护"));
+    FModuleAction->setObjectName("openModuleForm");
+    FModuleAction->setEnabled(false);
+    connect(FModuleAction, &QAction::triggered, this, [this] { OpenForm(); });
 
     auto* bar = addToolBar(QString::fromUtf8("命令"));
     bar->setObjectName("commandBar");
@@ -88,13 +102,97 @@ MainWindow::~MainWindow() {
     SetNativeWindow(FLink.Handle(), nullptr);
 }
 
-void MainWindow::AdoptForm(HWND formId) { FFormId = formId; }
+void MainWindow::AdoptForm(HWND formId) {
+    FFormId = formId;
+    UpdateTitle();
+}
+
+void MainWindow::UpdateTitle() {
+    const bool open = FFormId != 0 && !FModule.Caption.empty();
+    setWindowTitle(QString::fromStdString(open ? FModule.Caption + " - " + AppTitle : std::string(AppTitle)));
+}
+
+void MainWindow::SetModule(const ModuleForm& module) {
+    FModule = module;
+    FModuleAction->setText(QString::fromStdString(module.Caption));
+    FModuleAction->setEnabled(module.Library && module.Library->Loaded());
+    UpdateTitle();
+}
+
+bool MainWindow::OpenForm(std::string* why) {
+    auto fail = [&](const std::string& text) {
+        if (why)
+            *why = text;
+        else
+            ShowError(text);
+        return false;
+    };
+    if (FFormId != 0 && IsWindow(FFormId)) {
+        // The open form comes forward with its commands; there is never a second one.
+        SendMessage(FFormId, WM_QM_SHOW, 0, 0);
+        if (QWidget* w = WidgetOfHandle(FFormId)) w->raise();
+        return true;
+    }
+    if (!FModule.Library || !FModule.Library->Loaded()) return fail("无法打开窗体：模块未加载");
+    const HWND id = FModule.Library->ShowChildForm(HostWnd(), HostWnd(), WorkspaceWnd(), FModule.Caption);
+    if (id == 0) return fail("模块未能打开窗体" + (FLastStatus.empty() ? std::string() : "：" + FLastStatus));
+    AdoptForm(id);
+    SendMessage(id, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(FModule.Context),
+                reinterpret_cast<LPARAM>(FModule.ContextText.c_str()));
+    SendMessage(id, WM_QM_COLORS, reinterpret_cast<WPARAM>(FModule.Colors), 0);
+    if (FModule.SearchOnOpen) SearchWhenIdle(id);
+    return true;
+}
+
+void MainWindow::SearchWhenIdle(HWND form, int attempt) {
+    // After the form's activation, which is posted while it is shown; the form ignores commands
+    // while one of its operations lets messages run, so wait for that to end. Soon at first, then
+    // gently, so that a long wait (a box open at start) does not spin.
+    QTimer::singleShot(attempt < 50 ? 0 : 20, this, [this, form, attempt] {
+        if (FFormId != form) return;
+        if (OperationRunning() || PendingMessageCount() > 0) return SearchWhenIdle(form, attempt + 1);
+        FCommands->Run("search");
+    });
+}
 
 bool MainWindow::ErrorShown() const { return !FErrorBar->isHidden(); }
 
-void MainWindow::DismissError() { FErrorBar->hide(); }
+void MainWindow::ShowErrorBar() {
+    std::string text = FStandingError;
+    if (!FOperationError.empty()) text += (text.empty() ? "" : "\n") + FOperationError;
+    FErrorText->setText(Elided(text, 500));
+    FErrorBar->setVisible(!text.empty());
+}
+
+void MainWindow::ShowStandingError(const std::string& text) {
+    FStandingError = text;
+    ShowErrorBar();
+}
+
+void MainWindow::ClearStandingError() {
+    FStandingError.clear();
+    ShowErrorBar();
+}
+
+void MainWindow::DismissError() {
+    FOperationError.clear();
+    FStandingError.clear();
+    FErrorBar->hide();
+}
 
 void MainWindow::FormCreated(HWND form) { FFormId = form; }
+
+void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) {
+    const std::optional<std::string> summary =
+        msg == WM_QM_SEARCH ? SearchSummary(answer) : ExecuteSummary(request, answer);
+    if (!summary) return;
+    // A success ends the error of an earlier operation; standing conditions stay.
+    FOperationError.clear();
+    ShowErrorBar();
+    FLastStatus = *summary;
+    FLastStatusKind = 1;
+    statusBar()->showMessage(QString::fromStdString(*summary));
+}
 
 void MainWindow::CommandsAnnounced(bool base, const void* field) {
     auto* set = static_cast<TChildCommand* const*>(field);
@@ -106,8 +204,8 @@ void MainWindow::StatusShown(int kind, const std::string& text) {
     FLastStatus = text;
     FLastStatusKind = kind;
     if (kind == 3) {
-        FErrorText->setText(Elided(text, 500));
-        FErrorBar->show();
+        FOperationError = text;
+        ShowErrorBar();
         statusBar()->showMessage(QString::fromUtf8("错误：") + Elided(text, 200));
     } else {
         statusBar()->showMessage(Elided(text, 200));
@@ -123,6 +221,7 @@ void MainWindow::FormClosed(HWND form) {
 void MainWindow::ForgetForm() {
     FFormId = 0;
     FCommands->Clear();
+    UpdateTitle();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

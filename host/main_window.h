@@ -6,16 +6,30 @@
 #include "host/command_bar.h"
 #include "host/host_link.h"
 #include "host/store.h"
+#include "plugin/records.h"
 
 #include <QMainWindow>
 
 #include <memory>
 #include <string>
 
+class QAction;
 class QLabel;
 class QFrame;
 
 namespace qm::host {
+
+class ModuleLibrary;
+
+// What the window needs to open the module's form, from its menu too.
+struct ModuleForm {
+    const ModuleLibrary* Library = nullptr;
+    std::string Caption; // the menu entry and the form's caption
+    const THostContext* Context = nullptr;
+    std::string ContextText;
+    const THostColors* Colors = nullptr;
+    bool SearchOnOpen = true; // runs the form's search once it has opened
+};
 
 class MainWindow : public QMainWindow, private HostLink::Listener {
 public:
@@ -32,11 +46,22 @@ public:
     HWND FormId() const { return FFormId; }
     void AdoptForm(HWND formId);
 
+    // The module whose form the menu opens. The window keeps one form open at a time.
+    void SetModule(const ModuleForm& module);
+    // Brings the open form forward, or opens it. False when it cannot: the reason goes to `why`
+    // when given, else into the error bar.
+    bool OpenForm(std::string* why = nullptr);
+    static constexpr const char* AppTitle = "业务管理客户端";
+
     // The latest status text, and whether an error is on show in the bar.
     const std::string& LastStatus() const { return FLastStatus; }
     int LastStatusKind() const { return FLastStatusKind; }
     bool ErrorShown() const;
     void ShowError(const std::string& text) { StatusShown(3, text); }
+    // A condition that stays (a missing library, a damaged store): the next success leaves it
+    // on show; ClearStandingError ends it.
+    void ShowStandingError(const std::string& text);
+    void ClearStandingError();
     void DismissError();
 
     // Result of the latest close attempt: true when the form agreed (or there was none).
@@ -50,7 +75,11 @@ private:
     void CommandsAnnounced(bool base, const void* field) override;
     void StatusShown(int kind, const std::string& text) override;
     void FormClosed(HWND form) override;
+    void ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) override;
     void ForgetForm();
+    void UpdateTitle();
+    void SearchWhenIdle(HWND form, int attempt = 0);
+    void ShowErrorBar();
 
     class WorkspaceTarget : public MessageTarget {
     public:
@@ -65,6 +94,10 @@ private:
     QLabel* FErrorText = nullptr;
     CommandBar* FCommands = nullptr;
     HWND FFormId = 0;
+    ModuleForm FModule;
+    QAction* FModuleAction = nullptr;
+    std::string FOperationError; // cleared by the next success
+    std::string FStandingError;  // stays until the condition ends
     std::string FLastStatus;
     int FLastStatusKind = 0;
     bool FClosing = false;

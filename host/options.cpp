@@ -15,7 +15,7 @@ namespace qm::host {
 
 std::string UsageText() {
     return "usage: qmhost [--user NAME] [--group NAME] [--module PATH] [--db PATH|URI] [--demo]\n"
-           "              [--script FILE] [--screenshot FILE.png] [--max-request-mb N]\n"
+           "              [--no-search] [--script FILE] [--screenshot FILE.png] [--max-request-mb N]\n"
            "       qmhost --help | --version\n";
 }
 
@@ -32,6 +32,7 @@ std::string HelpText() {
            "  --user NAME        the login put into the context record (default: the login name)\n"
            "  --group NAME       the login's group (default: the login name's primary group)\n"
            "  --module PATH      the module library (default libtarn204.so beside qmhost)\n"
+           "  --no-search        opens the form without searching first\n"
            "  --script FILE      runs the steps of FILE, then exits (0 done, 1 a step failed,\n"
            "                     2 the script, store, module or dialog.dll cannot be loaded)\n"
            "  --screenshot FILE  writes the window as PNG once start-up and any script have run,\n"
@@ -97,6 +98,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
             const auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), o.MaxRequestMb);
             if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 || o.MaxRequestMb > 100000)
                 throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" + UsageText());
+        } else if (a == "--no-search") {
+            o.NoSearch = true;
         } else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();

@@ -17,6 +17,7 @@ struct Options {
     bool Demo = false;
     bool UserNamed = false; // --user or the settings file named the clerk (else the login name)
     int MaxRequestMb = 64;  // larger requests are refused before they are parsed
+    bool NoSearch = false; // the form opens without running its search
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.

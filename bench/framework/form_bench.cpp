@@ -157,6 +157,53 @@ void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchLoadsIntoTheForm)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Entering the edit state remembers the accepted rows; a cancel puts them back. Both walk every
+// row, so they are measured against the parse of the same answer.
+void BM_UpdateThenCancelOnALargeTable(benchmark::State& state) {
+    test::FakeHost host;
+    const std::string answer = SearchAnswer(kRows);
+    host.Registers.push_back(test::FakeHost::Answer(0, {}, "<rs typ=\"integer\">7</rs>"));
+    auto* form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
+    form->SetFormId(form->Handle());
+    form->show();
+    DeliverPostedMessages();
+    host.Searches.push_back(answer);
+    form->RunBaseCommand(4);
+    TMemTable& main = *form->Dm()->mtblMain;
+    if (main.RecordCount() != kRows) state.SkipWithError("the rows did not load");
+
+    const auto p0 = Clock::now();
+    {
+        pugi::xml_document doc;
+        doc.load_buffer(answer.data(), answer.size());
+        benchmark::DoNotOptimize(doc.first_child());
+    }
+    const double parseMs = Ms(Clock::now() - p0);
+
+    double updateMs = 0, cancelMs = 0, maxGap = 0;
+    for (auto _ : state) {
+        GapRecorder gaps;
+        const auto t0 = Clock::now();
+        form->RunBaseCommand(1);
+        main.FieldByName("MEMAC002")->SetAsString("changed");
+        const auto t1 = Clock::now();
+        form->RunBaseCommand(5);
+        const auto t2 = Clock::now();
+        updateMs = Ms(t1 - t0);
+        cancelMs = Ms(t2 - t1);
+        maxGap = std::max(maxGap, gaps.Finish());
+    }
+    if (main.RecordCount() != kRows || main.ChangeCount() != 0) state.SkipWithError("the cancel lost rows");
+    state.counters["update_ms"] = updateMs;
+    state.counters["cancel_ms"] = cancelMs;
+    state.counters["max_gap_ms"] = maxGap;
+    state.counters["parse_ms"] = parseMs;
+    state.counters["update_per_parse"] = parseMs > 0 ? updateMs / parseMs : 0;
+    state.counters["cancel_per_parse"] = parseMs > 0 ? cancelMs / parseMs : 0;
+    delete form;
+}
+BENCHMARK(BM_UpdateThenCancelOnALargeTable)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 class TCheckForm : public TfrmChildBase {
 public:
     explicit TCheckForm(QWidget* parent) : TfrmChildBase(parent, 0, QSize(333, 209)) {}

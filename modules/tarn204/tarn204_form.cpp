@@ -1,10 +1,14 @@
 // The commands of the income-level form.
 #include "modules/tarn204/tarn204_form.h"
 
+#include <QApplication>
+
+#include <algorithm>
 #include <exception>
 
-#include "framework/main_panel.h"
 #include "dataset/mem_table.h"
+#include "framework/main_panel.h"
+#include "framework/search_rows.h"
 #include "grid/db_grid.h"
 #include "modules/tarn204/dm/tarn204_dm.h"
 #include "plugin/message_box.h"
@@ -24,7 +28,36 @@ TTarn204Dm* TfrmTarn204::Dm() const { return dynamic_cast<TTarn204Dm*>(DataModul
 TMemTable* TfrmTarn204::Main() const { return Dm() ? Dm()->mtblMain : nullptr; }
 TMemTable* TfrmTarn204::Delta() const { return Dm() ? Dm()->mtblMainDelta : nullptr; }
 
-int TfrmTarn204::Box(const std::string& text, int flags) { return CallMessageBox(BoxCaption, text, flags); }
+int TfrmTarn204::Box(const std::string& text, int flags) {
+    const int answer = CallMessageBox(BoxCaption, text, flags);
+    FocusGrid();
+    return answer;
+}
+
+void TfrmTarn204::FocusGrid() {
+    if (!dbgrdMain || !isVisible()) return;
+    // A cell editor already holding the focus keeps it.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus)) return;
+    dbgrdMain->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmTarn204::ShowFault(const std::string& text, const std::string& fieldName, int recNo) {
+    Box(text, 1);
+    if (recNo > 0) Main()->SetRecNo(recNo);
+    dbgrdMain->FocusField(fieldName);
+}
+
+int TfrmTarn204::UnsavedCount() const {
+    TMemTable* main = Main();
+    if (!main || !main->Active()) return 0;
+    int count = main->ChangeCount();
+    // A row being edited or inserted reports unmodified until it is posted.
+    if ((main->State() == dsEdit || main->State() == dsInsert) && main->Modified() &&
+        main->UpdateStatus() == usUnmodified)
+        ++count;
+    return count;
+}
 
 void TfrmTarn204::CreateFormData() {
     TfrmSingleMuliColBase::CreateFormData();
@@ -70,6 +103,7 @@ void TfrmTarn204::InitOnActivate() {
     RegisterModule(ModuleKey);
     Panels = {PanelWidget(pnlMain)};
     SetEditState(esBrowse);
+    FocusGrid();
 }
 
 bool TfrmTarn204::CanCloseForm() {
@@ -82,6 +116,7 @@ void TfrmTarn204::DoNew() {
         Box("编辑状态无法新增记录！", 1);
         return;
     }
+    FAccepted.Take(*Main());
     dbgrdMain->setFocus();
     SetEditState(esInsert);
     Main()->Append();
@@ -92,6 +127,8 @@ void TfrmTarn204::DoUpdate() {
         Box("数据集为空！", 2);
         return;
     }
+    // Leaving the browse state: what is shown now is what the store accepted.
+    if (EditState() == esBrowse || EditState() == esInitial || !FAccepted.Held()) FAccepted.Take(*Main());
     dbgrdMain->setFocus();
     SetEditState(esEdit);
     Main()->Edit();
@@ -107,8 +144,15 @@ std::string TfrmTarn204::BuildRequest() {
     return p.WriteXml();
 }
 
+void TfrmTarn204::ReportRefusal() {
+    const TQmProtocol& p = *Protocol();
+    SendStatusMessage(3, p.StatusInfo.empty() ? "主机拒绝了请求（代码 " + std::to_string(p.StatusCode) + "）"
+                                              : p.StatusInfo);
+}
+
 bool TfrmTarn204::ReadExecuteAnswer(const std::string& answer) {
     TQmProtocol& p = *Protocol();
+    p.StatusInfo.clear(); // each answer's info stands alone
     try {
         p.ReadXml(answer);
     } catch (...) {
@@ -119,7 +163,7 @@ bool TfrmTarn204::ReadExecuteAnswer(const std::string& answer) {
         return false;
     }
     if (p.StatusCode != 0) {
-        SendStatusMessage(3, p.StatusInfo);
+        ReportRefusal();
         return false;
     }
     return true;
@@ -136,17 +180,47 @@ void TfrmTarn204::DoDelete() {
         return;
     }
     if (Box("您确定要删除该笔数据吗？", 4) != 6) return;
+    // Kept until the host has answered: a refused delete puts the row back.
+    FAccepted.Take(main);
+    const int recNo = main.RecNo();
     main.Delete();
     Protocol()->Clear();
     Protocol()->DeleteMode = true;  // stays set for later saves
     const std::string request = BuildRequest();
     const std::string answer = ExecuteAction(FuncId(), ActionName, request);
-    if (!ReadExecuteAnswer(answer)) return;
+    if (!ReadExecuteAnswer(answer)) {
+        FAccepted.Restore(main, KeyField);
+        FAccepted.Drop();
+        Delta()->EmptyTable();
+        main.SetRecNo(std::min(recNo, main.RecordCount()));
+        FocusGrid();
+        return;
+    }
+    FAccepted.Drop();
     Protocol()->ApplyKeys(main);
     main.MergeChangeLog();
     Delta()->EmptyTable();
+    // The row that took the deleted one's place.
+    if (!main.IsEmpty()) main.SetRecNo(std::min(recNo, main.RecordCount()));
     Box("删除成功！", 1);
     SetEditState(esBrowse);
+}
+
+int TfrmTarn204::FindInvertedRange() {
+    TMemTable& main = *Main();
+    TField* lower = main.FindField(LowerField);
+    TField* upper = main.FindField(UpperField);
+    if (!lower || !upper) return 0;
+    const TBookmark position = main.GetBookmark();
+    int found = 0;
+    for (main.First(); !main.Eof() && found == 0; main.Next()) {
+        const TUpdateStatus status = main.UpdateStatus();
+        if (status != usInserted && status != usModified) continue;
+        if (!lower->IsNull() && !upper->IsNull() && lower->AsLargeInt() > upper->AsLargeInt())
+            found = main.RecNo();
+    }
+    if (position && main.BookmarkValid(position)) main.GotoBookmark(position);
+    return found;
 }
 
 void TfrmTarn204::DoSave() {
@@ -156,6 +230,10 @@ void TfrmTarn204::DoSave() {
     }
     TMemTable& main = *Main();
     TMemTable& delta = *Delta();
+    // A new row nothing was typed into is dropped when there is something else to save; alone,
+    // it is posted so that the check below names what it lacks.
+    if (main.State() == dsInsert && !main.Modified() && (main.ChangeCount() > 0 || !delta.IsEmpty()))
+        main.Cancel();
     if (main.State() == dsEdit || main.State() == dsInsert) main.Post();
     const bool wasInsert = EditState() == esInsert;
     SetEditState(esEdit);
@@ -163,57 +241,89 @@ void TfrmTarn204::DoSave() {
         Box("数据集为空！", 1);
         return;
     }
-    std::string label = CheckFieldValues(1, &main, RequiredFields);
-    if (!label.empty()) {
-        Box("[" + label + "] 不得为空！", 1);
+    TFieldFault fault = FindFieldFault(1, &main, RequiredFields);
+    if (!fault.Label.empty()) {
+        ShowFault("[" + fault.Label + "] 不得为空！", fault.FieldName, fault.RecNo);
         return;
     }
     if (wasInsert) {
-        label = CheckFieldValues(0, &main, UniqueFields);
-        if (!label.empty()) {
-            Box("[" + label + "] 不得有重复值！", 1);
+        fault = FindFieldFault(0, &main, UniqueFields);
+        if (!fault.Label.empty()) {
+            ShowFault("[" + fault.Label + "] 不得有重复值！", fault.FieldName, fault.RecNo);
             return;
         }
     }
+    if (const int inverted = FindInvertedRange()) {
+        ShowFault("[" + main.FieldByName(LowerField)->DisplayLabel() + "] 不得大于 [" +
+                      main.FieldByName(UpperField)->DisplayLabel() + "]！",
+                  LowerField, inverted);
+        return;
+    }
     SetEditState(esEdit);
+    const TBookmark current = main.GetBookmark();
     const std::string request = BuildRequest();
     const std::string answer = ExecuteAction(FuncId(), ActionName, request);
-    if (!ReadExecuteAnswer(answer)) return;
+    if (!ReadExecuteAnswer(answer)) {
+        if (current && main.BookmarkValid(current)) main.GotoBookmark(current);
+        FocusGrid();
+        return;
+    }
     Protocol()->ApplyKeys(main);
     Box("保存成功！", 1);
     main.MergeChangeLog();
     delta.EmptyTable();
+    FAccepted.Drop();
     SetEditState(esBrowse);
+    // The row that was current, found again (a new row by the key the host gave it).
+    if (current && main.BookmarkValid(current)) main.GotoBookmark(current);
 }
 
 void TfrmTarn204::DoSearch() {
+    TMemTable& main = *Main();
+    main.UpdateRecord(); // text still in a cell editor counts as typed
+    if (UnsavedCount() > 0 || !Delta()->IsEmpty()) {
+        if (Box("有未保存的修改，确定放弃吗？", 4) != 6) return;
+    }
+    // Nothing unsaved survives into the browse state, even when the answer cannot be used.
+    if (!FAccepted.Restore(main, KeyField) && (main.State() == dsEdit || main.State() == dsInsert))
+        main.Cancel();
+    FAccepted.Drop();
     SetEditState(esBrowse);
     const std::string answer = SearchData(nullptr);
-    try {
-        TQmProtocol& p = *Protocol();
-        // An unreadable answer changes nothing (its status would be the previous answer's).
-        if (!p.ReadXml(answer)) return;
-        if (p.StatusCode != 0) {
-            SendStatusMessage(3, p.StatusInfo);
-        } else if (p.TableCount() > 0) {
-            TMemTable& main = *Main();
-            main.First();
+    TQmProtocol& p = *Protocol();
+    std::vector<TLeftOutRow> leftOut;
+    const bool read = ReadSearchAnswer(p, answer, KeyField, leftOut);
+    if (!p.HasNumericCode()) {
+        SendStatusMessage(3, UnreadableAnswer);
+    } else if (p.StatusCode != 0) {
+        ReportRefusal();
+    } else if (!read) {
+        // A success whose rows cannot be read at all: nothing shown would be the truth.
+        SendStatusMessage(3, UnreadableAnswer);
+    } else {
+        if (p.TableCount() > 0) {
+            ReplaceRows(p.Table(0), main, KeyField, leftOut);
+        } else {
             main.EmptyTable();
-            LoadTable(p.Table(0), main);
         }
-    } catch (...) {
-        // An answer that cannot be read leaves the rows as they are.
+        if (!leftOut.empty()) SendStatusMessage(3, LeftOutText(leftOut, main, KeyField));
     }
+    FocusGrid();
 }
 
 void TfrmTarn204::DoCancel() {
     if (EditState() == esBrowse) return;
     TMemTable& main = *Main();
-    // Only the current row's pending work is dropped; rows already posted stay.
-    if ((EditState() == esInsert || EditState() == esEdit) &&
-        (main.State() == dsInsert || main.State() == dsEdit))
+    // More than the current row's own pending work would go: ask first.
+    if (main.Active() && main.ChangeCount() > 0) {
+        const std::string text = "将放弃 " + std::to_string(UnsavedCount()) + " 条未保存的修改，确定吗？";
+        if (Box(text, 4) != 6) return;
+    }
+    if (!FAccepted.Restore(main, KeyField) && (main.State() == dsEdit || main.State() == dsInsert))
         main.Cancel();
+    FAccepted.Drop();
     SetEditState(esBrowse);
+    FocusGrid();
 }
 
 void TfrmTarn204::DoFirstRec() { Main()->First(); }

@@ -1,6 +1,7 @@
 // The income-level form: maintains TB_MEMAC in one grid through the host.
 #pragma once
 
+#include "framework/accepted_rows.h"
 #include "framework/single_table_form.h"
 
 namespace qm {
@@ -16,6 +17,9 @@ public:
     static constexpr const char* RequiredFields = "MEMAC001,MEMAC002";
     static constexpr const char* UniqueFields = "MEMAC001";
     static constexpr const char* BoxCaption = "提示：";
+    static constexpr const char* KeyField = "MEMAC_ID";
+    static constexpr const char* LowerField = "MEMAC003";
+    static constexpr const char* UpperField = "MEMAC004";
 
     explicit TfrmTarn204(QWidget* parent);
 
@@ -37,8 +41,19 @@ public:
     void InitOnActivate() override;
     void BindGridAndTables(TQmDBGrid* grid, TMemTable* main, TMemTable* delta, TQmTbField* fields) override;
 
+    // Changes the store has not accepted: changed, inserted and deleted rows, the current row's
+    // unposted edit or insert included when something was typed into it.
+    int UnsavedCount() const;
+
 private:
+    // Every box returns the focus to the grid.
     int Box(const std::string& text, int flags);
+    // Shows a failed check and puts the focus on the cell at fault.
+    void ShowFault(const std::string& text, const std::string& fieldName, int recNo);
+    // The first inserted or changed row whose lower bound is above its upper bound; 0 when none.
+    int FindInvertedRange();
+    void ReportRefusal();
+    void FocusGrid();
     // Reads the host's answer to a save or delete; true when the host has done it. A refusal is
     // reported to the host and keeps every change.
     bool ReadExecuteAnswer(const std::string& answer);
@@ -47,6 +62,7 @@ private:
     TMemTable* Main() const;
     TMemTable* Delta() const;
     bool FDataFreed = false;
+    TAcceptedRows FAccepted;
 };
 
 }  // namespace qm

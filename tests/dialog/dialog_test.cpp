@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
@@ -97,6 +98,45 @@ TEST_F(DialogTest, RealBoxAnswersWithTheButtonClicked) {
         EXPECT_EQ(parentSeen, &owner);
     }
     ReleaseHandle(h);
+}
+
+// A real box speaks the program's language, has the icon its flags ask for, offers nothing to
+// minimise or maximise, and is wide enough for its whole title.
+TEST_F(DialogTest, RealBoxSpeaksChineseWithTheIconItsFlagsAskFor) {
+    struct Case {
+        int flags;
+        QMessageBox::Icon icon;
+        QStringList buttons;
+    } cases[] = {{4, QMessageBox::Question, {"是(&Y)", "否(&N)"}},
+                 {1, QMessageBox::Information, {"确定"}},
+                 {2, QMessageBox::Warning, {"确定"}}};
+    const QString title = QString::fromUtf8("提示：这是一条很长很长的标题，用来确认标题不会被截断");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList buttons;
+        Qt::WindowFlags flags;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            icon = box->icon();
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            flags = box->windowFlags();
+            width = box->sizeHint().width();
+            box->buttons().first()->click();
+        });
+        api.MessageBox(0, title.toUtf8().constData(), "x", c.flags);
+        EXPECT_EQ(icon, c.icon);
+        buttons.sort();
+        QStringList expected = c.buttons;
+        expected.sort();
+        EXPECT_EQ(buttons, expected);
+        EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+        EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+        EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(title));
+    }
 }
 
 }  // namespace

@@ -100,9 +100,11 @@ TEST_F(Tarn204FormTest, SaveChecksThenSends) {
         EXPECT_EQ(Boxes(), std::vector<std::string>{c.box});
         EXPECT_EQ(form->EditState(), esEdit);
         EXPECT_TRUE(host.Of(WM_QM_EXECUTE).empty());
-        // A cancel keeps the posted row; a search puts the table back as the host has it.
+        // A search asks before it drops the unsaved row, then puts the table back as the host has it.
         host.Searches.push_back(kSearch);
+        dialog.QueueAnswer(6);
         form->RunBaseCommand(4);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"有未保存的修改，确定放弃吗？"});
         EXPECT_EQ(Main().RecordCount(), 1);
     }
 }
@@ -143,23 +145,54 @@ TEST_F(Tarn204FormTest, RefusedOrUnreadableAnswersKeepTheChanges) {
     }
 }
 
+// Each answer's info stands alone: a refusal without one shows its own code, never the reason an
+// earlier answer gave.
+TEST_F(Tarn204FormTest, ARefusalWithoutInfoShowsItsOwnCode) {
+    struct Case {
+        std::string answer;
+        const char* status;
+    } cases[] = {
+        {FakeHost::Answer(3, "重复"), "重复"},
+        {"<quelmar><status><code>5</code></status></quelmar>", "主机拒绝了请求（代码 5）"},
+        {FakeHost::Answer(4, ""), "主机拒绝了请求（代码 4）"},
+    };
+    NewRow("02", "Mid");
+    for (const Case& c : cases) {
+        host.Log.clear();
+        host.Executes.push_back(c.answer);
+        form->RunBaseCommand(3);
+        EXPECT_EQ(host.Statuses(), std::vector<std::string>{c.status}) << c.answer;
+    }
+    host.Log.clear();
+    host.Searches.push_back("<quelmar><status><code>2</code></status></quelmar>");
+    dialog.QueueAnswer(7); // keep the unsaved row: nothing is searched
+    form->RunBaseCommand(4);
+    EXPECT_TRUE(host.Statuses().empty());
+    dialog.QueueAnswer(6);
+    form->RunBaseCommand(4);
+    EXPECT_EQ(host.Statuses(), std::vector<std::string>{"主机拒绝了请求（代码 2）"});
+    EXPECT_EQ(Main().RecordCount(), 1); // the unsaved row is gone, the accepted one stays
+    EXPECT_EQ(Main().ChangeCount(), 0);
+}
+
 TEST_F(Tarn204FormTest, DeleteConfirmedRefusedAndRefusedByHost) {
     dialog.QueueAnswer(7);  // no
     form->RunBaseCommand(2);
     EXPECT_EQ(Main().RecordCount(), 1);
     EXPECT_TRUE(host.Of(WM_QM_EXECUTE).empty());
 
+    // Refused by the host: reported, and the row is back, unchanged and not sent again.
     dialog.QueueAnswer(6);
     host.Executes.push_back(FakeHost::Answer(3, "被引用"));
     form->RunBaseCommand(2);
     EXPECT_EQ(host.Statuses(), std::vector<std::string>{"被引用"});
-    EXPECT_EQ(Main().RecordCount(), 0);
-    EXPECT_EQ(form->Dm()->mtblMainDelta->RecordCount(), 1);  // sent again next time
+    EXPECT_EQ(Main().RecordCount(), 1);
+    EXPECT_EQ(Main().ChangeCount(), 0);
+    EXPECT_EQ(Main().FieldByName("MEMAC001")->AsString(), "01");
+    EXPECT_EQ(form->Dm()->mtblMainDelta->RecordCount(), 0);
     EXPECT_TRUE(form->Protocol()->DeleteMode);
 
     Boxes();
-    host.Searches.push_back(kSearch);
-    form->RunBaseCommand(4);
     dialog.QueueAnswer(6);
     dialog.QueueAnswer(1);
     host.Executes.push_back(FakeHost::Answer(0));
@@ -169,16 +202,25 @@ TEST_F(Tarn204FormTest, DeleteConfirmedRefusedAndRefusedByHost) {
     EXPECT_EQ(form->EditState(), esBrowse);
 }
 
-TEST_F(Tarn204FormTest, CancelAfterAPostedNewRowKeepsIt) {
+TEST_F(Tarn204FormTest, CancelDropsAPostedNewRowAfterAsking) {
     NewRow("02", "Mid");
     Main().Post();
     Main().First();  // the new row was posted and left
+    dialog.QueueAnswer(7);
     form->RunBaseCommand(5);
-    EXPECT_EQ(Main().RecordCount(), 2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"将放弃 1 条未保存的修改，确定吗？"});
+    EXPECT_EQ(Main().RecordCount(), 2); // no: nothing changes
+    EXPECT_EQ(form->EditState(), esInsert);
+    dialog.QueueAnswer(6);
+    form->RunBaseCommand(5);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"将放弃 1 条未保存的修改，确定吗？"});
+    EXPECT_EQ(Main().RecordCount(), 1);
+    EXPECT_EQ(Main().ChangeCount(), 0);
     EXPECT_EQ(form->EditState(), esBrowse);
     NewRow("03", "Top");
-    form->RunBaseCommand(5);  // the row still being inserted is dropped
-    EXPECT_EQ(Main().RecordCount(), 2);
+    form->RunBaseCommand(5); // only the row still being inserted: dropped without a question
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Main().RecordCount(), 1);
 }
 
 TEST_F(Tarn204FormTest, CloseWhileEditingAsks) {

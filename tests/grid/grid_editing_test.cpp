@@ -239,7 +239,8 @@ TEST_F(EditingTest, LeavingTheGridDropsOnlyAnUntouchedNewRow) {
     }
 }
 
-TEST_F(EditingTest, EscCancelsTheEdit) {
+// Esc in a changed cell restores that cell only; Esc in an unchanged one cancels the row's edit.
+TEST_F(EditingTest, EscRestoresTheCellThenCancelsTheEdit) {
     struct Case { const char* what; bool newRow; int rows; };
     for (const Case& c : {Case{"changed row", false, 2}, Case{"new row", true, 2}}) {
         table.Close();
@@ -255,6 +256,12 @@ TEST_F(EditingTest, EscCancelsTheEdit) {
         QtWarnings warnings;
         QTest::keyClicks(QApplication::focusWidget(), "typed");
         ASSERT_NE(table.State(), dsBrowse) << c.what;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QApplication::processEvents();
+        auto* restored = static_cast<TQmGridDelegate*>(grid->itemDelegate())->OpenEditor();
+        ASSERT_NE(restored, nullptr) << c.what;
+        EXPECT_FALSE(restored->Modified()) << c.what;
+        EXPECT_EQ(restored->Text(), c.newRow ? QString() : QStringLiteral("name 2")) << c.what;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_EQ(table.State(), dsBrowse) << c.what;

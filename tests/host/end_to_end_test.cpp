@@ -199,7 +199,7 @@ TEST_P(EndToEnd, ARepeatedCodeIsRefusedAndTheTypedRowStaysForCorrection) {
                                "expect-box 保存成功\n"
                                "expect-no-error\n"
                                "expect-rows 1\n";
-    ASSERT_EQ(RunScript(script, "--demo"), 0) << Log;
+    ASSERT_EQ(RunScript(script, "--demo --no-search"), 0) << Log;
     EXPECT_EQ(Scalar("SELECT MEMAC002 FROM TB_MEMAC WHERE MEMAC001='01'"), "低收入");
     EXPECT_EQ(Scalar("SELECT MEMAC002 FROM TB_MEMAC WHERE MEMAC001='A09'"), "重复");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "7");

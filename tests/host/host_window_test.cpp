@@ -93,9 +93,15 @@ TEST_F(WindowTest, ToolbarShowsTheHostCaptionsAndShortcuts) {
         const char* Name;
         QKeySequence Keys;
     };
-    for (const Key& k : {Key{"new", QKeySequence(Qt::CTRL | Qt::Key_N)}, Key{"save", QKeySequence(Qt::CTRL | Qt::Key_S)},
-                         Key{"search", QKeySequence(Qt::Key_F3)}, Key{"cancel", QKeySequence(Qt::Key_Escape)},
-                         Key{"export", QKeySequence(Qt::CTRL | Qt::Key_E)}, Key{"update", QKeySequence()}}) {
+    for (const Key& k :
+         {Key{"new", QKeySequence(Qt::CTRL | Qt::Key_N)}, Key{"save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+          Key{"search", QKeySequence(Qt::Key_F3)}, Key{"cancel", QKeySequence(Qt::Key_Escape)},
+          Key{"export", QKeySequence(Qt::CTRL | Qt::Key_E)}, Key{"update", QKeySequence(Qt::Key_F2)},
+          Key{"delete", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+          Key{"firstrec", QKeySequence(Qt::CTRL | Qt::Key_Home)},
+          Key{"priorrec", QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+          Key{"nextrec", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+          Key{"lastrec", QKeySequence(Qt::CTRL | Qt::Key_End)}}) {
         SCOPED_TRACE(k.Name);
         ASSERT_NE(ActionNamed(k.Name), nullptr);
         EXPECT_EQ(ActionNamed(k.Name)->shortcut(), k.Keys);

@@ -31,7 +31,9 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         EXPECT_EQ(Boxes(), std::vector<Box>{c.box}) << c.code;
         EXPECT_TRUE(Executes().empty());
         EXPECT_TRUE(Writable());  // left in the edit state for a correction
-        Run("search");  // back to the host's rows
+        Queue({6});
+        Run("search"); // back to the host's rows, once the clerk agreed to drop the new one
+        EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
         EXPECT_EQ(Rows(), 3);
     }
     // Valid values: sent, the host's key written back, and back to browsing.
@@ -97,19 +99,20 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     EXPECT_EQ(Rows(), 3);
     EXPECT_TRUE(Executes().empty());
 
-    // The host refuses: reported, the row stays gone and recorded as deleted.
+    // The host refuses: reported, and the row is back where it was.
     host.ExecuteAnswer = Answer(3, "记录已被引用");
     Queue({6});
     Run("delete");
     EXPECT_EQ(Statuses(), std::vector<std::string>{"记录已被引用"});
-    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(Cell(0, "MEMAC_ID"), "10");
     auto sent = Executes();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_NE(sent[0].RequestXml.find("op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\""), std::string::npos)
         << sent[0].RequestXml;
     Boxes();
 
-    // Confirmed and accepted: the earlier deletion goes again with this one.
+    // Confirmed and accepted: only this deletion goes.
     host.ExecuteAnswer = Answer(0);
     Queue({6, 1});
     Run("delete");
@@ -118,8 +121,8 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     ASSERT_EQ(sent.size(), 1u);
     const std::string& request = sent[0].RequestXml;
     EXPECT_NE(request.find("op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\""), std::string::npos) << request;
-    EXPECT_NE(request.find("op=\"2\"", request.find("op=\"2\"") + 1), std::string::npos) << request;
-    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(request.find("op=\"2\"", request.find("op=\"2\"") + 1), std::string::npos) << request;
+    EXPECT_EQ(Rows(), 2);
     EXPECT_FALSE(Writable());
 
     // Accepted deletions are forgotten: the next save sends none.
@@ -136,17 +139,18 @@ TEST_F(Commands, SearchWhileEditingReplacesTheRows) {
     Run("update");
     EXPECT_TRUE(SetCell(0, "MEMAC002", "Lowest"));
     host.SearchAnswer = SearchAnswer(MemacRow(20, "09", "Only", 1, 2));
+    Queue({6});
     Run("search");
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
     EXPECT_EQ(Rows(), 1);
     EXPECT_EQ(Cell(0, "MEMAC001"), "09");
     EXPECT_FALSE(Writable());
-    EXPECT_TRUE(Boxes().empty());
-    // A refused search keeps the rows and reports; an unreadable one keeps them silently.
+    // A refused or unreadable search keeps the rows and says why.
     host.SearchAnswer = Answer(2, "无权查询");
     Run("search");
     host.SearchAnswer = "<quelmar>";
     Run("search");
-    EXPECT_EQ(Statuses(), std::vector<std::string>{"无权查询"});
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"无权查询", "主机应答无法读取！"}));
     EXPECT_EQ(Rows(), 1);
 }
 
@@ -215,27 +219,30 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
     }
 }
 
-TEST_F(Commands, CancelAfterTheNewRowWasPostedKeepsIt) {
+TEST_F(Commands, CancelDropsAPostedNewRowAfterAsking) {
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
     Run("firstrec");  // leaving the new row posts it
+    Queue({6});
     Run("cancel");
-    EXPECT_EQ(Rows(), 4);
-    EXPECT_EQ(Cell(3, "MEMAC002"), "Upper");
-    // The next save sends it.
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"将放弃 1 条未保存的修改，确定吗？", 4}}));
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_FALSE(Writable());
+    // Nothing is left for a save to send.
     Run("update");
     host.ExecuteAnswer = Answer(0);
     Queue({1});
     Run("save");
     const auto sent = Executes();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_NE(sent[0].RequestXml.find("op=\"1\""), std::string::npos);
+    EXPECT_EQ(sent[0].RequestXml.find("op=\"1\""), std::string::npos);
     Boxes();
-    // Cancel right after new drops only the new row.
+    // Cancel right after new drops the new row without a question.
     Run("new");
-    EXPECT_EQ(Rows(), 5);
-    Run("cancel");
     EXPECT_EQ(Rows(), 4);
+    Run("cancel");
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(Commands, RecordNavigationMovesTheCurrentRow) {

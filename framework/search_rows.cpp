@@ -1,0 +1,145 @@
+#include "framework/search_rows.h"
+
+#include <pugixml.hpp>
+
+#include <sstream>
+
+#include "dataset/errors.h"
+#include "dataset/mem_table.h"
+#include "platform/platform.h"
+#include "protocol/field_list.h"
+#include "protocol/qm_protocol.h"
+#include "protocol/table_guards.h"
+
+namespace qm {
+
+namespace {
+
+// The first field of the row whose text the field type refuses, as the reader would set it;
+// empty when every value is accepted.
+std::string RefusedField(pugi::xml_node row, TMemTable& probe) {
+    probe.Append();
+    std::string refused;
+    for (pugi::xml_attribute a = row.first_attribute(); a && refused.empty(); a = a.next_attribute()) {
+        TField* field = probe.FindField(a.name());
+        if (!field || !*a.value()) continue;
+        std::string_view value = a.value();
+        if (field->DataType() == ftDate && value.find(':') != std::string_view::npos)
+            value = value.substr(0, value.find(' '));
+        try {
+            field->SetAsString(value);
+        } catch (...) {
+            refused = field->FieldName();
+        }
+    }
+    probe.Cancel();
+    return refused;
+}
+
+// Takes the rows the reader would refuse out of every recordset; false when none were found.
+bool DropRefusedRows(pugi::xml_document& doc, const std::string& keyField,
+                     std::vector<TLeftOutRow>& leftOut) {
+    bool dropped = false;
+    for (pugi::xpath_node found : doc.select_nodes("//rs[@fields]")) {
+        pugi::xml_node rs = found.node();
+        TMemTable probe;
+        ParseFieldList(rs.attribute("fields").value(), probe.FieldDefs());
+        probe.CreateDataSet();
+        for (pugi::xml_node row = rs.first_child(); row;) {
+            pugi::xml_node next = row.next_sibling();
+            if (row.type() == pugi::node_element && !row.attribute("rn")) {
+                const std::string field = RefusedField(row, probe);
+                if (!field.empty()) {
+                    pugi::xml_attribute key = row.attribute(keyField.c_str());
+                    leftOut.push_back({key ? key.value() : std::string(), field});
+                    rs.remove_child(row);
+                    dropped = true;
+                }
+            }
+            row = next;
+        }
+    }
+    return dropped;
+}
+
+std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
+    TMemTable probe;
+    probe.CopyFieldDefs(target);
+    probe.CreateDataSet();
+    probe.Append();
+    for (int i = 0; i < probe.FieldCount(); ++i) {
+        TField* to = probe.Fields(i);
+        const TField* from = rows.FindField(to->FieldName());
+        if (!from || from->IsNull()) continue;
+        try {
+            to->Assign(*from);
+        } catch (...) {
+            return to->FieldName();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+bool ReadSearchAnswer(TQmProtocol& protocol, const std::string& answer, const std::string& keyField,
+                      std::vector<TLeftOutRow>& leftOut) {
+    protocol.StatusInfo.clear(); // an answer without info has none
+    try {
+        if (protocol.ReadXml(answer)) return true;
+        return false;
+    } catch (...) {
+        if (!protocol.HasNumericCode() || protocol.StatusCode != 0) return false;
+    }
+    pugi::xml_document doc;
+    if (!doc.load_buffer(answer.data(), answer.size())) return false;
+    if (!DropRefusedRows(doc, keyField, leftOut)) return false;
+    std::ostringstream cleaned;
+    doc.save(cleaned, "", pugi::format_raw);
+    protocol.StatusInfo.clear();
+    try {
+        return protocol.ReadXml(cleaned.str());
+    } catch (...) {
+        return false;
+    }
+}
+
+void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& keyField,
+                 std::vector<TLeftOutRow>& leftOut) {
+    TMemTable& rows = table.Rows();
+    TControlsDisabled targetQuiet(target);
+    if (!target.Active()) target.Open();
+    if (target.State() == dsEdit || target.State() == dsInsert) target.Cancel();
+    target.EmptyTable();
+    if (HoldsRows(rows)) {
+        TControlsDisabled rowsQuiet(rows);
+        target.ReserveRows(rows.RecordCount());
+        const TField* key = rows.FindField(keyField);
+        for (rows.First(); !rows.Eof(); rows.Next()) {
+            try {
+                target.AppendCopy(rows, true);
+            } catch (const std::exception&) {
+                leftOut.push_back(
+                    {key ? key->AsString() : std::string(), FieldRefusedByTarget(rows, target)});
+            }
+        }
+    }
+    target.First();
+}
+
+std::string LeftOutText(const std::vector<TLeftOutRow>& leftOut, const TMemTable& target,
+                        const std::string& keyField) {
+    std::string text = "查询结果中有 " + std::to_string(leftOut.size()) + " 行含有无法显示的值，已略去：";
+    for (std::size_t i = 0; i < leftOut.size(); ++i) {
+        const TLeftOutRow& row = leftOut[i];
+        std::string field = row.Field;
+        if (const TField* f = target.FindField(row.Field); f && !f->DisplayLabel().empty())
+            field = f->DisplayLabel();
+        if (i) text += "；";
+        text += keyField + " " + (row.Key.empty() ? std::string("（无）") : row.Key) + "（" +
+                (field.empty() ? std::string("未知字段") : field) + "）";
+    }
+    return text;
+}
+
+} // namespace qm

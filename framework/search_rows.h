@@ -1,0 +1,35 @@
+// Reading a search answer into a form's table so that every readable row is shown and every row
+// that cannot be held is left out whole and named.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class TMemTable;
+class TQmProtocol;
+class TQmTable;
+
+// A row left out: its key and the field whose value could not be held.
+struct TLeftOutRow {
+    std::string Key;
+    std::string Field;
+};
+
+// Reads the answer into the protocol. When a row holds a value the reader refuses, the answer is
+// read again without such rows, which are added to leftOut. False when the answer cannot be read
+// even so; the protocol's status code is what could be read.
+bool ReadSearchAnswer(TQmProtocol& protocol, const std::string& answer, const std::string& keyField,
+                      std::vector<TLeftOutRow>& leftOut);
+
+// Replaces target's rows by the table's, as unchanged rows, leaving out rows with a value
+// target's fields cannot hold (added to leftOut). The cursor ends on the first row.
+void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& keyField,
+                 std::vector<TLeftOutRow>& leftOut);
+
+// The text that reports left-out rows: their keys and fields, labels where target gives them.
+std::string LeftOutText(const std::vector<TLeftOutRow>& leftOut, const TMemTable& target,
+                        const std::string& keyField);
+
+} // namespace qm

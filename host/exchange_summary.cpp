@@ -1,0 +1,57 @@
+#include "host/exchange_summary.h"
+
+#include <charconv>
+
+namespace qm::host {
+
+namespace {
+
+std::size_t Count(std::string_view text, std::string_view what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string_view::npos;
+         at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+std::optional<int> AnswerCode(std::string_view answer) {
+    const std::size_t open = answer.find("<code>");
+    if (open == std::string_view::npos) return std::nullopt;
+    std::string_view rest = answer.substr(open + 6);
+    while (!rest.empty() && rest.front() == ' ')
+        rest.remove_prefix(1);
+    int code = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
+    if (ec != std::errc() || end == rest.data()) return std::nullopt;
+    return code;
+}
+
+std::optional<std::string> SearchSummary(std::string_view answer) {
+    if (AnswerCode(answer) != 0) return std::nullopt;
+    // Every element inside the recordset is one row: a '<' inside a value is always escaped.
+    std::size_t rows = 0;
+    const std::size_t rs = answer.find("<rs typ=\"recordset\"");
+    if (rs != std::string_view::npos) {
+        const std::size_t body = answer.find('>', rs);
+        const std::size_t close = answer.find("</rs>", body);
+        if (body != std::string_view::npos && close != std::string_view::npos)
+            rows = Count(answer.substr(body + 1, close - body - 1), "<");
+    }
+    return "已查询 " + std::to_string(rows) + " 条";
+}
+
+std::optional<std::string> ExecuteSummary(std::string_view request, std::string_view answer) {
+    if (AnswerCode(answer) != 0) return std::nullopt;
+    const std::size_t inserted = Count(request, " op=\"1\"");
+    const std::size_t updated = Count(request, " op=\"3\"");
+    const std::size_t deleted = Count(request, " op=\"2\"") + Count(request, " op=\"4\"");
+    if (inserted == 0 && updated == 0 && deleted > 0) return "已删除 " + std::to_string(deleted) + " 条";
+    std::string text =
+        "已保存：新增 " + std::to_string(inserted) + " 条，修改 " + std::to_string(updated) + " 条";
+    if (deleted > 0) text += "，删除 " + std::to_string(deleted) + " 条";
+    return text;
+}
+
+} // namespace qm::host

@@ -1,0 +1,158 @@
+// Editing at the host window: what Esc, 取消, 查询, a save and a delete do to the rows, by keys
+// alone, checked against the file.
+#include "clerk_fixture.h"
+
+namespace qm::host::testing {
+namespace {
+
+constexpr int kCode = 1; // grid columns: the hidden key first, then code, name, lower, upper
+constexpr int kName = 2;
+
+const std::vector<std::string> kDemo = {
+    "01|低收入|0|2999",        "02|中低收入|3000|5999", "03|中等收入|6000|9999",
+    "04|中高收入|10000|19999", "05|高收入|20000|49999", "06|特高收入|50000|999999",
+};
+
+using ClerkEditing = ClerkTest;
+
+// Esc in a changed cell restores that cell; the next Esc is 取消. Afterwards no editor is open
+// and typing changes nothing: the keys meant for the cancelled row never reach another.
+TEST_F(ClerkEditing, EscThenTypingChangesNoSavedRow) {
+    struct Case {
+        const char* Name;
+        int Key;
+        Qt::KeyboardModifiers Mods;
+    };
+    for (const Case& c :
+         {Case{"new", Qt::Key_N, Qt::ControlModifier}, Case{"update", Qt::Key_F2, Qt::NoModifier}}) {
+        SCOPED_TRACE(c.Name);
+        if (!Window->FormId()) Open();
+        ASSERT_EQ(Rows(), 6) << Window->LastStatus() << " | " << StatusText() << " | " << BoxLog();
+        ASSERT_TRUE(FocusInGrid());
+        Key(c.Key, c.Mods);
+        ASSERT_NE(OpenEditor(), nullptr);
+        Type("A1");
+        Key(Qt::Key_Tab);
+        Type("名称");
+        Key(Qt::Key_Escape);
+        EXPECT_NE(OpenEditor(), nullptr) << "the first Esc only restores the cell";
+        Key(Qt::Key_Escape);
+        EXPECT_EQ(OpenEditor(), nullptr);
+        EXPECT_EQ(Rows(), 6);
+        EXPECT_TRUE(FocusInGrid());
+        Type("0Z");
+        Answer(1);
+        Key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(LastBox(), "浏览状态无法保存记录！");
+        EXPECT_EQ(Levels(), kDemo);
+        for (int row = 0; row < Rows(); ++row)
+            EXPECT_NE(Cell(row, kCode), "0Z");
+    }
+}
+
+// 取消 undoes every change the store has not accepted, asking first when that is more than the
+// current row's own unposted work; a new row nothing was typed into never blocks a save.
+TEST_F(ClerkEditing, CancelUndoesEveryUnacceptedChange) {
+    Open();
+    // (a) a blank new row saved at once: refused by the check, then 取消 leaves nothing behind.
+    Key(Qt::Key_N, Qt::ControlModifier);
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "[收入等级代码] 不得为空！");
+    Answer(6);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(LastBox(), "将放弃 1 条未保存的修改，确定吗？");
+    EXPECT_EQ(Rows(), 6);
+    EXPECT_EQ(OpenEditor(), nullptr);
+
+    // (b) a new row left by Up, then an edited row: 取消 asks, No keeps both, Yes drops both.
+    Key(Qt::Key_N, Qt::ControlModifier);
+    Type("A1");
+    Key(Qt::Key_Tab);
+    Type("新级别");
+    Key(Qt::Key_Up);
+    Type("改名");
+    Key(Qt::Key_Tab);
+    Answer(7);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(LastBox(), "将放弃 2 条未保存的修改，确定吗？");
+    EXPECT_EQ(Rows(), 7);
+    Answer(6);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Rows(), 6);
+    EXPECT_EQ(Cell(5, kName), "特高收入");
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "浏览状态无法保存记录！");
+    EXPECT_EQ(Levels(), kDemo);
+}
+
+TEST_F(ClerkEditing, EnterPastTheLastColumnLeavesNoBlankRowToBlockTheSave) {
+    Open();
+    Key(Qt::Key_N, Qt::ControlModifier);
+    for (const char* text : {"A1", "新级别", "100", "200"}) {
+        Type(QString::fromUtf8(text));
+        Key(Qt::Key_Return);
+    }
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "保存成功！") << BoxLog();
+    EXPECT_EQ(Query("SELECT MEMAC002, MEMAC003, MEMAC004 FROM TB_MEMAC WHERE MEMAC001='A1'"),
+              std::vector<std::string>{"新级别|100|200"});
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM TB_MEMAC"), std::vector<std::string>{"7"});
+}
+
+// Rows deleted in the grid while editing come back on 取消 and are never sent by it.
+TEST_F(ClerkEditing, GridDeleteWhileEditingIsPendingUntilSavedAndUndoneByCancel) {
+    Open();
+    Key(Qt::Key_F2);
+    Answer(6); // the grid's own confirmation
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Rows(), 5);
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM TB_MEMAC"), std::vector<std::string>{"6"});
+    Answer(6);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Rows(), 6);
+
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    Key(Qt::Key_F2);
+    Answer(6);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "保存成功！") << BoxLog();
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM TB_MEMAC WHERE MEMAC001='01'"), std::vector<std::string>{"0"});
+}
+
+// 查询 with unsaved changes asks; No keeps them, Yes replaces the rows.
+TEST_F(ClerkEditing, SearchAsksBeforeDiscardingUnsavedChanges) {
+    Open();
+    Key(Qt::Key_F2);
+    Type("X1");
+    Key(Qt::Key_Down);
+    Answer(7);
+    Key(Qt::Key_F3);
+    EXPECT_EQ(LastBox(), "有未保存的修改，确定放弃吗？");
+    EXPECT_EQ(Cell(0, kCode), "X1");
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Query("SELECT MEMAC001 FROM TB_MEMAC WHERE MEMAC_ID=1"), std::vector<std::string>{"X1"});
+
+    Key(Qt::Key_F2);
+    Type("Y");
+    Key(Qt::Key_Tab);
+    Answer(6);
+    Key(Qt::Key_F3);
+    EXPECT_EQ(LastBox(), "有未保存的修改，确定放弃吗？");
+    EXPECT_EQ(Query("SELECT MEMAC001 FROM TB_MEMAC WHERE MEMAC_ID=1"), std::vector<std::string>{"X1"});
+    EXPECT_EQ(Rows(), 6);
+
+    // The edit state alone does not ask.
+    const int boxes = Boxes.CallCount();
+    Key(Qt::Key_F2);
+    Key(Qt::Key_F3);
+    EXPECT_EQ(Boxes.CallCount(), boxes);
+}
+
+} // namespace
+} // namespace qm::host::testing

@@ -1,0 +1,129 @@
+// What the host window tells a clerk: the status bar after each operation, errors that end with
+// the next success, rows a search had to leave out, and a form that opens again from the menu.
+#include "clerk_fixture.h"
+
+#include "plugin/messages.h"
+
+#include <QAction>
+#include <QMouseEvent>
+#include <QToolBar>
+
+namespace qm::host::testing {
+namespace {
+
+using ClerkFeedback = ClerkTest;
+
+TEST_F(ClerkFeedback, StatusBarSaysWhatTheStoreDid) {
+    Open();
+    EXPECT_EQ(StatusText(), "已查询 6 条");
+    Key(Qt::Key_F2);
+    Type("X1");
+    Key(Qt::Key_Down);
+    Type("X2");
+    Key(Qt::Key_Tab);
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(StatusText(), "已保存：新增 0 条，修改 2 条");
+    Key(Qt::Key_N, Qt::ControlModifier);
+    for (const char* text : {"A1", "新级别"}) {
+        Type(QString::fromUtf8(text));
+        Key(Qt::Key_Tab);
+    }
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(StatusText(), "已保存：新增 1 条，修改 0 条");
+    Answer(6);
+    Answer(1);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(StatusText(), "已删除 1 条");
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM TB_MEMAC"), std::vector<std::string>{"6"});
+}
+
+// A refused save shows its reason until the next save succeeds; a standing condition stays.
+TEST_F(ClerkFeedback, AnOperationsErrorEndsWithTheNextSuccess) {
+    Open();
+    Window->ShowStandingError("standing");
+    Key(Qt::Key_F2);
+    Type("02"); // the code of the next row: the store refuses the duplicate
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(Window->ErrorShown());
+    EXPECT_NE(Window->LastStatus().find("02"), std::string::npos) << Window->LastStatus();
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    Type("07");
+    Key(Qt::Key_Tab);
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "保存成功！");
+    EXPECT_TRUE(Window->ErrorShown());
+    Window->ClearStandingError();
+    EXPECT_FALSE(Window->ErrorShown());
+}
+
+// Every row a search answers with is shown, except rows with a value the form cannot hold; those
+// are left out whole and named.
+TEST_F(ClerkFeedback, SearchLeavesOutRowsItCannotHoldAndSaysWhich) {
+    struct Case {
+        const char* Sql;
+        const char* Named;
+    };
+    for (const Case& c :
+         {Case{"UPDATE TB_MEMAC SET MEMAC004=3000000000 WHERE MEMAC_ID=3", "MEMAC_ID 3（收入上限）"},
+          Case{"UPDATE TB_MEMAC SET MEMAC003='abc' WHERE MEMAC_ID=3", "MEMAC_ID 3（收入下限）"},
+          Case{"UPDATE TB_MEMAC SET CREATE_DATE='2024-13-45' WHERE MEMAC_ID=3",
+               "MEMAC_ID 3（CREATE_DATE）"}}) {
+        SCOPED_TRACE(c.Sql);
+        Exec("UPDATE TB_MEMAC SET MEMAC003=6000, MEMAC004=9999, CREATE_DATE='2008-06-02 00:00:00' WHERE "
+             "MEMAC_ID=3");
+        if (!Window->FormId())
+            Open();
+        else
+            Key(Qt::Key_F3);
+        ASSERT_EQ(Rows(), 6);
+        Exec(c.Sql);
+        Key(Qt::Key_F3);
+        EXPECT_EQ(Rows(), 5);
+        for (int row = 0; row < Rows(); ++row)
+            EXPECT_NE(Cell(row, 1), "03");
+        EXPECT_TRUE(Window->ErrorShown());
+        EXPECT_NE(Window->LastStatus().find(c.Named), std::string::npos) << Window->LastStatus();
+    }
+}
+
+TEST_F(ClerkFeedback, ClosedFormOpensAgainFromTheModuleMenu) {
+    Open();
+    const HWND first = Window->FormId();
+    EXPECT_EQ(Window->windowTitle(), QString::fromUtf8("收入级别维护 - 业务管理客户端"));
+    auto* close = Window->findChild<QWidget*>("btnFormTitleColse");
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(Window->FormId(), 0u);
+    EXPECT_EQ(Window->windowTitle(), QString::fromUtf8("业务管理客户端"));
+    EXPECT_TRUE(Window->Commands().Actions().isEmpty());
+
+    auto* reopen = Window->findChild<QAction*>("openModuleForm");
+    ASSERT_NE(reopen, nullptr);
+    EXPECT_EQ(reopen->text(), QString::fromUtf8("收入级别维护"));
+    reopen->trigger();
+    Settle();
+    const HWND second = Window->FormId();
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(Rows(), 6);
+    EXPECT_TRUE(FocusInGrid());
+    EXPECT_EQ(Window->windowTitle(), QString::fromUtf8("收入级别维护 - 业务管理客户端"));
+    reopen->trigger(); // one form at a time: the open one comes forward
+    Settle();
+    EXPECT_EQ(Window->FormId(), second);
+}
+
+TEST_F(ClerkFeedback, NoSearchOpensTheFormEmpty) {
+    Open(false);
+    EXPECT_EQ(Rows(), 0);
+    Key(Qt::Key_F3);
+    EXPECT_EQ(Rows(), 6);
+}
+
+} // namespace
+} // namespace qm::host::testing
