@@ -4,6 +4,7 @@
 #include "host/schema.h"
 #include "platform/platform.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
