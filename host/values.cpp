@@ -94,7 +94,8 @@ bool FitsColumn(const Column& column, std::string_view text) {
         const std::size_t sign = text[0] == '-' || text[0] == '+' ? 1 : 0;
         const std::size_t digits = text.size() - sign;
         bool plain = digits > 0 && digits <= 18;
-        for (std::size_t i = sign; plain && i < text.size(); ++i) plain = text[i] >= '0' && text[i] <= '9';
+        for (std::size_t i = sign; plain && i < text.size(); ++i)
+            plain = text[i] >= '0' && text[i] <= '9';
         if (plain) return column.Size <= 0 || digits <= static_cast<std::size_t>(column.Size);
     }
     if (column.Kind == ColumnKind::Date && text.size() == 19) {

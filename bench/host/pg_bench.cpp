@@ -80,6 +80,11 @@ struct Server {
         Fill("saves", kMaxClients);
         Big = std::make_unique<qm::host::Store>(Uri("big"));
     }
+    ~Server() {
+        Big.reset();
+        const std::string cmd = "bash '" QM_BENCH_SOURCE_DIR "/scripts/pg.sh' stop " QM_BENCH_PG_DIR " >/dev/null";
+        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "the private server did not stop\n");
+    }
     std::unique_ptr<qm::host::Store> Big;
 };
 

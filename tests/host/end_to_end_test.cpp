@@ -274,9 +274,10 @@ TEST_P(EndToEnd, SettingsFileNamesTheStoreAndTheClerk) {
         << (Schema ? "" : "user=fromfile\n") << "group=gfile\n";
     const std::string script = "command search\nselect row 2\ncommand update\nedit MEMAC002 设置\nanswer "
                                "1\ncommand save\nexpect-box 保存成功\n";
-    const std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_DATA_HOME='" + Dir.string() + "' XDG_CONFIG_HOME='" +
-                            (Dir / "config").string() + "' '" + (Bin / "qmhost").string() + "' --script '" + (Dir / "s.txt").string() +
-                            "' 2>'" + (Dir / "s.err").string() + "'";
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_DATA_HOME='" + Dir.string() +
+                            "' XDG_CONFIG_HOME='" + (Dir / "config").string() + "' '" +
+                            (Bin / "qmhost").string() + "' --script '" + (Dir / "s.txt").string() + "' 2>'" +
+                            (Dir / "s.err").string() + "'";
     std::ofstream(Dir / "s.txt") << script;
     ASSERT_EQ(Exit(std::system(cmd.c_str())), 0) << ReadFileBytes(Dir / "s.err");
     EXPECT_EQ(Scalar("SELECT MEMAC002 || '|' || MODIFIER FROM TB_MEMAC WHERE MEMAC001='02'"),
