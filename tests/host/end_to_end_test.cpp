@@ -390,6 +390,27 @@ TEST_F(HostRun, ForeignValuesInTheStoreNeitherStopTheHostNorGetOverwritten) {
     EXPECT_EQ(Scalar("PRAGMA integrity_check"), "ok");
 }
 
+// B's second search brings a row the form cannot hold (another tool wrote it, after another clerk's
+// change): whatever the form makes of that answer, B's save of the row is refused.
+TEST_F(HostRun, ASaveAfterAnAnswerTheFormCouldNotFullyLoadIsStillChecked) {
+    FillAgedDemo();
+    const std::string flag = Dir.string() + "/";
+    const std::string b = "command search\ntouch " + flag + "b-searched\nwait-for " + flag + "changed\n"
+                          "command search\nselect row 2\ncommand update\nedit MEMAC002 乙改\ncommand save\n"
+                          "expect-status 该记录已被其他用户修改或删除，请重新查询！\n";
+    const std::string cmd = Command("clerkb", "g02", b, "", "b");
+    int exitB = -1;
+    std::thread hostB([&] { exitB = Exit(std::system(cmd.c_str())); });
+    for (int i = 0; i < 3000 && !std::filesystem::exists(Dir / "b-searched"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Sql("UPDATE TB_MEMAC SET MEMAC002='甲改', ROW_VERSION=ROW_VERSION+1 WHERE MEMAC001='02'");
+    Sql("UPDATE TB_MEMAC SET MEMAC003='abc' WHERE MEMAC001='02'");
+    std::ofstream(Dir / "changed");
+    hostB.join();
+    EXPECT_EQ(exitB, 0) << ReadFileBytes(Dir / "b.err");
+    EXPECT_EQ(Scalar("SELECT MEMAC002 || MEMAC003 FROM TB_MEMAC WHERE MEMAC001='02'"), "甲改abc");
+}
+
 QM_BOTH_ENGINES(EndToEnd);
 
 } // namespace
