@@ -52,6 +52,12 @@ std::string Quoted(std::string_view column, std::string_view text) {
     return "字段 " + std::string(column) + " 的值“" + Excerpt(text) + "”";
 }
 
+bool ValidDate(int y, int mo, int d) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return y >= 1 && mo >= 1 && mo <= 12 && d >= 1 && d <= days[mo - 1] + (mo == 2 && leap ? 1 : 0);
+}
+
 }  // namespace
 
 std::size_t Utf8Length(std::string_view text) {
@@ -73,11 +79,9 @@ bool NormaliseDateText(std::string_view text, std::string& out) {
         if (text.size() > 16 && (text.size() != 19 || text[16] != ':' || !ReadDigits(text, 17, 2, s)))
             return false;
     }
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > days[mo - 1] + (mo == 2 && leap ? 1 : 0)) return false;
+    if (!ValidDate(y, mo, d)) return false;
     if (h > 23 || mi > 59 || s > 59) return false;
-    char buf[32];
+    char buf[64];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
     out = buf;
     return true;
@@ -86,6 +90,22 @@ bool NormaliseDateText(std::string_view text, std::string& out) {
 bool FitsColumn(const Column& column, std::string_view text) {
     if (column.Kind == ColumnKind::Text)
         return (column.Size <= 0 || Utf8Length(text) <= std::size_t(column.Size)) && IsCleanText(text);
+    // A search checks every value: the common shapes are checked here without building anything.
+    if (column.Kind == ColumnKind::Integer && !text.empty()) {
+        const std::size_t sign = text[0] == '-' || text[0] == '+' ? 1 : 0;
+        const std::size_t digits = text.size() - sign;
+        bool plain = digits > 0 && digits <= 18;
+        for (std::size_t i = sign; plain && i < text.size(); ++i)
+            plain = text[i] >= '0' && text[i] <= '9';
+        if (plain) return column.Size <= 0 || digits <= static_cast<std::size_t>(column.Size);
+    }
+    if (column.Kind == ColumnKind::Date && text.size() == 19) {
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+        if (ReadDigits(text, 0, 4, y) && text[4] == '-' && ReadDigits(text, 5, 2, mo) && text[7] == '-' &&
+            ReadDigits(text, 8, 2, d) && text[10] == ' ' && ReadDigits(text, 11, 2, h) && text[13] == ':' &&
+            ReadDigits(text, 14, 2, mi) && text[16] == ':' && ReadDigits(text, 17, 2, sec))
+            return ValidDate(y, mo, d) && h <= 23 && mi <= 59 && sec <= 59;
+    }
     BoundValue ignored;
     return ConvertValue(column, text, ignored).empty();
 }

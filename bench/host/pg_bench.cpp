@@ -49,6 +49,7 @@ std::string Code(int i) {
 void Fill(const std::string& schema, int rows) {
     PGconn* c = PQconnectdb(Uri("public").c_str());
     if (PQstatus(c) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(c));
+    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
     Must(c, "DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
     PQfinish(c);
     { qm::host::Store create(Uri(schema)); }
@@ -78,6 +79,11 @@ struct Server {
         Fill("big", kRows);
         Fill("saves", kMaxClients);
         Big = std::make_unique<qm::host::Store>(Uri("big"));
+    }
+    ~Server() {
+        Big.reset();
+        const std::string cmd = "bash '" QM_BENCH_SOURCE_DIR "/scripts/pg.sh' stop " QM_BENCH_PG_DIR " >/dev/null";
+        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "the private server did not stop\n");
     }
     std::unique_ptr<qm::host::Store> Big;
 };
@@ -208,7 +214,8 @@ int main(int argc, char** argv) {
             ConsoleReporter::ReportRuns(runs);
             for (const Run& r : runs) {
                 if (r.run_type != Run::RT_Aggregate || r.aggregate_name != "median") continue;
-                std::string name = r.run_name.str();
+                std::string name = r.run_name.function_name;
+                if (!r.run_name.threads.empty()) name += "/" + r.run_name.threads;
                 auto rate = r.counters.find("items_per_second");
                 Median[name] = name.find("Save") != std::string::npos && rate != r.counters.end()
                                    ? static_cast<double>(rate->second)
@@ -222,7 +229,7 @@ int main(int argc, char** argv) {
         std::printf("search into the main table / libpq select into memory: %.2f (target <= 3)\n",
                     m["PgSearchIntoMainTable"] / m["PgSelectIntoMemory"]);
     for (int n : {1, 4, 8}) {
-        const std::string suffix = "/real_time/threads:" + std::to_string(n);
+        const std::string suffix = "/threads:" + std::to_string(n);
         const double store = m["PgSaveThroughStore" + suffix], direct = m["PgSaveDirect" + suffix];
         if (store > 0 && direct > 0)
             std::printf("saves per second, %d client(s): store %.0f, libpq by hand %.0f (%.2f)\n", n, store,

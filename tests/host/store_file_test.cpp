@@ -162,6 +162,12 @@ TEST(StoreValues, OnlyValuesTheColumnHoldsAreConverted) {
         {"DATE", "2023-02-29", false},
         {"DATE", "2024-13-45 00:00:00", false},
         {"INTEGER", "9223372036854775808", false},
+        {"INTEGER", "-922337203685477580", true},
+        {"NUMBER(2,0)", "+12", true},
+        {"NUMBER(2,0)", "-", false},
+        {"DATE", "2024-02-29 23:59:59", true},
+        {"DATE", "2023-02-29 00:00:00", false},
+        {"DATE", "2024-01-01 24:00:00", false},
     };
     for (const FitCase& c : cases) {
         SCOPED_TRACE(std::string(c.Declared) + " " + c.Value);
