@@ -6,6 +6,7 @@
 #include "plugin/records.h"
 
 #include <exception>
+#include <mutex>
 
 namespace qm::host {
 
@@ -15,26 +16,55 @@ HostLink::HostLink(Store& store, Listener& listener) : FStore(store), FListener(
 
 HostLink::~HostLink() { ReleaseHandle(FHandle); }
 
+// The store's query and the answer's wide text can take a large part of a second: they run beside
+// the window, which keeps painting and holds the clerk's input back until the answer is in the
+// record. The module still finds the answer complete when its SendMessage returns.
+void HostLink::AnswerAside(BSTR& slot, const std::function<std::string()>& answer) {
+    BSTR text = nullptr;
+    RunAside([&] {
+        std::string utf8;
+        {
+            std::lock_guard<std::mutex> hold(FStoreBusy);
+            utf8 = answer();
+        }
+        text = SysAllocStringUtf8(utf8);
+    });
+    SysFreeString(slot);
+    slot = text;
+}
+
 LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     auto* record = reinterpret_cast<TShareVar*>(wParam);
     // Nothing may escape into the module's SendMessage.
     try {
         switch (msg) {
             case WM_QM_REGISTER:
-                if (record)
+                if (record) {
+                    std::lock_guard<std::mutex> hold(FStoreBusy);
                     SetSlotText(record->RegisterAnswer,
                                 FStore.Register(SlotText(record->ModuleKey), SlotText(record->SystemCode)));
+                }
                 return 0;
             case WM_QM_RELEASE:
-                if (record) SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+                if (record) {
+                    std::lock_guard<std::mutex> hold(FStoreBusy);
+                    SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+                }
                 return 0;
             case WM_QM_EXECUTE:
-                if (record)
-                    SetSlotText(record->ExecuteAnswer, FStore.Execute(record->FuncId, SlotText(record->ActionName),
-                                                                      SlotText(record->RequestXml)));
+                if (record) {
+                    const std::int32_t funcId = record->FuncId;
+                    const std::string action = SlotText(record->ActionName);
+                    const std::string request = SlotText(record->RequestXml);
+                    AnswerAside(record->ExecuteAnswer,
+                                [&] { return FStore.Execute(funcId, action, request); });
+                }
                 return 0;
             case WM_QM_SEARCH:
-                if (record) SetSlotText(record->SearchAnswer, FStore.Search(SlotText(record->ContextTail)));
+                if (record) {
+                    const std::string tail = SlotText(record->ContextTail);
+                    AnswerAside(record->SearchAnswer, [&] { return FStore.Search(tail); });
+                }
                 return 0;
             case WM_QM_STATUS:
                 FListener.StatusShown(static_cast<int>(wParam),

@@ -5,6 +5,8 @@
 #include "host/store.h"
 #include "platform/platform.h"
 
+#include <functional>
+#include <mutex>
 #include <string>
 
 namespace qm::host {
@@ -32,7 +34,11 @@ public:
     LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void AnswerAside(BSTR& slot, const std::function<std::string()>& answer);
+
     Store& FStore;
+    // A message that arrives while an answer is being built aside waits for the store.
+    std::mutex FStoreBusy;
     Listener& FListener;
     HWND FHandle = 0;
 };
