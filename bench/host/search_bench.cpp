@@ -1,7 +1,7 @@
 // A search of 100,000 stored rows, against SQLite's own select of the same rows into memory:
 //  - SearchAnswer: the store's answer document alone
 //  - SearchIntoMainTable: the whole chain, store -> answer -> ReadXml -> LoadTable into a table laid
-//    out like the form's main table (target: at most 4 times the select)
+//    out like the form's main table (target: at most 3 times the select)
 // Figures are the process's CPU time, since the machine is shared; it counts the work that the
 // reader moves to a helper thread as well.
 #include "bench/host/store_rows.h"
@@ -97,8 +97,10 @@ int main(int argc, char** argv) {
         double Base = 0, Search = 0, Chain = 0;
         void ReportRuns(const std::vector<Run>& runs) override {
             ConsoleReporter::ReportRuns(runs);
+            // With repetitions the median stands for the benchmark; a single run stands for itself.
             for (const Run& r : runs) {
-                if (r.run_type != Run::RT_Iteration) continue;
+                const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+                if (!median && (r.run_type != Run::RT_Iteration || r.repetitions > 1)) continue;
                 const std::string name = r.benchmark_name();
                 if (name.find("SelectIntoMemory") != std::string::npos) Base = r.GetAdjustedCPUTime();
                 if (name.find("SearchAnswer") != std::string::npos) Search = r.GetAdjustedCPUTime();
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
     if (reporter.Base > 0 && reporter.Search > 0)
         std::printf("search answer / sqlite select into memory: %.2f\n", reporter.Search / reporter.Base);
     if (reporter.Base > 0 && reporter.Chain > 0)
-        std::printf("search into the main table / sqlite select into memory: %.2f (target <= 4)\n",
+        std::printf("search into the main table / sqlite select into memory: %.2f (target <= 3)\n",
                     reporter.Chain / reporter.Base);
     benchmark::Shutdown();
     return 0;
