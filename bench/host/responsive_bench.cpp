@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,9 +96,12 @@ struct Host {
     }
 };
 
+// Torn down before the application object, as the widgets must be.
+std::unique_ptr<Host> gHost;
+
 Host& TheHost() {
-    static Host host;
-    return host;
+    if (!gHost) gHost = std::make_unique<Host>();
+    return *gHost;
 }
 
 void BM_SearchLongestGap(benchmark::State& state) {
@@ -163,13 +167,15 @@ int main(int argc, char** argv) {
     if (!reporter.Search.empty()) {
         std::printf(
             "BM_SearchLongestGap (real host pieces, real module): longest gap during a %d-row search, "
-            "median %.1f ms, largest %.1f ms over %zu runs (targets <= 16, <= 50); idle window: median %.1f "
-            "ms; "
-            "ratio search/idle %.2f\n",
+            "median %.1f ms, largest %.1f ms over %zu runs (targets <= 16, <= 50); idle window: median %.1f ms, "
+            "largest %.1f ms; ratio search/idle %.2f\n",
             kRows, Median(reporter.Search), *std::max_element(reporter.Search.begin(), reporter.Search.end()),
             reporter.Search.size(), Median(reporter.Idle),
+            reporter.Idle.empty() ? 0.0 : *std::max_element(reporter.Idle.begin(), reporter.Idle.end()),
             Median(reporter.Idle) > 0 ? Median(reporter.Search) / Median(reporter.Idle) : 0.0);
     }
+    std::fflush(stdout);
+    gHost.reset();
     benchmark::Shutdown();
     return 0;
 }
