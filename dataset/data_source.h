@@ -15,7 +15,8 @@ class TDataSource;
 // An observer of one data source. Override the notifications of interest; by default the row-level
 // ones fall back to DataSetChanged, so a simple view only needs that one. Notifications are not
 // sent while the table's controls are disabled; enabling them sends DataSetChanged (and
-// EditingChanged when the state moved) once.
+// EditingChanged when the state moved) once, or only DataSetScrolled when nothing but the cursor
+// moved.
 class TDataLink {
 public:
     TDataLink() = default;

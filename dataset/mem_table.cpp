@@ -811,11 +811,15 @@ void TMemTable::DisableControls() { ++FDisableCount; }
 void TMemTable::EnableControls() {
     if (FDisableCount == 0) return;
     if (--FDisableCount > 0) return;
-    const bool active = FSuppressedActive, state = FSuppressedState, data = FSuppressedData;
-    FSuppressedActive = FSuppressedState = FSuppressedData = false;
+    const bool active = FSuppressedActive, state = FSuppressedState, data = FSuppressedData,
+               scroll = FSuppressedScroll;
+    FSuppressedActive = FSuppressedState = FSuppressedData = FSuppressedScroll = false;
     if (active) Notify(TDataEvent::deActiveChanged);
     if (state) Notify(TDataEvent::deStateChanged);
+    // A walk that only moved the cursor is followed as one move, so views keep their rows.
     if (data || active) Notify(TDataEvent::deDataSetChanged);
+    else if (scroll)
+        Notify(TDataEvent::deDataSetScrolled);
 }
 
 void TMemTable::Notify(TDataEvent event, std::intptr_t info) {
@@ -824,6 +828,8 @@ void TMemTable::Notify(TDataEvent event, std::intptr_t info) {
     if (FDisableCount > 0 && event != TDataEvent::deUpdateRecord) {
         if (event == TDataEvent::deActiveChanged) FSuppressedActive = true;
         else if (event == TDataEvent::deStateChanged) FSuppressedState = true;
+        else if (event == TDataEvent::deDataSetScrolled)
+            FSuppressedScroll = true;
         else FSuppressedData = true;
         return;
     }

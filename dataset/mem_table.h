@@ -248,6 +248,7 @@ private:
     bool FSuppressedData = false;
     bool FSuppressedState = false;
     bool FSuppressedActive = false;
+    bool FSuppressedScroll = false;
     bool FQuietStore = false;  // AppendCopy fills the buffer without field events
     std::vector<TDataSource*> FDataSources;
 

@@ -33,15 +33,20 @@ std::vector<std::string> SplitList(const std::string& list) {
     return names;
 }
 
-// Puts the cursor back on the remembered row on every path.
+// Puts the cursor back on the remembered row on every path. The attached views sit the walk out
+// and follow the table once, afterwards: a grid that moved with every row would cost far more than
+// the check itself.
 class CursorKeeper {
 public:
-    explicit CursorKeeper(TMemTable& table) : FTable(table), FMark(table.GetBookmark()) {}
+    explicit CursorKeeper(TMemTable& table) : FTable(table), FMark(table.GetBookmark()) {
+        FTable.DisableControls();
+    }
     ~CursorKeeper() {
         try {
             if (FMark && FTable.BookmarkValid(FMark)) FTable.GotoBookmark(FMark);
         } catch (...) {
         }
+        FTable.EnableControls();
     }
     CursorKeeper(const CursorKeeper&) = delete;
     CursorKeeper& operator=(const CursorKeeper&) = delete;

@@ -77,6 +77,8 @@ void PaintTitleEnd(Canvas& canvas, const TRect& box, TColor titleColor, TColor f
 TTitleEnd::TTitleEnd(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("pbTitleRight")); }
 
 void TTitleEnd::SetColors(bool hasScheme, TColor title, TColor form) {
+    // The paint handler sets the colours again: only a real change may ask for another paint.
+    if (hasScheme == FHasScheme && title == FTitle && form == FForm) return;
     FHasScheme = hasScheme;
     FTitle = title;
     FForm = form;

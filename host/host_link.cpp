@@ -6,6 +6,7 @@
 #include "plugin/records.h"
 
 #include <exception>
+#include <mutex>
 
 namespace qm::host {
 
@@ -15,32 +16,57 @@ HostLink::HostLink(Store& store, Listener& listener) : FStore(store), FListener(
 
 HostLink::~HostLink() { ReleaseHandle(FHandle); }
 
+// The store's query and the answer's wide text can take a large part of a second: they run beside
+// the window, which keeps painting and holds the clerk's input back until the answer is in the
+// record. The module still finds the answer complete when its SendMessage returns.
+void HostLink::AnswerAside(BSTR& slot, std::string& utf8, const std::function<std::string()>& answer) {
+    BSTR text = nullptr;
+    RunAside([&] {
+        {
+            std::lock_guard<std::mutex> hold(FStoreBusy);
+            utf8 = answer();
+        }
+        text = SysAllocStringUtf8(utf8);
+    });
+    SysFreeString(slot);
+    slot = text;
+}
+
 LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     auto* record = reinterpret_cast<TShareVar*>(wParam);
     // Nothing may escape into the module's SendMessage.
     try {
         switch (msg) {
             case WM_QM_REGISTER:
-                if (record)
+                if (record) {
+                    std::lock_guard<std::mutex> hold(FStoreBusy);
                     SetSlotText(record->RegisterAnswer,
                                 FStore.Register(SlotText(record->ModuleKey), SlotText(record->SystemCode)));
+                }
                 return 0;
             case WM_QM_RELEASE:
-                if (record) SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+                if (record) {
+                    std::lock_guard<std::mutex> hold(FStoreBusy);
+                    SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+                }
                 return 0;
             case WM_QM_EXECUTE:
                 if (record) {
+                    const std::int32_t funcId = record->FuncId;
+                    const std::string action = SlotText(record->ActionName);
                     const std::string request = SlotText(record->RequestXml);
-                    const std::string answer = ExecuteChecked(FStore, record->FuncId, SlotText(record->ActionName),
-                                                              request, FMaxRequestBytes);
-                    SetSlotText(record->ExecuteAnswer, answer);
+                    std::string answer;
+                    AnswerAside(record->ExecuteAnswer, answer, [&] {
+                        return ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
+                    });
                     FListener.ExchangeAnswered(msg, request, answer);
                 }
                 return 0;
             case WM_QM_SEARCH:
                 if (record) {
-                    const std::string answer = FStore.Search(SlotText(record->ContextTail));
-                    SetSlotText(record->SearchAnswer, answer);
+                    const std::string tail = SlotText(record->ContextTail);
+                    std::string answer;
+                    AnswerAside(record->SearchAnswer, answer, [&] { return FStore.Search(tail); });
                     FListener.ExchangeAnswered(msg, std::string(), answer);
                 }
                 return 0;

@@ -6,6 +6,8 @@
 #include "host/store.h"
 #include "platform/platform.h"
 
+#include <functional>
+#include <mutex>
 #include <string>
 
 namespace qm::host {
@@ -39,7 +41,11 @@ public:
     LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void AnswerAside(BSTR& slot, std::string& utf8, const std::function<std::string()>& answer);
+
     Store& FStore;
+    // A message that arrives while an answer is being built aside waits for the store.
+    std::mutex FStoreBusy;
     Listener& FListener;
     HWND FHandle = 0;
     std::size_t FMaxRequestBytes = kDefaultMaxRequestBytes;

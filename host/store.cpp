@@ -53,6 +53,11 @@ std::string Store::Release(std::int32_t funcId) {
     return StatusResponse(status::Ok, "");
 }
 
+sqlite3* Store::Database() const {
+    auto* file = dynamic_cast<SqliteConnection*>(FDb.get());
+    return file ? file->Handle() : nullptr;
+}
+
 std::string Store::Execute(std::int32_t funcId, std::string_view action, std::string_view requestXml) {
     if (!IsRegistered(funcId))
         return StatusResponse(status::UnknownFunction,

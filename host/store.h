@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+struct sqlite3;
+
 namespace qm::host {
 
 class Store {
@@ -36,6 +38,8 @@ public:
 
     bool IsRegistered(std::int32_t funcId) const { return FFunctions.count(funcId) != 0; }
     Connection& Db() const { return *FDb; }
+    // The SQLite handle when the store is a file, else null: for tools and tests that look inside.
+    sqlite3* Database() const;
     // Why every write is refused (the file is damaged); empty while writes are allowed.
     const std::string& WritesRefused() const { return FDamage; }
     const RowVersions& Versions() const { return FVersions; }

@@ -76,6 +76,11 @@ public:
 };
 bool OperationRunning();
 
+// Runs one long step that cannot yield (a query, a parse) on a helper thread, while this thread
+// keeps letting messages run with user input held back; returns when the step is done and raises
+// what it raised. The step must not touch windows, handles or the pump.
+void RunAside(const std::function<void()>& step);
+
 // ---------------------------------------------------------------- shared wide strings
 // Length-prefixed UTF-16: the byte length in the 32 bits before the first code unit, a zero code
 // unit after the last. Allocated and freed only here; a null pointer is the empty text.

@@ -21,7 +21,10 @@ void LoadTable(const TQmTable& table, TMemTable& target) {
     target.ReserveRows(target.RecordCount() + count);
     // The whole table is taken, so the target may refer to the response's row bytes instead of
     // copying them; they stay unchanged while the response table lives on.
-    for (int i = 0; i < count; ++i, rows.Next()) target.AppendCopy(rows, true);
+    for (int i = 0; i < count; ++i, rows.Next()) {
+        ProcessMessages();
+        target.AppendCopy(rows, true);
+    }
     target.First();
 }
 

@@ -12,6 +12,9 @@ namespace qm {
 
 namespace {
 
+// About a millisecond of parsing.
+constexpr std::size_t kParseAsideBytes = 256 * 1024;
+
 // A number in an answer may be pretty-printed with blanks around it.
 std::int32_t ReadInt(std::string_view text, bool* ok = nullptr) {
     std::int32_t n = 0;
@@ -209,9 +212,18 @@ bool TQmProtocol::ReadXml(std::string_view text) {
     RowIds.Clear();
 
     pugi::xml_document doc;
-    // The parse is one step that cannot yield: let pending messages run right before and after it.
+    // The parse is one step that cannot yield: a long answer is parsed beside the window, which
+    // keeps its messages running meanwhile; a short one is not worth a thread.
     ProcessMessagesIfDue();
-    if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)) return false;
+    bool parsed = false;
+    auto parse = [&] {
+        parsed = bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
+    };
+    if (text.size() >= kParseAsideBytes)
+        RunAside(parse);
+    else
+        parse();
+    if (!parsed) return false;
     ProcessMessagesIfDue();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;

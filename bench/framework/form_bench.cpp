@@ -3,7 +3,10 @@
 //    into the income-level form (goal: at most 50 ms), beside the longest single step that cannot
 //    let messages run (pugixml's parse of the answer);
 //  - the unique check over 10,000 and 100,000 rows, as a ratio to a plain walk reading the same
-//    values (linear growth keeps the ratio flat).
+//    values (linear growth keeps the ratio flat);
+//  - saves through the form with its grid: one changed row after 100,000 against 1,000 rows, per
+//    walk of the extra rows (goal <= 5), and 1,000 new rows against 100 in one save (goal <= 12);
+//    medians of five saves each.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -246,6 +249,124 @@ void BM_UniqueCheck(benchmark::State& state) {
     delete form;
 }
 BENCHMARK(BM_UniqueCheck)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// ---------------------------------------------------------------- saves through the real form
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+constexpr int kSaveRepetitions = 5;
+
+// An income-level form on a recording host, holding the rows of one search.
+struct SavingForm {
+    test::FakeHost host;
+    TfrmTarn204* form = nullptr;
+    explicit SavingForm(int rows) {
+        host.Registers.push_back(test::FakeHost::Answer(0, {}, "<rs typ=\"integer\">7</rs>"));
+        form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
+        form->SetFormId(form->Handle());
+        form->show();
+        test::Pump();
+        host.Searches.push_back(SearchAnswer(rows));
+        form->RunBaseCommand(4);
+        test::Pump();
+    }
+    ~SavingForm() { delete form; }
+    TMemTable& Main() { return *form->Dm()->mtblMain; }
+    // One save command, timed; the host accepts it.
+    double Save() {
+        host.Executes.push_back(test::FakeHost::Answer(0));
+        const auto t0 = Clock::now();
+        form->RunBaseCommand(3);
+        const double ms = Ms(Clock::now() - t0);
+        test::Pump();
+        return ms;
+    }
+    // The current row changed in the grid's place, then saved.
+    double SaveOneChangedRow(int round) {
+        form->RunBaseCommand(1);
+        Main().Edit();
+        Main().FieldByName("MEMAC002")->SetAsString("Changed " + std::to_string(round));
+        return Save();
+    }
+};
+
+// (a save of one changed row after a 100,000-row search - the same after 1,000 rows) / a plain
+// walk reading every field of the 99,000 extra rows: what each extra row costs a save, in walks.
+void BM_SaveOneRowScales(benchmark::State& state) {
+    double small = 0, large = 0, walk = 0;
+    for (auto _ : state) {
+        std::vector<double> smallRuns, largeRuns, walkRuns;
+        {
+            SavingForm f(1000);
+            for (int i = 0; i < kSaveRepetitions; ++i)
+                smallRuns.push_back(f.SaveOneChangedRow(i));
+        }
+        {
+            SavingForm f(kRows);
+            for (int i = 0; i < kSaveRepetitions; ++i)
+                largeRuns.push_back(f.SaveOneChangedRow(i));
+            TMemTable& main = f.Main();
+            for (int i = 0; i < kSaveRepetitions; ++i) {
+                const auto t0 = Clock::now();
+                std::size_t bytes = 0;
+                main.DisableControls();
+                main.SetRecNo(1001);
+                for (; !main.Eof(); main.Next())
+                    for (int c = 0; c < main.FieldCount(); ++c)
+                        bytes += main.Fields(c)->AsString().size();
+                main.First();
+                main.EnableControls();
+                benchmark::DoNotOptimize(bytes);
+                walkRuns.push_back(Ms(Clock::now() - t0));
+            }
+        }
+        small = Median(smallRuns);
+        large = Median(largeRuns);
+        walk = Median(walkRuns);
+    }
+    state.counters["save_1k_ms"] = small;
+    state.counters["save_100k_ms"] = large;
+    state.counters["walk_99k_ms"] = walk;
+    state.counters["extra_rows_per_walk"] = walk > 0 ? (large - small) / walk : 0;
+}
+BENCHMARK(BM_SaveOneRowScales)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Saving 1,000 new rows in one save / saving 100 new rows: linear growth gives 10.
+void BM_SaveNewRowsScales(benchmark::State& state) {
+    auto saveNew = [](SavingForm& f, int count, int round) {
+        f.form->RunBaseCommand(0);
+        TMemTable& main = f.Main();
+        // The rows are typed in, not measured: the grid sits this out.
+        main.DisableControls();
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) main.Append();
+            main.FieldByName("MEMAC001")->SetAsString("N" + std::to_string(round) + "_" + std::to_string(i));
+            main.FieldByName("MEMAC002")->SetAsString("New " + std::to_string(i));
+            main.Post();
+        }
+        main.EnableControls();
+        return f.Save();
+    };
+    double hundred = 0, thousand = 0;
+    for (auto _ : state) {
+        std::vector<double> h, t;
+        SavingForm f(0);
+        for (int i = 0; i < kSaveRepetitions; ++i) {
+            h.push_back(saveNew(f, 100, 2 * i));
+            t.push_back(saveNew(f, 1000, 2 * i + 1));
+        }
+        hundred = Median(h);
+        thousand = Median(t);
+    }
+    state.counters["save_100_new_ms"] = hundred;
+    state.counters["save_1000_new_ms"] = thousand;
+    state.counters["ratio"] = hundred > 0 ? thousand / hundred : 0;
+}
+BENCHMARK(BM_SaveNewRowsScales)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qm

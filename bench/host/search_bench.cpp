@@ -1,24 +1,22 @@
 // A search of 100,000 stored rows, against SQLite's own select of the same rows into memory:
 //  - SearchAnswer: the store's answer document alone
 //  - SearchIntoMainTable: the whole chain, store -> answer -> ReadXml -> LoadTable into a table laid
-//    out like the form's main table (target: at most 4 times the select)
-// Figures are thread CPU time, since the machine is shared.
-#include "tests/protocol/memac_fixture.h"
+//    out like the form's main table (target: at most 3 times the select)
+// Figures are the process's CPU time, since the machine is shared; it counts the work that the
+// reader moves to a helper thread as well.
+#include "bench/host/store_rows.h"
 #include "dataset/mem_table.h"
 #include "host/sqlite_store.h"
 #include "host/store.h"
 #include "protocol/protocol.h"
+#include "tests/protocol/memac_fixture.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -26,45 +24,10 @@ using qm::test::DefineMemac;
 
 constexpr int kRows = 100000;
 
-struct Fixture {
-    std::filesystem::path Path;
-    std::unique_ptr<qm::host::Store> S;
-
-    Fixture() {
-        Path = std::filesystem::temp_directory_path() / ("qmhost-bench-" + std::to_string(::getpid()) + ".db");
-        std::filesystem::remove(Path);
-        S = std::make_unique<qm::host::Store>(Path.string());
-        sqlite3* db = static_cast<qm::host::SqliteConnection&>(S->Db()).Handle();
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db,
-                           "INSERT INTO TB_MEMAC (MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,"
-                           "CREATE_DATE,MODIFIER,MODI_DATE,FLAG) VALUES (?,?,?,?,'u001','g01',"
-                           "'2008-06-02 00:00:00','u002','2008-06-18 00:00:00',0)",
-                           -1, &st, nullptr);
-        for (int i = 0; i < kRows; ++i) {
-            // Four base-36 digits: unique codes within the field's width.
-            static const char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-            const char code[5] = {digits[i / 46656 % 36], digits[i / 1296 % 36], digits[i / 36 % 36], digits[i % 36], 0};
-            std::string name = "收入等级" + std::to_string(i);
-            sqlite3_bind_text(st, 1, code, -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(st, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_int(st, 3, i * 10);
-            sqlite3_bind_int(st, 4, i * 10 + 9);
-            sqlite3_step(st);
-            sqlite3_reset(st);
-        }
-        sqlite3_finalize(st);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ~Fixture() {
-        S.reset();
-        std::filesystem::remove(Path);
-    }
-};
+using Fixture = qm::bench::StoreWithRows;
 
 Fixture& Shared() {
-    static Fixture f;
+    static Fixture f(kRows);
     return f;
 }
 
@@ -122,9 +85,9 @@ void SearchIntoMainTable(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
-BENCHMARK(SelectIntoMemory)->Unit(benchmark::kMillisecond);
-BENCHMARK(SearchAnswer)->Unit(benchmark::kMillisecond);
-BENCHMARK(SearchIntoMainTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(SelectIntoMemory)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(SearchAnswer)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(SearchIntoMainTable)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
 
@@ -135,8 +98,10 @@ int main(int argc, char** argv) {
         double Base = 0, Search = 0, Chain = 0;
         void ReportRuns(const std::vector<Run>& runs) override {
             ConsoleReporter::ReportRuns(runs);
+            // With repetitions the median stands for the benchmark; a single run stands for itself.
             for (const Run& r : runs) {
-                if (r.run_type != Run::RT_Iteration) continue;
+                const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+                if (!median && (r.run_type != Run::RT_Iteration || r.repetitions > 1)) continue;
                 const std::string name = r.benchmark_name();
                 if (name.find("SelectIntoMemory") != std::string::npos) Base = r.GetAdjustedCPUTime();
                 if (name.find("SearchAnswer") != std::string::npos) Search = r.GetAdjustedCPUTime();
@@ -148,7 +113,7 @@ int main(int argc, char** argv) {
     if (reporter.Base > 0 && reporter.Search > 0)
         std::printf("search answer / sqlite select into memory: %.2f\n", reporter.Search / reporter.Base);
     if (reporter.Base > 0 && reporter.Chain > 0)
-        std::printf("search into the main table / sqlite select into memory: %.2f (target <= 4)\n",
+        std::printf("search into the main table / sqlite select into memory: %.2f (target <= 3)\n",
                     reporter.Chain / reporter.Base);
     benchmark::Shutdown();
     return 0;

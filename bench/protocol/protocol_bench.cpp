@@ -22,12 +22,13 @@ namespace {
 using test::DefineMemac;
 
 constexpr int kRows = 100000;
-// Thread CPU time: the machine is shared, and wall time would charge other processes' turns to us.
+// Process CPU time: the machine is shared, and wall time would charge other processes' turns to us;
+// the reader parses long answers on a helper thread, whose time counts too.
 struct Clock {
     using time_point = double;
     static double now() {
         timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
         return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
     }
 };

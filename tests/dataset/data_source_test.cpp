@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "dataset/data_source.h"
 #include "table_fixture.h"
 
@@ -63,6 +65,50 @@ TEST(DataLink, DisabledControlsHearOneResetAtTheEnd) {
     EXPECT_TRUE(link.Log.empty());
     t->EnableControls();
     EXPECT_EQ(link.Log, (Strings{"state", "changed"}));
+}
+
+// A walk that only moves the cursor is followed as one move, so a grid keeps its rows and editor;
+// any change to the rows still means reading everything again.
+TEST(DataLink, DisabledWalkIsFollowedOnceAsWhatItDid) {
+    struct Case {
+        const char* name;
+        std::function<void(TMemTable&)> walk;
+        Strings heard;
+    } cases[] = {
+        {"cursor back where it was",
+         [](TMemTable& t) {
+             const TBookmark mark = t.GetBookmark();
+             for (t.First(); !t.Eof(); t.Next())
+                 t.FieldByName("NAME")->AsString();
+             t.GotoBookmark(mark);
+         },
+         {"scrolled 0"}},
+        {"cursor moved to the end", [](TMemTable& t) { t.Last(); }, {"scrolled 0"}},
+        {"a value changed on the way",
+         [](TMemTable& t) {
+             t.First();
+             t.Edit();
+             t.FieldByName("NAME")->SetAsString("z");
+             t.Post();
+             t.Next();
+         },
+         {"state", "changed"}},
+        {"nothing at all", [](TMemTable&) {}, {}},
+    };
+    for (const Case& c : cases) {
+        auto t = MakeTable();
+        AddRows(*t, {{1, "a"}, {2, "b"}, {3, "c"}});
+        t->SetRecNo(2);
+        TDataSource ds;
+        ds.SetDataSet(t.get());
+        RecordingLink link;
+        link.SetDataSource(&ds);
+        link.Log.clear();
+        t->DisableControls();
+        c.walk(*t);
+        t->EnableControls();
+        EXPECT_EQ(link.Log, c.heard) << c.name;
+    }
 }
 
 TEST(DataLink, DetachesSafelyWhicheverDiesFirst) {

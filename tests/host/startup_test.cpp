@@ -132,7 +132,7 @@ TEST(Login, MustFitTheStoreColumns) {
     LoginLimits limits;
     {
         Store s((dir / "s.db").string());
-        limits = ReadLoginLimits(s.Database());
+        limits = ReadLoginLimits(s.Db());
     }
     std::filesystem::remove_all(dir);
     EXPECT_EQ(limits.User, 12);

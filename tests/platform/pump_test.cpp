@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/platform.h"
@@ -75,6 +77,41 @@ TEST(Pump, OperationScopesNest) {
         EXPECT_TRUE(OperationRunning());
     }
     EXPECT_FALSE(OperationRunning());
+}
+
+// A step run aside: the caller keeps pumping, input held back, until the step has finished, and
+// sees what the step raised.
+TEST(Pump, RunAsideKeepsPumpingUntilTheStepEnds) {
+    static bool sawOperation = false;
+    static bool stepDoneAtPump = false;
+    static std::atomic<bool> stepDone{false};
+    struct Local {
+        static void Pump() {
+            ++gPumped;
+            sawOperation = OperationRunning();
+            stepDoneAtPump = stepDone.load();
+        }
+    };
+    PumpFunction previous = CurrentPump();
+    SetPump(&Local::Pump);
+    gPumped = 0;
+    stepDone = false;
+    const auto caller = std::this_thread::get_id();
+    std::thread::id ranOn;
+    RunAside([&] {
+        ranOn = std::this_thread::get_id();
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        stepDone = true;
+    });
+    EXPECT_TRUE(stepDone);
+    EXPECT_NE(ranOn, caller);
+    EXPECT_GE(gPumped, 2); // several turns while the step slept, not one at the end only
+    EXPECT_TRUE(sawOperation);
+    EXPECT_FALSE(OperationRunning());
+
+    EXPECT_THROW(RunAside([] { throw std::runtime_error("store gone"); }), std::runtime_error);
+    EXPECT_FALSE(OperationRunning());
+    SetPump(previous);
 }
 
 }  // namespace
