@@ -36,8 +36,9 @@ void RunAside(const std::function<void()>& step) {
             hold.unlock();
             ProcessMessagesNow();
             hold.lock();
-            // Wakes at once when the step ends; otherwise often enough for a frame's work.
-            finished.wait_for(hold, std::chrono::milliseconds(1), [&] { return done; });
+            // Wakes at once when the step ends; otherwise pumps as often as long loops do, well
+            // within a frame, without spinning the event loop for nothing.
+            finished.wait_for(hold, std::chrono::milliseconds(4), [&] { return done; });
         }
     }
     if (error) std::rethrow_exception(error);
