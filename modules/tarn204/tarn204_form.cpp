@@ -1,6 +1,8 @@
 // The commands of the income-level form.
 #include "modules/tarn204/tarn204_form.h"
 
+#include "protocol/table_guards.h"
+
 #include <QApplication>
 
 #include <algorithm>
@@ -213,6 +215,8 @@ int TfrmTarn204::FindInvertedRange() {
     if (!lower || !upper) return 0;
     const TBookmark position = main.GetBookmark();
     int found = 0;
+    // The grid follows once, after the walk, not row by row.
+    TControlsDisabled quiet(main);
     for (main.First(); !main.Eof() && found == 0; main.Next()) {
         const TUpdateStatus status = main.UpdateStatus();
         if (status != usInserted && status != usModified) continue;

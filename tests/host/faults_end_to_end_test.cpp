@@ -153,8 +153,12 @@ TEST_F(HostFaults, ALockedStoreIsWaitedForAtStart) {
 TEST_F(HostFaults, WithoutDialogLibraryTheHostSaysSoInsteadOfReadingEveryQuestionAsNo) {
     const auto alone = Dir / "alone";
     std::filesystem::create_directories(alone);
-    for (const char* file : {"qmhost", "libtarn204.so"})
-        std::filesystem::copy_file(Bin / file, alone / file);
+    // Everything the host and the module link, found beside them; only dialog.dll is missing.
+    for (const auto& entry : std::filesystem::directory_iterator(Bin)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "qmhost" || (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos))
+            std::filesystem::copy_file(entry.path(), alone / name);
+    }
     std::vector<std::string> args = Login();
     args.insert(args.end(), {"--demo", "--screenshot", (Dir / "shot.png").string()});
     const HostRun run = Host(args, "", alone / "qmhost");

@@ -93,6 +93,7 @@ script)
   # Through the link in bin/, so qmhost must resolve its own path to find the module.
   export QT_QPA_PLATFORM=offscreen
   db=$scratch/store/levels.db
+  mkdir -p "$scratch/store"   # an explicit --db folder must exist
   cat >"$scratch/save.txt" <<'STEPS'
 command search
 expect-rows 0

@@ -119,25 +119,30 @@ TEST_F(Contract, AFailingReleaseStillClosesTheForm) {
     EXPECT_EQ(releases, 1u);
 }
 
-TEST_F(Contract, KeysFromADeleteAnswerReachTheRowsStillWaitingForThem) {
-    // A new row the host refused stays, without a key, after cancel.
+TEST_F(Contract, ADeleteCarriesOnlyItsOwnRowAndKeysInItsAnswerTouchNothing) {
+    // A new row the host refused is dropped by cancel: nothing waits for a key afterwards.
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
     host.ExecuteAnswer = Answer(3, "refused");
     Run("save");
+    Queue({6});
     Run("cancel");
-    ASSERT_EQ(Rows(), 4);
-    EXPECT_EQ(Cell(3, "MEMAC_ID"), "");
-    // Deleting the first row sends the waiting row too; the answer's key lands on it (now row 3).
+    ASSERT_EQ(Rows(), 3);
+    Boxes();
+    Executes();
+    // A host that answers a delete with a key anyway changes no row of the form.
     Run("firstrec");
     host.ExecuteAnswer = Answer(
-        0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"3\" id=\"99\"/></rs>");
+        0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"1\" id=\"99\"/></rs>");
     Queue({6, 1});
     Run("delete");
     EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 4}, {"删除成功！", 1}}));
-    ASSERT_EQ(Rows(), 3);
-    EXPECT_EQ(Cell(2, "MEMAC002"), "Upper");
-    EXPECT_EQ(Cell(2, "MEMAC_ID"), "99");
+    const auto sent = Executes();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].RequestXml.find("op=\"1\""), std::string::npos) << sent[0].RequestXml;
+    ASSERT_EQ(Rows(), 2);
+    for (int r = 0; r < Rows(); ++r)
+        EXPECT_NE(Cell(r, "MEMAC_ID"), "99");
     Statuses();
 }
 
