@@ -112,7 +112,7 @@ int RunHost(const Options& options) {
         }
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
-        return cannotStart((IsServerSpec(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") + dbPath +
+        return cannotStart((IsServerAddress(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") + dbPath +
                            "”：" + e.what());
     }
     if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())

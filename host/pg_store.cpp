@@ -99,16 +99,16 @@ private:
 
 } // namespace
 
-bool IsServerSpec(std::string_view spec) {
-    if (spec.rfind("postgresql://", 0) == 0 || spec.rfind("postgres://", 0) == 0) return true;
+bool IsServerAddress(std::string_view address) {
+    if (address.rfind("postgresql://", 0) == 0 || address.rfind("postgres://", 0) == 0) return true;
     // "host=... dbname=...": a keyword, optional blanks, '='
     std::size_t i = 0;
-    while (i < spec.size() && (std::isalnum(static_cast<unsigned char>(spec[i])) || spec[i] == '_'))
+    while (i < address.size() && (std::isalnum(static_cast<unsigned char>(address[i])) || address[i] == '_'))
         ++i;
     if (i == 0) return false;
-    while (i < spec.size() && spec[i] == ' ')
+    while (i < address.size() && address[i] == ' ')
         ++i;
-    return i < spec.size() && spec[i] == '=' && spec.find('/') > i;
+    return i < address.size() && address[i] == '=' && address.find('/') > i;
 }
 
 std::string NumberedMarks(std::string_view sql) {
@@ -131,7 +131,7 @@ std::string NumberedMarks(std::string_view sql) {
     return out;
 }
 
-PgConnection::PgConnection(const std::string& spec) {
+PgConnection::PgConnection(const std::string& address) {
     // Keywords before dbname are defaults: what the connection string or PG* variables say wins.
     std::vector<const char*> keys, values;
     auto add = [&](const char* k, const char* v, const char* env) {
@@ -146,7 +146,7 @@ PgConnection::PgConnection(const std::string& spec) {
     add("keepalives_interval", "5", nullptr);
     add("keepalives_count", "3", nullptr);
     add("tcp_user_timeout", "30000", nullptr);
-    add("dbname", spec.c_str(), nullptr);
+    add("dbname", address.c_str(), nullptr);
     keys.push_back(nullptr);
     values.push_back(nullptr);
     FConn = PQconnectdbParams(keys.data(), values.data(), 1);

@@ -9,13 +9,13 @@ namespace qm::host {
 
 // A --db value that names a server rather than a file: a postgresql:// or postgres:// URI or a
 // libpq "key=value" connection string.
-bool IsServerSpec(std::string_view spec);
+bool IsServerAddress(std::string_view address);
 
 class PgConnection : public Connection {
 public:
     // Connects (with a connect timeout), sets the session's limits and creates the schema.
     // Throws StoreError(Lost) when the server cannot be reached or refuses the login.
-    explicit PgConnection(const std::string& spec);
+    explicit PgConnection(const std::string& address);
     ~PgConnection() override;
 
     std::optional<TableInfo> ReadTable(std::string_view name) override;

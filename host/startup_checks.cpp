@@ -52,7 +52,7 @@ std::string ProbeFile(const fs::path& file, int lockWaitMs) {
 
 std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockWaitMs) {
     // A server's connection URI is not a file: the store engine reports on it itself.
-    if (IsServerSpec(path)) return {};
+    if (IsServerAddress(path)) return {};
     std::error_code ec;
     const fs::path file = fs::absolute(path, ec);
     if (ec) return "无法使用存储文件" + Quote(path) + "：" + ec.message();

@@ -17,9 +17,9 @@ namespace qm::host {
 
 namespace {
 
-std::unique_ptr<Connection> OpenEngine(const std::string& spec) {
-    if (IsServerSpec(spec)) return std::make_unique<PgConnection>(spec);
-    return std::make_unique<SqliteConnection>(spec);
+std::unique_ptr<Connection> OpenEngine(const std::string& address) {
+    if (IsServerAddress(address)) return std::make_unique<PgConnection>(address);
+    return std::make_unique<SqliteConnection>(address);
 }
 
 std::string DamageText(const std::string& why) {
@@ -29,7 +29,7 @@ std::string DamageText(const std::string& why) {
 
 } // namespace
 
-Store::Store(const std::string& spec) : Store(OpenEngine(spec)) {}
+Store::Store(const std::string& address) : Store(OpenEngine(address)) {}
 
 Store::Store(std::unique_ptr<Connection> db) : FDb(std::move(db)), FDamage(FDb->Damage()) {}
 

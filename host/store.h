@@ -20,7 +20,7 @@ public:
     // A file path opens SQLite; a postgresql:// URI or a "key=value" connection string opens
     // PostgreSQL. Creates the schema when it is missing. Throws StoreError when the store cannot
     // be opened or reached.
-    explicit Store(const std::string& spec);
+    explicit Store(const std::string& address);
     explicit Store(std::unique_ptr<Connection> db);
     ~Store();
     Store(const Store&) = delete;

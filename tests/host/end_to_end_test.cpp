@@ -57,7 +57,7 @@ protected:
         if (!Dir.empty()) std::filesystem::remove_all(Dir);
     }
 
-    std::string Spec() const { return Schema ? Schema->Uri() : Db.string(); }
+    std::string StoreAddress() const { return Schema ? Schema->Uri() : Db.string(); }
     // The name a clerk's rows are stamped with: on a server, the role the host logged in as.
     std::string Who(const std::string& user) const {
         const passwd* pw = getpwuid(getuid());
@@ -72,7 +72,7 @@ protected:
         const bool named = !Schema && !user.empty();
         return "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + (Dir / "config").string() + "' '" +
                (Bin / "qmhost").string() + "'" + (named ? " --user " + user : std::string()) + " --group " +
-               group + " --db '" + Spec() + "' --script '" + path.string() + "' " + extra + " 2>'" +
+               group + " --db '" + StoreAddress() + "' --script '" + path.string() + "' " + extra + " 2>'" +
                (Dir / (tag + ".err")).string() + "'";
     }
     int Exit(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
@@ -88,20 +88,20 @@ protected:
         return RunAs("tester", "g01", script, extra);
     }
     std::string Scalar(const std::string& sql) {
-        Store s(Spec());
+        Store s(StoreAddress());
         std::string out = "<none>";
         auto c = s.Db().Query(QuoteNames(sql), {});
         if (c->Next() && !c->IsNull(0)) out = std::string(c->Text(0));
         return out;
     }
     void Sql(const std::string& sql) {
-        Store s(Spec());
+        Store s(StoreAddress());
         s.Db().Run(QuoteNames(sql), {});
     }
     // The demo rows, their stamps moved into the past so that a fresh stamp stands out. Dates only:
     // the form holds its stamps as dates.
     void FillAgedDemo() {
-        Store s(Spec());
+        Store s(StoreAddress());
         s.FillDemo();
         s.Db().Run(QuoteNames("UPDATE TB_MEMAC SET CREATE_USER='u001', USER_GROUP='g00', "
                               "CREATE_DATE='2008-06-02 00:00:00', MODIFIER=NULL, MODI_DATE=NULL"),
@@ -284,7 +284,7 @@ TEST_P(EndToEnd, SettingsFileNamesTheStoreAndTheClerk) {
     FillAgedDemo();
     std::filesystem::create_directories(Dir / "config" / "qmclient");
     std::ofstream(Dir / "config" / "qmclient" / "qmhost.conf")
-        << "[General]\ndb=" << Spec() << "\n"
+        << "[General]\ndb=" << StoreAddress() << "\n"
         << (Schema ? "" : "user=fromfile\n") << "group=gfile\n";
     const std::string script = "command search\nselect row 2\ncommand update\nedit MEMAC002 设置\nanswer "
                                "1\ncommand save\nexpect-box 保存成功\n";
@@ -300,7 +300,7 @@ TEST_P(EndToEnd, SettingsFileNamesTheStoreAndTheClerk) {
 
 TEST_F(ServerHostRun, TheClerkIsTheLoginRole) {
     const std::string cmd = "QT_QPA_PLATFORM=offscreen '" + (Bin / "qmhost").string() +
-                            "' --user somebody_else --db '" + Spec() + "' --screenshot '" +
+                            "' --user somebody_else --db '" + StoreAddress() + "' --screenshot '" +
                             (Dir / "x.png").string() + "' 2>'" + (Dir / "x.err").string() + "'";
     EXPECT_EQ(Exit(std::system(cmd.c_str())), 2);
     EXPECT_NE(ReadFileBytes(Dir / "x.err").find("somebody_else"), std::string::npos)

@@ -93,7 +93,7 @@ protected:
         DbPath = Dir / ("test" + std::to_string(counter++) + ".db");
         if (Kind == Engine::Postgres) Schema = std::make_unique<PgSchema>();
         ASSERT_FALSE(::testing::Test::HasFailure());
-        S = std::make_unique<Store>(Spec());
+        S = std::make_unique<Store>(StoreAddress());
         FuncId = ReadAnswer(S->Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     }
     void TearDown() override {
@@ -103,7 +103,7 @@ protected:
     }
 
     // What --db names for this engine.
-    std::string Spec() const { return Kind == Engine::Sqlite ? DbPath.string() : Schema->Uri(); }
+    std::string StoreAddress() const { return Kind == Engine::Sqlite ? DbPath.string() : Schema->Uri(); }
 
     // Runs SQL straight on the store's database (fixtures and checks only).
     void Sql(const std::string& sql) {

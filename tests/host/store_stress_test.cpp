@@ -22,7 +22,7 @@ constexpr int kRequestsEach = 500;
 constexpr int kSharedRows = 12;
 
 struct Client {
-    explicit Client(const std::string& spec) : S(spec) {
+    explicit Client(const std::string& address) : S(address) {
         Id = ReadAnswer(S.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     }
     std::unique_ptr<Answer> Save(const std::string& rows) {
@@ -63,9 +63,9 @@ struct Ledger {
     long long Increments = 0;
 };
 
-void RunClient(const std::string& spec, int n, Ledger& ledger, std::atomic<int>& failures) {
+void RunClient(const std::string& address, int n, Ledger& ledger, std::atomic<int>& failures) {
     try {
-        Client c(spec);
+        Client c(address);
         std::mt19937 random(static_cast<unsigned>(n * 7919 + 1));
         std::vector<std::string> mine; // own inserted, not yet deleted codes
         auto rows = c.Search();
@@ -149,7 +149,7 @@ TEST_P(BothEngines, ConcurrentClerksLoseNothingAndStoreNothingRefused) {
     std::atomic<int> failures{0};
     std::vector<std::thread> clients;
     for (int n = 0; n < kClients; ++n)
-        clients.emplace_back(RunClient, Spec(), n, std::ref(ledger), std::ref(failures));
+        clients.emplace_back(RunClient, StoreAddress(), n, std::ref(ledger), std::ref(failures));
     for (std::thread& t : clients)
         t.join();
     ASSERT_EQ(failures.load(), 0);
@@ -191,7 +191,7 @@ TEST_P(BothEngines, AKilledSaveLeavesTheStoreWhollyBeforeOrAfter) {
         if (pid == 0) {
             int code = 1;
             try {
-                Store s(Spec());
+                Store s(StoreAddress());
                 const int id = 1;
                 s.Register("Tarn204", "MEM");
                 code = s.Execute(id, "singleRecordSet", request).find("<code>0</code>") == std::string::npos;

@@ -12,7 +12,7 @@ namespace {
 
 // A second clerk's host on the same store.
 struct Clerk {
-    explicit Clerk(const std::string& spec) : S(spec) {
+    explicit Clerk(const std::string& address) : S(address) {
         Id = ReadAnswer(S.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     }
     int Save(const std::string& rows) {
@@ -75,7 +75,7 @@ TEST_P(BothEngines, UpdatesAndDeletesNeedTheVersionLastAnswered) {
         Fresh();
         ThreeLevels();
         Search();
-        Clerk other(Spec());
+        Clerk other(StoreAddress());
         c.Between(other, [this](const std::string& rows) { return ReadAnswer(Save(Request(rows)))->Code; });
         const std::string before = Snapshot();
         auto answer = ReadAnswer(Save(Request(c.Rows)));
@@ -93,7 +93,7 @@ TEST_P(BothEngines, UpdatesAndDeletesNeedTheVersionLastAnswered) {
 // The whole round: both search, A saves, B is refused, B searches again and then saves.
 TEST_P(BothEngines, TwoClerksOnOneStoreLoseNoUpdate) {
     ThreeLevels();
-    Clerk a(Spec()), b(Spec());
+    Clerk a(StoreAddress()), b(StoreAddress());
     a.S.Search("TB_MEMAC");
     b.S.Search("TB_MEMAC");
     EXPECT_EQ(a.Save(UpdateRow(11, "02", "A's")), 0);
@@ -150,8 +150,8 @@ public:
 
 TEST_P(BothEngines, AnUnknownCommitOutcomeSaysSoAndForgetsTheRows) {
     ThreeLevels();
-    auto real = Kind == Engine::Sqlite ? std::unique_ptr<Connection>(new SqliteConnection(Spec()))
-                                       : std::unique_ptr<Connection>(new PgConnection(Spec()));
+    auto real = Kind == Engine::Sqlite ? std::unique_ptr<Connection>(new SqliteConnection(StoreAddress()))
+                                       : std::unique_ptr<Connection>(new PgConnection(StoreAddress()));
     auto* conn = new FailingConnection(std::move(real));
     Store s{std::unique_ptr<Connection>(conn)};
     const int id = ReadAnswer(s.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
