@@ -150,6 +150,7 @@ int RunHost(const Options& options) {
         std::cerr << "qmhost: " << why << "\n";
         window.ShowStandingError(why);
     }
+    window.NoteStoreCondition();
 
     ModuleLibrary module;
     std::string error;

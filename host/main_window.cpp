@@ -31,7 +31,8 @@ QString Elided(const std::string& text, int characters) {
 
 }  // namespace
 
-MainWindow::MainWindow(Store& store, QWidget* parent) : QMainWindow(parent), FLink(store, *this) {
+MainWindow::MainWindow(Store& store, QWidget* parent)
+    : QMainWindow(parent), FStore(store), FLink(store, *this) {
     setWindowTitle(QString::fromUtf8(AppTitle));
     resize(1000, 680);
     SetNativeWindow(FLink.Handle(), static_cast<QWidget*>(this));
@@ -182,7 +183,14 @@ void MainWindow::DismissError() {
 
 void MainWindow::FormCreated(HWND form) { FFormId = form; }
 
+void MainWindow::NoteStoreCondition() {
+    const std::string damage = FStore.WritesRefused();
+    if (damage.empty() || FStandingError.find(damage) != std::string::npos) return;
+    ShowStandingError(FStandingError.empty() ? damage : FStandingError + "\n" + damage);
+}
+
 void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) {
+    NoteStoreCondition();
     const std::optional<std::string> summary =
         msg == WM_QM_SEARCH ? SearchSummary(answer) : ExecuteSummary(request, answer);
     if (!summary) return;

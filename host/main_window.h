@@ -63,6 +63,8 @@ public:
     void ShowStandingError(const std::string& text);
     void ClearStandingError();
     void DismissError();
+    // Shows a damaged store as a standing condition once the store has found it.
+    void NoteStoreCondition();
 
     // Result of the latest close attempt: true when the form agreed (or there was none).
     bool LastCloseAgreed() const { return FLastCloseAgreed; }
@@ -86,6 +88,7 @@ private:
         LRESULT handleMessage(unsigned, WPARAM, LPARAM) override { return 0; }
     };
 
+    Store& FStore;
     HostLink FLink;
     WorkspaceTarget FWorkspaceTarget;
     HWND FWorkspaceHandle = 0;

@@ -53,6 +53,10 @@ std::string Store::Release(std::int32_t funcId) {
     return StatusResponse(status::Ok, "");
 }
 
+std::string Store::WritesRefused() const {
+    return FDamage.empty() ? std::string() : DamageText(FDamage);
+}
+
 sqlite3* Store::Database() const {
     auto* file = dynamic_cast<SqliteConnection*>(FDb.get());
     return file ? file->Handle() : nullptr;

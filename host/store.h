@@ -41,7 +41,7 @@ public:
     // The SQLite handle when the store is a file, else null: for tools and tests that look inside.
     sqlite3* Database() const;
     // Why every write is refused (the file is damaged); empty while writes are allowed.
-    const std::string& WritesRefused() const { return FDamage; }
+    std::string WritesRefused() const;
     const RowVersions& Versions() const { return FVersions; }
 
 private:

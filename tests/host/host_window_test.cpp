@@ -211,6 +211,24 @@ TEST(Script, ReadsStepsAndKeepsTextsWhole) {
     EXPECT_EQ(steps[5].Args, std::vector<std::string>{"已存在"});
 }
 
+// A damaged store is a standing condition: it stays on show after an operation's own error ends.
+TEST(DamagedStore, StaysShownAsAStandingCondition) {
+    const auto dir = FreshTempDir("damaged-window");
+    WriteDamagedStore(dir / "d.db");
+    {
+        Store store((dir / "d.db").string());
+        MainWindow window(store);
+        window.show();
+        window.NoteStoreCondition();
+        EXPECT_TRUE(window.ErrorShown());
+        window.ShowError("一次操作的错误");
+        window.NoteStoreCondition(); // once is enough: the text is not repeated
+        window.ClearStandingError();
+        EXPECT_TRUE(window.ErrorShown()); // the operation's error is still there
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Script, RefusesStepsItCannotRead) {
     for (const char* bad : {"fly away", "command", "answer", "select 2", "select row", "expect-status",
                             "wait now", "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {

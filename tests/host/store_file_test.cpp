@@ -78,22 +78,7 @@ TEST(StoreFile, AnEarlierFileGainsVersionsAfterACopyIsKept) {
 TEST(StoreFile, ADamagedFileIsFoundOnOpenAndNeverWritten) {
     auto dir = FreshTempDir("damaged");
     const auto path = dir / "d.db";
-    {
-        Store s(path.string());
-        std::string rows;
-        for (int i = 0; i < 400; ++i)
-            rows += InsertRow(i + 1, std::to_string(1000 + i), std::string(28, 'x'));
-        const int id =
-            ReadAnswer(s.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
-        ASSERT_EQ(ReadAnswer(s.Execute(id, "singleRecordSet", Request(rows)))->Code, 0);
-    }
-    {
-        // Three pages in the middle of the table overwritten.
-        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(4096 * 3);
-        const std::string junk(4096 * 3, '\x5a');
-        f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
-    }
+    WriteDamagedStore(path);
     const std::string before = ReadFileBytes(path);
     Store s(path.string());
     EXPECT_FALSE(s.WritesRefused().empty());

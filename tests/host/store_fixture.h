@@ -193,4 +193,21 @@ inline std::string DeleteRow(int id, const std::string& code = "") {
            (code.empty() ? std::string() : " MEMAC001=\"" + code + "\"") + "/>";
 }
 
+// A store file of 400 levels with three pages in the middle of the table overwritten.
+inline void WriteDamagedStore(const std::filesystem::path& path) {
+    {
+        Store s(path.string());
+        std::string rows;
+        for (int i = 0; i < 400; ++i)
+            rows += InsertRow(i + 1, std::to_string(1000 + i), std::string(28, 'x'));
+        const int id =
+            ReadAnswer(s.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
+        ASSERT_EQ(ReadAnswer(s.Execute(id, "singleRecordSet", Request(rows)))->Code, 0);
+    }
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096 * 3);
+    const std::string junk(4096 * 3, '\x5a');
+    f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+}
+
 } // namespace qm::host::testing
