@@ -2,6 +2,7 @@
 
 #include "host/exchange_summary.h"
 #include "host/module_library.h"
+#include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 
@@ -23,10 +24,8 @@ namespace qm::host {
 namespace {
 
 // Laying out a text of millions of characters takes gigabytes; the bar shows a readable start.
-QString Elided(const std::string& text, int characters) {
-    const QString whole = QString::fromStdString(text);
-    if (whole.size() <= characters) return whole;
-    return whole.left(characters) + QString::fromUtf8("…（共 %1 个字符）").arg(whole.size());
+QString Elided(const std::string& text, std::size_t characters) {
+    return QString::fromStdString(Excerpt(text, characters));
 }
 
 }  // namespace

@@ -104,9 +104,9 @@ std::string Trim(std::string_view text);
 std::string UpperCase(std::string_view text);  // ASCII letters only, as identifiers need
 std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
-// A value as messages quote it: whole up to 30 characters, else the first 30 and
+// A value as messages quote it: whole up to `shown` characters, else the first `shown` and
 // "…（共 N 个字符）", so that a huge value never travels into a message whole.
-std::string Excerpt(std::string_view utf8);
+std::string Excerpt(std::string_view utf8, std::size_t shown = 30);
 
 // ---------------------------------------------------------------- libraries
 using LibraryHandle = void*;

@@ -56,14 +56,13 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string Excerpt(std::string_view utf8) {
-    constexpr std::size_t kShown = 30;
+std::string Excerpt(std::string_view utf8, std::size_t shown) {
     std::size_t cut = 0, n = 0;
     for (std::size_t i = 0; i < utf8.size(); ++n) {
-        if (n == kShown) cut = i;
+        if (n == shown) cut = i;
         detail::NextCodePoint(utf8, i);
     }
-    if (n <= kShown) return std::string(utf8);
+    if (n <= shown) return std::string(utf8);
     return std::string(utf8.substr(0, cut)) + "…（共 " + std::to_string(n) + " 个字符）";
 }
 
