@@ -5,11 +5,9 @@
 //    after the version check, ÷ PgSaveDirect/threads:N, the same transactions written by hand
 // The benchmark starts its own cluster with scripts/pg.sh. Search figures are medians of CPU time
 // of this process plus the wall time the server needs; saves are wall time.
-#include "dataset/mem_table.h"
+#include "bench/host/search_into_table.h"
 #include "host/pg_store.h"
 #include "host/store.h"
-#include "protocol/protocol.h"
-#include "tests/protocol/memac_fixture.h"
 
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
@@ -24,7 +22,6 @@
 
 namespace {
 
-using qm::test::DefineMemac;
 
 constexpr int kRows = 100000;
 constexpr int kMaxClients = 8;
@@ -115,22 +112,7 @@ void PgSelectIntoMemory(benchmark::State& state) {
 }
 
 void PgSearchIntoMainTable(benchmark::State& state) {
-    qm::host::Store& s = *Shared().Big;
-    for (auto _ : state) {
-        qm::TQmProtocol protocol;
-        if (!protocol.ReadXml(s.Search("TB_MEMAC")) || protocol.TableCount() != 1) {
-            state.SkipWithError("the answer could not be read");
-            break;
-        }
-        qm::TMemTable main;
-        DefineMemac(main);
-        qm::LoadTable(protocol.Table(0), main);
-        if (main.RecordCount() != kRows) {
-            state.SkipWithError("the main table did not get every row");
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kRows);
+    qm::bench::SearchIntoMainTable(state, *Shared().Big, kRows);
 }
 
 std::string UpdateRequest(int id, const std::string& code, int n) {

@@ -5,11 +5,9 @@
 // Figures are the process's CPU time, since the machine is shared; it counts the work that the
 // reader moves to a helper thread as well.
 #include "bench/host/store_rows.h"
-#include "dataset/mem_table.h"
+#include "bench/host/search_into_table.h"
 #include "host/sqlite_store.h"
 #include "host/store.h"
-#include "protocol/protocol.h"
-#include "tests/protocol/memac_fixture.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -20,7 +18,6 @@
 
 namespace {
 
-using qm::test::DefineMemac;
 
 constexpr int kRows = 100000;
 
@@ -67,22 +64,7 @@ void SearchAnswer(benchmark::State& state) {
 }
 
 void SearchIntoMainTable(benchmark::State& state) {
-    qm::host::Store& s = *Shared().S;
-    for (auto _ : state) {
-        qm::TQmProtocol protocol;
-        if (!protocol.ReadXml(s.Search("TB_MEMAC")) || protocol.TableCount() != 1) {
-            state.SkipWithError("the answer could not be read");
-            break;
-        }
-        qm::TMemTable main;
-        DefineMemac(main);
-        qm::LoadTable(protocol.Table(0), main);
-        if (main.RecordCount() != kRows) {
-            state.SkipWithError("the main table did not get every row");
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kRows);
+    qm::bench::SearchIntoMainTable(state, *Shared().S, kRows);
 }
 
 BENCHMARK(SelectIntoMemory)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
