@@ -83,13 +83,11 @@ TEST(Pump, OperationScopesNest) {
 // sees what the step raised.
 TEST(Pump, RunAsideKeepsPumpingUntilTheStepEnds) {
     static bool sawOperation = false;
-    static bool stepDoneAtPump = false;
     static std::atomic<bool> stepDone{false};
     struct Local {
         static void Pump() {
             ++gPumped;
             sawOperation = OperationRunning();
-            stepDoneAtPump = stepDone.load();
         }
     };
     PumpFunction previous = CurrentPump();
