@@ -42,6 +42,8 @@ public:
     virtual bool IsNull(int col) const = 0;
     // Numbers come as their shortest decimal text, dates as "yyyy-mm-dd hh:nn:ss".
     virtual std::string_view Text(int col) const = 0;
+    // The number of rows, where the engine knows it before they are read; -1 otherwise.
+    virtual std::int64_t RowsKnown() const { return -1; }
 };
 
 class Connection {

@@ -90,6 +90,7 @@ public:
         }
         return v;
     }
+    std::int64_t RowsKnown() const override { return FRows; }
 
 private:
     PGresult* FR;

@@ -37,8 +37,26 @@ bool IsCleanText(std::string_view text) {
     return true;
 }
 
+namespace {
+
+// Bytes that go out as they are: printable ASCII other than the markup characters.
+bool IsPlain(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
+}
+
+} // namespace
+
 void AppendEscaped(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // A search answer is mostly plain text: copy each run in one piece.
+        std::size_t run = i;
+        while (run < text.size() && IsPlain(text[run])) ++run;
+        if (run > i) {
+            out.append(text.data() + i, run - i);
+            i = run;
+            if (i == text.size()) break;
+        }
         const char c = text[i];
         if (static_cast<unsigned char>(c) >= 0x80) {
             // Bytes that are not UTF-8 (written by another tool) would make the whole document
