@@ -115,8 +115,7 @@ std::string Store::SearchOnce(std::string_view contextTail) {
         FDb->EnsureOpen();
         std::optional<TableInfo> table = FDb->ReadTable(contextTail);
         if (!table)
-            return StatusResponse(status::UnknownName,
-                                  "未知的表“" + Excerpt(contextTail) + "”，无法查询");
+            return StatusResponse(status::UnknownName, "未知的表“" + Excerpt(contextTail) + "”，无法查询");
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < table->Columns.size(); ++i) {
             if (i) sql += ',';
@@ -148,7 +147,8 @@ std::string Store::SearchOnce(std::string_view contextTail) {
             // A long answer grows in one piece, sized from its first rows, instead of being copied
             // and faulted in again at every doubling.
             if (++written == kSampleRows && expected > written) {
-                const std::size_t perRow = (out.Buffer().size() - head) / static_cast<std::size_t>(written - 1);
+                const std::size_t perRow =
+                    (out.Buffer().size() - head) / static_cast<std::size_t>(written - 1);
                 out.Buffer().reserve(out.Buffer().size() +
                                      perRow * static_cast<std::size_t>(expected - written + 1) * 9 / 8 + 64);
             }
