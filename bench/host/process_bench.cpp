@@ -12,6 +12,8 @@
 //   memory = peak(search) - peak(idle)         for qmhost and for the peer
 //   time_ratio, memory_ratio = qmhost / peer                                    (targets <= 1.3)
 //   budget_ratio = qmhost's memory / (3.5 x the answer's UTF-8 + the UTF-16 record's bytes)  (<= 1)
+// Beside them the same difference in CPU time (user + system, from wait4) and its ratio: on a
+// machine shared with other work the wall times stretch with the load, the CPU times much less.
 #include "bench/host/store_rows.h"
 #include "platform/platform.h"
 
@@ -49,6 +51,7 @@ struct Outcome {
     std::string Why;
     double WallS = 0;
     double PeakBytes = 0;
+    double CpuS = 0; // user + system
 };
 
 // Runs ARGS to its end with stdout and stderr in LOG; the reason of a failure quotes LOG's tail.
@@ -85,6 +88,8 @@ Outcome Launch(const std::vector<std::string>& args, const fs::path& log) {
     }
     out.WallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out.PeakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    out.CpuS = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         out.Ok = true;
         return out;
@@ -158,7 +163,7 @@ struct Setup {
 };
 
 struct Figures {
-    double HostTime = 0, PeerTime = 0, HostMemory = 0, PeerMemory = 0, Budget = 0;
+    double HostTime = 0, PeerTime = 0, HostCpu = 0, PeerCpu = 0, HostMemory = 0, PeerMemory = 0, Budget = 0;
     bool Done = false;
 } gFigures;
 
@@ -173,7 +178,7 @@ void HostAgainstPeer(benchmark::State& state) {
     ::setenv("XDG_CONFIG_HOME", (setup.Work / "config").c_str(), 1);
     const fs::path log = setup.Work / "child.log";
 
-    std::vector<double> wall[4], peak[4];
+    std::vector<double> wall[4], peak[4], cpu[4];
     auto round = [&](int turn, bool keep) {
         for (int k = 0; k < 4; ++k) {
             const int kind = (k + turn) % 4;
@@ -185,6 +190,7 @@ void HostAgainstPeer(benchmark::State& state) {
             if (keep) {
                 wall[kind].push_back(o.WallS);
                 peak[kind].push_back(o.PeakBytes);
+                cpu[kind].push_back(o.CpuS);
             }
         }
         return true;
@@ -195,15 +201,18 @@ void HostAgainstPeer(benchmark::State& state) {
     for (auto _ : state)
         if (!round(++turn, true)) return;
 
-    double w[4], p[4];
+    double w[4], p[4], u[4];
     for (int k = 0; k < 4; ++k) {
         w[k] = Median(wall[k]);
         p[k] = Median(peak[k]);
+        u[k] = Median(cpu[k]);
     }
     const double budget = 3.5 * setup.AnswerUtf8 + setup.RecordUtf16;
     Figures& f = gFigures;
     f.HostTime = w[0] - w[1];
     f.PeerTime = w[2] - w[3];
+    f.HostCpu = u[0] - u[1];
+    f.PeerCpu = u[2] - u[3];
     f.HostMemory = p[0] - p[1];
     f.PeerMemory = p[2] - p[3];
     f.Budget = budget;
@@ -221,7 +230,12 @@ void HostAgainstPeer(benchmark::State& state) {
     c["answer_MB"] = setup.AnswerUtf8 / kMB;
     c["record_MB"] = setup.RecordUtf16 / kMB;
     c["launcher_MB"] = ResidentBytes() / kMB;
+    c["host_cpu_s"] = u[0];
+    c["host_idle_cpu_s"] = u[1];
+    c["peer_cpu_s"] = u[2];
+    c["peer_idle_cpu_s"] = u[3];
     c["time_ratio"] = f.PeerTime > 0 ? f.HostTime / f.PeerTime : 0;
+    c["cpu_ratio"] = f.PeerCpu > 0 ? f.HostCpu / f.PeerCpu : 0;
     c["memory_ratio"] = f.PeerMemory > 0 ? f.HostMemory / f.PeerMemory : 0;
     c["budget_ratio"] = f.HostMemory / budget;
 }
@@ -237,11 +251,12 @@ int main(int argc, char** argv) {
     const Figures& f = gFigures;
     if (f.Done) {
         std::printf("search of %d rows, medians over the rounds, above each program's idle run:\n", kRows);
-        std::printf("  qmhost %.3f s, %.1f MB; peer %.3f s, %.1f MB\n", f.HostTime, f.HostMemory / kMB,
-                    f.PeerTime, f.PeerMemory / kMB);
+        std::printf("  qmhost %.3f s (CPU %.3f s), %.1f MB; peer %.3f s (CPU %.3f s), %.1f MB\n", f.HostTime,
+                    f.HostCpu, f.HostMemory / kMB, f.PeerTime, f.PeerCpu, f.PeerMemory / kMB);
         if (f.PeerTime > 0 && f.PeerMemory > 0)
             std::printf("  qmhost / peer: time %.2f, peak memory %.2f (target <= 1.3 each)\n",
                         f.HostTime / f.PeerTime, f.HostMemory / f.PeerMemory);
+        if (f.PeerCpu > 0) std::printf("  qmhost / peer, CPU time: %.2f\n", f.HostCpu / f.PeerCpu);
         std::printf("  qmhost's peak above idle / (3.5 x answer UTF-8 + UTF-16 record) = %.1f / %.1f MB "
                     "= %.2f (target <= 1.0)\n",
                     f.HostMemory / kMB, f.Budget / kMB, f.HostMemory / f.Budget);
