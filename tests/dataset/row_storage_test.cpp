@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "allocated_bytes.h"
 #include "dataset/mem_table.h"
 #include "dataset/row_storage.h"
 #include "table_fixture.h"
@@ -99,6 +100,43 @@ TEST(SharedRows, EditsAndDeletesInTheTargetLeaveTheSourceAlone) {
     EXPECT_EQ(target->FieldByName("NAME")->AsString(), "new");
     target->EmptyTable();
     EXPECT_EQ(target->RecordCount(), 0);
+}
+
+// A copy of a copy refers to the first table's bytes as well: only the row list is allocated, and
+// the values outlive both tables they came from.
+TEST(SharedRows, ACopyOfACopyTakesNoRowBytes) {
+    constexpr int kRows = 1000;
+    const std::string text(200, 'x');
+    const std::pair<const char*, std::function<void(TMemTable&, TMemTable&)>> copies[] = {
+        {"AppendCopy", [](TMemTable& to, TMemTable& from) { to.AppendCopy(from, true); }},
+        {"AppendRowCopy",
+         [](TMemTable& to, TMemTable& from) {
+             ASSERT_TRUE(to.AppendRowCopy(from, usModified, from.RecNo()));
+         }},
+    };
+    for (const auto& [what, copy] : copies) {
+        SCOPED_TRACE(what);
+        auto source = test::MakeTable(false);
+        for (int i = 0; i < kRows; ++i) {
+            ASSERT_TRUE(source->BeginQuietRow());
+            source->FieldByName("ID")->SetAsInteger(i);
+            source->FieldByName("NAME")->SetAsString(text);
+            source->PostQuietRow();
+        }
+        auto middle = CopyAll(*source);
+        auto last = test::MakeTable(false);
+        last->ReserveRows(kRows);
+        const std::size_t before = test::AllocatedBytes();
+        for (middle->First(); !middle->Eof(); middle->Next())
+            copy(*last, *middle);
+        EXPECT_LT(test::AllocatedBytes() - before, kRows * text.size() / 10);
+        source.reset();
+        middle.reset();
+        ASSERT_EQ(last->RecordCount(), kRows);
+        last->Last();
+        EXPECT_EQ(last->FieldByName("ID")->AsInteger(), kRows - 1);
+        EXPECT_EQ(last->FieldByName("NAME")->AsString(), text);
+    }
 }
 
 TEST(SharedRows, CopyingATableFromItselfDoublesItsRows) {
