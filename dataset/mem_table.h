@@ -131,6 +131,16 @@ public:
     // when that does not hold; the caller then copies field by field.
     // The copy shares the row's bytes as AppendCopy with shareBytes does.
     bool AppendRowCopy(const TMemTable& source, TUpdateStatus status, int sourceRowNo);
+    // Appends a copy of every visible row of the source, in order, as unchanged rows sharing the
+    // source's bytes as AppendCopy with shareBytes does, without moving the source's cursor or
+    // notifying its views; the last row becomes current. Both tables have the same field names and
+    // types in order, and the source is browsing; EDatabaseError otherwise. Lets messages run.
+    void AppendAllRows(const TMemTable& source);
+    // Replaces this table's rows and change log by the source's rows, which move over as they are
+    // (statuses and change log included) and leave the source empty. Pending edits of both are
+    // cancelled first. Both tables have the same field names and types in order; EDatabaseError
+    // otherwise. The cursor goes to the first row; bookmarks taken before find none of the rows.
+    void TakeRows(TMemTable& source);
     // For readers that fill many rows: BeginQuietRow starts a new row that the fields fill and
     // PostQuietRow stores at the end, with the result of Append, the same assignments and Post but
     // without events or notifications. Only while browsing without a filter, data sources or
