@@ -605,7 +605,7 @@ bool TMemTable::AppendRowCopy(const TMemTable& source, TUpdateStatus status, int
     const std::byte* stored = source.CurrentRowData();
     if (!stored) return false;
     FRows.push_back(
-        TStoredRow{InArena(record::CloneInto(source.FLayout, stored, Arena())), FNextId++, sourceRowNo, status});
+        TStoredRow{ShareRow(source, source.FRows[source.CurrentRow()]), FNextId++, sourceRowNo, status});
     FPos = static_cast<int>(FRows.size()) - 1;
     FBof = FEof = false;
     FModified = FNewRow = FForceStatus = false;
@@ -665,18 +665,35 @@ std::size_t TMemTable::MemoryUsed() const {
 }
 
 TRowArena& TMemTable::Arena() {
-    if (!FArena) FArena = std::make_shared<TRowArena>();
+    if (!FArena) {
+        FArena = std::make_shared<TRowArena>();
+        FArenasVersion = NextLayoutVersion();
+    }
     return *FArena;
 }
 
-// A row of the source's own arena is referred to where it is; any other is copied into ours.
+void TMemTable::KeepArena(std::shared_ptr<const TRowArena> arena) {
+    if (!FSharedArenas.empty() && FSharedArenas.back() == arena) return;
+    const auto known = std::find(FSharedArenas.begin(), FSharedArenas.end(), arena);
+    if (known == FSharedArenas.end())
+        FSharedArenas.push_back(std::move(arena));
+    else
+        std::rotate(known, known + 1, FSharedArenas.end()); // the next look finds it last
+    FArenasVersion = NextLayoutVersion();
+}
+
+// A row in any of the source's arenas is referred to where it is, and every arena the source holds
+// is kept alive with it: a row the source itself shares from a third table is not copied either.
+// A row in a buffer of its own is copied into ours.
 TRowData TMemTable::ShareRow(const TMemTable& source, const TStoredRow& row) {
-    if (&source == this || row.Data.Place() != TRowData::TPlace::OwnArena || !source.FArena)
+    if (&source == this || row.Data.Place() == TRowData::TPlace::Heap)
         return InArena(record::CloneInto(source.FLayout, row.Data.get(), Arena()));
-    if (FSharedArenas.empty() || FSharedArenas.back() != source.FArena) {
-        const auto known = std::find(FSharedArenas.begin(), FSharedArenas.end(), source.FArena);
-        if (known == FSharedArenas.end()) FSharedArenas.push_back(source.FArena);
-        else std::rotate(known, known + 1, FSharedArenas.end());  // the next look finds it last
+    if (FKeptArenasOf != &source || FKeptArenasVersion != source.FArenasVersion) {
+        if (source.FArena) KeepArena(source.FArena);
+        for (const auto& arena : source.FSharedArenas)
+            KeepArena(arena);
+        FKeptArenasOf = &source;
+        FKeptArenasVersion = source.FArenasVersion;
     }
     return TRowData::InArena(row.Data.get(), TRowData::TPlace::SharedArena);
 }
@@ -687,6 +704,8 @@ void TMemTable::ReleaseRows() {
     FDeletedLog.clear();
     FArena.reset();
     FSharedArenas.clear();
+    FArenasVersion = NextLayoutVersion();
+    FKeptArenasOf = nullptr;
 }
 
 // ---------------------------------------------------------------- filter and view

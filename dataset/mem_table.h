@@ -120,15 +120,27 @@ public:
     // Appends and stores a row whose fields take the values of the source's current row by field
     // name (converted to this table's types); unmatched fields stay null. Outside the change log,
     // without events; the new row becomes current.
-    // With shareBytes, a row taken byte for byte from the source's arena is not copied: this table
-    // then keeps that arena alive until it is emptied or closed. For copying a whole table.
+    // With shareBytes, a row taken byte for byte from one of the source's arenas (its own, or one it
+    // shares in turn) is not copied: this table then keeps the source's arenas alive until it is
+    // emptied or closed. For copying a whole table.
     void AppendCopy(const TMemTable& source, bool shareBytes = false);
     // Appends a copy of the source's current row as a posted row with the given status and number,
     // with the result AppendWithStatus, assigning every field and Post would have, when that needs
     // no event, conversion or notification: both tables have the same field names and types in
     // order, and this table has no handlers, data sources or filter. False, changing nothing,
     // when that does not hold; the caller then copies field by field.
+    // The copy shares the row's bytes as AppendCopy with shareBytes does.
     bool AppendRowCopy(const TMemTable& source, TUpdateStatus status, int sourceRowNo);
+    // Appends a copy of every visible row of the source, in order, as unchanged rows sharing the
+    // source's bytes as AppendCopy with shareBytes does, without moving the source's cursor or
+    // notifying its views; the last row becomes current. Both tables have the same field names and
+    // types in order, and the source is browsing; EDatabaseError otherwise. Lets messages run.
+    void AppendAllRows(const TMemTable& source);
+    // Replaces this table's rows and change log by the source's rows, which move over as they are
+    // (statuses and change log included) and leave the source empty. Pending edits of both are
+    // cancelled first. Both tables have the same field names and types in order; EDatabaseError
+    // otherwise. The cursor goes to the first row; bookmarks taken before find none of the rows.
+    void TakeRows(TMemTable& source);
     // For readers that fill many rows: BeginQuietRow starts a new row that the fields fill and
     // PostQuietRow stores at the end, with the result of Append, the same assignments and Post but
     // without events or notifications. Only while browsing without a filter, data sources or
@@ -221,6 +233,12 @@ private:
     TRowArena& Arena();
     TRowData InArena(std::byte* data) { return TRowData::InArena(data, TRowData::TPlace::OwnArena); }
     TRowData ShareRow(const TMemTable& source, const TStoredRow& row);
+    void KeepArena(std::shared_ptr<const TRowArena> arena);
+    // Changes whenever the arenas this table holds change; ShareRow keeps a source's arenas once
+    // per version.
+    std::uint64_t FArenasVersion = 0;
+    const TMemTable* FKeptArenasOf = nullptr;
+    std::uint64_t FKeptArenasVersion = 0;
     void ReleaseRows();
     TEditBuffer FBuffer;
     std::uint32_t FNextId = 1;

@@ -1,6 +1,7 @@
 #include "framework/accepted_rows.h"
 
 #include "dataset/mem_table.h"
+#include "platform/platform.h"
 #include "protocol/table_guards.h"
 
 namespace qm {
@@ -14,29 +15,29 @@ void TAcceptedRows::Drop() {
 
 void TAcceptedRows::Take(TMemTable& table) {
     auto rows = std::make_unique<TMemTable>();
-    rows->CopyFieldDefs(table);
+    for (int i = 0; i < table.FieldCount(); ++i) {
+        const TField* field = table.Fields(i);
+        rows->FieldDefs().Add(field->FieldName(), field->DataType(), field->Size(), field->Required());
+    }
     rows->CreateDataSet();
-    if (table.Active() && table.RecordCount() > 0) {
-        const TBookmark position = table.GetBookmark();
-        TControlsDisabled quiet(table);
-        rows->ReserveRows(table.RecordCount());
-        // The copy shares the rows' bytes: nothing but the row list is copied.
-        for (table.First(); !table.Eof(); table.Next())
-            rows->AppendCopy(table, true);
-        if (position && table.BookmarkValid(position)) table.GotoBookmark(position);
+    if (table.Active()) {
+        table.CheckBrowseMode();
+        // Only the row list is copied, and the table's cursor and views stay where they are.
+        rows->AppendAllRows(table);
     }
     FRows = std::move(rows);
 }
 
+// Reads the keys in place: the cursor moves once, to the row found, and messages run meanwhile.
 bool LocateKey(TMemTable& table, const std::string& keyField, const std::string& keyText) {
     TField* key = keyText.empty() ? nullptr : table.FindField(keyField);
     if (!key) return false;
-    const TBookmark position = table.GetBookmark();
-    {
-        TControlsDisabled quiet(table);
-        for (table.First(); !table.Eof(); table.Next())
-            if (key->AsString() == keyText) return true;
-        if (position && table.BookmarkValid(position)) table.GotoBookmark(position);
+    table.CheckBrowseMode();
+    for (int pos = 0; pos < table.RecordCount(); ++pos) {
+        ProcessMessages();
+        if (table.TextAt(pos, key->Index()) != keyText) continue;
+        table.SetRecNo(pos + 1);
+        return true;
     }
     return false;
 }
@@ -52,14 +53,11 @@ bool TAcceptedRows::Restore(TMemTable& table, const std::string& keyField) {
     {
         TControlsDisabled quiet(table);
         if (table.State() == dsEdit || table.State() == dsInsert) table.Cancel();
-        table.EmptyTable();
-        table.ReserveRows(FRows->RecordCount());
-        for (FRows->First(); !FRows->Eof(); FRows->Next())
-            table.AppendCopy(*FRows, true);
-        table.First();
+        table.TakeRows(*FRows);
         if (!LocateKey(table, keyField, current) && recNo > 0)
             table.SetRecNo(std::min(recNo, table.RecordCount()));
     }
+    FRows.reset();
     return true;
 }
 

@@ -16,21 +16,22 @@ public:
     TAcceptedRows(const TAcceptedRows&) = delete;
     TAcceptedRows& operator=(const TAcceptedRows&) = delete;
 
-    // Remembers the rows as they are now. The table must hold no unsaved change; its cursor and
+    // Remembers the rows as they are now (a pending edit is posted first); the table's cursor and
     // its controls' view stay where they are.
     void Take(TMemTable& table);
     bool Held() const { return FRows != nullptr; }
     void Drop();
     // Puts the remembered rows back as unchanged rows, dropping every pending edit, insert and
-    // delete. The cursor goes to the row with the key the current row had, else to the same
-    // position. False, changing nothing, when nothing is held.
+    // delete; they move into the table, so nothing is held afterwards. The cursor goes to the row
+    // with the key the current row had, else to the same position. False, changing nothing, when
+    // nothing is held.
     bool Restore(TMemTable& table, const std::string& keyField);
 
 private:
     std::unique_ptr<TMemTable> FRows;
 };
 
-// Moves the cursor to the row whose keyField holds keyText; false when there is none.
+// Moves the cursor to the row whose keyField holds keyText; false, leaving it, when there is none.
 bool LocateKey(TMemTable& table, const std::string& keyField, const std::string& keyText);
 
 } // namespace qm

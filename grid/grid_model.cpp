@@ -81,6 +81,8 @@ bool TQmGridModel::CanEdit(const QModelIndex& index) const {
 
 void TQmGridModel::Reload() {
     beginResetModel();
+    TMemTable* table = Table();
+    FMarkedRow = table && table->Active() ? table->RecNo() - 1 : -1;
     endResetModel();
     emit CurrentRowChanged();
 }
@@ -282,13 +284,25 @@ void TQmGridModel::RecordChanged(TField* /*field*/) {
 }
 
 void TQmGridModel::DataSetScrolled(int /*distance*/) {
-    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    RefreshRowMarker();
     emit CurrentRowChanged();
 }
 
 void TQmGridModel::EditingChanged() {
-    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    RefreshRowMarker();
     emit TableStateChanged();
+}
+
+// Only the current row's header shows the marker: the row that had it and the row that has it now
+// are announced, not every row, which would cost a walk over the header per move.
+void TQmGridModel::RefreshRowMarker() {
+    TMemTable* table = Table();
+    const int current = table && table->Active() ? table->RecNo() - 1 : -1;
+    const int rows = rowCount();
+    if (FMarkedRow >= 0 && FMarkedRow < rows && FMarkedRow != current)
+        emit headerDataChanged(Qt::Vertical, FMarkedRow, FMarkedRow);
+    if (current >= 0 && current < rows) emit headerDataChanged(Qt::Vertical, current, current);
+    FMarkedRow = current;
 }
 
 }  // namespace qm

@@ -65,6 +65,7 @@ private:
     void RecordChanged(TField* field) override;
     void DataSetScrolled(int distance) override;
     void EditingChanged() override;
+    void RefreshRowMarker();
 
     std::string Text(int row, int column) const;
     bool WriteText(TQmColumn* column, TField& field, std::string text);
@@ -74,6 +75,7 @@ private:
     TQmDBGrid& FGrid;
     std::string FLastError;
     mutable long long FDataCalls = 0;
+    int FMarkedRow = -1; // the row whose header shows the current-row marker
 };
 
 }  // namespace qm

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QScrollBar>
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dataset/data_source.h"
 #include "dataset/mem_table.h"
@@ -22,7 +25,7 @@ constexpr int kBaselineRows = 1000;
 // A table of income levels behind a shown grid of 800 x 600.
 class Sheet {
 public:
-    explicit Sheet(int rows) {
+    explicit Sheet(int rows, bool writable = false) {
         FTable.FieldDefs().Add("MEMAC001", qm::ftString, 4);
         FTable.FieldDefs().Add("MEMAC002", qm::ftString, 30);
         FTable.FieldDefs().Add("MEMAC003", qm::ftLargeint);
@@ -44,7 +47,7 @@ public:
         FGrid = std::make_unique<qm::TQmDBGrid>();
         FGrid->resize(800, 600);
         FGrid->SetDataSource(&FSource);
-        FGrid->SetReadOnly(true);  // painting only, no editor
+        FGrid->SetReadOnly(!writable); // painting only, no editor, unless rows are typed
         FGrid->show();
         QApplication::processEvents();
     }
@@ -115,6 +118,57 @@ void BM_ScrollToEnd(benchmark::State& state) {
     if (!followed) state.SkipWithError("the grid did not scroll to the last row");
 }
 BENCHMARK(BM_ScrollToEnd)->Arg(kBaselineRows)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Appending rows one by one through the grid as a clerk does (a new row, a value typed into it, the
+// next new row posts it), with the event loop run after each: an append costs the same whatever
+// the table holds. Appends alternate between a 500-row and a 50,000-row table so that both meet the
+// same machine; medians of the per-append CPU times of this thread.
+double ThreadMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double AppendOne(Sheet& sheet, int i) {
+    const double start = ThreadMs();
+    sheet.Grid().AppendRow();
+    qm::TQmGridModel& model = *sheet.Grid().Model();
+    model.setData(model.index(sheet.Table().RecNo() - 1, 0), QString::number(i % 1000), Qt::EditRole);
+    QApplication::processEvents();
+    return ThreadMs() - start;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void BM_AppendThroughTheGrid(benchmark::State& state) {
+    constexpr int kAppends = 60;
+    double small = 0, large = 0;
+    bool appended = true;
+    for (auto _ : state) {
+        Sheet few(500, true), many(50000, true);
+        for (int i = 0; i < 5; ++i) { // warm: fonts, style, the first editors
+            AppendOne(few, i);
+            AppendOne(many, i);
+        }
+        std::vector<double> fewTimes, manyTimes;
+        for (int i = 0; i < kAppends; ++i) {
+            fewTimes.push_back(AppendOne(few, i));
+            manyTimes.push_back(AppendOne(many, i));
+        }
+        small = Median(fewTimes);
+        large = Median(manyTimes);
+        appended = few.Table().RecordCount() == 500 + 5 + kAppends &&
+                   many.Table().RecordCount() == 50000 + 5 + kAppends;
+    }
+    if (!appended) state.SkipWithError("the rows were not appended");
+    state.counters["append_500_ms"] = small;
+    state.counters["append_50000_ms"] = large;
+    state.counters["ratio"] = small > 0 ? large / small : 0;
+}
+BENCHMARK(BM_AppendThroughTheGrid)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

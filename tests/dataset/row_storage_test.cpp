@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "allocated_bytes.h"
+#include "dataset/errors.h"
 #include "dataset/mem_table.h"
 #include "dataset/row_storage.h"
 #include "table_fixture.h"
@@ -101,6 +103,43 @@ TEST(SharedRows, EditsAndDeletesInTheTargetLeaveTheSourceAlone) {
     EXPECT_EQ(target->RecordCount(), 0);
 }
 
+// A copy of a copy refers to the first table's bytes as well: only the row list is allocated, and
+// the values outlive both tables they came from.
+TEST(SharedRows, ACopyOfACopyTakesNoRowBytes) {
+    constexpr int kRows = 1000;
+    const std::string text(200, 'x');
+    const std::pair<const char*, std::function<void(TMemTable&, TMemTable&)>> copies[] = {
+        {"AppendCopy", [](TMemTable& to, TMemTable& from) { to.AppendCopy(from, true); }},
+        {"AppendRowCopy",
+         [](TMemTable& to, TMemTable& from) {
+             ASSERT_TRUE(to.AppendRowCopy(from, usModified, from.RecNo()));
+         }},
+    };
+    for (const auto& [what, copy] : copies) {
+        SCOPED_TRACE(what);
+        auto source = test::MakeTable(false);
+        for (int i = 0; i < kRows; ++i) {
+            ASSERT_TRUE(source->BeginQuietRow());
+            source->FieldByName("ID")->SetAsInteger(i);
+            source->FieldByName("NAME")->SetAsString(text);
+            source->PostQuietRow();
+        }
+        auto middle = CopyAll(*source);
+        auto last = test::MakeTable(false);
+        last->ReserveRows(kRows);
+        const std::size_t before = test::AllocatedBytes();
+        for (middle->First(); !middle->Eof(); middle->Next())
+            copy(*last, *middle);
+        EXPECT_LT(test::AllocatedBytes() - before, kRows * text.size() / 10);
+        source.reset();
+        middle.reset();
+        ASSERT_EQ(last->RecordCount(), kRows);
+        last->Last();
+        EXPECT_EQ(last->FieldByName("ID")->AsInteger(), kRows - 1);
+        EXPECT_EQ(last->FieldByName("NAME")->AsString(), text);
+    }
+}
+
 TEST(SharedRows, CopyingATableFromItselfDoublesItsRows) {
     auto t = MixedSource();
     const int count = t->RecordCount();
@@ -123,6 +162,55 @@ TEST(SharedRows, MemoryUsedCountsArenaRows) {
     EXPECT_GE(full - empty, 1000u * (8 * 8 + 4));  // a slot per field and the text
     t->EmptyTable();
     EXPECT_LE(t->MemoryUsed() + 1000u * (8 * 8 + 4), full);  // the rows' bytes are given back
+}
+
+// A whole table taken aside and put back: the same rows, values and statuses, the source's cursor
+// untouched while copying, and what was there before gone after the move.
+TEST(WholeTable, CopiedAsideAndMovedBack) {
+    auto table = MixedSource(); // quiet, posted and edited rows: every place a row can live
+    table->SetRecNo(2);
+    auto aside = test::MakeTable(false);
+    aside->AppendAllRows(*table);
+    EXPECT_EQ(table->RecNo(), 2);
+    EXPECT_EQ(aside->RecNo(), 4);
+    EXPECT_EQ(test::Names(*aside), (std::vector<std::string>{"a", "收入", "cc", "d"}));
+    EXPECT_EQ(aside->ChangeCount(), 0);
+
+    // The table changes in every way a clerk can change it, then takes the rows back.
+    table->SetCachedUpdates(true);
+    table->First();
+    table->Delete();
+    table->Edit();
+    table->FieldByName("NAME")->SetAsString("zz");
+    table->Post();
+    const TBookmark before = table->GetBookmark();
+    table->Append();
+    table->FieldByName("NAME")->SetAsString("new");
+    table->TakeRows(*aside);
+
+    EXPECT_EQ(table->State(), dsBrowse);
+    EXPECT_EQ(table->RecNo(), 1);
+    EXPECT_EQ(table->ChangeCount(), 0);
+    EXPECT_FALSE(table->BookmarkValid(before));
+    EXPECT_EQ(aside->RecordCount(), 0);
+    aside.reset();
+    EXPECT_EQ(test::Names(*table), (std::vector<std::string>{"a", "收入", "cc", "d"}));
+    table->Last();
+    EXPECT_EQ(table->FieldByName("ID")->AsInteger(), 4);
+}
+
+TEST(WholeTable, RefusesTablesOfOtherFields) {
+    auto table = MixedSource();
+    TMemTable other;
+    other.FieldDefs().Add("ID", ftLargeint);
+    other.CreateDataSet();
+    EXPECT_THROW(other.AppendAllRows(*table), EDatabaseError);
+    EXPECT_THROW(table->TakeRows(other), EDatabaseError);
+    EXPECT_EQ(table->RecordCount(), 4);
+    table->Edit();
+    auto aside = test::MakeTable(false);
+    EXPECT_THROW(aside->AppendAllRows(*table), EDatabaseError); // a pending edit is not a stored row
+    EXPECT_EQ(aside->RecordCount(), 0);
 }
 
 }  // namespace

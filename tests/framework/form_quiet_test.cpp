@@ -4,7 +4,9 @@
 
 #include <QEvent>
 #include <QItemSelectionModel>
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "dataset/mem_table.h"
 #include "dialog/dialog_api.h"
@@ -135,6 +137,53 @@ TEST_F(FormQuietTest, ChecksBeforeASaveLeaveTheGridAlone) {
     EXPECT_EQ(grid->currentIndex().row() + 1, main.RecNo());
     main.Last();
     EXPECT_EQ(main.FieldByName("MEMAC_ID")->AsInteger(), 9001);
+}
+
+// Every turn of this pump lasts long enough for the next due check to pump again, so a walk that
+// lets messages run turns it once every few hundred rows.
+int gTurns = 0;
+bool gInputHeldBack = true;
+PumpFunction gInnerPump = nullptr;
+void SlowPump() {
+    ++gTurns;
+    gInputHeldBack = gInputHeldBack && OperationRunning();
+    std::this_thread::sleep_for(std::chrono::milliseconds(6));
+    if (gInnerPump) gInnerPump();
+}
+
+// 修改 remembers the accepted rows and 取消 puts them back and finds the current row again: both
+// go over every row, letting messages run with user input held back, and the form ends as it was.
+TEST_F(FormQuietTest, UpdateAndCancelLetMessagesRunOverALargeTable) {
+    constexpr int kRows = 5000;
+    Search(kRows);
+    TMemTable& main = *form->Dm()->mtblMain;
+    main.Last(); // the cancel looks for this row's key after all the others
+    Pump();
+    gInnerPump = CurrentPump();
+    SetPump(&SlowPump);
+    gTurns = 0;
+    form->RunBaseCommand(1);
+    const int updateTurns = gTurns;
+    main.Edit();
+    main.FieldByName("MEMAC002")->SetAsString("changed");
+    main.Post();
+    dialog.QueueAnswer(6); // discard the change
+    gTurns = 0;
+    form->RunBaseCommand(5);
+    const int cancelTurns = gTurns;
+    SetPump(gInnerPump);
+
+    // A pump is due every 256 rows at most; the first may fall just after one run before.
+    EXPECT_GE(updateTurns, kRows / 256 / 2);
+    EXPECT_GE(cancelTurns, kRows / 256 / 2);
+    EXPECT_TRUE(gInputHeldBack);
+    EXPECT_EQ(form->EditState(), esBrowse);
+    EXPECT_EQ(main.RecordCount(), kRows);
+    EXPECT_EQ(main.ChangeCount(), 0);
+    EXPECT_EQ(main.RecNo(), kRows);
+    EXPECT_EQ(main.FieldByName("MEMAC002")->AsString(), "L5000");
+    Pump();
+    EXPECT_EQ(form->dbgrdMain->currentIndex().row() + 1, main.RecNo());
 }
 
 } // namespace

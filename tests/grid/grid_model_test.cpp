@@ -37,6 +37,26 @@ TEST_F(ModelTest, RowCountFollowsTheTable) {
     }
 }
 
+// A move or a change of state announces the rows whose marker changes, not every row.
+TEST_F(ModelTest, MarkerChangesAnnounceOnlyTheRowsThatShowIt) {
+    Fill(1000);
+    int announced = 0;
+    QObject::connect(grid->Model(), &QAbstractItemModel::headerDataChanged,
+                     [&](Qt::Orientation orientation, int first, int last) {
+                         if (orientation == Qt::Vertical) announced += last - first + 1;
+                     });
+    table.Next();
+    table.Edit();
+    table.Cancel();
+    table.Last();
+    EXPECT_LE(announced, 8);
+    auto header = [&](int row) {
+        return grid->Model()->headerData(row, Qt::Vertical).toString().toStdString();
+    };
+    EXPECT_EQ(header(1), "2");
+    EXPECT_EQ(header(999), "\u25B61000");
+}
+
 TEST_F(ModelTest, DataReadsTheCurrentAndOtherRows) {
     Fill(5);
     table.SetRecNo(3);

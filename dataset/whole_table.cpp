@@ -1,0 +1,59 @@
+// Moving and copying a table's rows all at once, for keeping a table aside and putting it back
+// without walking the cursor (and so without anything attached following the walk).
+#include "dataset/mem_table.h"
+#include "platform/platform.h"
+
+namespace qm {
+
+void TMemTable::AppendAllRows(const TMemTable& source) {
+    CheckActive();
+    source.CheckActive();
+    if (&source == this || !SameLayout(source))
+        throw EDatabaseError("Rows are copied whole only between tables with the same fields");
+    if (source.FState != dsBrowse) throw EDatabaseError("The source table has a row that is not posted");
+    CheckBrowseMode();
+    FRows.reserve(FRows.size() + static_cast<std::size_t>(source.VisibleCount()));
+    // Read again on every row: the source is left alone, but messages run in between.
+    for (int pos = 0; pos < source.VisibleCount(); ++pos) {
+        ProcessMessages();
+        const TStoredRow& row = source.FRows[source.RowAt(pos)];
+        FRows.push_back(
+            TStoredRow{row.Data ? ShareRow(source, row) : TRowData(), FNextId++, 0, usUnmodified});
+    }
+    InvalidateView();
+    const int count = VisibleCount();
+    FPos = count - 1;
+    FBof = count == 0;
+    FEof = count == 0;
+    Notify(TDataEvent::deDataSetChanged);
+}
+
+void TMemTable::TakeRows(TMemTable& source) {
+    CheckActive();
+    source.CheckActive();
+    if (&source == this) return;
+    if (!SameLayout(source)) throw EDatabaseError("Rows are moved only between tables with the same fields");
+    Cancel();
+    source.Cancel();
+    ReleaseRows();
+    FRows = std::move(source.FRows);
+    FDeletedLog = std::move(source.FDeletedLog);
+    FArena = std::move(source.FArena);
+    FSharedArenas = std::move(source.FSharedArenas);
+    FArenasVersion = NextLayoutVersion();
+    // New numbers: a bookmark taken on either table before does not find one of these rows.
+    for (TStoredRow& row : FRows)
+        row.Id = FNextId++;
+    for (TStoredRow& row : FDeletedLog)
+        row.Id = FNextId++;
+    source.EmptyTable();
+    InvalidateView();
+    const int count = VisibleCount();
+    FPos = count > 0 ? 0 : -1;
+    FBof = true;
+    FEof = count == 0;
+    Notify(TDataEvent::deDataSetChanged);
+    if (AfterScroll) AfterScroll(this);
+}
+
+} // namespace qm
