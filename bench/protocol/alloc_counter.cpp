@@ -9,11 +9,15 @@
 
 namespace {
 std::atomic<std::size_t> gLive{0};
+std::atomic<std::size_t> gPeak{0};
 
 void* Allocate(std::size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
-    gLive += malloc_usable_size(p);
+    const std::size_t live = gLive += malloc_usable_size(p);
+    std::size_t peak = gPeak.load(std::memory_order_relaxed);
+    while (live > peak && !gPeak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
     return p;
 }
 
@@ -22,15 +26,35 @@ void Release(void* p) noexcept {
     gLive -= malloc_usable_size(p);
     std::free(p);
 }
-}  // namespace
+} // namespace
 
 namespace qm::bench {
-std::size_t LiveHeapBytes() { return gLive.load(); }
-}  // namespace qm::bench
+std::size_t LiveHeapBytes() {
+    return gLive.load();
+}
+std::size_t PeakHeapBytes() {
+    return gPeak.load();
+}
+void ResetPeakHeap() {
+    gPeak = gLive.load();
+}
+} // namespace qm::bench
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    Release(p);
+}
+void operator delete[](void* p) noexcept {
+    Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    Release(p);
+}
