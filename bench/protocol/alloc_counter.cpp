@@ -26,35 +26,17 @@ void Release(void* p) noexcept {
     gLive -= malloc_usable_size(p);
     std::free(p);
 }
-} // namespace
+}  // namespace
 
 namespace qm::bench {
-std::size_t LiveHeapBytes() {
-    return gLive.load();
-}
-std::size_t PeakHeapBytes() {
-    return gPeak.load();
-}
-void ResetPeakHeap() {
-    gPeak = gLive.load();
-}
-} // namespace qm::bench
+std::size_t LiveHeapBytes() { return gLive.load(); }
+std::size_t PeakHeapBytes() { return gPeak.load(); }
+void ResetPeakHeap() { gPeak = gLive.load(); }
+}  // namespace qm::bench
 
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    Release(p);
-}
-void operator delete[](void* p) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Release(p);
-}
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, std::size_t) noexcept { Release(p); }
+void operator delete[](void* p, std::size_t) noexcept { Release(p); }

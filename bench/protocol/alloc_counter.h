@@ -10,4 +10,4 @@ std::size_t LiveHeapBytes();
 std::size_t PeakHeapBytes();
 void ResetPeakHeap();
 
-} // namespace qm::bench
+}  // namespace qm::bench
