@@ -41,6 +41,27 @@ void CheckAgainstDom(std::string_view text) {
     if (!difference.empty()) Finding("state differs from the DOM's", difference);
 }
 
+// What a read gave: its result, or the text of what it raised.
+template <class Read> std::string Verdict(TQmProtocol& protocol, Read read) {
+    protocol.StatusCode = 77; // a status from an earlier answer, kept unless this one has its own
+    protocol.StatusInfo = "earlier";
+    try {
+        return read(protocol) ? "read" : "not read";
+    } catch (const std::exception& e) {
+        return std::string("raised ") + e.what();
+    }
+}
+
+// ReadXml, stream first, behaves exactly as the DOM reader alone on the text it would parse.
+template <class Text> void CheckReadXml(Text text, std::string_view utf8) {
+    TQmProtocol hook, dom;
+    const std::string got = Verdict(hook, [&](TQmProtocol& p) { return p.ReadXml(text); });
+    const std::string expected = Verdict(dom, [&](TQmProtocol& p) { return p.ReadXmlDom(utf8); });
+    if (got != expected) Finding("ReadXml differs from the DOM reader", got + " vs " + expected);
+    const std::string difference = qm::test::StateDifference(hook, dom);
+    if (!difference.empty()) Finding("ReadXml leaves another state than the DOM reader", difference);
+}
+
 // The input as UTF-16; the never-valid byte 0xF8 followed by two bytes stands for that code unit,
 // so that unpaired surrogates reach the reader.
 std::u16string Widen(std::string_view bytes) {
@@ -62,10 +83,12 @@ std::u16string Widen(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     CheckAgainstDom(text);
+    CheckReadXml(text, text);
 
     const std::u16string wide = Widen(text);
     const std::string narrow = qm::Utf16ToUtf8(wide);
     if (narrow != text) CheckAgainstDom(narrow);
+    CheckReadXml(std::u16string_view(wide), narrow);
     TQmProtocol byWide, byNarrow;
     const TStreamOutcome w = qm::TResponseStream::Read(byWide, wide);
     const TStreamOutcome n = qm::TResponseStream::Read(byNarrow, narrow);
