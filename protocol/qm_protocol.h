@@ -65,6 +65,10 @@ public:
     std::string WriteXml();
     // Reads a response; true when it was read to its end.
     bool ReadXml(std::string_view text);
+    // The same from the record's own UTF-16 text.
+    bool ReadXml(std::u16string_view text);
+    // The DOM reader alone, the judge of the documents the streaming reader leaves to it.
+    bool ReadXmlDom(std::string_view text);
     // Whether the last answer read carried a code whose text is a decimal integer.
     bool HasNumericCode() const { return FHasNumericCode; }
     // Writes the keys of RowIds into the inserted rows of target.
@@ -80,6 +84,7 @@ public:
     std::uint8_t CopyMode = cmCurrentRow;
 
 private:
+    friend class TResponseStream;
     bool FHasNumericCode = false;
 };
 

@@ -205,7 +205,7 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
     return true;
 }
 
-bool TQmProtocol::ReadXml(std::string_view text) {
+bool TQmProtocol::ReadXmlDom(std::string_view text) {
     FHasNumericCode = false;
     Params.Clear();
     Tables.Clear();

@@ -9,11 +9,15 @@
 
 namespace {
 std::atomic<std::size_t> gLive{0};
+std::atomic<std::size_t> gPeak{0};
 
 void* Allocate(std::size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
-    gLive += malloc_usable_size(p);
+    const std::size_t live = gLive += malloc_usable_size(p);
+    std::size_t peak = gPeak.load(std::memory_order_relaxed);
+    while (live > peak && !gPeak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
     return p;
 }
 
@@ -26,6 +30,8 @@ void Release(void* p) noexcept {
 
 namespace qm::bench {
 std::size_t LiveHeapBytes() { return gLive.load(); }
+std::size_t PeakHeapBytes() { return gPeak.load(); }
+void ResetPeakHeap() { gPeak = gLive.load(); }
 }  // namespace qm::bench
 
 void* operator new(std::size_t size) { return Allocate(size); }

@@ -6,5 +6,8 @@
 namespace qm::bench {
 
 std::size_t LiveHeapBytes();
+// The most live bytes since the last reset.
+std::size_t PeakHeapBytes();
+void ResetPeakHeap();
 
 }  // namespace qm::bench
