@@ -2,8 +2,6 @@
 
 #include <pugixml.hpp>
 
-#include <sstream>
-
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
@@ -82,23 +80,20 @@ std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
 
 } // namespace
 
-bool ReadSearchAnswer(TQmProtocol& protocol, const std::string& answer, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
+    // Parsed in place and kept: a failed read amends the same document instead of parsing again.
+    pugi::xml_document doc;
     try {
-        if (protocol.ReadXml(answer)) return true;
-        return false;
+        return protocol.ReadXmlInPlace(answer, doc);
     } catch (...) {
         if (!protocol.HasNumericCode() || protocol.StatusCode != 0) return false;
     }
-    pugi::xml_document doc;
-    if (!doc.load_buffer(answer.data(), answer.size())) return false;
     if (!DropRefusedRows(doc, keyField, leftOut)) return false;
-    std::ostringstream cleaned;
-    doc.save(cleaned, "", pugi::format_raw);
     protocol.StatusInfo.clear();
     try {
-        return protocol.ReadXml(cleaned.str());
+        return protocol.ReadDocument(doc);
     } catch (...) {
         return false;
     }

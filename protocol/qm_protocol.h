@@ -11,6 +11,10 @@
 #include "protocol/qm_param.h"
 #include "protocol/qm_table.h"
 
+namespace pugi {
+class xml_document;
+}
+
 namespace qm {
 
 class TMemTable;
@@ -65,6 +69,12 @@ public:
     std::string WriteXml();
     // Reads a response; true when it was read to its end.
     bool ReadXml(std::string_view text);
+    // The same without copying a long answer: doc is parsed in place and keeps text as its storage
+    // (text must outlive doc and no longer holds the answer). The caller keeps the document, to
+    // amend it and read it again with ReadDocument.
+    bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc);
+    // Reads a response already parsed.
+    bool ReadDocument(const pugi::xml_document& doc);
     // Whether the last answer read carried a code whose text is a decimal integer.
     bool HasNumericCode() const { return FHasNumericCode; }
     // Writes the keys of RowIds into the inserted rows of target.
@@ -80,6 +90,7 @@ public:
     std::uint8_t CopyMode = cmCurrentRow;
 
 private:
+    void ForgetAnswer();
     bool FHasNumericCode = false;
 };
 

@@ -1,5 +1,6 @@
 // The response document: status, typed rs items, recordsets and key rows.
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "dataset/mem_table.h"
@@ -205,26 +206,53 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
     return true;
 }
 
-bool TQmProtocol::ReadXml(std::string_view text) {
+namespace {
+
+// The parse is one step that cannot yield: a long answer is parsed beside the window, which keeps
+// its messages running meanwhile; a short one is not worth a thread.
+bool Parse(std::size_t size, const std::function<bool()>& parse) {
+    ProcessMessagesIfDue();
+    bool parsed = false;
+    if (size >= kParseAsideBytes)
+        RunAside([&] { parsed = parse(); });
+    else
+        parsed = parse();
+    ProcessMessagesIfDue();
+    return parsed;
+}
+
+}  // namespace
+
+void TQmProtocol::ForgetAnswer() {
     FHasNumericCode = false;
     Params.Clear();
     Tables.Clear();
     RowIds.Clear();
+}
 
+bool TQmProtocol::ReadXml(std::string_view text) {
+    ForgetAnswer();
     pugi::xml_document doc;
-    // The parse is one step that cannot yield: a long answer is parsed beside the window, which
-    // keeps its messages running meanwhile; a short one is not worth a thread.
-    ProcessMessagesIfDue();
-    bool parsed = false;
-    auto parse = [&] {
-        parsed = bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
-    };
-    if (text.size() >= kParseAsideBytes)
-        RunAside(parse);
-    else
-        parse();
-    if (!parsed) return false;
-    ProcessMessagesIfDue();
+    if (!Parse(text.size(), [&] {
+            return bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
+        }))
+        return false;
+    return ReadDocument(doc);
+}
+
+bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc) {
+    ForgetAnswer();
+    doc.reset();
+    if (!Parse(text.size(), [&] {
+            return bool(
+                doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
+        }))
+        return false;
+    return ReadDocument(doc);
+}
+
+bool TQmProtocol::ReadDocument(const pugi::xml_document& doc) {
+    ForgetAnswer();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;
     if (const pugi::xml_node code = status.child("code")) StatusCode = ReadInt(ElementText(code), &FHasNumericCode);

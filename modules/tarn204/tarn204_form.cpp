@@ -293,10 +293,9 @@ void TfrmTarn204::DoSearch() {
         main.Cancel();
     FAccepted.Drop();
     SetEditState(esBrowse);
-    const std::string answer = SearchData(nullptr);
     TQmProtocol& p = *Protocol();
     std::vector<TLeftOutRow> leftOut;
-    const bool read = ReadSearchAnswer(p, answer, KeyField, leftOut);
+    const bool read = ReadSearchAnswer(p, SearchData(nullptr), KeyField, leftOut);
     if (!p.HasNumericCode()) {
         SendStatusMessage(3, UnreadableAnswer);
     } else if (p.StatusCode != 0) {
