@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,20 @@
 
 namespace pugi {
 class xml_document;
+class xml_node;
 }
 
 namespace qm {
 
 class TMemTable;
+
+// How a read treats the rows of a document parsed in place. A consuming read frees each row once it
+// is read, so that the document shrinks while the tables grow. Refused is asked about a data row
+// that a field refuses: true leaves the row out and the read goes on; otherwise the failure stands.
+struct TReadRows {
+    bool Consume = false;
+    std::function<bool(pugi::xml_node row)> Refused;
+};
 
 // A key the host assigned to an inserted row.
 class TQmRowId : public TObject {
@@ -71,10 +81,10 @@ public:
     bool ReadXml(std::string_view text);
     // The same without copying a long answer: doc is parsed in place and keeps text as its storage
     // (text must outlive doc and no longer holds the answer). The caller keeps the document, to
-    // amend it and read it again with ReadDocument.
-    bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc);
+    // amend it and read it again with ReadDocument (unless the read consumed it).
+    bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how = {});
     // Reads a response already parsed.
-    bool ReadDocument(const pugi::xml_document& doc);
+    bool ReadDocument(const pugi::xml_document& doc, const TReadRows& how = {});
     // Whether the last answer read carried a code whose text is a decimal integer.
     bool HasNumericCode() const { return FHasNumericCode; }
     // Writes the keys of RowIds into the inserted rows of target.

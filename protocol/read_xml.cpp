@@ -171,7 +171,7 @@ void ReadDataRow(const RowAttributes& attrs, TMemTable& rows, const std::vector<
 }  // namespace
 
 // False stops the whole read: a data row came before any field list.
-static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements) {
+static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements, const TReadRows& how) {
     const pugi::xml_attribute tbname = rs.attribute("tbname");
     TQmTable& table = protocol.Table(protocol.AddTable());
     TMemTable& rows = table.Rows();
@@ -180,28 +180,37 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
     bool defined = false;
     std::vector<FieldSlot> slots;
     RowAttributes attrs;
-    for (pugi::xml_node row = rs.first_child(); row; row = row.next_sibling()) {
-        if (row.type() != pugi::node_element) continue;
+    for (pugi::xml_node row = rs.first_child(); row;) {
+        const pugi::xml_node current = row;
+        row = row.next_sibling();
+        if (current.type() != pugi::node_element) continue;
         ProcessMessages();
-        if (ReadAttributes(row, attrs)) {
+        if (ReadAttributes(current, attrs)) {
             TQmRowId& key = protocol.RowId(protocol.AddRowId());
-            key.TableName = row.attribute("tbname").value();
-            key.RowNo = ReadInt(row.attribute("rn").value());
-            key.Id = ReadInt(row.attribute("id").value());
-            continue;
+            key.TableName = current.attribute("tbname").value();
+            key.RowNo = ReadInt(current.attribute("rn").value());
+            key.Id = ReadInt(current.attribute("id").value());
+        } else {
+            if (!defined) {
+                rows.FieldDefs().Clear();
+                const pugi::xml_attribute fields = rs.attribute("fields");
+                if (!fields) return false;
+                ParseFieldList(fields.value(), rows.FieldDefs());
+                rows.CreateDataSet();
+                slots = MakeSlots(rows);
+                rows.ReserveRows(elements);
+                defined = true;
+            }
+            if (!rows.Active()) rows.Open();
+            try {
+                ReadDataRow(attrs, rows, slots);
+            } catch (const std::exception&) {
+                if (!how.Refused || !how.Refused(current)) throw;
+                if (rows.State() == dsInsert || rows.State() == dsEdit) rows.Cancel();
+            }
         }
-        if (!defined) {
-            rows.FieldDefs().Clear();
-            const pugi::xml_attribute fields = rs.attribute("fields");
-            if (!fields) return false;
-            ParseFieldList(fields.value(), rows.FieldDefs());
-            rows.CreateDataSet();
-            slots = MakeSlots(rows);
-            rows.ReserveRows(elements);
-            defined = true;
-        }
-        if (!rows.Active()) rows.Open();
-        ReadDataRow(attrs, rows, slots);
+        // A row read is not needed again; one with elements inside may hold an rs still to come.
+        if (how.Consume && !current.first_child()) rs.remove_child(current);
     }
     return true;
 }
@@ -240,7 +249,7 @@ bool TQmProtocol::ReadXml(std::string_view text) {
     return ReadDocument(doc);
 }
 
-bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc) {
+bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how) {
     ForgetAnswer();
     doc.reset();
     if (!Parse(text.size(), [&] {
@@ -248,10 +257,10 @@ bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc) {
                 doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
         }))
         return false;
-    return ReadDocument(doc);
+    return ReadDocument(doc, how);
 }
 
-bool TQmProtocol::ReadDocument(const pugi::xml_document& doc) {
+bool TQmProtocol::ReadDocument(const pugi::xml_document& doc, const TReadRows& how) {
     ForgetAnswer();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;
@@ -270,7 +279,7 @@ bool TQmProtocol::ReadDocument(const pugi::xml_document& doc) {
         } else if (word == "double") {
             Param(AddParam()).SetFloat(ReadFloat(ElementText(rs)));
         } else if (word == "recordset") {
-            if (!ReadRecordset(*this, rs, elements)) return false;
+            if (!ReadRecordset(*this, rs, elements, how)) return false;
         }
     }
     return true;
