@@ -51,6 +51,7 @@ inline bool SearchThroughRecord(HWND host, qm::TQmProtocol& protocol, qm::TMemTa
     if (!qm::ReadSearchAnswer(protocol, std::move(answer), "MEMAC_ID", leftOut) || protocol.TableCount() != 1)
         return false;
     qm::ReplaceRows(protocol.Table(0), main, "MEMAC_ID", leftOut);
+    protocol.ClearTables();  // as the form does
     return leftOut.empty();
 }
 

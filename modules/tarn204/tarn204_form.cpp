@@ -306,6 +306,7 @@ void TfrmTarn204::DoSearch() {
     } else {
         if (p.TableCount() > 0) {
             ReplaceRows(p.Table(0), main, KeyField, leftOut);
+            p.ClearTables(); // the main table holds the rows now; their bytes are shared, not copied
         } else {
             main.EmptyTable();
         }
