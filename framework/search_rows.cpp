@@ -77,11 +77,10 @@ std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
 bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
-    // Parsed in place and freed row by row while the rows are read. In a success, a row with a
-    // value its field refuses is left out and named, and the read goes on.
+    // Parsed in place, and read once: in a success, a row with a value its field refuses is left
+    // out and named, and the read goes on.
     TRefusalProbe probe;
     TReadRows how;
-    how.Consume = true;
     how.Refused = [&](pugi::xml_node row) {
         if (!protocol.HasNumericCode() || protocol.StatusCode != 0) return false;
         const std::string field = probe.RefusedField(row);

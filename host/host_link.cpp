@@ -26,8 +26,6 @@ void HostLink::AnswerAside(BSTR& slot, std::string& utf8, const std::function<st
             std::lock_guard<std::mutex> hold(FStoreBusy);
             utf8 = answer();
         }
-        // The answer grew by doubling: its spare room would stay beside the wide copy made next.
-        utf8.shrink_to_fit();
         text = SysAllocStringUtf8(utf8);
     });
     SysFreeString(slot);

@@ -21,11 +21,9 @@ namespace qm {
 
 class TMemTable;
 
-// How a read treats the rows of a document parsed in place. A consuming read frees each row once it
-// is read, so that the document shrinks while the tables grow. Refused is asked about a data row
-// that a field refuses: true leaves the row out and the read goes on; otherwise the failure stands.
+// How a read treats rows. Refused is asked about a data row that a field refuses: true leaves the
+// row out and the read goes on; otherwise the failure stands.
 struct TReadRows {
-    bool Consume = false;
     std::function<bool(pugi::xml_node row)> Refused;
 };
 
@@ -81,7 +79,7 @@ public:
     bool ReadXml(std::string_view text);
     // The same without copying a long answer: doc is parsed in place and keeps text as its storage
     // (text must outlive doc and no longer holds the answer). The caller keeps the document, to
-    // amend it and read it again with ReadDocument (unless the read consumed it).
+    // amend it and read it again with ReadDocument.
     bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how = {});
     // Reads a response already parsed.
     bool ReadDocument(const pugi::xml_document& doc, const TReadRows& how = {});

@@ -209,8 +209,6 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
                 if (rows.State() == dsInsert || rows.State() == dsEdit) rows.Cancel();
             }
         }
-        // A row read is not needed again; one with elements inside may hold an rs still to come.
-        if (how.Consume && !current.first_child()) rs.remove_child(current);
     }
     return true;
 }
