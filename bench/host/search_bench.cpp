@@ -3,13 +3,11 @@
 //  - SearchIntoMainTable: the whole chain as the clerk meets it: the host's handler answers into
 //    the exchange record (UTF-8 -> UTF-16), the module reads the slot (UTF-16 -> UTF-8), reads the
 //    answer and fills a table laid out like the form's main table (target: at most 3 times the select)
-//  - SearchPeakMemory: the most heap that chain holds at once above the idle host, against 3.5 x the
-//    answer's UTF-8 size + the record's UTF-16 text (target: at most 1)
 // Times are the process's CPU time, since the machine is shared; it counts the work done on helper
-// threads as well. Ratios use the medians of the repetitions.
+// threads as well. Ratios use the medians of the repetitions. The heap the chain needs is counted
+// by search_memory_bench.cpp, whose counting would slow every allocation here.
 #include "bench/host/search_into_table.h"
 #include "bench/host/store_rows.h"
-#include "bench/protocol/alloc_counter.h"
 #include "host/sqlite_store.h"
 #include "host/store.h"
 
@@ -71,31 +69,6 @@ void SearchIntoMainTable(benchmark::State& state) {
     qm::bench::SearchIntoMainTable(state, *Shared().S, kRows);
 }
 
-void SearchPeakMemory(benchmark::State& state) {
-    qm::bench::QuietListener listener;
-    qm::host::HostLink link(*Shared().S, listener);
-    for (auto _ : state) {
-        qm::TQmProtocol protocol;
-        qm::TMemTable main;
-        qm::test::DefineMemac(main);
-        const std::size_t idle = qm::bench::LiveHeapBytes();
-        qm::bench::ResetPeakHeap();
-        qm::bench::SearchSizes sizes;
-        if (!qm::bench::SearchThroughRecord(link.Handle(), protocol, main, &sizes) ||
-            main.RecordCount() != kRows) {
-            state.SkipWithError("the search did not fill the main table");
-            break;
-        }
-        const double peak = static_cast<double>(qm::bench::PeakHeapBytes() - idle);
-        const double budget = 3.5 * static_cast<double>(sizes.Utf8) + static_cast<double>(sizes.Utf16);
-        state.counters["peak_MB"] = peak / 1e6;
-        state.counters["utf8_MB"] = static_cast<double>(sizes.Utf8) / 1e6;
-        state.counters["utf16_MB"] = static_cast<double>(sizes.Utf16) / 1e6;
-        state.counters["budget_ratio"] = peak / budget;
-        state.counters["kept_MB"] = static_cast<double>(qm::bench::LiveHeapBytes() - idle) / 1e6;
-    }
-}
-
 BENCHMARK(SelectIntoMemory)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
@@ -105,8 +78,6 @@ BENCHMARK(SearchIntoMainTable)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->Repetitions(kRepetitions);
-// The heap a search needs does not vary between runs: one is enough.
-BENCHMARK(SearchPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
@@ -114,7 +85,7 @@ BENCHMARK(SearchPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     struct Ratio : benchmark::ConsoleReporter {
-        double Base = 0, Search = 0, Chain = 0, Memory = 0;
+        double Base = 0, Search = 0, Chain = 0;
         void ReportRuns(const std::vector<Run>& runs) override {
             ConsoleReporter::ReportRuns(runs);
             // With repetitions the median stands for the benchmark; a single run stands for itself.
@@ -125,8 +96,6 @@ int main(int argc, char** argv) {
                 if (name.find("SelectIntoMemory") != std::string::npos) Base = r.GetAdjustedCPUTime();
                 if (name.find("SearchAnswer") != std::string::npos) Search = r.GetAdjustedCPUTime();
                 if (name.find("SearchIntoMainTable") != std::string::npos) Chain = r.GetAdjustedCPUTime();
-                if (name.find("SearchPeakMemory") != std::string::npos && r.counters.count("budget_ratio"))
-                    Memory = r.counters.at("budget_ratio").value;
             }
         }
     } reporter;
@@ -136,8 +105,6 @@ int main(int argc, char** argv) {
     if (reporter.Base > 0 && reporter.Chain > 0)
         std::printf("SearchIntoMainTable (conversions included) / SelectIntoMemory: %.2f (target <= 3)\n",
                     reporter.Chain / reporter.Base);
-    if (reporter.Memory > 0)
-        std::printf("SearchPeakMemory / (3.5 x UTF-8 + UTF-16): %.2f (target <= 1)\n", reporter.Memory);
     benchmark::Shutdown();
     return 0;
 }
