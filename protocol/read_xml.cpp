@@ -180,34 +180,32 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
     bool defined = false;
     std::vector<FieldSlot> slots;
     RowAttributes attrs;
-    for (pugi::xml_node row = rs.first_child(); row;) {
-        const pugi::xml_node current = row;
-        row = row.next_sibling();
-        if (current.type() != pugi::node_element) continue;
+    for (pugi::xml_node row = rs.first_child(); row; row = row.next_sibling()) {
+        if (row.type() != pugi::node_element) continue;
         ProcessMessages();
-        if (ReadAttributes(current, attrs)) {
+        if (ReadAttributes(row, attrs)) {
             TQmRowId& key = protocol.RowId(protocol.AddRowId());
-            key.TableName = current.attribute("tbname").value();
-            key.RowNo = ReadInt(current.attribute("rn").value());
-            key.Id = ReadInt(current.attribute("id").value());
-        } else {
-            if (!defined) {
-                rows.FieldDefs().Clear();
-                const pugi::xml_attribute fields = rs.attribute("fields");
-                if (!fields) return false;
-                ParseFieldList(fields.value(), rows.FieldDefs());
-                rows.CreateDataSet();
-                slots = MakeSlots(rows);
-                rows.ReserveRows(elements);
-                defined = true;
-            }
-            if (!rows.Active()) rows.Open();
-            try {
-                ReadDataRow(attrs, rows, slots);
-            } catch (const std::exception&) {
-                if (!how.Refused || !how.Refused(current)) throw;
-                if (rows.State() == dsInsert || rows.State() == dsEdit) rows.Cancel();
-            }
+            key.TableName = row.attribute("tbname").value();
+            key.RowNo = ReadInt(row.attribute("rn").value());
+            key.Id = ReadInt(row.attribute("id").value());
+            continue;
+        }
+        if (!defined) {
+            rows.FieldDefs().Clear();
+            const pugi::xml_attribute fields = rs.attribute("fields");
+            if (!fields) return false;
+            ParseFieldList(fields.value(), rows.FieldDefs());
+            rows.CreateDataSet();
+            slots = MakeSlots(rows);
+            rows.ReserveRows(elements);
+            defined = true;
+        }
+        if (!rows.Active()) rows.Open();
+        try {
+            ReadDataRow(attrs, rows, slots);
+        } catch (const std::exception&) {
+            if (!how.Refused || !how.Refused(row)) throw;
+            if (rows.State() == dsInsert || rows.State() == dsEdit) rows.Cancel();
         }
     }
     return true;
