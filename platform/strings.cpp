@@ -145,8 +145,14 @@ BSTR SysAllocStringUtf8(std::string_view utf8) {
     chars[units] = u'\0';
     const auto len = static_cast<std::uint32_t>(units * sizeof(char16_t));
     std::memcpy(block, &len, sizeof len);
+    // Text beyond ASCII needs fewer units than bytes: the spare room goes back, which a shrinking
+    // realloc does in place.
+    if (units < utf8.size()) {
+        if (void* smaller = std::realloc(block, sizeof(std::uint32_t) + len + sizeof(char16_t)))
+            block = static_cast<unsigned char*>(smaller);
+    }
     ++gLiveStrings;
-    return chars;
+    return reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
 }
 
 void SysFreeString(BSTR text) {
