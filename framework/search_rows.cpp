@@ -2,7 +2,7 @@
 
 #include <pugixml.hpp>
 
-#include <sstream>
+#include <memory>
 
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
@@ -36,31 +36,23 @@ std::string RefusedField(pugi::xml_node row, TMemTable& probe) {
     return refused;
 }
 
-// Takes the rows the reader would refuse out of every recordset; false when none were found.
-bool DropRefusedRows(pugi::xml_document& doc, const std::string& keyField,
-                     std::vector<TLeftOutRow>& leftOut) {
-    bool dropped = false;
-    for (pugi::xpath_node found : doc.select_nodes("//rs[@fields]")) {
-        pugi::xml_node rs = found.node();
-        TMemTable probe;
-        ParseFieldList(rs.attribute("fields").value(), probe.FieldDefs());
-        probe.CreateDataSet();
-        for (pugi::xml_node row = rs.first_child(); row;) {
-            pugi::xml_node next = row.next_sibling();
-            if (row.type() == pugi::node_element && !row.attribute("rn")) {
-                const std::string field = RefusedField(row, probe);
-                if (!field.empty()) {
-                    pugi::xml_attribute key = row.attribute(keyField.c_str());
-                    leftOut.push_back({key ? key.value() : std::string(), field});
-                    rs.remove_child(row);
-                    dropped = true;
-                }
-            }
-            row = next;
+// Names the field that refuses a row's value, with a table laid out by the row's recordset.
+class TRefusalProbe {
+public:
+    std::string RefusedField(pugi::xml_node row) {
+        if (!FTable || FRecordset != row.parent()) {
+            FRecordset = row.parent();
+            FTable = std::make_unique<TMemTable>();
+            ParseFieldList(FRecordset.attribute("fields").value(), FTable->FieldDefs());
+            FTable->CreateDataSet();
         }
+        return qm::RefusedField(row, *FTable);
     }
-    return dropped;
-}
+
+private:
+    pugi::xml_node FRecordset;
+    std::unique_ptr<TMemTable> FTable;
+};
 
 std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
     TMemTable probe;
@@ -82,23 +74,24 @@ std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
 
 } // namespace
 
-bool ReadSearchAnswer(TQmProtocol& protocol, const std::string& answer, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
-    try {
-        if (protocol.ReadXml(answer)) return true;
-        return false;
-    } catch (...) {
+    // Parsed in place, and read once: in a success, a row with a value its field refuses is left
+    // out and named, and the read goes on.
+    TRefusalProbe probe;
+    TReadRows how;
+    how.Refused = [&](pugi::xml_node row) {
         if (!protocol.HasNumericCode() || protocol.StatusCode != 0) return false;
-    }
+        const std::string field = probe.RefusedField(row);
+        if (field.empty()) return false;
+        const pugi::xml_attribute key = row.attribute(keyField.c_str());
+        leftOut.push_back({key ? key.value() : std::string(), field});
+        return true;
+    };
     pugi::xml_document doc;
-    if (!doc.load_buffer(answer.data(), answer.size())) return false;
-    if (!DropRefusedRows(doc, keyField, leftOut)) return false;
-    std::ostringstream cleaned;
-    doc.save(cleaned, "", pugi::format_raw);
-    protocol.StatusInfo.clear();
     try {
-        return protocol.ReadXml(cleaned.str());
+        return protocol.ReadXmlInPlace(answer, doc, how);
     } catch (...) {
         return false;
     }

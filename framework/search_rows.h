@@ -17,10 +17,10 @@ struct TLeftOutRow {
     std::string Field;
 };
 
-// Reads the answer into the protocol. When a row holds a value the reader refuses, the answer is
-// read again without such rows, which are added to leftOut. False when the answer cannot be read
-// even so; the protocol's status code is what could be read.
-bool ReadSearchAnswer(TQmProtocol& protocol, const std::string& answer, const std::string& keyField,
+// Reads the answer into the protocol, taking its text as the parser's storage. When a row holds a
+// value the reader refuses, the answer is read again without such rows, which are added to leftOut.
+// False when the answer cannot be read even so; the protocol's status code is what could be read.
+bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut);
 
 // Replaces target's rows by the table's, as unchanged rows, leaving out rows with a value

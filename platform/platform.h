@@ -93,7 +93,12 @@ std::uint32_t SysStringLen(const char16_t* text);
 std::size_t LiveSharedStrings();  // strings allocated and not yet freed (for leak checks)
 
 std::u16string Utf8ToUtf16(std::string_view utf8);  // invalid bytes become U+FFFD
-std::string Utf16ToUtf8(std::u16string_view utf16);
+std::string Utf16ToUtf8(std::u16string_view utf16);  // unpaired surrogates become U+FFFD
+// For converting a long text piece by piece into one buffer of the exact size (pieces must not
+// split a surrogate pair): the UTF-8 size, and the conversion into out, which has that much room;
+// returns the end of what was written.
+std::size_t Utf8Size(std::u16string_view utf16);
+char* Utf16ToUtf8(std::u16string_view utf16, char* out);
 std::string BstrToUtf8(const char16_t* text);  // null reads as ""
 
 // ---------------------------------------------------------------- code-page text (UTF-8)

@@ -1,5 +1,6 @@
 // Shared wide strings and the UTF-8 / UTF-16 conversions behind them.
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -12,6 +13,25 @@ namespace {
 std::atomic<std::size_t> gLiveStrings{0};
 
 constexpr char32_t kReplacement = 0xFFFD;
+
+// Answers are mostly ASCII: both conversions test eight bytes, or eight UTF-16 units, at a time.
+constexpr std::uint64_t kAsciiBytes = 0x8080808080808080ull;
+constexpr std::uint64_t kAsciiUnits = 0xFF80FF80FF80FF80ull;
+
+bool AsciiBytes(const unsigned char* in) {
+    std::uint64_t block;
+    std::memcpy(&block, in, sizeof block);
+    return (block & kAsciiBytes) == 0;
+}
+
+bool AsciiUnits(const char16_t* in) {
+    std::uint64_t block;
+    std::memcpy(&block, in, sizeof block);
+    return (block & kAsciiUnits) == 0;
+}
+
+bool HighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool LowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Decodes one code point at text[i], advancing i; malformed input yields U+FFFD for one byte.
 char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
@@ -82,6 +102,8 @@ std::size_t ConvertUtf8(std::string_view utf8, char16_t* out) {
     const std::size_t n = utf8.size();
     std::size_t i = 0;
     while (i < n) {
+        for (; i + 8 <= n && AsciiBytes(bytes + i); i += 8, out += 8)
+            for (int k = 0; k < 8; ++k) out[k] = bytes[i + k];
         while (i < n && bytes[i] < 0x80) *out++ = bytes[i++];
         if (i >= n) break;
         const char32_t cp = DecodeUtf8(utf8, i);
@@ -123,8 +145,14 @@ BSTR SysAllocStringUtf8(std::string_view utf8) {
     chars[units] = u'\0';
     const auto len = static_cast<std::uint32_t>(units * sizeof(char16_t));
     std::memcpy(block, &len, sizeof len);
+    // Text beyond ASCII needs fewer units than bytes: the spare room goes back, which a shrinking
+    // realloc does in place.
+    if (units < utf8.size()) {
+        if (void* smaller = std::realloc(block, sizeof(std::uint32_t) + len + sizeof(char16_t)))
+            block = static_cast<unsigned char*>(smaller);
+    }
     ++gLiveStrings;
-    return chars;
+    return reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
 }
 
 void SysFreeString(BSTR text) {
@@ -150,35 +178,56 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view utf16) {
+std::size_t Utf8Size(std::u16string_view utf16) {
     const char16_t* in = utf16.data();
     const std::size_t n = utf16.size();
-    // The exact length first: answers are large, and over-allocating three bytes a unit costs more
-    // than a second pass over mostly ASCII text.
     std::size_t bytes = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t c = in[i];
-        if (c < 0x80) bytes += 1;
-        else if (c < 0x800) bytes += 2;
-        else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) bytes += 4, ++i;
-        else bytes += 3;
+    std::size_t i = 0;
+    while (i < n) {
+        for (; i + 8 <= n && AsciiUnits(in + i) && AsciiUnits(in + i + 4); i += 8) bytes += 8;
+        if (i >= n) break;
+        const char16_t c = in[i++];
+        if (c < 0x80)
+            bytes += 1;
+        else if (c < 0x800)
+            bytes += 2;
+        else if (HighSurrogate(c) && i < n && LowSurrogate(in[i]))
+            bytes += 4, ++i;
+        else
+            bytes += 3;  // an unpaired surrogate becomes U+FFFD, three bytes too
     }
-    std::string out(bytes, '\0');
-    char* w = out.data();
-    for (std::size_t i = 0; i < n; ++i) {
-        char32_t cp = in[i];
+    return bytes;
+}
+
+char* Utf16ToUtf8(std::u16string_view utf16, char* out) {
+    const char16_t* in = utf16.data();
+    const std::size_t n = utf16.size();
+    std::size_t i = 0;
+    while (i < n) {
+        for (; i + 8 <= n && AsciiUnits(in + i) && AsciiUnits(in + i + 4); i += 8, out += 8)
+            for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(in[i + k]);
+        if (i >= n) break;
+        char32_t cp = in[i++];
         if (cp < 0x80) {
-            *w++ = static_cast<char>(cp);
+            *out++ = static_cast<char>(cp);
             continue;
         }
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+        if (HighSurrogate(cp) && i < n && LowSurrogate(in[i])) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i] - 0xDC00);
             ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = kReplacement;  // unpaired surrogate
+        } else if (HighSurrogate(cp) || LowSurrogate(cp)) {
+            cp = kReplacement;
         }
-        w = PutUtf8(w, cp);
+        out = PutUtf8(out, cp);
     }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    // The exact size first: answers are large, and over-allocating three bytes a unit costs more
+    // than a second pass over mostly ASCII text.
+    std::string out(Utf8Size(utf16), '\0');
+    Utf16ToUtf8(utf16, out.data());
     return out;
 }
 

@@ -14,14 +14,25 @@ constexpr std::size_t kPiece = 1 << 16;  // code units converted between two pum
 std::string ReadAnswerText(const char16_t* slot) {
     const std::u16string_view text(slot ? slot : u"", SysStringLen(slot));
     if (text.size() <= 4 * kPiece) return Utf16ToUtf8(text);
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    std::size_t at = 0;
-    while (at < text.size()) {
+    // Pieces that never split a surrogate pair, measured first so that the text gets a buffer of
+    // its exact size: the reader parses in that buffer, and a long answer is tens of megabytes.
+    auto pieceEnd = [&](std::size_t at) {
         std::size_t end = std::min(text.size(), at + kPiece);
-        // Never split a surrogate pair between two pieces.
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
-        out += Utf16ToUtf8(text.substr(at, end - at));
+        return end;
+    };
+    std::size_t bytes = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = pieceEnd(at);
+        bytes += Utf8Size(text.substr(at, end - at));
+        at = end;
+        ProcessMessagesIfDue();
+    }
+    std::string out(bytes, '\0');
+    char* w = out.data();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = pieceEnd(at);
+        w = Utf16ToUtf8(text.substr(at, end - at), w);
         at = end;
         ProcessMessagesIfDue();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,20 @@
 #include "protocol/qm_param.h"
 #include "protocol/qm_table.h"
 
+namespace pugi {
+class xml_document;
+class xml_node;
+}
+
 namespace qm {
 
 class TMemTable;
+
+// How a read treats rows. Refused is asked about a data row that a field refuses: true leaves the
+// row out and the read goes on; otherwise the failure stands.
+struct TReadRows {
+    std::function<bool(pugi::xml_node row)> Refused;
+};
 
 // A key the host assigned to an inserted row.
 class TQmRowId : public TObject {
@@ -69,6 +81,12 @@ public:
     bool ReadXml(std::u16string_view text);
     // The DOM reader alone, the judge of the documents the streaming reader leaves to it.
     bool ReadXmlDom(std::string_view text);
+    // The same without copying a long answer: doc is parsed in place and keeps text as its storage
+    // (text must outlive doc and no longer holds the answer). The caller keeps the document, to
+    // amend it and read it again with ReadDocument.
+    bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how = {});
+    // Reads a response already parsed.
+    bool ReadDocument(const pugi::xml_document& doc, const TReadRows& how = {});
     // Whether the last answer read carried a code whose text is a decimal integer.
     bool HasNumericCode() const { return FHasNumericCode; }
     // Writes the keys of RowIds into the inserted rows of target.
@@ -85,6 +103,7 @@ public:
 
 private:
     friend class TResponseStream;
+    void ForgetAnswer();
     bool FHasNumericCode = false;
 };
 

@@ -1,5 +1,6 @@
 // The response document: status, typed rs items, recordsets and key rows.
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "dataset/mem_table.h"
@@ -170,7 +171,7 @@ void ReadDataRow(const RowAttributes& attrs, TMemTable& rows, const std::vector<
 }  // namespace
 
 // False stops the whole read: a data row came before any field list.
-static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements) {
+static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements, const TReadRows& how) {
     const pugi::xml_attribute tbname = rs.attribute("tbname");
     TQmTable& table = protocol.Table(protocol.AddTable());
     TMemTable& rows = table.Rows();
@@ -200,31 +201,63 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
             defined = true;
         }
         if (!rows.Active()) rows.Open();
-        ReadDataRow(attrs, rows, slots);
+        try {
+            ReadDataRow(attrs, rows, slots);
+        } catch (const std::exception&) {
+            if (!how.Refused || !how.Refused(row)) throw;
+            if (rows.State() == dsInsert || rows.State() == dsEdit) rows.Cancel();
+        }
     }
     return true;
 }
 
-bool TQmProtocol::ReadXmlDom(std::string_view text) {
+namespace {
+
+// The parse is one step that cannot yield: a long answer is parsed beside the window, which keeps
+// its messages running meanwhile; a short one is not worth a thread.
+bool Parse(std::size_t size, const std::function<bool()>& parse) {
+    ProcessMessagesIfDue();
+    bool parsed = false;
+    if (size >= kParseAsideBytes)
+        RunAside([&] { parsed = parse(); });
+    else
+        parsed = parse();
+    ProcessMessagesIfDue();
+    return parsed;
+}
+
+}  // namespace
+
+void TQmProtocol::ForgetAnswer() {
     FHasNumericCode = false;
     Params.Clear();
     Tables.Clear();
     RowIds.Clear();
+}
 
+bool TQmProtocol::ReadXmlDom(std::string_view text) {
+    ForgetAnswer();
     pugi::xml_document doc;
-    // The parse is one step that cannot yield: a long answer is parsed beside the window, which
-    // keeps its messages running meanwhile; a short one is not worth a thread.
-    ProcessMessagesIfDue();
-    bool parsed = false;
-    auto parse = [&] {
-        parsed = bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
-    };
-    if (text.size() >= kParseAsideBytes)
-        RunAside(parse);
-    else
-        parse();
-    if (!parsed) return false;
-    ProcessMessagesIfDue();
+    if (!Parse(text.size(), [&] {
+            return bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
+        }))
+        return false;
+    return ReadDocument(doc);
+}
+
+bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how) {
+    ForgetAnswer();
+    doc.reset();
+    if (!Parse(text.size(), [&] {
+            return bool(
+                doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
+        }))
+        return false;
+    return ReadDocument(doc, how);
+}
+
+bool TQmProtocol::ReadDocument(const pugi::xml_document& doc, const TReadRows& how) {
+    ForgetAnswer();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;
     if (const pugi::xml_node code = status.child("code")) StatusCode = ReadInt(ElementText(code), &FHasNumericCode);
@@ -242,7 +275,7 @@ bool TQmProtocol::ReadXmlDom(std::string_view text) {
         } else if (word == "double") {
             Param(AddParam()).SetFloat(ReadFloat(ElementText(rs)));
         } else if (word == "recordset") {
-            if (!ReadRecordset(*this, rs, elements)) return false;
+            if (!ReadRecordset(*this, rs, elements, how)) return false;
         }
     }
     return true;

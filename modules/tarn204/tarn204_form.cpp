@@ -293,10 +293,9 @@ void TfrmTarn204::DoSearch() {
         main.Cancel();
     FAccepted.Drop();
     SetEditState(esBrowse);
-    const std::string answer = SearchData(nullptr);
     TQmProtocol& p = *Protocol();
     std::vector<TLeftOutRow> leftOut;
-    const bool read = ReadSearchAnswer(p, answer, KeyField, leftOut);
+    const bool read = ReadSearchAnswer(p, SearchData(nullptr), KeyField, leftOut);
     if (!p.HasNumericCode()) {
         SendStatusMessage(3, UnreadableAnswer);
     } else if (p.StatusCode != 0) {
@@ -307,6 +306,7 @@ void TfrmTarn204::DoSearch() {
     } else {
         if (p.TableCount() > 0) {
             ReplaceRows(p.Table(0), main, KeyField, leftOut);
+            p.ClearTables(); // the main table holds the rows now; their bytes are shared, not copied
         } else {
             main.EmptyTable();
         }

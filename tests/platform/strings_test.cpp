@@ -71,5 +71,48 @@ TEST(Utf, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+// ASCII is taken eight units at a time: a unit of any other kind at every place in and around such
+// a block, and at the very end, converts as it does alone.
+TEST(Utf, NonAsciiAnywhereAroundAsciiBlocks) {
+    struct Case {
+        const char* what;
+        std::u16string utf16;
+        std::string utf8;
+        bool roundTrip;  // false where the UTF-16 is invalid and becomes U+FFFD
+    } cases[] = {
+        {"two bytes", u"\u00E9", "\xC3\xA9", true},
+        {"three bytes", u"收", "收", true},
+        {"pair", u"\U0001F600", "\xF0\x9F\x98\x80", true},
+        {"DEL is ASCII", u"\x7F", "\x7F", true},
+        {"first non-ASCII", u"\x80", "\xC2\x80", true},
+        {"lone high", std::u16string(1, char16_t(0xD800)), "\xEF\xBF\xBD", false},
+        {"lone low", std::u16string(1, char16_t(0xDC00)), "\xEF\xBF\xBD", false},
+        {"low before high", std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xEF\xBF\xBD\xEF\xBF\xBD", false},
+    };
+    for (const Case& c : cases) {
+        for (const std::size_t before : {0, 1, 7, 8, 9, 15, 16, 17}) {
+            for (const std::size_t after : {0, 1, 8, 9}) {
+                const std::u16string utf16 = std::u16string(before, u'a') + c.utf16 + std::u16string(after, u'z');
+                const std::string utf8 = std::string(before, 'a') + c.utf8 + std::string(after, 'z');
+                const std::string where = std::string(c.what) + " after " + std::to_string(before) + ", before " +
+                                          std::to_string(after);
+                EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << where;
+                EXPECT_EQ(Utf8Size(utf16), utf8.size()) << where;
+                if (c.roundTrip) {
+                    EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << where;
+                }
+            }
+        }
+    }
+    // A malformed byte inside a block of eight stops the block where it stands.
+    for (const std::size_t at : {0, 3, 7, 8, 12}) {
+        std::string bytes(16, 'q');
+        bytes[at] = '\xFF';
+        std::u16string wide(16, u'q');
+        wide[at] = u'\uFFFD';
+        EXPECT_EQ(Utf8ToUtf16(bytes), wide) << at;
+    }
+}
+
 }  // namespace
 }  // namespace qm

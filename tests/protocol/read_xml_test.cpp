@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
 
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
@@ -258,6 +262,50 @@ TEST(ReadXml, RefusedValueLeavesItsRowPending) {
     EXPECT_EQ(rows.FieldByName("A")->AsInteger(), 2);
     rows.Cancel();
     EXPECT_EQ(rows.FieldByName("B")->AsString(), "2008-06-02");
+}
+
+// Read in place, a row left out at the caller's word does not stop the rows, keys and items after
+// it, and the document stays whole for the caller; without that word the refusal stands.
+TEST(ReadXml, InPlaceReadLeavesOutRefusedRowsWhenAsked) {
+    const std::string body = "<rs typ=\"recordset\" fields=\"A:NUMBER B:DATE\">"
+                             "<r A=\"1\" B=\"2008-06-02\"/><r A=\"x\"/><r tbname=\"T\" rn=\"1\" id=\"7\"/>"
+                             "<r A=\"3\" B=\"2008-02-30\"/><r A=\"4\"><rs typ=\"string\">inner</rs></r></rs>";
+    struct Case {
+        const char* what;
+        bool leaveOut;
+        std::vector<int> values; // of A, in order
+    } cases[] = {
+        {"refused rows left out", true, {1, 4}},
+        {"refusal stands", false, {1}},
+    };
+    for (const Case& c : cases) {
+        std::string text = Answer(body);
+        pugi::xml_document doc;
+        TQmProtocol protocol;
+        std::vector<std::string> refused;
+        TReadRows how;
+        if (c.leaveOut) how.Refused = [&](pugi::xml_node row) {
+            refused.push_back(row.attribute("A").value());
+            return true;
+        };
+        if (c.leaveOut) {
+            ASSERT_TRUE(protocol.ReadXmlInPlace(text, doc, how)) << c.what;
+            EXPECT_EQ(refused, (std::vector<std::string>{"x", "3"})) << c.what;
+            ASSERT_EQ(protocol.ParamCount(), 1) << c.what;
+            EXPECT_EQ(protocol.Param(0).Value, "inner") << c.what;
+            ASSERT_EQ(protocol.RowIdCount(), 1) << c.what;
+            EXPECT_EQ(protocol.RowId(0).Id, 7) << c.what;
+        } else {
+            EXPECT_THROW(protocol.ReadXmlInPlace(text, doc, how), EConvertError) << c.what;
+            protocol.Table(0).Rows().Cancel();
+        }
+        TMemTable& rows = protocol.Table(0).Rows();
+        std::vector<int> values;
+        for (rows.First(); !rows.Eof(); rows.Next()) values.push_back(rows.FieldByName("A")->AsInteger());
+        EXPECT_EQ(values, c.values) << c.what;
+        const pugi::xml_node rs = doc.child("quelmar").child("rs");
+        EXPECT_EQ(std::distance(rs.children().begin(), rs.children().end()), 5) << c.what;
+    }
 }
 
 TEST(ReadXml, DeeplyNestedAnswerDoesNotCrash) {
