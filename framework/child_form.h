@@ -16,6 +16,7 @@
 #include "framework/commands.h"
 #include "framework/title_bar.h"
 #include "platform/platform.h"
+#include "plugin/records.h"
 
 namespace qm {
 
@@ -129,6 +130,9 @@ public:
     std::string ExecuteAction(std::int32_t id, const std::string& action, const std::string& request);
     // args: address of the variable that holds the argument array (null for none).
     std::string SearchData(void* const* args = nullptr);
+    // The same exchange, handing back the record: its SearchAnswer slot holds the answer until the
+    // record goes, for a reader that takes the wide text as it is.
+    ShareVarPtr SearchRecord(void* const* args = nullptr);
 
     // ------------------------------------------------------------ values
     static bool FieldReadOnly(TDataSource* source, const std::string& name, bool readOnly);

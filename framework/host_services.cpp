@@ -58,12 +58,16 @@ std::string TfrmChildBase::ExecuteAction(std::int32_t id, const std::string& act
 }
 
 std::string TfrmChildBase::SearchData(void* const* args) {
+    return ReadAnswerText(SearchRecord(args)->SearchAnswer);
+}
+
+ShareVarPtr TfrmChildBase::SearchRecord(void* const* args) {
     void* none = nullptr;
     void* const* variable = args ? args : &none;
     ShareVarPtr record = MakeShareVar();
     SetSlotText(record->ContextTail, FContextTail);
     SendMessage(HostWnd(), WM_QM_SEARCH, reinterpret_cast<WPARAM>(record.get()), reinterpret_cast<LPARAM>(variable));
-    return ReadAnswerText(record->SearchAnswer);
+    return record;
 }
 
 }  // namespace qm

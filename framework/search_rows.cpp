@@ -7,8 +7,10 @@
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
+#include "plugin/answer_text.h"
 #include "protocol/field_list.h"
 #include "protocol/qm_protocol.h"
+#include "protocol/response_stream.h"
 #include "protocol/table_guards.h"
 
 namespace qm {
@@ -72,11 +74,34 @@ std::string FieldRefusedByTarget(const TMemTable& rows, TMemTable& target) {
     return {};
 }
 
+// The streaming reader where it decides; when it leaves the answer to the document reader, the
+// status is put back as it was before (the rest that reader clears itself).
+template <class Text> TStreamOutcome ReadPlain(TQmProtocol& protocol, Text text) {
+    const std::int32_t code = protocol.StatusCode;
+    const TStreamOutcome outcome = TResponseStream::Read(protocol, text);
+    if (outcome == TStreamOutcome::Unsupported) {
+        protocol.StatusCode = code;
+        protocol.StatusInfo.clear();
+    }
+    return outcome;
+}
+
 } // namespace
+
+bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& keyField,
+                      std::vector<TLeftOutRow>& leftOut) {
+    protocol.StatusInfo.clear(); // an answer without info has none
+    const TStreamOutcome outcome =
+        ReadPlain(protocol, std::u16string_view(slot ? slot : u"", SysStringLen(slot)));
+    if (outcome != TStreamOutcome::Unsupported) return outcome == TStreamOutcome::Read;
+    return ReadSearchAnswer(protocol, ReadAnswerText(slot), keyField, leftOut);
+}
 
 bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
+    const TStreamOutcome outcome = ReadPlain(protocol, std::string_view(answer));
+    if (outcome != TStreamOutcome::Unsupported) return outcome == TStreamOutcome::Read;
     // Parsed in place, and read once: in a success, a row with a value its field refuses is left
     // out and named, and the read goes on.
     TRefusalProbe probe;

@@ -20,7 +20,11 @@ struct TLeftOutRow {
 // Reads the answer into the protocol, taking its text as the parser's storage. When a row holds a
 // value the reader refuses, the answer is read again without such rows, which are added to leftOut.
 // False when the answer cannot be read even so; the protocol's status code is what could be read.
+// A plain answer is read in one pass without a document; any other goes the way above.
 bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
+                      std::vector<TLeftOutRow>& leftOut);
+// The same from the host's wide-string slot, read where it stands when the answer is plain.
+bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& keyField,
                       std::vector<TLeftOutRow>& leftOut);
 
 // Replaces target's rows by the table's, as unchanged rows, leaving out rows with a value

@@ -295,7 +295,8 @@ void TfrmTarn204::DoSearch() {
     SetEditState(esBrowse);
     TQmProtocol& p = *Protocol();
     std::vector<TLeftOutRow> leftOut;
-    const bool read = ReadSearchAnswer(p, SearchData(nullptr), KeyField, leftOut);
+    // The record's wide text is read where it stands; the record goes once it is read.
+    const bool read = ReadSearchAnswer(p, SearchRecord(nullptr)->SearchAnswer, KeyField, leftOut);
     if (!p.HasNumericCode()) {
         SendStatusMessage(3, UnreadableAnswer);
     } else if (p.StatusCode != 0) {

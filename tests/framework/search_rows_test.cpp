@@ -5,6 +5,7 @@
 
 #include "dataset/mem_table.h"
 #include "framework/search_rows.h"
+#include "platform/platform.h"
 #include "protocol/protocol.h"
 
 namespace qm {
@@ -36,20 +37,32 @@ TEST(ReadSearchAnswer, RefusedRowsAreLeftOutOfASuccessOnly) {
         {"no code", Answer("", rows), false, {}, {}},
         {"not a document", "<quelmar>", false, {}, {}},
     };
-    for (const Case& c : cases) {
-        TQmProtocol protocol;
-        std::vector<TLeftOutRow> leftOut;
-        ASSERT_EQ(ReadSearchAnswer(protocol, c.answer, "ID", leftOut), c.read) << c.what;
-        if (!c.read) continue;
-        std::vector<int> ids;
-        TMemTable& table = protocol.Table(0).Rows();
-        for (table.First(); !table.Eof(); table.Next())
-            ids.push_back(table.FieldByName("ID")->AsInteger());
-        EXPECT_EQ(ids, c.ids) << c.what;
-        std::vector<std::string> named;
-        for (const TLeftOutRow& row : leftOut)
-            named.push_back(row.Key + ":" + row.Field);
-        EXPECT_EQ(named, c.leftOut) << c.what;
+    // The host's record slot is read where it stands; the UTF-8 text as the old callers pass it.
+    for (const bool wide : {false, true}) {
+        for (const Case& c : cases) {
+            const std::string what = std::string(c.what) + (wide ? " (wide)" : "");
+            TQmProtocol protocol;
+            std::vector<TLeftOutRow> leftOut;
+            bool read = false;
+            if (wide) {
+                BSTR slot = SysAllocStringUtf8(c.answer);
+                read = ReadSearchAnswer(protocol, slot, "ID", leftOut);
+                SysFreeString(slot);
+            } else {
+                read = ReadSearchAnswer(protocol, c.answer, "ID", leftOut);
+            }
+            ASSERT_EQ(read, c.read) << what;
+            if (!c.read) continue;
+            std::vector<int> ids;
+            TMemTable& table = protocol.Table(0).Rows();
+            for (table.First(); !table.Eof(); table.Next())
+                ids.push_back(table.FieldByName("ID")->AsInteger());
+            EXPECT_EQ(ids, c.ids) << what;
+            std::vector<std::string> named;
+            for (const TLeftOutRow& row : leftOut)
+                named.push_back(row.Key + ":" + row.Field);
+            EXPECT_EQ(named, c.leftOut) << what;
+        }
     }
 }
 
