@@ -1,13 +1,12 @@
 // The whole chain a clerk waits for, as the real pieces run it: the host's handler answers a
-// search into the exchange record (the store's UTF-8 answer made UTF-16), the module reads the slot
-// back as UTF-8, reads the answer and puts its rows into a table laid out like the form's main table.
+// search into the exchange record (the store's UTF-8 answer made UTF-16), the module reads the
+// slot's text where it stands and puts its rows into a table laid out like the form's main table.
 #pragma once
 
 #include "dataset/mem_table.h"
 #include "framework/search_rows.h"
 #include "host/host_link.h"
 #include "host/store.h"
-#include "plugin/answer_text.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
 #include "protocol/protocol.h"
@@ -34,24 +33,26 @@ struct SearchSizes {
     std::size_t Utf16 = 0; // the record's text
 };
 
-// One search from the record to the main table; false when the answer could not be used.
+// One search from the record to the main table, read as the form reads it; false when the answer
+// could not be used.
 inline bool SearchThroughRecord(HWND host, qm::TQmProtocol& protocol, qm::TMemTable& main,
                                 SearchSizes* sizes = nullptr) {
-    std::string answer;
+    std::vector<qm::TLeftOutRow> leftOut;
     {
         qm::ShareVarPtr record = qm::MakeShareVar();
         qm::SetSlotText(record->ContextTail, "TB_MEMAC");
         void* none = nullptr;
         qm::SendMessage(host, qm::WM_QM_SEARCH, reinterpret_cast<qm::WPARAM>(record.get()),
                         reinterpret_cast<qm::LPARAM>(&none));
-        answer = qm::ReadAnswerText(record->SearchAnswer);
-        if (sizes) *sizes = {answer.size(), qm::SysStringByteLen(record->SearchAnswer)};
+        const qm::BSTR slot = record->SearchAnswer;
+        if (sizes)
+            *sizes = {qm::Utf8Size(std::u16string_view(slot, qm::SysStringLen(slot))),
+                      qm::SysStringByteLen(slot)};
+        if (!qm::ReadSearchAnswer(protocol, slot, "MEMAC_ID", leftOut) || protocol.TableCount() != 1)
+            return false;
     }
-    std::vector<qm::TLeftOutRow> leftOut;
-    if (!qm::ReadSearchAnswer(protocol, std::move(answer), "MEMAC_ID", leftOut) || protocol.TableCount() != 1)
-        return false;
     qm::ReplaceRows(protocol.Table(0), main, "MEMAC_ID", leftOut);
-    protocol.ClearTables();  // as the form does
+    protocol.ClearTables(); // as the form does
     return leftOut.empty();
 }
 
