@@ -273,6 +273,8 @@ void TfrmTarn204::DoSave() {
         return;
     }
     Protocol()->ApplyKeys(main);
+    // Writing the request walked the rows: the clerk's row is shown again under the box.
+    if (current && main.BookmarkValid(current)) main.GotoBookmark(current);
     Box("保存成功！", 1);
     main.MergeChangeLog();
     delta.EmptyTable();

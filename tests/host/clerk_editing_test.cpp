@@ -2,6 +2,9 @@
 // alone, checked against the file.
 #include "clerk_fixture.h"
 
+#include <QMessageBox>
+#include <QTimer>
+
 namespace qm::host::testing {
 namespace {
 
@@ -152,6 +155,36 @@ TEST_F(ClerkEditing, SearchAsksBeforeDiscardingUnsavedChanges) {
     Key(Qt::Key_F2);
     Key(Qt::Key_F3);
     EXPECT_EQ(Boxes.CallCount(), boxes);
+}
+
+// The success box is shown over the row the clerk saved, not over wherever writing the request
+// left the table's cursor.
+TEST_F(ClerkEditing, SavedRowStaysInViewUnderTheSuccessBox) {
+    Open();
+    Key(Qt::Key_Down);
+    Key(Qt::Key_F2);
+    Type("Z9");
+    Key(Qt::Key_Tab);
+    int rowUnderBox = -1;
+    QString boxText;
+    // The save lets messages run before its box shows: look until the box is there.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        watch.stop();
+        rowUnderBox = CurrentRow();
+        boxText = box->text();
+        box->accept();
+    });
+    watch.start(5);
+    Boxes.SetStrict(0); // a real box, answered from the timer
+    Key(Qt::Key_S, Qt::ControlModifier);
+    Boxes.SetStrict(1);
+    EXPECT_EQ(boxText.toStdString(), "保存成功！");
+    EXPECT_EQ(rowUnderBox, 1);
+    EXPECT_EQ(CurrentRow(), 1);
+    EXPECT_EQ(Query("SELECT MEMAC001 FROM TB_MEMAC WHERE MEMAC_ID=2"), std::vector<std::string>{"Z9"});
 }
 
 } // namespace
