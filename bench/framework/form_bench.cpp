@@ -24,7 +24,7 @@
 
 #include <pugixml.hpp>
 
-#include "bench/framework/heap_counter.h"
+#include "bench/protocol/alloc_counter.h"
 #include "dataset/mem_table.h"
 #include "framework/child_form.h"
 #include "grid/db_grid.h"
@@ -380,7 +380,6 @@ BENCHMARK(BM_SaveNewRowsScales)->Iterations(1)->Unit(benchmark::kMillisecond);
 // the heap the main table holds. Beside it the same from before the 修改 that starts the edit, which
 // also holds the rows remembered for a cancel.
 void BM_SaveMemoryAfterALargeSearch(benchmark::State& state) {
-    bench::CountXmlAllocations();
     double saveAdds = 0, editAdds = 0, tableBytes = 0;
     for (auto _ : state) {
         SavingForm f(kRows);
