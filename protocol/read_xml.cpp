@@ -6,6 +6,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/field_list.h"
+#include "protocol/answer_numbers.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/xml_text.h"
 
@@ -16,18 +17,8 @@ namespace {
 // About a millisecond of parsing.
 constexpr std::size_t kParseAsideBytes = 256 * 1024;
 
-// A number in an answer may be pretty-printed with blanks around it.
-std::int32_t ReadInt(std::string_view text, bool* ok = nullptr) {
-    std::int32_t n = 0;
-    const bool read = TryStrToInt(Trim(text), n);
-    if (ok) *ok = read;
-    return read ? n : 0;
-}
-
-double ReadFloat(std::string_view text) {
-    double x = 0;
-    return TryStrToFloat(Trim(text), x) ? x : 0.0;
-}
+using answer::ReadFloat;
+using answer::ReadInt;
 
 // Every element named rs, in document order, with the number of elements directly inside it;
 // walked without recursion, and only once: a long answer is mostly rows.

@@ -9,6 +9,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/field_list.h"
+#include "protocol/answer_numbers.h"
 #include "protocol/qm_protocol.h"
 
 namespace qm {
@@ -129,18 +130,8 @@ std::size_t CountStartTags(const char16_t* p, const char16_t* end) {
     return count;
 }
 
-// A number in an answer may be pretty-printed with blanks around it.
-std::int32_t ReadInt(std::string_view text, bool* ok = nullptr) {
-    std::int32_t n = 0;
-    const bool read = TryStrToInt(Trim(text), n);
-    if (ok) *ok = read;
-    return read ? n : 0;
-}
-
-double ReadFloat(std::string_view text) {
-    double x = 0;
-    return TryStrToFloat(Trim(text), x) ? x : 0.0;
-}
+using answer::ReadFloat;
+using answer::ReadInt;
 
 struct TAttribute {
     std::string_view Name;
