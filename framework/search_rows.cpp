@@ -8,6 +8,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "plugin/answer_text.h"
+#include "protocol/answer_values.h"
 #include "protocol/field_list.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/response_stream.h"
@@ -25,11 +26,8 @@ std::string RefusedField(pugi::xml_node row, TMemTable& probe) {
     for (pugi::xml_attribute a = row.first_attribute(); a && refused.empty(); a = a.next_attribute()) {
         TField* field = probe.FindField(a.name());
         if (!field || !*a.value()) continue;
-        std::string_view value = a.value();
-        if (field->DataType() == ftDate && value.find(':') != std::string_view::npos)
-            value = value.substr(0, value.find(' '));
         try {
-            field->SetAsString(value);
+            field->SetAsString(answer::FieldText(a.value(), field->DataType() == ftDate));
         } catch (...) {
             refused = field->FieldName();
         }

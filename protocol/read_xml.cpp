@@ -6,7 +6,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/field_list.h"
-#include "protocol/answer_numbers.h"
+#include "protocol/answer_values.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/xml_text.h"
 
@@ -17,8 +17,12 @@ namespace {
 // About a millisecond of parsing.
 constexpr std::size_t kParseAsideBytes = 256 * 1024;
 
+using answer::FillFields;
+using answer::MakeSlots;
 using answer::ReadFloat;
 using answer::ReadInt;
+using answer::TAttributes;
+using answer::TFieldSlot;
 
 // Every element named rs, in document order, with the number of elements directly inside it;
 // walked without recursion, and only once: a long answer is mostly rows.
@@ -58,83 +62,21 @@ std::vector<FoundRs> CollectRs(const pugi::xml_document& doc) {
     return found;
 }
 
-// Where a data row finds the value of one field: the exact name, then upper, then lower case.
-struct FieldSlot {
-    TField* field;
-    std::string exact, upper, lower;  // upper/lower empty when equal to exact
-    bool isDate;
-};
-
 // A row's attributes, read once in document order: a lookup by name in pugixml compares every
-// attribute again, and each access is a call into the library.
-struct RowAttribute {
-    const char* name;
-    const char* value;
-};
-using RowAttributes = std::vector<RowAttribute>;
-
-bool SameName(const char* name, const std::string& wanted) {
-    for (const char c : wanted)
-        if (*name++ != c) return false;
-    return *name == '\0';
-}
-
-// True when the row carries an "rn" attribute: then it is a key row, not data.
-bool ReadAttributes(pugi::xml_node row, RowAttributes& out) {
+// attribute again, and each access is a call into the library. True when the row carries an "rn"
+// attribute: then it is a key row, not data.
+bool ReadAttributes(pugi::xml_node row, TAttributes& out) {
     out.clear();
     bool key = false;
     for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
-        const char* name = a.name();
-        if (name[0] == 'r' && name[1] == 'n' && name[2] == '\0') key = true;
+        const std::string_view name = a.name();
+        if (name == "rn") key = true;
         out.push_back({name, a.value()});
     }
     return key;
 }
 
-std::size_t FindName(const RowAttributes& attrs, const std::string& name) {
-    for (std::size_t i = 0; i < attrs.size(); ++i)
-        if (SameName(attrs[i].name, name)) return i;
-    return attrs.size();
-}
-
-const char* FindValue(const RowAttributes& attrs, const FieldSlot& slot, std::size_t& next) {
-    // Hosts write the attributes in field order: try the one after the last match first.
-    if (next < attrs.size() && SameName(attrs[next].name, slot.exact)) return attrs[next++].value;
-    std::size_t hit = FindName(attrs, slot.exact);
-    if (hit == attrs.size() && !slot.upper.empty()) hit = FindName(attrs, slot.upper);
-    if (hit == attrs.size() && !slot.lower.empty()) hit = FindName(attrs, slot.lower);
-    if (hit == attrs.size()) return nullptr;
-    next = hit + 1;
-    return attrs[hit].value;
-}
-
-std::vector<FieldSlot> MakeSlots(TMemTable& rows) {
-    std::vector<FieldSlot> slots;
-    for (int i = 0; i < rows.FieldCount(); ++i) {
-        TField* field = rows.Fields(i);
-        FieldSlot slot{field, field->FieldName(), UpperCase(field->FieldName()), LowerCase(field->FieldName()),
-                       field->DataType() == ftDate};
-        if (slot.upper == slot.exact) slot.upper.clear();
-        if (slot.lower == slot.exact) slot.lower.clear();
-        slots.push_back(std::move(slot));
-    }
-    return slots;
-}
-
-void FillFields(const RowAttributes& attrs, const std::vector<FieldSlot>& slots) {
-    std::size_t next = 0;
-    for (const FieldSlot& slot : slots) {
-        ProcessMessages();
-        const char* found = FindValue(attrs, slot, next);
-        std::string_view value = found ? found : "";
-        if (value.empty()) continue;  // the new row is all null
-        // The writer's "yyyy-mm-dd hh:nn:ss" arrives as its date part.
-        if (slot.isDate && value.find(':') != std::string_view::npos) value = value.substr(0, value.find(' '));
-        slot.field->SetAsString(value);
-    }
-}
-
-void ReadDataRow(const RowAttributes& attrs, TMemTable& rows, const std::vector<FieldSlot>& slots) {
+void ReadDataRow(const TAttributes& attrs, TMemTable& rows, const std::vector<TFieldSlot>& slots) {
     rows.SetCachedUpdates(false);  // the row enters unchanged
     // Without listeners the row skips the editing machinery; a value the field refuses is read
     // again the ordinary way, so that the failure leaves the table as it always did.
@@ -169,8 +111,8 @@ static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements
     rows.QmTableName = tbname ? UpperCase(tbname.value()) : std::string("UNKNOWN");
 
     bool defined = false;
-    std::vector<FieldSlot> slots;
-    RowAttributes attrs;
+    std::vector<TFieldSlot> slots;
+    TAttributes attrs;
     for (pugi::xml_node row = rs.first_child(); row; row = row.next_sibling()) {
         if (row.type() != pugi::node_element) continue;
         ProcessMessages();

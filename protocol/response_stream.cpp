@@ -9,7 +9,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/field_list.h"
-#include "protocol/answer_numbers.h"
+#include "protocol/answer_values.h"
 #include "protocol/qm_protocol.h"
 
 namespace qm {
@@ -130,72 +130,14 @@ std::size_t CountStartTags(const char16_t* p, const char16_t* end) {
     return count;
 }
 
+using answer::FillFields;
+using answer::FindAttribute;
+using answer::MakeSlots;
 using answer::ReadFloat;
 using answer::ReadInt;
-
-struct TAttribute {
-    std::string_view Name;
-    std::string_view Value;
-};
-using TAttributes = std::vector<TAttribute>;
-
-// The first attribute of the name, as the DOM's lookup finds it.
-const TAttribute* FindAttribute(const TAttributes& attrs, std::string_view name) {
-    for (const TAttribute& a : attrs)
-        if (a.Name == name) return &a;
-    return nullptr;
-}
-
-// Where a data row finds the value of one field: the exact name, then upper, then lower case.
-struct TFieldSlot {
-    TField* Field;
-    std::string Exact, Upper, Lower; // Upper/Lower empty when equal to Exact
-    bool IsDate;
-};
-
-std::vector<TFieldSlot> MakeSlots(TMemTable& rows) {
-    std::vector<TFieldSlot> slots;
-    for (int i = 0; i < rows.FieldCount(); ++i) {
-        TField* field = rows.Fields(i);
-        TFieldSlot slot{field, field->FieldName(), UpperCase(field->FieldName()),
-                        LowerCase(field->FieldName()), field->DataType() == ftDate};
-        if (slot.Upper == slot.Exact) slot.Upper.clear();
-        if (slot.Lower == slot.Exact) slot.Lower.clear();
-        slots.push_back(std::move(slot));
-    }
-    return slots;
-}
-
-std::size_t FindName(const TAttributes& attrs, std::string_view name) {
-    for (std::size_t i = 0; i < attrs.size(); ++i)
-        if (attrs[i].Name == name) return i;
-    return attrs.size();
-}
-
-const std::string_view* FindValue(const TAttributes& attrs, const TFieldSlot& slot, std::size_t& next) {
-    // Hosts write the attributes in field order: try the one after the last match first.
-    if (next < attrs.size() && attrs[next].Name == slot.Exact) return &attrs[next++].Value;
-    std::size_t hit = FindName(attrs, slot.Exact);
-    if (hit == attrs.size() && !slot.Upper.empty()) hit = FindName(attrs, slot.Upper);
-    if (hit == attrs.size() && !slot.Lower.empty()) hit = FindName(attrs, slot.Lower);
-    if (hit == attrs.size()) return nullptr;
-    next = hit + 1;
-    return &attrs[hit].Value;
-}
-
-void FillFields(const TAttributes& attrs, const std::vector<TFieldSlot>& slots) {
-    std::size_t next = 0;
-    for (const TFieldSlot& slot : slots) {
-        ProcessMessages();
-        const std::string_view* found = FindValue(attrs, slot, next);
-        if (!found || found->empty()) continue; // the new row is all null
-        std::string_view value = *found;
-        // The writer's "yyyy-mm-dd hh:nn:ss" arrives as its date part.
-        if (slot.IsDate && value.find(':') != std::string_view::npos)
-            value = value.substr(0, value.find(' '));
-        slot.Field->SetAsString(value);
-    }
-}
+using answer::TAttribute;
+using answer::TAttributes;
+using answer::TFieldSlot;
 
 // A refused value is not caught here: the DOM reader reads the row again and fails as it always did.
 void ReadDataRow(const TAttributes& attrs, TMemTable& rows, const std::vector<TFieldSlot>& slots) {
