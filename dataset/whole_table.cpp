@@ -47,13 +47,7 @@ void TMemTable::TakeRows(TMemTable& source) {
     for (TStoredRow& row : FDeletedLog)
         row.Id = FNextId++;
     source.EmptyTable();
-    InvalidateView();
-    const int count = VisibleCount();
-    FPos = count > 0 ? 0 : -1;
-    FBof = true;
-    FEof = count == 0;
-    Notify(TDataEvent::deDataSetChanged);
-    if (AfterScroll) AfterScroll(this);
+    ApplyFilter(); // the view over the new rows, from the first
 }
 
 } // namespace qm
