@@ -38,13 +38,16 @@
 #include "protocol/qm_protocol.h"
 #include "protocol/response_tables.h"
 #include "tests/framework/fake_host.h"
+#include "tests/protocol/memac_fixture.h"
 
 namespace qm {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Wraps the installed pump and notes the longest time between two of its turns.
 class GapRecorder {
@@ -70,7 +73,7 @@ private:
         gSelf->Note();
         ++gSelf->FTurns;
         if (gSelf->FInner) gSelf->FInner();
-        gSelf->FLast = Clock::now();  // the pump's own work is a turn, not a gap
+        gSelf->FLast = Clock::now(); // the pump's own work is a turn, not a gap
     }
     void Note() { FMaxMs = std::max(FMaxMs, Ms(Clock::now() - FLast)); }
 
@@ -81,32 +84,16 @@ private:
     int FTurns = 0;
 };
 
-std::string SearchAnswer(int rows) {
-    std::string text =
-        "<?xml version=\"1.0\"?><quelmar><status><code>0</code><info></info></status>"
-        "<rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4 "
-        "MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 CREATE_USER:VARCHAR2:12 "
-        "USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">";
-    text.reserve(static_cast<std::size_t>(rows) * 230);
-    for (int i = 1; i <= rows; ++i) {
-        const std::string n = std::to_string(i);
-        text += "<r MEMAC_ID=\"" + n + "\" MEMAC001=\"" + n + "\" MEMAC002=\"Level " + n + "\" MEMAC003=\"" + n +
-                "000\" MEMAC004=\"" + n + "999\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" "
-                "CREATE_DATE=\"2008-06-02 00:00:00\" MODIFIER=\"u002\" MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>";
-    }
-    return text + "</rs></quelmar>";
-}
-
 constexpr int kRows = 100000;
 
 void BM_SearchLoadsIntoTheForm(benchmark::State& state) {
     test::FakeHost host;
-    const std::string answer = SearchAnswer(kRows);
+    const std::string answer = test::MemacSearchAnswer(kRows);
     host.Registers.push_back(test::FakeHost::Answer(0, {}, "<rs typ=\"integer\">7</rs>"));
     auto* form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
     form->SetFormId(form->Handle());
     form->show();
-    DeliverPostedMessages();  // first activation
+    DeliverPostedMessages(); // first activation
 
     // Baseline: pugixml's own parse of the answer, one step that lets nothing run.
     const auto p0 = Clock::now();
@@ -172,7 +159,7 @@ BENCHMARK(BM_SearchLoadsIntoTheForm)->Iterations(3)->Unit(benchmark::kMillisecon
 // longest gap between two turns of the event loop is printed beside them (goal: at most 16 ms).
 void BM_UpdateThenCancelOnALargeTable(benchmark::State& state) {
     test::FakeHost host;
-    const std::string answer = SearchAnswer(kRows);
+    const std::string answer = test::MemacSearchAnswer(kRows);
     host.Registers.push_back(test::FakeHost::Answer(0, {}, "<rs typ=\"integer\">7</rs>"));
     auto* form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
     form->SetFormId(form->Handle());
@@ -238,7 +225,8 @@ void BM_UniqueCheck(benchmark::State& state) {
     const auto b0 = Clock::now();
     std::size_t bytes = 0;
     TField* field = table.FieldByName("MEMAC001");
-    for (table.First(); !table.Eof(); table.Next()) bytes += field->AsString().size();
+    for (table.First(); !table.Eof(); table.Next())
+        bytes += field->AsString().size();
     benchmark::DoNotOptimize(bytes);
     const double walkMs = Ms(Clock::now() - b0);
 
@@ -278,7 +266,7 @@ struct SavingForm {
         form->SetFormId(form->Handle());
         form->show();
         test::Pump();
-        host.Searches.push_back(SearchAnswer(rows));
+        host.Searches.push_back(test::MemacSearchAnswer(rows));
         form->RunBaseCommand(4);
         test::Pump();
     }
@@ -458,8 +446,8 @@ void BM_AppendThroughTheFormGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendThroughTheFormGrid)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm
 
 int main(int argc, char** argv) {
     qm::test::App();

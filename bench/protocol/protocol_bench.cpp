@@ -15,11 +15,11 @@
 
 #include <pugixml.hpp>
 
-#include "tests/protocol/memac_fixture.h"
 #include "alloc_counter.h"
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/protocol.h"
+#include "tests/protocol/memac_fixture.h"
 
 namespace qm {
 namespace {
@@ -41,24 +41,12 @@ struct Clock {
     }
 };
 
-double Seconds(Clock::time_point from) { return Clock::now() - from; }
+double Seconds(Clock::time_point from) {
+    return Clock::now() - from;
+}
 
 const std::string& SearchAnswer() {
-    static const std::string text = [] {
-        std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\"?><quelmar><status><code>0</code><info></info>"
-                        "</status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 "
-                        "MEMAC001:VARCHAR2:4 MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 "
-                        "CREATE_USER:VARCHAR2:12 USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 "
-                        "MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">";
-        for (int i = 1; i <= kRows; ++i) {
-            const std::string n = std::to_string(i);
-            s += "<row MEMAC_ID=\"" + n + "\" MEMAC001=\"" + std::to_string(i % 10000) + "\" MEMAC002=\"收入等级" + n +
-                 "\" MEMAC003=\"" + std::to_string(i * 10) + "\" MEMAC004=\"" + std::to_string(i * 10 + 9) +
-                 "\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" MODIFIER=\"u002\" "
-                 "MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>";
-        }
-        return s + "</rs></quelmar>";
-    }();
+    static const std::string text = test::MemacSearchAnswer(kRows);
     return text;
 }
 
@@ -69,8 +57,8 @@ void BM_ReadAndLoadVsParse(benchmark::State& state) {
         auto t0 = Clock::now();
         {
             pugi::xml_document doc;
-            benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size(), pugi::parse_default,
-                                                     pugi::encoding_utf8));
+            benchmark::DoNotOptimize(
+                doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
         }
         base += Seconds(t0);
         t0 = Clock::now();
@@ -221,10 +209,15 @@ void BM_AnswerConversionsVsCopy(benchmark::State& state) {
     state.counters["ratio"] = subject / base;
     state.counters["conversions_ms"] = 1000 * subject / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_AnswerConversionsVsCopy)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions);
+BENCHMARK(BM_AnswerConversionsVsCopy)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(kRepetitions);
 
 std::size_t gPumpCount = 0;
-void CountingPump() { ++gPumpCount; }
+void CountingPump() {
+    ++gPumpCount;
+}
 
 void BM_PumpDuringRead(benchmark::State& state) {
     const std::string& text = SearchAnswer();
@@ -247,8 +240,8 @@ void BM_PumpDuringRead(benchmark::State& state) {
 }
 BENCHMARK(BM_PumpDuringRead)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm
 
 // Prints each ratio's median after the usual table.
 int main(int argc, char** argv) {
@@ -259,7 +252,8 @@ int main(int argc, char** argv) {
             ConsoleReporter::ReportRuns(runs);
             for (const Run& r : runs) {
                 const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
-                if (median && r.counters.count("ratio")) Ratio[r.run_name.function_name] = r.counters.at("ratio").value;
+                if (median && r.counters.count("ratio"))
+                    Ratio[r.run_name.function_name] = r.counters.at("ratio").value;
             }
         }
     } reporter;

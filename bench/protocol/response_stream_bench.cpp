@@ -18,6 +18,7 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/protocol.h"
+#include "tests/protocol/memac_fixture.h"
 
 namespace qm {
 namespace {
@@ -33,24 +34,7 @@ double CpuSeconds() {
 
 // The host's shape: declaration, rows named after the table, dates with their time.
 const std::string& Utf8Answer() {
-    static const std::string text = [] {
-        std::string s =
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<quelmar><status><code>0</code><info></info>"
-            "</status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 "
-            "MEMAC001:VARCHAR2:4 MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 "
-            "CREATE_USER:VARCHAR2:12 USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 "
-            "MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">";
-        for (int i = 1; i <= kRows; ++i) {
-            const std::string n = std::to_string(i);
-            s += "<TB_MEMAC MEMAC_ID=\"" + n + "\" MEMAC001=\"" + std::to_string(i % 10000) +
-                 "\" MEMAC002=\"收入等级" + n + "\" MEMAC003=\"" + std::to_string(i * 10) + "\" MEMAC004=\"" +
-                 std::to_string(i * 10 + 9) +
-                 "\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" "
-                 "MODIFIER=\"u002\" "
-                 "MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>";
-        }
-        return s + "</rs></quelmar>\n";
-    }();
+    static const std::string text = test::MemacSearchAnswer(kRows);
     return text;
 }
 

@@ -46,4 +46,25 @@ void MakeWorkedExample(TMemTable& main, TMemTable& deleted) {
     AppendRow(deleted, {"12", "03", "High", "6000", "9999", "u001", "g01", "2008-06-02", {}, {}, "0"});
 }
 
-}  // namespace qm::test
+std::string MemacSearchAnswer(int rows) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<quelmar><status><code>0</code><info></info>"
+        "</status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 "
+        "MEMAC001:VARCHAR2:4 MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 "
+        "CREATE_USER:VARCHAR2:12 USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 "
+        "MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">";
+    text.reserve(static_cast<std::size_t>(rows) * 240);
+    static const char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (int i = 1; i <= rows; ++i) {
+        const std::string n = std::to_string(i);
+        const char code[5] = {digits[i / 46656 % 36], digits[i / 1296 % 36], digits[i / 36 % 36],
+                              digits[i % 36], 0};
+        text += "<TB_MEMAC MEMAC_ID=\"" + n + "\" MEMAC001=\"" + code + "\" MEMAC002=\"收入等级" + n +
+                "\" MEMAC003=\"" + std::to_string(i * 10) + "\" MEMAC004=\"" + std::to_string(i * 10 + 9) +
+                "\" CREATE_USER=\"u001\" USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" "
+                "MODIFIER=\"u002\" MODI_DATE=\"2008-06-18 00:00:00\" FLAG=\"0\"/>";
+    }
+    return text + "</rs></quelmar>\n";
+}
+
+} // namespace qm::test

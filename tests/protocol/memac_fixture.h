@@ -22,4 +22,8 @@ void AppendRow(TMemTable& table, const Values& values);
 // table holds row 12.
 void MakeWorkedExample(TMemTable& main, TMemTable& deleted);
 
+// A host's search answer of that many income levels, as the host writes it: keys from 1, unique
+// four-character codes, Chinese names.
+std::string MemacSearchAnswer(int rows);
+
 }  // namespace qm::test
