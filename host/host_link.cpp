@@ -1,7 +1,7 @@
 #include "host/host_link.h"
 
-#include "host/response.h"
-#include "host/status_codes.h"
+#include "host/store/response.h"
+#include "host/store/status_codes.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
 

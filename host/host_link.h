@@ -2,8 +2,8 @@
 // Data exchanges go to the store; everything about windows and commands goes to a listener.
 #pragma once
 
-#include "host/request_checks.h"
-#include "host/store.h"
+#include "host/store/request_checks.h"
+#include "host/store/store.h"
 #include "platform/platform.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "host/startup_checks.h"
 
-#include "host/pg_store.h"
-#include "host/schema.h"
+#include "host/store/pg_store.h"
+#include "host/store/schema.h"
 #include "platform/platform.h"
 
 #include <sqlite3.h>

@@ -2,7 +2,7 @@
 // into one clear sentence before anything is shown or written.
 #pragma once
 
-#include "host/connection.h"
+#include "host/store/connection.h"
 
 #include <string>
 

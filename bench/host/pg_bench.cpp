@@ -6,8 +6,8 @@
 // The benchmark starts its own cluster with scripts/pg.sh. Search figures are medians of CPU time
 // of this process plus the wall time the server needs; saves are wall time.
 #include "bench/host/search_into_table.h"
-#include "host/pg_store.h"
-#include "host/store.h"
+#include "host/store/pg_store.h"
+#include "host/store/store.h"
 
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>

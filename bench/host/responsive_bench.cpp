@@ -20,9 +20,9 @@
 #include "bench/host/store_rows.h"
 #include "dialog/dialog_api.h"
 #include "host/host_records.h"
-#include "host/main_window.h"
+#include "host/ui/main_window.h"
 #include "host/module_library.h"
-#include "host/script.h"
+#include "host/script/script.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 

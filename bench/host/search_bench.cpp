@@ -8,8 +8,8 @@
 // by search_memory_bench.cpp, whose counting would slow every allocation here.
 #include "bench/host/search_into_table.h"
 #include "bench/host/store_rows.h"
-#include "host/sqlite_store.h"
-#include "host/store.h"
+#include "host/store/sqlite_store.h"
+#include "host/store/store.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

@@ -6,7 +6,7 @@
 #include "dataset/mem_table.h"
 #include "framework/search_rows.h"
 #include "host/host_link.h"
-#include "host/store.h"
+#include "host/store/store.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
 #include "protocol/protocol.h"

@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
-#include "host/sqlite_store.h"
-#include "host/store.h"
+#include "host/store/sqlite_store.h"
+#include "host/store/store.h"
 
 namespace qm::bench {
 

@@ -1,8 +1,8 @@
 // The host's handling of save requests: any text, after a search, on a scratch SQLite file with a
 // few rows. Afterwards the file must pass integrity_check, and a request that was not answered
 // with code 0 must have left it byte for byte as it was.
-#include "host/request_checks.h"
-#include "host/store.h"
+#include "host/store/request_checks.h"
+#include "host/store/store.h"
 
 #include <unistd.h>
 

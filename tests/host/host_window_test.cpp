@@ -1,7 +1,7 @@
 // The window pieces without the module: toolbar from hand-made command sets, status display,
 // closing, a dropped form; the script format and shortcut conversion.
-#include "host/main_window.h"
-#include "host/script.h"
+#include "host/ui/main_window.h"
+#include "host/script/script.h"
 #include "host/settings.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"

@@ -1,7 +1,7 @@
 // What the host refuses before or while it reads a request: oversized texts, bad bytes, control
 // characters, codes with blanks at their ends; and that refusals quote values only in part.
-#include "host/request_checks.h"
-#include "host/status_codes.h"
+#include "host/store/request_checks.h"
+#include "host/store/status_codes.h"
 #include "store_fixture.h"
 
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/response.h"
+#include "host/store/response.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The SQLite file itself: an older file upgraded in place with a copy kept, a damaged file never
 // written, values other tools wrote that no column of the form can hold.
-#include "host/sqlite_util.h"
-#include "host/status_codes.h"
+#include "host/store/sqlite_util.h"
+#include "host/store/status_codes.h"
 #include "store_fixture.h"
 
 #include <fstream>

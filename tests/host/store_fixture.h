@@ -1,8 +1,8 @@
 // A store on a fresh SQLite file or a fresh PostgreSQL schema, and readers for its answers.
 #pragma once
 
-#include "host/sqlite_store.h"
-#include "host/store.h"
+#include "host/store/sqlite_store.h"
+#include "host/store/store.h"
 #include "pg_server.h"
 
 #include <gtest/gtest.h>

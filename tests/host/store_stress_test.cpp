@@ -1,7 +1,7 @@
 // The store under load and faults: concurrent clerks with retries, kills in the middle of a large
 // save, a server that goes away and comes back. Bounded in size; its own ctest label.
-#include "host/record_set.h"
-#include "host/status_codes.h"
+#include "host/store/record_set.h"
+#include "host/store/status_codes.h"
 #include "store_fixture.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 // No lost updates: an update or delete goes through only for a row as the clerk last saw it.
-#include "host/pg_store.h"
-#include "host/record_set.h"
-#include "host/status_codes.h"
+#include "host/store/pg_store.h"
+#include "host/store/record_set.h"
+#include "host/store/status_codes.h"
 #include "store_fixture.h"
 
 #include <functional>

@@ -2,8 +2,8 @@
 // response documents (UTF-8 text), on either engine.
 #pragma once
 
-#include "host/connection.h"
-#include "host/row_versions.h"
+#include "host/store/connection.h"
+#include "host/store/row_versions.h"
 
 #include <cstdint>
 #include <memory>

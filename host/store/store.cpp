@@ -1,12 +1,12 @@
-#include "host/store.h"
+#include "host/store/store.h"
 
-#include "host/pg_store.h"
-#include "host/record_set.h"
-#include "host/response.h"
-#include "host/schema.h"
-#include "host/sqlite_store.h"
-#include "host/status_codes.h"
-#include "host/values.h"
+#include "host/store/pg_store.h"
+#include "host/store/record_set.h"
+#include "host/store/response.h"
+#include "host/store/schema.h"
+#include "host/store/sqlite_store.h"
+#include "host/store/status_codes.h"
+#include "host/store/values.h"
 #include "platform/platform.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "host/pg_store.h"
+#include "host/store/pg_store.h"
 
 #include <cctype>
 #include <cstdio>

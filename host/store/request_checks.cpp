@@ -1,8 +1,8 @@
-#include "host/request_checks.h"
+#include "host/store/request_checks.h"
 
-#include "host/response.h"
-#include "host/status_codes.h"
-#include "host/store.h"
+#include "host/store/response.h"
+#include "host/store/status_codes.h"
+#include "host/store/store.h"
 #include "platform/platform.h"
 
 namespace qm::host {

@@ -1,6 +1,6 @@
-#include "host/values.h"
+#include "host/store/values.h"
 
-#include "host/response.h"
+#include "host/store/response.h"
 #include "platform/platform.h"
 
 #include <algorithm>

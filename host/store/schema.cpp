@@ -1,6 +1,6 @@
-#include "host/schema.h"
+#include "host/store/schema.h"
 
-#include "host/connection.h"
+#include "host/store/connection.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 // The SQLite engine: a file per clerk, the default.
 #pragma once
 
-#include "host/connection.h"
+#include "host/store/connection.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "host/command_bar.h"
+#include "host/ui/command_bar.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "host/main_window.h"
+#include "host/ui/main_window.h"
 
-#include "host/exchange_summary.h"
+#include "host/ui/exchange_summary.h"
 #include "host/module_library.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_pump.h"

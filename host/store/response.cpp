@@ -1,4 +1,4 @@
-#include "host/response.h"
+#include "host/store/response.h"
 
 namespace qm::host {
 

@@ -1,7 +1,7 @@
 // The PostgreSQL engine: a team's shared store on a server, reached through libpq.
 #pragma once
 
-#include "host/connection.h"
+#include "host/store/connection.h"
 
 #include <libpq-fe.h>
 

@@ -1,4 +1,4 @@
-#include "host/exchange_summary.h"
+#include "host/ui/exchange_summary.h"
 
 #include <charconv>
 

@@ -1,10 +1,10 @@
-#include "host/record_set.h"
+#include "host/store/record_set.h"
 
-#include "host/request_checks.h"
-#include "host/response.h"
-#include "host/schema.h"
-#include "host/status_codes.h"
-#include "host/values.h"
+#include "host/store/request_checks.h"
+#include "host/store/response.h"
+#include "host/store/schema.h"
+#include "host/store/status_codes.h"
+#include "host/store/values.h"
 #include "platform/platform.h"
 
 #include <pugixml.hpp>

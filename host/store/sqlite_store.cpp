@@ -1,6 +1,6 @@
-#include "host/sqlite_store.h"
+#include "host/store/sqlite_store.h"
 
-#include "host/sqlite_util.h"
+#include "host/store/sqlite_util.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "host/sqlite_util.h"
+#include "host/store/sqlite_util.h"
 
 namespace qm::host {
 

@@ -1,4 +1,4 @@
-#include "host/grid_access.h"
+#include "host/script/grid_access.h"
 
 #include <QAbstractItemView>
 #include <QWidget>

@@ -1,8 +1,8 @@
 // The save/delete action: applies a request's rows to the store in one transaction.
 #pragma once
 
-#include "host/connection.h"
-#include "host/row_versions.h"
+#include "host/store/connection.h"
+#include "host/store/row_versions.h"
 
 #include <string>
 #include <string_view>

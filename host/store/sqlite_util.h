@@ -1,7 +1,7 @@
 // Small RAII wrappers over the SQLite C interface.
 #pragma once
 
-#include "host/connection.h"
+#include "host/store/connection.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
 // One store interface, two engines: what the request handling asks of a database.
 #pragma once
 
-#include "host/schema.h"
-#include "host/values.h"
+#include "host/store/schema.h"
+#include "host/store/values.h"
 
 #include <cstdint>
 #include <memory>

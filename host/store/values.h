@@ -1,7 +1,7 @@
 // Request values checked and converted for a column before they are bound.
 #pragma once
 
-#include "host/schema.h"
+#include "host/store/schema.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
-#include "host/script.h"
+#include "host/script/script.h"
 
 #include "dialog/dialog_api.h"
-#include "host/grid_access.h"
-#include "host/main_window.h"
+#include "host/script/grid_access.h"
+#include "host/ui/main_window.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "host/startup_window.h"
+#include "host/ui/startup_window.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // receives every module message.
 #pragma once
 
-#include "host/command_bar.h"
+#include "host/ui/command_bar.h"
 #include "host/host_link.h"
-#include "host/store.h"
+#include "host/store/store.h"
 #include "plugin/records.h"
 
 #include <QMainWindow>
