@@ -6,4 +6,4 @@ namespace qm {
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 using enum TAlignment;
 
-}  // namespace qm
+} // namespace qm

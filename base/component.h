@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
-#include <typeinfo>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace qm {
@@ -119,7 +119,8 @@ public:
     void Assign(const TCollection& source) {
         if (&source == this) return;
         Clear();
-        for (int i = 0; i < source.Count(); ++i) Add()->Assign(*source.Items(i));
+        for (int i = 0; i < source.Count(); ++i)
+            Add()->Assign(*source.Items(i));
     }
 
 protected:
@@ -132,9 +133,11 @@ private:
     std::vector<std::unique_ptr<TCollectionItem>> FItems;
 };
 
-inline int TCollectionItem::Index() const { return FCollection ? FCollection->IndexOf(this) : -1; }
+inline int TCollectionItem::Index() const {
+    return FCollection ? FCollection->IndexOf(this) : -1;
+}
 inline std::string TCollectionItem::GetNamePath() const {
     return std::string(typeid(*this).name()) + "[" + std::to_string(Index()) + "]";
 }
 
-}  // namespace qm
+} // namespace qm

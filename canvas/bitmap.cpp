@@ -4,13 +4,18 @@ namespace qm {
 
 TBitmap::TBitmap() : canvas_(std::make_unique<Canvas>(&image_)) {}
 
-TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height) : TBitmap() {
+    SetSize(width, height);
+}
 
-TBitmap::TBitmap(const QImage& image) : TBitmap() { Assign(image); }
+TBitmap::TBitmap(const QImage& image) : TBitmap() {
+    Assign(image);
+}
 
 TBitmap::TBitmap(const TBitmap& other)
     : Transparent(other.Transparent), TransparentMode(other.TransparentMode),
-      TransparentColor(other.TransparentColor), image_(other.image_), canvas_(std::make_unique<Canvas>(&image_)) {}
+      TransparentColor(other.TransparentColor), image_(other.image_),
+      canvas_(std::make_unique<Canvas>(&image_)) {}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
     if (this == &other) return *this;
@@ -28,7 +33,8 @@ void TBitmap::SetSize(int width, int height) {
     QImage next(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
     next.fill(0xFFFFFFFFu);
     for (int y = 0; y < std::min(height, Height()); ++y)
-        for (int x = 0; x < std::min(width, Width()); ++x) next.setPixel(x, y, image_.pixel(x, y));
+        for (int x = 0; x < std::min(width, Width()); ++x)
+            next.setPixel(x, y, image_.pixel(x, y));
     image_ = std::move(next);
     canvas_->SetTarget(&image_);
 }
@@ -45,4 +51,4 @@ TColor TBitmap::EffectiveTransparentColor() const {
     return FromQRgb(image_.pixel(0, Height() - 1));
 }
 
-}  // namespace qm
+} // namespace qm

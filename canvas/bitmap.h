@@ -23,7 +23,7 @@ public:
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     bool Empty() const { return image_.isNull() || Width() == 0 || Height() == 0; }
-    void SetSize(int width, int height);  // new pixels are white; kept pixels stay
+    void SetSize(int width, int height); // new pixels are white; kept pixels stay
     void Assign(const QImage& image);
 
     Canvas& GetCanvas() { return *canvas_; }
@@ -42,4 +42,4 @@ private:
     std::unique_ptr<Canvas> canvas_;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -16,7 +16,9 @@ unsigned ToQRgb(TColor color) {
     return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-TColor FromQRgb(unsigned rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+TColor FromQRgb(unsigned rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 namespace {
 
@@ -27,18 +29,24 @@ std::span<const int> StylePattern(TPenStyle style) {
     static constexpr std::array<int, 4> dashDot{9, 6, 3, 6};
     static constexpr std::array<int, 6> dashDotDot{9, 3, 3, 3, 3, 3};
     switch (style) {
-    case TPenStyle::psDash: return dash;
-    case TPenStyle::psDot: return dot;
-    case TPenStyle::psDashDot: return dashDot;
-    case TPenStyle::psDashDotDot: return dashDotDot;
-    default: return {};
+    case TPenStyle::psDash:
+        return dash;
+    case TPenStyle::psDot:
+        return dot;
+    case TPenStyle::psDashDot:
+        return dashDot;
+    case TPenStyle::psDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
     }
 }
 
 // Whether the pattern position falls on a dash, and so on.
 bool PatternOn(std::span<const int> pattern, int position) {
     int total = 0;
-    for (int len : pattern) total += len;
+    for (int len : pattern)
+        total += len;
     int p = position % total;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (p < pattern[i]) return i % 2 == 0;
@@ -47,9 +55,11 @@ bool PatternOn(std::span<const int> pattern, int position) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-Canvas::Canvas(QImage* image) { SetTarget(image); }
+Canvas::Canvas(QImage* image) {
+    SetTarget(image);
+}
 
 void Canvas::SetTarget(QImage* image) {
     image_ = image;
@@ -62,8 +72,12 @@ void Canvas::SetTarget(QImage* image) {
     saved_.clear();
 }
 
-int Canvas::Width() const { return image_ ? image_->width() : 0; }
-int Canvas::Height() const { return image_ ? image_->height() : 0; }
+int Canvas::Width() const {
+    return image_ ? image_->width() : 0;
+}
+int Canvas::Height() const {
+    return image_ ? image_->height() : 0;
+}
 
 QRegion Canvas::DeviceClip() const {
     QRegion whole(0, 0, Width(), Height());
@@ -85,9 +99,15 @@ void Canvas::PlotRaw(int dx, int dy, TColor rgb, TPenMode mode) {
     if (clipped_ && !clip_.contains(QPoint(dx, dy))) return;
     QRgb& px = reinterpret_cast<QRgb*>(image_->scanLine(dy))[dx];
     switch (mode) {
-    case TPenMode::pmCopy: px = rgb; break;
-    case TPenMode::pmNot: px = 0xFF000000u | ~px; break;
-    case TPenMode::pmXor: px = 0xFF000000u | ((px ^ rgb) & 0xFFFFFFu); break;
+    case TPenMode::pmCopy:
+        px = rgb;
+        break;
+    case TPenMode::pmNot:
+        px = 0xFF000000u | ~px;
+        break;
+    case TPenMode::pmXor:
+        px = 0xFF000000u | ((px ^ rgb) & 0xFFFFFFu);
+        break;
     }
 }
 
@@ -100,8 +120,10 @@ void Canvas::FillSpan(int y, int x0, int x1, TColor rgb, TPenMode mode) {
         b = std::min(b, image_->width());
         QRgb* line = reinterpret_cast<QRgb*>(image_->scanLine(dy));
         for (int x = a; x < b; ++x) {
-            if (mode == TPenMode::pmCopy) line[x] = rgb;
-            else PlotRaw(x, dy, rgb, mode);
+            if (mode == TPenMode::pmCopy)
+                line[x] = rgb;
+            else
+                PlotRaw(x, dy, rgb, mode);
         }
     };
     const int a = x0 + origin_.X, b = x1 + origin_.X;
@@ -123,7 +145,8 @@ void Canvas::PlotPen(int x, int y) {
         return;
     }
     const int x0 = x - w / 2, y0 = y - w / 2;
-    for (int yy = y0; yy < y0 + w; ++yy) FillSpan(yy, x0, x0 + w, rgb, Pen.Mode);
+    for (int yy = y0; yy < y0 + w; ++yy)
+        FillSpan(yy, x0, x0 + w, rgb, Pen.Mode);
 }
 
 void Canvas::DrawLine(TPoint from, TPoint to, bool continueStyle) {
@@ -133,8 +156,10 @@ void Canvas::DrawLine(TPoint from, TPoint to, bool continueStyle) {
     const bool opaqueGaps = Brush.Style == TBrushStyle::bsSolid;
     const TColor gap = ToQRgb(Brush.Color);
     raster::Line(from, to, [&](int x, int y) {
-        if (pattern.empty() || PatternOn(pattern, styleCounter_)) PlotPen(x, y);
-        else if (opaqueGaps) PlotRaw(x + origin_.X, y + origin_.Y, gap, TPenMode::pmCopy);
+        if (pattern.empty() || PatternOn(pattern, styleCounter_))
+            PlotPen(x, y);
+        else if (opaqueGaps)
+            PlotRaw(x + origin_.X, y + origin_.Y, gap, TPenMode::pmCopy);
         ++styleCounter_;
     });
 }
@@ -152,7 +177,8 @@ void Canvas::LineTo(int x, int y) {
 void Canvas::Polyline(std::span<const TPoint> points) {
     if (points.empty()) return;
     styleCounter_ = 0;
-    for (std::size_t i = 1; i < points.size(); ++i) DrawLine(points[i - 1], points[i], true);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        DrawLine(points[i - 1], points[i], true);
 }
 
 void Canvas::Polygon(std::span<const TPoint> points) {
@@ -175,11 +201,12 @@ void Canvas::Rectangle(const TRect& rect) {
     if (Brush.Style == TBrushStyle::bsSolid) {
         const TRect inner = pen ? InflateRect(r, -1, -1) : r;
         const TColor rgb = ToQRgb(Brush.Color);
-        for (int y = inner.Top; y < inner.Bottom; ++y) FillSpan(y, inner.Left, inner.Right, rgb);
+        for (int y = inner.Top; y < inner.Bottom; ++y)
+            FillSpan(y, inner.Left, inner.Right, rgb);
     }
     if (!pen) return;
     const int l = r.Left, t = r.Top, rr = r.Right - 1, b = r.Bottom - 1;
-    if (rr == l || b == t) {  // a single row or column: every pixel once
+    if (rr == l || b == t) { // a single row or column: every pixel once
         styleCounter_ = 0;
         DrawLine({l, t}, {rr, b}, true);
         PlotPen(rr, b);
@@ -201,9 +228,9 @@ struct ShapeMask {
     }
 };
 
-template <class Spans>
-ShapeMask MakeMask(const TRect& bounds, Spans&& spans) {
-    ShapeMask m{bounds, std::vector<char>(static_cast<std::size_t>(std::max(0, bounds.Width() * bounds.Height())), 0)};
+template <class Spans> ShapeMask MakeMask(const TRect& bounds, Spans&& spans) {
+    ShapeMask m{bounds, std::vector<char>(
+                            static_cast<std::size_t>(std::max(0, bounds.Width() * bounds.Height())), 0)};
     spans([&](int y, int x0, int x1) {
         for (int x = std::max(x0, bounds.Left); x < std::min(x1, bounds.Right); ++x)
             m.inside[(y - bounds.Top) * bounds.Width() + (x - bounds.Left)] = 1;
@@ -211,15 +238,18 @@ ShapeMask MakeMask(const TRect& bounds, Spans&& spans) {
     return m;
 }
 
-}  // namespace
+} // namespace
 
-static void PaintMask(Canvas& c, const ShapeMask& m, bool pen, bool brush, TColor penColor, TColor brushColor) {
+static void PaintMask(Canvas& c, const ShapeMask& m, bool pen, bool brush, TColor penColor,
+                      TColor brushColor) {
     for (int y = m.bounds.Top; y < m.bounds.Bottom; ++y)
         for (int x = m.bounds.Left; x < m.bounds.Right; ++x) {
             if (!m.At(x, y)) continue;
             const bool border = !m.At(x - 1, y) || !m.At(x + 1, y) || !m.At(x, y - 1) || !m.At(x, y + 1);
-            if (pen && border) c.SetPixel(x, y, penColor);
-            else if (brush) c.SetPixel(x, y, brushColor);
+            if (pen && border)
+                c.SetPixel(x, y, penColor);
+            else if (brush)
+                c.SetPixel(x, y, brushColor);
         }
 }
 
@@ -239,7 +269,8 @@ void Canvas::RoundRect(const TRect& r, int cornerWidth, int cornerHeight) {
 void Canvas::FillRect(const TRect& r) {
     if (Brush.Style != TBrushStyle::bsSolid) return;
     const TColor rgb = ToQRgb(Brush.Color);
-    for (int y = r.Top; y < r.Bottom; ++y) FillSpan(y, r.Left, r.Right, rgb);
+    for (int y = r.Top; y < r.Bottom; ++y)
+        FillSpan(y, r.Left, r.Right, rgb);
 }
 
 void Canvas::FrameRect(const TRect& r) {
@@ -278,7 +309,9 @@ void Canvas::Draw(int x, int y, const TBitmap& bitmap) {
     BlitImage(Bounds(x, y, bitmap.Width(), bitmap.Height()), bitmap, false, clNone);
 }
 
-void Canvas::StretchDraw(const TRect& r, const TBitmap& bitmap) { BlitImage(r, bitmap, false, clNone); }
+void Canvas::StretchDraw(const TRect& r, const TBitmap& bitmap) {
+    BlitImage(r, bitmap, false, clNone);
+}
 
 void Canvas::DrawMask(int x, int y, const TBitmap& bitmap, TColor color) {
     BlitImage(Bounds(x, y, bitmap.Width(), bitmap.Height()), bitmap, true, color);
@@ -305,7 +338,8 @@ void Canvas::SetClipRect(const TRect& r) {
 
 void Canvas::SetClipRegion(std::span<const TRect> rects) {
     QRegion region;
-    for (const auto& r : rects) region += LogicalToDevice(r);
+    for (const auto& r : rects)
+        region += LogicalToDevice(r);
     clip_ = region;
     clipped_ = true;
 }
@@ -330,7 +364,9 @@ void Canvas::MoveOrigin(int dx, int dy) {
     origin_.Y += dy;
 }
 
-void Canvas::Save() { saved_.push_back({Pen, Brush, Font, origin_, clip_, clipped_, PenPos}); }
+void Canvas::Save() {
+    saved_.push_back({Pen, Brush, Font, origin_, clip_, clipped_, PenPos});
+}
 
 void Canvas::Restore() {
     if (saved_.empty()) return;
@@ -345,4 +381,4 @@ void Canvas::Restore() {
     PenPos = s.penPos;
 }
 
-}  // namespace qm
+} // namespace qm

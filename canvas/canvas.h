@@ -56,7 +56,7 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    void SetTarget(QImage* image);  // resets origin, clip and saved states
+    void SetTarget(QImage* image); // resets origin, clip and saved states
     QImage* Target() const { return image_; }
     int Width() const;
     int Height() const;
@@ -67,22 +67,24 @@ public:
     TPoint PenPos;
 
     // ---- pixels
-    TColor Pixel(int x, int y) const;  // clNone outside the image
-    void SetPixel(int x, int y, TColor color);  // clipped
+    TColor Pixel(int x, int y) const;          // clNone outside the image
+    void SetPixel(int x, int y, TColor color); // clipped
 
     // ---- lines and shapes (pen outline, brush fill)
     void MoveTo(int x, int y);
-    void LineTo(int x, int y);  // the end point is not drawn
+    void LineTo(int x, int y); // the end point is not drawn
     void Polyline(std::span<const TPoint> points);
-    void Polyline(std::initializer_list<TPoint> points) { Polyline(std::span(points.begin(), points.size())); }
+    void Polyline(std::initializer_list<TPoint> points) {
+        Polyline(std::span(points.begin(), points.size()));
+    }
     void Polygon(std::span<const TPoint> points);
     void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span(points.begin(), points.size())); }
     void Rectangle(const TRect& r);
     void Rectangle(int l, int t, int r, int b) { Rectangle(Rect(l, t, r, b)); }
     void Ellipse(const TRect& r);
     void RoundRect(const TRect& r, int cornerWidth, int cornerHeight);
-    void FillRect(const TRect& r);   // brush only
-    void FrameRect(const TRect& r);  // one pixel in the brush colour
+    void FillRect(const TRect& r);  // brush only
+    void FrameRect(const TRect& r); // one pixel in the brush colour
 
     // ---- text
     int TextWidth(std::string_view text) const;
@@ -108,8 +110,8 @@ public:
     void DrawMask(int x, int y, const TBitmap& bitmap, TColor color);
 
     // ---- clipping and origin
-    void SetClipRect(const TRect& r);              // logical coordinates
-    void SetClipRegion(std::span<const TRect> rects);  // union of rectangles
+    void SetClipRect(const TRect& r);                 // logical coordinates
+    void SetClipRegion(std::span<const TRect> rects); // union of rectangles
     void IntersectClipRect(const TRect& r);
     void ExcludeClipRect(const TRect& r);
     void ClearClip();
@@ -137,9 +139,9 @@ private:
     };
 
     QRegion LogicalToDevice(const TRect& r) const;
-    void PlotPen(int x, int y);          // one pen stamp at logical (x, y)
-    void PlotRaw(int dx, int dy, TColor rgb, TPenMode mode);  // device pixel, clipped
-    void FillSpan(int y, int x0, int x1, TColor rgb, TPenMode mode = TPenMode::pmCopy);  // logical [x0, x1)
+    void PlotPen(int x, int y);                              // one pen stamp at logical (x, y)
+    void PlotRaw(int dx, int dy, TColor rgb, TPenMode mode); // device pixel, clipped
+    void FillSpan(int y, int x0, int x1, TColor rgb, TPenMode mode = TPenMode::pmCopy); // logical [x0, x1)
     void DrawLine(TPoint from, TPoint to, bool continueStyle);
     void DrawTextLine(int x, int y, std::string_view text, const QRegion* extraClip);
     void BlitImage(const TRect& dst, const TBitmap& bitmap, bool useMask, TColor maskColor);
@@ -170,4 +172,4 @@ private:
 unsigned ToQRgb(TColor color);
 TColor FromQRgb(unsigned rgb);
 
-}  // namespace qm
+} // namespace qm

@@ -15,8 +15,10 @@ QString StripPrefix(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-        else if (text[i] == QLatin1Char('&')) continue;
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        else if (text[i] == QLatin1Char('&'))
+            continue;
         out += text[i];
     }
     return out;
@@ -41,7 +43,8 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width) {
         // A word wider than the line is broken between characters.
         while (fm.horizontalAdvance(word) > width && word.size() > 1) {
             qsizetype n = 1;
-            while (n < word.size() && fm.horizontalAdvance(word.left(n + 1)) <= width) ++n;
+            while (n < word.size() && fm.horizontalAdvance(word.left(n + 1)) <= width)
+                ++n;
             out << word.left(n);
             word = word.mid(n);
         }
@@ -51,10 +54,14 @@ QStringList WrapLine(const QString& line, const QFontMetrics& fm, int width) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
-int Canvas::TextWidth(std::string_view text) const { return TextExtent(text).cx; }
-int Canvas::TextHeight(std::string_view text) const { return TextExtent(text).cy; }
+int Canvas::TextWidth(std::string_view text) const {
+    return TextExtent(text).cx;
+}
+int Canvas::TextHeight(std::string_view text) const {
+    return TextExtent(text).cy;
+}
 
 TSize Canvas::TextExtent(std::string_view text) const {
     const QFontMetrics fm(ToQFont(Font));
@@ -106,15 +113,18 @@ int Canvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
     } else {
         s.remove(QLatin1Char('\r'));
         for (const QString& line : s.split(QLatin1Char('\n'))) {
-            if (flags & DT_WORDBREAK) lines << WrapLine(line, fm, std::max(1, r.Width()));
-            else lines << line;
+            if (flags & DT_WORDBREAK)
+                lines << WrapLine(line, fm, std::max(1, r.Width()));
+            else
+                lines << line;
         }
     }
     const int total = lineHeight * static_cast<int>(lines.size());
 
     if (flags & DT_CALCRECT) {
         int width = 0;
-        for (const QString& line : lines) width = std::max(width, fm.horizontalAdvance(line));
+        for (const QString& line : lines)
+            width = std::max(width, fm.horizontalAdvance(line));
         r.Right = r.Left + width;
         r.Bottom = r.Top + total;
         return total;
@@ -122,15 +132,19 @@ int Canvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
 
     int y = r.Top;
     if (flags & DT_SINGLELINE) {
-        if (flags & DT_VCENTER) y = r.Top + (r.Height() - lineHeight) / 2;
-        else if (flags & DT_BOTTOM) y = r.Bottom - lineHeight;
+        if (flags & DT_VCENTER)
+            y = r.Top + (r.Height() - lineHeight) / 2;
+        else if (flags & DT_BOTTOM)
+            y = r.Bottom - lineHeight;
     }
     const QRegion clip = LogicalToDevice(r);
     for (const QString& line : lines) {
         const int w = fm.horizontalAdvance(line);
         int x = r.Left;
-        if (flags & DT_CENTER) x = r.Left + (r.Width() - w) / 2;
-        else if (flags & DT_RIGHT) x = r.Right - w;
+        if (flags & DT_CENTER)
+            x = r.Left + (r.Width() - w) / 2;
+        else if (flags & DT_RIGHT)
+            x = r.Right - w;
         const QByteArray utf8 = line.toUtf8();
         DrawTextLine(x, y, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())),
                      (flags & DT_NOCLIP) ? nullptr : &clip);
@@ -139,4 +153,4 @@ int Canvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
     return total;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -11,8 +11,10 @@ namespace qm {
 
 namespace {
 // Nearest integer, halves to even.
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
-}  // namespace
+int RoundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+} // namespace
 
 void FillGradient(Canvas& canvas, TColor fromColor, TColor toColor, bool horizontal, const TRect& rect,
                   int bandCount) {
@@ -30,8 +32,9 @@ void FillGradient(Canvas& canvas, TColor fromColor, TColor toColor, bool horizon
     canvas.Pen.Width = 1;
     canvas.Brush.Style = TBrushStyle::bsSolid;
     for (int i = 0; i < bandCount; ++i) {
-        const TColor band = RGB(static_cast<unsigned>(r1 + RoundEven(i * dr)), static_cast<unsigned>(g1 + RoundEven(i * dg)),
-                                static_cast<unsigned>(b1 + RoundEven(i * db)));
+        const TColor band =
+            RGB(static_cast<unsigned>(r1 + RoundEven(i * dr)), static_cast<unsigned>(g1 + RoundEven(i * dg)),
+                static_cast<unsigned>(b1 + RoundEven(i * db)));
         canvas.Pen.Color = band;
         canvas.Brush.Color = band;
         const int o = static_cast<std::int16_t>(RoundEven(i * f));
@@ -71,4 +74,4 @@ void PaintParentBackground(const QWidget* control, Canvas& canvas) {
     canvas.FillRect(Rect(0, 0, parent->width(), parent->height()));
 }
 
-}  // namespace qm
+} // namespace qm

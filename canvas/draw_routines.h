@@ -28,4 +28,4 @@ public:
 // parent: a TParentPainter parent paints itself, any other parent gives its colour.
 void PaintParentBackground(const QWidget* control, Canvas& canvas);
 
-}  // namespace qm
+} // namespace qm

@@ -37,11 +37,11 @@ void TFont::Assign(const TFont& other) {
     Changed();
 }
 
-#define QM_FONT_SETTER(Setter, Type, field) \
-    void TFont::Setter(Type value) {        \
-        if (field == value) return;         \
-        field = value;                      \
-        Changed();                          \
+#define QM_FONT_SETTER(Setter, Type, field)                                                                  \
+    void TFont::Setter(Type value) {                                                                         \
+        if (field == value) return;                                                                          \
+        field = value;                                                                                       \
+        Changed();                                                                                           \
     }
 QM_FONT_SETTER(SetName, const std::string&, name_)
 QM_FONT_SETTER(SetHeight, int, height_)
@@ -51,7 +51,9 @@ QM_FONT_SETTER(SetOrientation, int, orientation_)
 QM_FONT_SETTER(SetCharset, int, charset_)
 #undef QM_FONT_SETTER
 
-void TFont::SetSize(int points) { SetHeight(-static_cast<int>(std::lround(points * 96.0 / 72.0))); }
+void TFont::SetSize(int points) {
+    SetHeight(-static_cast<int>(std::lround(points * 96.0 / 72.0)));
+}
 
 QFont ToQFont(const TFont& font) {
     QFont f(QString::fromStdString(font.Name()));
@@ -67,7 +69,8 @@ QFont ToQFont(const TFont& font) {
     if (h > 0) {
         // A positive height is the whole cell, internal leading included.
         const int cell = QFontMetrics(f).height();
-        if (cell > 0 && cell != h) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(h) * h / cell))));
+        if (cell > 0 && cell != h)
+            f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(h) * h / cell))));
     }
     return f;
 }
@@ -83,4 +86,4 @@ void InstallFontSubstitutions() {
         QFont::insertSubstitutions(QString::fromUtf8(family), latin);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -24,7 +24,7 @@ public:
     const std::string& Name() const { return name_; }
     // Negative: character height in pixels (without internal leading); positive: cell height.
     int Height() const { return height_; }
-    int Size() const;  // points at 96 dots per inch
+    int Size() const; // points at 96 dots per inch
     TColor Color() const { return color_; }
     unsigned Style() const { return style_; }
     bool HasStyle(TFontStyle s) const { return (style_ & s) != 0; }
@@ -66,4 +66,4 @@ QFont ToQFont(const TFont& font);
 // An application calls this once after creating its Qt application object.
 void InstallFontSubstitutions();
 
-}  // namespace qm
+} // namespace qm

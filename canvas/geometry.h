@@ -27,16 +27,24 @@ struct TRect {
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    constexpr bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    constexpr bool Contains(TPoint p) const {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
     friend constexpr bool operator==(TRect, TRect) = default;
 };
 
-constexpr TPoint Point(int x, int y) { return {x, y}; }
-constexpr TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
+constexpr TPoint Point(int x, int y) {
+    return {x, y};
+}
+constexpr TRect Rect(int left, int top, int right, int bottom) {
+    return {left, top, right, bottom};
+}
 constexpr TRect Bounds(int left, int top, int width, int height) {
     return {left, top, left + width, top + height};
 }
-constexpr TRect OffsetRect(TRect r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
+constexpr TRect OffsetRect(TRect r, int dx, int dy) {
+    return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
 constexpr TRect InflateRect(TRect r, int dx, int dy) {
     return {r.Left - dx, r.Top - dy, r.Right + dx, r.Bottom + dy};
 }
@@ -47,4 +55,4 @@ constexpr TRect IntersectRect(TRect a, TRect b) {
     return r;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -49,8 +49,10 @@ void RoundRectSpans(const TRect& r, int cornerWidth, int cornerHeight, const Spa
         double inset = 0;
         if (a > 0 && b > 0) {
             double dy = 0;
-            if (yc < r.Top + b) dy = r.Top + b - yc;
-            else if (yc > r.Bottom - b) dy = yc - (r.Bottom - b);
+            if (yc < r.Top + b)
+                dy = r.Top + b - yc;
+            else if (yc > r.Bottom - b)
+                dy = yc - (r.Bottom - b);
             if (dy > 0) {
                 const double t = std::max(0.0, 1.0 - (dy * dy) / (b * b));
                 inset = a - a * std::sqrt(t);
@@ -63,4 +65,4 @@ void RoundRectSpans(const TRect& r, int cornerWidth, int cornerHeight, const Spa
     }
 }
 
-}  // namespace qm::raster
+} // namespace qm::raster

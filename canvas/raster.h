@@ -10,8 +10,7 @@
 namespace qm::raster {
 
 // Calls plot(x, y) for every pixel of the line from a to b, a included and b excluded.
-template <class Plot>
-void Line(TPoint a, TPoint b, Plot&& plot) {
+template <class Plot> void Line(TPoint a, TPoint b, Plot&& plot) {
     int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
     int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
     int err = dx + dy;
@@ -30,7 +29,7 @@ void Line(TPoint a, TPoint b, Plot&& plot) {
     }
 }
 
-using SpanFn = std::function<void(int y, int x0, int x1)>;  // pixels [x0, x1) of row y
+using SpanFn = std::function<void(int y, int x0, int x1)>; // pixels [x0, x1) of row y
 
 // Interior of a polygon sampled at pixel centres, even-odd rule.
 void PolygonSpans(std::span<const TPoint> points, const SpanFn& span);
@@ -41,4 +40,4 @@ void EllipseSpans(const TRect& r, const SpanFn& span);
 // Interior of a rectangle with corners rounded by ellipses of the given size.
 void RoundRectSpans(const TRect& r, int cornerWidth, int cornerHeight, const SpanFn& span);
 
-}  // namespace qm::raster
+} // namespace qm::raster

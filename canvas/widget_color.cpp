@@ -49,4 +49,4 @@ void NotifyParentColorChanged(QWidget* parent) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -20,4 +20,4 @@ TColor ParentColorOf(const QWidget* widget);
 int ParentColorChangedEventType();
 void NotifyParentColorChanged(QWidget* parent);
 
-}  // namespace qm
+} // namespace qm

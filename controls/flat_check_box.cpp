@@ -8,13 +8,16 @@ namespace {
 
 Qt::CheckState ToQt(TCheckBoxState s) {
     switch (s) {
-        case TCheckBoxState::cbChecked: return Qt::Checked;
-        case TCheckBoxState::cbGrayed: return Qt::PartiallyChecked;
-        default: return Qt::Unchecked;
+    case TCheckBoxState::cbChecked:
+        return Qt::Checked;
+    case TCheckBoxState::cbGrayed:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Unchecked;
     }
 }
 
-}  // namespace
+} // namespace
 
 TQmFlatCheckBox::TQmFlatCheckBox(QWidget* parent) : TQmFlatControl(parent) {
     resize(97, 21);
@@ -34,17 +37,26 @@ TQmFlatCheckBox::TQmFlatCheckBox(QWidget* parent) : TQmFlatControl(parent) {
     SetEditor(box_);
 }
 
-std::string TQmFlatCheckBox::Caption() const { return box_->text().toStdString(); }
+std::string TQmFlatCheckBox::Caption() const {
+    return box_->text().toStdString();
+}
 
-void TQmFlatCheckBox::SetCaption(const std::string& caption) { box_->setText(QString::fromStdString(caption)); }
+void TQmFlatCheckBox::SetCaption(const std::string& caption) {
+    box_->setText(QString::fromStdString(caption));
+}
 
-void TQmFlatCheckBox::SetChecked(bool value) { SetState(value ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked); }
+void TQmFlatCheckBox::SetChecked(bool value) {
+    SetState(value ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked);
+}
 
 TCheckBoxState TQmFlatCheckBox::State() const {
     switch (box_->checkState()) {
-        case Qt::Checked: return TCheckBoxState::cbChecked;
-        case Qt::PartiallyChecked: return TCheckBoxState::cbGrayed;
-        default: return TCheckBoxState::cbUnchecked;
+    case Qt::Checked:
+        return TCheckBoxState::cbChecked;
+    case Qt::PartiallyChecked:
+        return TCheckBoxState::cbGrayed;
+    default:
+        return TCheckBoxState::cbUnchecked;
     }
 }
 
@@ -60,6 +72,8 @@ void TQmFlatCheckBox::SetAllowGrayed(bool value) {
     box_->setTristate(value || State() == TCheckBoxState::cbGrayed);
 }
 
-void TQmFlatCheckBox::ApplyReadOnly(bool readOnly) { static_cast<detail::LockableButton<QCheckBox>*>(box_)->locked = readOnly; }
+void TQmFlatCheckBox::ApplyReadOnly(bool readOnly) {
+    static_cast<detail::LockableButton<QCheckBox>*>(box_)->locked = readOnly;
+}
 
-}  // namespace qm
+} // namespace qm

@@ -13,11 +13,10 @@ namespace qm {
 namespace detail {
 
 // A check box or radio button that the user cannot change while it is locked; code still can.
-template <class Button>
-class LockableButton : public Button {
+template <class Button> class LockableButton : public Button {
 public:
     bool locked = false;
-    bool neverUncheck = false;  // a radio button is unchecked only by checking another
+    bool neverUncheck = false; // a radio button is unchecked only by checking another
     std::function<void()> onUserToggle;
 
 protected:
@@ -28,7 +27,7 @@ protected:
     }
 };
 
-}  // namespace detail
+} // namespace detail
 
 enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
@@ -42,15 +41,15 @@ public:
     bool Checked() const { return State() == TCheckBoxState::cbChecked; }
     void SetChecked(bool value);
     TCheckBoxState State() const;
-    void SetState(TCheckBoxState value);  // from code: works while ReadOnly too
+    void SetState(TCheckBoxState value); // from code: works while ReadOnly too
     // Whether a click cycles through the grayed state as well.
     bool AllowGrayed() const { return allowGrayed_; }
     void SetAllowGrayed(bool value);
 
     QCheckBox* CheckEditor() const { return box_; }
 
-    std::function<void()> OnClick;   // the user changed the state
-    std::function<void()> OnChange;  // the state changed, by the user or by code
+    std::function<void()> OnClick;  // the user changed the state
+    std::function<void()> OnChange; // the state changed, by the user or by code
 
 signals:
     void changed();
@@ -63,4 +62,4 @@ private:
     QCheckBox* box_ = nullptr;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TQmFlatComboBox::TQmFlatComboBox(QWidget* parent) : TQmFlatControl(parent) {
     auto* combo = new LockableComboBox();
@@ -41,7 +41,8 @@ TQmFlatComboBox::TQmFlatComboBox(QWidget* parent) : TQmFlatControl(parent) {
 
 std::vector<std::string> TQmFlatComboBox::Items() const {
     std::vector<std::string> out;
-    for (int i = 0; i < combo_->count(); ++i) out.push_back(combo_->itemText(i).toStdString());
+    for (int i = 0; i < combo_->count(); ++i)
+        out.push_back(combo_->itemText(i).toStdString());
     return out;
 }
 
@@ -49,7 +50,8 @@ void TQmFlatComboBox::SetItems(const std::vector<std::string>& items) {
     const QString text = combo_->currentText();
     combo_->blockSignals(true);
     combo_->clear();
-    for (const auto& item : items) combo_->addItem(QString::fromStdString(item));
+    for (const auto& item : items)
+        combo_->addItem(QString::fromStdString(item));
     if (style_ == TComboBoxStyle::csDropDown) {
         combo_->setCurrentIndex(-1);
         combo_->setEditText(text);
@@ -71,7 +73,9 @@ void TQmFlatComboBox::SetItemIndex(int index) {
     if (index < 0 && combo_->isEditable()) combo_->setEditText(QString());
 }
 
-std::string TQmFlatComboBox::Text() const { return combo_->currentText().toStdString(); }
+std::string TQmFlatComboBox::Text() const {
+    return combo_->currentText().toStdString();
+}
 
 void TQmFlatComboBox::SetText(const std::string& text) {
     const QString t = QString::fromStdString(text);
@@ -106,4 +110,4 @@ void TQmFlatComboBox::ApplyReadOnly(bool readOnly) {
     if (combo_->lineEdit()) combo_->lineEdit()->setReadOnly(readOnly);
 }
 
-}  // namespace qm
+} // namespace qm

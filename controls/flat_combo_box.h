@@ -20,7 +20,7 @@ public:
 
     std::vector<std::string> Items() const;
     void SetItems(const std::vector<std::string>& items);
-    int ItemIndex() const;  // -1 when none
+    int ItemIndex() const; // -1 when none
     void SetItemIndex(int index);
     std::string Text() const;
     virtual void SetText(const std::string& text);
@@ -46,4 +46,4 @@ private:
     QComboBox* combo_ = nullptr;
 };
 
-}  // namespace qm
+} // namespace qm

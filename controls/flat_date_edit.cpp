@@ -43,7 +43,7 @@ private:
     const TDateTimeKind* kind_;
 };
 
-}  // namespace
+} // namespace
 
 TQmFlatDateEdit::TQmFlatDateEdit(QWidget* parent) : TQmFlatEdit(parent) {
     LineEditor()->setValidator(new DateValidator(&kind_, LineEditor()));
@@ -55,7 +55,9 @@ std::string TQmFlatDateEdit::Format(TDateTime value) const {
     return FormatDateTime(kind_ == TDateTimeKind::dtkDate ? f.ShortDateFormat : f.LongTimeFormat, value);
 }
 
-void TQmFlatDateEdit::Show() { TQmFlatEdit::SetText(value_ ? Format(*value_) : std::string()); }
+void TQmFlatDateEdit::Show() {
+    TQmFlatEdit::SetText(value_ ? Format(*value_) : std::string());
+}
 
 void TQmFlatDateEdit::SetKind(TDateTimeKind value) {
     kind_ = value;
@@ -98,4 +100,4 @@ bool TQmFlatDateEdit::eventFilter(QObject* watched, QEvent* e) {
     return TQmFlatEdit::eventFilter(watched, e);
 }
 
-}  // namespace qm
+} // namespace qm

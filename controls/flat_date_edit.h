@@ -51,4 +51,4 @@ private:
     std::optional<TDateTime> value_;
 };
 
-}  // namespace qm
+} // namespace qm

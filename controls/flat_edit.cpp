@@ -8,7 +8,9 @@
 
 namespace qm {
 
-TQmFlatEdit::TQmFlatEdit(QWidget* parent) : TQmFlatControl(parent) { Rebuild(); }
+TQmFlatEdit::TQmFlatEdit(QWidget* parent) : TQmFlatControl(parent) {
+    Rebuild();
+}
 
 void TQmFlatEdit::Rebuild() {
     const std::string keep = line_ || text_ ? Text() : std::string();
@@ -65,7 +67,9 @@ void TQmFlatEdit::SetText(const std::string& text) {
 
 void TQmFlatEdit::SetMaxLength(int value) {
     maxLength_ = std::max(0, value);
-    if (line_) line_->setMaxLength(maxLength_ > 0 ? std::max(maxLength_, static_cast<int>(line_->text().size())) : 32767);
+    if (line_)
+        line_->setMaxLength(maxLength_ > 0 ? std::max(maxLength_, static_cast<int>(line_->text().size()))
+                                           : 32767);
 }
 
 void TQmFlatEdit::SetMultiLine(bool value) {
@@ -74,7 +78,9 @@ void TQmFlatEdit::SetMultiLine(bool value) {
     Rebuild();
 }
 
-void TQmFlatEdit::SetWantReturns(bool value) { wantReturns_ = value; }
+void TQmFlatEdit::SetWantReturns(bool value) {
+    wantReturns_ = value;
+}
 
 void TQmFlatEdit::SetWantTabs(bool value) {
     wantTabs_ = value;
@@ -95,7 +101,8 @@ std::vector<std::string> TQmFlatEdit::Lines() const {
     std::vector<std::string> out;
     const QString all = text_ ? text_->toPlainText() : (line_ ? line_->text() : QString());
     if (all.isEmpty()) return out;
-    for (const QString& line : all.split(QLatin1Char('\n'))) out.push_back(line.toStdString());
+    for (const QString& line : all.split(QLatin1Char('\n')))
+        out.push_back(line.toStdString());
     return out;
 }
 
@@ -146,4 +153,4 @@ TQmFlatMemo::TQmFlatMemo(QWidget* parent) : TQmFlatEdit(parent) {
     SetMultiLine(true);
 }
 
-}  // namespace qm
+} // namespace qm

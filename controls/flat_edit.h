@@ -22,7 +22,7 @@ public:
 
     std::string Text() const;
     virtual void SetText(const std::string& text);
-    int MaxLength() const { return maxLength_; }  // characters typed into a single line; 0 is no limit
+    int MaxLength() const { return maxLength_; } // characters typed into a single line; 0 is no limit
     void SetMaxLength(int value);
 
     bool MultiLine() const { return multiLine_; }
@@ -77,4 +77,4 @@ public:
     explicit TQmFlatMemo(QWidget* parent = nullptr);
 };
 
-}  // namespace qm
+} // namespace qm

@@ -21,9 +21,13 @@ TQmFlatGroupBox::TQmFlatGroupBox(QWidget* parent) : TQmFlatControl(parent) {
     SetEditor(body);
 }
 
-std::string TQmFlatGroupBox::Caption() const { return caption_->text().toStdString(); }
+std::string TQmFlatGroupBox::Caption() const {
+    return caption_->text().toStdString();
+}
 
-void TQmFlatGroupBox::SetCaption(const std::string& caption) { caption_->setText(QString::fromStdString(caption)); }
+void TQmFlatGroupBox::SetCaption(const std::string& caption) {
+    caption_->setText(QString::fromStdString(caption));
+}
 
 void TQmFlatGroupBox::ApplyLookColor(TColor color) {
     TQmFlatControl::ApplyLookColor(color);
@@ -35,7 +39,8 @@ void TQmFlatGroupBox::ApplyLookColor(TColor color) {
 
 void TQmFlatGroupBox::ApplyReadOnly(bool readOnly) {
     if (!client_) return;
-    for (auto* control : client_->findChildren<TQmFlatControl*>()) control->SetReadOnly(readOnly);
+    for (auto* control : client_->findChildren<TQmFlatControl*>())
+        control->SetReadOnly(readOnly);
 }
 
-}  // namespace qm
+} // namespace qm

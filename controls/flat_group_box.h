@@ -34,4 +34,4 @@ private:
     std::optional<TColor> clientColor_;
 };
 
-}  // namespace qm
+} // namespace qm

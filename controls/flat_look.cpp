@@ -170,7 +170,7 @@ bool ActiveIsFlatControl() {
         if (qobject_cast<TQmFlatControl*>(w)) return true;
     return false;
 }
-}  // namespace
+} // namespace
 
 bool TQmFlatControl::PlainLook() const {
     return designing_ || (!Focused() && (!mouseIn_ || ActiveIsFlatControl()));
@@ -265,4 +265,4 @@ void TQmFlatControl::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, picture);
 }
 
-}  // namespace qm
+} // namespace qm

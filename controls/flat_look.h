@@ -22,11 +22,11 @@ public:
     TColor ColorBorder() const { return colorBorder_; }
     void SetColorBorder(TColor value);
     TColor ColorFlat() const { return colorFlat_; }
-    void SetColorFlat(TColor value);  // also turns ParentColor off
+    void SetColorFlat(TColor value); // also turns ParentColor off
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
     int QmColorFocused() const { return qmColorFocused_; }
-    void SetQmColorFocused(int step);  // 0 to 100
+    void SetQmColorFocused(int step); // 0 to 100
     int QmColorBorder() const { return qmColorBorder_; }
     void SetQmColorBorder(int step);
     bool UseQmColors() const { return useQmColors_; }
@@ -37,8 +37,8 @@ public:
     void SetCtl3D(bool value);
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle value);
-    TColor Color() const;  // the colour of the current look
-    void SetColor(TColor value);  // the control's colour outside the flat look
+    TColor Color() const;        // the colour of the current look
+    void SetColor(TColor value); // the control's colour outside the flat look
     bool FlatLook() const { return !ctl3D_ && borderStyle_ == TBorderStyle::bsNone; }
 
     bool ReadOnly() const { return readOnly_; }
@@ -50,14 +50,14 @@ public:
     bool MouseInControl() const { return mouseIn_; }
     bool Focused() const;
     bool PlainLook() const;
-    void MouseEnter();  // only while a window of the application is active
+    void MouseEnter(); // only while a window of the application is active
     void MouseLeave();
     int RedrawCount() const { return redraws_; }
 
     // The frame in the margin, into a canvas whose origin is the control's top-left corner.
     void PaintFrame(Canvas& canvas) const;
     QImage Render() const;
-    int FrameMargin() const;  // 3 in the flat look
+    int FrameMargin() const; // 3 in the flat look
 
     // The parent's colour changed (the toolkit event arrives here too).
     virtual void ParentColorChanged();
@@ -100,4 +100,4 @@ private:
     QWidget* editor_ = nullptr;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -17,7 +17,8 @@ bool IsNumber(const std::string& text) {
 // digits after it. Letters, spaces and a second separator are refused as they are typed or pasted.
 class NumberValidator : public QValidator {
 public:
-    explicit NumberValidator(const int* decimals, QObject* parent) : QValidator(parent), decimals_(decimals) {}
+    explicit NumberValidator(const int* decimals, QObject* parent)
+        : QValidator(parent), decimals_(decimals) {}
 
     State validate(QString& input, int&) const override {
         const char sep = FormatSettings().DecimalSeparator;
@@ -49,7 +50,7 @@ private:
     const int* decimals_;
 };
 
-}  // namespace
+} // namespace
 
 TQmFlatNumberEdit::TQmFlatNumberEdit(QWidget* parent) : TQmFlatEdit(parent) {
     LineEditor()->setValidator(new NumberValidator(&decimalPlaces_, LineEditor()));
@@ -69,11 +70,17 @@ std::optional<double> TQmFlatNumberEdit::Value() const {
     return v;
 }
 
-void TQmFlatNumberEdit::SetValue(double value) { SetText(FloatToStr(value)); }
+void TQmFlatNumberEdit::SetValue(double value) {
+    SetText(FloatToStr(value));
+}
 
-void TQmFlatNumberEdit::SetValue(std::optional<double> value) { SetText(value ? FloatToStr(*value) : std::string()); }
+void TQmFlatNumberEdit::SetValue(std::optional<double> value) {
+    SetText(value ? FloatToStr(*value) : std::string());
+}
 
-void TQmFlatNumberEdit::SetDecimalPlaces(int value) { decimalPlaces_ = std::max(-1, value); }
+void TQmFlatNumberEdit::SetDecimalPlaces(int value) {
+    decimalPlaces_ = std::max(-1, value);
+}
 
 void TQmFlatNumberEdit::Commit() {
     const std::string text = Text();
@@ -90,4 +97,4 @@ bool TQmFlatNumberEdit::eventFilter(QObject* watched, QEvent* e) {
     return TQmFlatEdit::eventFilter(watched, e);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -23,7 +23,7 @@ public:
 
     // Empty, or a number; anything else throws EInvalidNumber and leaves the edit as it was.
     void SetText(const std::string& text) override;
-    std::optional<double> Value() const;  // empty while there is no number
+    std::optional<double> Value() const; // empty while there is no number
     void SetValue(double value);
     void SetValue(std::optional<double> value);
 
@@ -45,4 +45,4 @@ private:
     std::string committed_;
 };
 
-}  // namespace qm
+} // namespace qm

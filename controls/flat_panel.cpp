@@ -10,7 +10,7 @@ namespace qm {
 
 TFlatPanel::TFlatPanel(QWidget* parent) : QWidget(parent) {
     resize(185, 41);
-    setContentsMargins(1, 1, 1, 1);  // child controls align inside the frame
+    setContentsMargins(1, 1, 1, 1); // child controls align inside the frame
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     captionFont_.OnChange = [this] { Invalidate(); };
@@ -31,10 +31,10 @@ void TFlatPanel::Invalidate() {
     update();
 }
 
-#define QM_PANEL_SETTER(Setter, Type, field) \
-    void TFlatPanel::Setter(Type value) {    \
-        field = value;                       \
-        Invalidate();                        \
+#define QM_PANEL_SETTER(Setter, Type, field)                                                                 \
+    void TFlatPanel::Setter(Type value) {                                                                    \
+        field = value;                                                                                       \
+        Invalidate();                                                                                        \
     }
 QM_PANEL_SETTER(SetTransparent, bool, transparent_)
 QM_PANEL_SETTER(SetQmCaptionPosition, TQmCaptionPosition, captionPosition_)
@@ -56,9 +56,13 @@ void TFlatPanel::SetFrameColor(int index, TColor value) {
     Invalidate();
 }
 
-TColor TFlatPanel::Color() const { return parentColor_ ? ParentColorOf(this) : color_; }
+TColor TFlatPanel::Color() const {
+    return parentColor_ ? ParentColorOf(this) : color_;
+}
 
-void TFlatPanel::PublishColor() { SetWidgetColor(this, Color()); }
+void TFlatPanel::PublishColor() {
+    SetWidgetColor(this, Color());
+}
 
 void TFlatPanel::SetColor(TColor value) {
     color_ = value;
@@ -69,7 +73,7 @@ void TFlatPanel::SetColor(TColor value) {
 
 void TFlatPanel::SetParentColor(bool value) {
     if (parentColor_ == value) return;
-    if (!value) color_ = Color();  // keeps the colour it shows
+    if (!value) color_ = Color(); // keeps the colour it shows
     parentColor_ = value;
     PublishColor();
     Invalidate();
@@ -77,8 +81,10 @@ void TFlatPanel::SetParentColor(bool value) {
 
 void TFlatPanel::SetParentFont(bool value) {
     parentFont_ = value;
-    if (value) setFont(QFont());
-    else setFont(ToQFont(font_));
+    if (value)
+        setFont(QFont());
+    else
+        setFont(ToQFont(font_));
 }
 
 bool TFlatPanel::event(QEvent* e) {
@@ -109,13 +115,17 @@ int TFlatPanel::HitTest(QPoint screenPos) const {
 namespace {
 Qt::CursorShape CursorFor(int code) {
     switch (code) {
-    case HTBOTTOMRIGHT: return Qt::SizeFDiagCursor;
-    case HTRIGHT: return Qt::SizeHorCursor;
-    case HTBOTTOM: return Qt::SizeVerCursor;
-    default: return Qt::ArrowCursor;
+    case HTBOTTOMRIGHT:
+        return Qt::SizeFDiagCursor;
+    case HTRIGHT:
+        return Qt::SizeHorCursor;
+    case HTBOTTOM:
+        return Qt::SizeVerCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }
-}  // namespace
+} // namespace
 
 void TFlatPanel::mousePressEvent(QMouseEvent* e) {
     const QPoint global = e->globalPosition().toPoint();
@@ -166,4 +176,4 @@ void TFlatPanel::resizeEvent(QResizeEvent* e) {
     if (OnResize) OnResize();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -60,7 +60,7 @@ public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& value);
     TColor Color() const;
-    void SetColor(TColor value);  // also turns ParentColor off
+    void SetColor(TColor value); // also turns ParentColor off
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
     // The font children inherit; not used for the caption.
@@ -78,7 +78,7 @@ public:
     // ---- painting and hit testing
     // Paints the whole panel into a canvas whose origin is the panel's top-left corner.
     void PaintTo(Canvas& canvas);
-    QImage Render();  // the picture of one repaint
+    QImage Render(); // the picture of one repaint
     void PaintOwnPicture(Canvas& canvas) override { PaintTo(canvas); }
     // Sizing hit test at a screen position: HTRIGHT, HTBOTTOM, HTBOTTOMRIGHT or HTCLIENT.
     int HitTest(QPoint screenPos) const;
@@ -128,9 +128,9 @@ private:
     TAlignment alignment_ = TAlignment::taCenter;
     bool designing_ = false;
     int repaints_ = 0;
-    int sizing_ = 0;  // the sizing edge being dragged, 0 when none
+    int sizing_ = 0; // the sizing edge being dragged, 0 when none
     QPoint sizingStart_;
     QSize sizingStartSize_;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -34,8 +34,10 @@ void TFlatPanel::PaintTo(Canvas& canvas) {
     DrawBevelFrame(canvas, r, ColorHighLight(), ColorShadow(), 1);
     canvas.Font.Assign(captionFont_);
     canvas.Brush.Style = TBrushStyle::bsClear;
-    if (captionPosition_ == TQmCaptionPosition::cpLeftTop) PaintCaptionLeftTop(canvas, r);
-    else PaintCaptionNone(canvas, r);
+    if (captionPosition_ == TQmCaptionPosition::cpLeftTop)
+        PaintCaptionLeftTop(canvas, r);
+    else
+        PaintCaptionNone(canvas, r);
 }
 
 // Enabled: once in the caption font's colour. Disabled: embossed, a highlight copy one pixel
@@ -56,16 +58,18 @@ void TFlatPanel::DrawEmbossable(Canvas& canvas, const std::string& text, TRect r
 
 void TFlatPanel::PaintCaptionNone(Canvas& canvas, const TRect& r) {
     unsigned flags = DT_SINGLELINE | DT_VCENTER;
-    if (alignment_ == TAlignment::taRightJustify) flags |= DT_RIGHT;
-    else if (alignment_ == TAlignment::taCenter) flags |= DT_CENTER;
+    if (alignment_ == TAlignment::taRightJustify)
+        flags |= DT_RIGHT;
+    else if (alignment_ == TAlignment::taCenter)
+        flags |= DT_CENTER;
     DrawEmbossable(canvas, caption_, r, flags);
 }
 
 void TFlatPanel::PaintCaptionLeftTop(Canvas& canvas, const TRect& r) {
     const int ml = QmMarginLeft(), mt = QmMarginTop(), mr = QmMarginRight(), mb = QmMarginBottom();
     const int h = canvas.TextHeight(caption_), w = canvas.TextWidth(caption_);
-    const int s = mt + h + mb;               // band height
-    const int x0 = r.Left + ml + w + mr;     // end of the text area with its right margin
+    const int s = mt + h + mb;           // band height
+    const int x0 = r.Left + ml + w + mr; // end of the text area with its right margin
     if (captionColor_ != clNone && captionColorTo_ != clNone) {
         const TRect band = Rect(r.Left + 1, r.Top + 1, x0 + (showLine_ ? s : 0), r.Top + s);
         FillGradient(canvas, captionColor_, captionColorTo_, !verticalGradient_, band, s);
@@ -88,4 +92,4 @@ void TFlatPanel::PaintCaptionLeftTop(Canvas& canvas, const TRect& r) {
     DrawEmbossable(canvas, caption_, text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -27,13 +27,21 @@ TQmFlatRadioButton::TQmFlatRadioButton(QWidget* parent) : TQmFlatControl(parent)
     SetEditor(radio_);
 }
 
-std::string TQmFlatRadioButton::Caption() const { return radio_->text().toStdString(); }
+std::string TQmFlatRadioButton::Caption() const {
+    return radio_->text().toStdString();
+}
 
-void TQmFlatRadioButton::SetCaption(const std::string& caption) { radio_->setText(QString::fromStdString(caption)); }
+void TQmFlatRadioButton::SetCaption(const std::string& caption) {
+    radio_->setText(QString::fromStdString(caption));
+}
 
-bool TQmFlatRadioButton::Checked() const { return radio_->isChecked(); }
+bool TQmFlatRadioButton::Checked() const {
+    return radio_->isChecked();
+}
 
-void TQmFlatRadioButton::SetChecked(bool value) { radio_->setChecked(value); }
+void TQmFlatRadioButton::SetChecked(bool value) {
+    radio_->setChecked(value);
+}
 
 void TQmFlatRadioButton::UncheckSiblings() {
     QWidget* group = parentWidget();
@@ -42,6 +50,8 @@ void TQmFlatRadioButton::UncheckSiblings() {
         if (other != this) other->SetChecked(false);
 }
 
-void TQmFlatRadioButton::ApplyReadOnly(bool readOnly) { static_cast<LockableRadio*>(radio_)->locked = readOnly; }
+void TQmFlatRadioButton::ApplyReadOnly(bool readOnly) {
+    static_cast<LockableRadio*>(radio_)->locked = readOnly;
+}
 
-}  // namespace qm
+} // namespace qm

@@ -19,12 +19,12 @@ public:
     std::string Caption() const;
     void SetCaption(const std::string& caption);
     bool Checked() const;
-    void SetChecked(bool value);  // from code: works while ReadOnly too
+    void SetChecked(bool value); // from code: works while ReadOnly too
 
     QRadioButton* RadioEditor() const { return radio_; }
 
-    std::function<void()> OnClick;   // the user checked the button
-    std::function<void()> OnChange;  // checked or unchecked, by the user or by code
+    std::function<void()> OnClick;  // the user checked the button
+    std::function<void()> OnChange; // checked or unchecked, by the user or by code
 
 signals:
     void changed();
@@ -38,4 +38,4 @@ private:
     QRadioButton* radio_ = nullptr;
 };
 
-}  // namespace qm
+} // namespace qm

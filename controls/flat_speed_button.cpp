@@ -27,7 +27,7 @@ SharedTimer& Shared() {
     return shared;
 }
 
-}  // namespace
+} // namespace
 
 TFlatSpeedButton::TFlatSpeedButton(QWidget* parent) : QWidget(parent) {
     resize(25, 25);
@@ -51,7 +51,9 @@ TFlatSpeedButton::~TFlatSpeedButton() {
     }
 }
 
-int TFlatSpeedButton::TimerUsers() { return Shared().timer ? Shared().users : 0; }
+int TFlatSpeedButton::TimerUsers() {
+    return Shared().timer ? Shared().users : 0;
+}
 
 void TFlatSpeedButton::CheckPointer() {
     TFlatSpeedButton* b = Shared().hovered;
@@ -59,7 +61,9 @@ void TFlatSpeedButton::CheckPointer() {
     if (!b->rect().contains(b->mapFromGlobal(QCursor::pos())) || !b->isVisible()) b->MouseLeave();
 }
 
-TColor TFlatSpeedButton::Color() const { return parentColor_ ? ParentColorOf(this) : color_; }
+TColor TFlatSpeedButton::Color() const {
+    return parentColor_ ? ParentColorOf(this) : color_;
+}
 
 void TFlatSpeedButton::SetColor(TColor value) {
     color_ = value;
@@ -269,4 +273,4 @@ void TFlatSpeedButton::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, picture);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -20,7 +20,7 @@ public:
     explicit TFlatSpeedButton(QWidget* parent = nullptr);
     ~TFlatSpeedButton() override;
 
-    TColor Color() const;  // the parent's colour unless set
+    TColor Color() const; // the parent's colour unless set
     void SetColor(TColor value);
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
@@ -80,8 +80,7 @@ protected:
     virtual void Click();
 
 private:
-    template <class T>
-    void Set(T& field, const T& value) {
+    template <class T> void Set(T& field, const T& value) {
         field = value;
         update();
     }
@@ -104,4 +103,4 @@ private:
     bool pressed_ = false;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -14,9 +14,12 @@ THsl240 ColorToHsl240(TColor color) {
     if (mx != mn) {
         const double d = mx - mn;
         s = l > 0.5 ? d / (2 - mx - mn) : d / (mx + mn);
-        if (mx == r) h = (g - b) / d + (g < b ? 6 : 0);
-        else if (mx == g) h = (b - r) / d + 2;
-        else h = (r - g) / d + 4;
+        if (mx == r)
+            h = (g - b) / d + (g < b ? 6 : 0);
+        else if (mx == g)
+            h = (b - r) / d + 2;
+        else
+            h = (r - g) / d + 4;
         h /= 6;
     }
     THsl240 out;
@@ -35,8 +38,10 @@ double HueToChannel(double p, double q, double t) {
     if (t < 2.0 / 3) return p + (q - p) * (2.0 / 3 - t) * 6;
     return p;
 }
-unsigned ToByte(double v) { return static_cast<unsigned>(std::clamp(std::lround(v * 255), 0L, 255L)); }
-}  // namespace
+unsigned ToByte(double v) {
+    return static_cast<unsigned>(std::clamp(std::lround(v * 255), 0L, 255L));
+}
+} // namespace
 
 TColor Hsl240ToColor(const THsl240& hsl) {
     const double h = (((hsl.H % 240) + 240) % 240) / 240.0;
@@ -53,10 +58,12 @@ TColor DeriveQmColor(TColor flat, int step, bool lighten) {
     if (step == 0) return flat;
     THsl240 hsl = ColorToHsl240(flat);
     int l = hsl.L + 10;
-    if (lighten) l = std::min(l + step, 100);
-    else l = std::max(l - step, 0);
+    if (lighten)
+        l = std::min(l + step, 100);
+    else
+        l = std::max(l - step, 0);
     hsl.L = l;
     return Hsl240ToColor(hsl);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -19,7 +19,7 @@ Canvas& MeasureCanvas() {
     static Canvas canvas(&image);
     return canvas;
 }
-}  // namespace
+} // namespace
 
 TQmPageControl::TQmPageControl(QWidget* parent) : QWidget(parent) {
     resize(289, 193);
@@ -148,8 +148,10 @@ void TQmPageControl::SwitchToPage(TQmTabSheet* page) {
     page->show();
     switchingTo_ = nullptr;
     if (focusOnOld) {
-        if (page->isEnabled() && page->isVisible()) page->setFocus();
-        else setFocus();
+        if (page->isEnabled() && page->isVisible())
+            page->setFocus();
+        else
+            setFocus();
     }
     TQmTabSheet* old = active_;
     if (old) old->hide();
@@ -183,7 +185,8 @@ void TQmPageControl::SetActivePage(TQmTabSheet* page) {
 void TQmPageControl::MovePage(TQmTabSheet* page, int index) {
     const int count = PageCount();
     if (index < 0 || index > count - 1)
-        throw EListError(std::to_string(index) + " is an invalid PageIndex value.  PageIndex must be between 0 and " +
+        throw EListError(std::to_string(index) +
+                         " is an invalid PageIndex value.  PageIndex must be between 0 and " +
                          std::to_string(count - 1));
     const int oldStrip = page->StripPos();
     const int from = IndexOfPage(page);
@@ -246,14 +249,16 @@ void TQmPageControl::SelectTabByUser(int pos, std::optional<TPoint> pointer, boo
 
 std::string TQmPageControl::TabText(const TQmTabSheet* page) const {
     if (tabBorder3D_) return page->Caption();
-    if (page != active_ || !(activeFont_.HasStyle(fsBold) || activeFont_.HasStyle(fsItalic))) return page->LayoutText();
+    if (page != active_ || !(activeFont_.HasStyle(fsBold) || activeFont_.HasStyle(fsItalic)))
+        return page->LayoutText();
     Canvas& c = MeasureCanvas();
     c.Font.Assign(activeFont_);
     const int w1 = c.TextWidth(page->LayoutText());
     c.Font.Assign(font_);
     const int w0 = c.TextWidth(page->LayoutText());
     std::string padding;
-    while (c.TextWidth(padding) < w1 - w0) padding += ' ';
+    while (c.TextWidth(padding) < w1 - w0)
+        padding += ' ';
     return page->LayoutText() + padding;
 }
 
@@ -277,8 +282,10 @@ int TQmPageControl::TabImageIndex(const TQmTabSheet* page) const {
 
 void TQmPageControl::RecomputeImageRoom() {
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
-    if (vertical) imageRoom_.cy = (images_ ? images_->Height() : 0) + margin_.TopMargin() + margin_.RightMargin();
-    else imageRoom_.cx = (images_ ? images_->Width() : 0) + margin_.LeftMargin() + margin_.RightMargin();
+    if (vertical)
+        imageRoom_.cy = (images_ ? images_->Height() : 0) + margin_.TopMargin() + margin_.RightMargin();
+    else
+        imageRoom_.cx = (images_ ? images_->Width() : 0) + margin_.LeftMargin() + margin_.RightMargin();
 }
 
 void TQmPageControl::SetImages(TImageList* value) {
@@ -296,9 +303,12 @@ void TQmPageControl::MarginChanged(int newValue, int oldValue, int index) {
     if (loaded_) {
         const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
         int& along = vertical ? imageRoom_.cy : imageRoom_.cx;
-        if (index == 0 && !vertical) imageRoom_.cx = newValue;
-        else if (index == 1 && vertical) imageRoom_.cy = newValue;
-        else if (index == 2) along += newValue - oldValue;
+        if (index == 0 && !vertical)
+            imageRoom_.cx = newValue;
+        else if (index == 1 && vertical)
+            imageRoom_.cy = newValue;
+        else if (index == 2)
+            along += newValue - oldValue;
     }
     LayoutPages();
     Invalidate();
@@ -311,10 +321,12 @@ void TQmPageControl::BeginLoading() {
 
 void TQmPageControl::EndLoading() {
     reading_ = false;
-    for (TQmTabSheet* page : pages_) strip_.SetHighlighted(page->StripPos(), page->highlighted_);
+    for (TQmTabSheet* page : pages_)
+        strip_.SetHighlighted(page->StripPos(), page->highlighted_);
     RecomputeImageRoom();
     loaded_ = true;
-    for (auto it = pages_.rbegin(); it != pages_.rend(); ++it) RefreshTabText(*it);
+    for (auto it = pages_.rbegin(); it != pages_.rend(); ++it)
+        RefreshTabText(*it);
     if (active_) PadActiveTabText(active_);
     LayoutPages();
     Invalidate();
@@ -357,7 +369,8 @@ TTabStripLayoutInput TQmPageControl::LayoutInput() const {
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
     // Across: the contents start below the lowered active tab's edge (or the inactive bottom
     // tab's shifted caption) and hold the text or, on rotated tabs, the image.
-    const int acrossLead = std::max(std::max(lowerActive_, 0) + 1, 5) + (vertical ? margin_.LeftMargin() : margin_.TopMargin());
+    const int acrossLead =
+        std::max(std::max(lowerActive_, 0) + 1, 5) + (vertical ? margin_.LeftMargin() : margin_.TopMargin());
     const int acrossContent = std::max(in.TextHeight, vertical && images_ ? images_->Width() + 1 : 0);
     in.MinThickness = acrossLead + acrossContent + 2;
 
@@ -392,10 +405,14 @@ TRect TQmPageControl::PageRect() {
         sr = std::max(sr, r.Right);
     }
     switch (tabPosition_) {
-    case TTabPosition::tpTop: return Rect(4, sb + 4, W - 4, H - 4);
-    case TTabPosition::tpBottom: return Rect(4, 4, W - 4, st - 4);
-    case TTabPosition::tpLeft: return Rect(sr + 4, 4, W - 4, H - 4);
-    case TTabPosition::tpRight: return Rect(4, 4, sl - 4, H - 4);
+    case TTabPosition::tpTop:
+        return Rect(4, sb + 4, W - 4, H - 4);
+    case TTabPosition::tpBottom:
+        return Rect(4, 4, W - 4, st - 4);
+    case TTabPosition::tpLeft:
+        return Rect(sr + 4, 4, W - 4, H - 4);
+    case TTabPosition::tpRight:
+        return Rect(4, 4, sl - 4, H - 4);
     }
     return {};
 }
@@ -416,7 +433,9 @@ int TQmPageControl::StripToPagePos(int stripPos) const {
     return -1;
 }
 
-int TQmPageControl::TabPageAt(int x, int y) { return StripToPagePos(Strip().HitTest(Point(x, y))); }
+int TQmPageControl::TabPageAt(int x, int y) {
+    return StripToPagePos(Strip().HitTest(Point(x, y)));
+}
 
 TRect TQmPageControl::PageTabRect(int pos) {
     if (pos < 0 || pos >= PageCount()) return {};
@@ -456,16 +475,16 @@ void TQmPageControl::SetDefaultTabColorTo(TColor value) {
     Invalidate();
 }
 
-#define QM_STORE_REPAINT(Setter, Type, member) \
-    void TQmPageControl::Setter(Type value) {  \
-        member = value;                        \
-        Invalidate();                          \
+#define QM_STORE_REPAINT(Setter, Type, member)                                                               \
+    void TQmPageControl::Setter(Type value) {                                                                \
+        member = value;                                                                                      \
+        Invalidate();                                                                                        \
     }
-#define QM_CHANGE_REPAINT(Setter, Type, member) \
-    void TQmPageControl::Setter(Type value) {   \
-        if (member == value) return;            \
-        member = value;                         \
-        Invalidate();                           \
+#define QM_CHANGE_REPAINT(Setter, Type, member)                                                              \
+    void TQmPageControl::Setter(Type value) {                                                                \
+        if (member == value) return;                                                                         \
+        member = value;                                                                                      \
+        Invalidate();                                                                                        \
     }
 QM_STORE_REPAINT(SetActiveColor, TColor, activeColor_)
 QM_STORE_REPAINT(SetActiveColorTo, TColor, activeColorTo_)
@@ -505,7 +524,8 @@ void TQmPageControl::SetTabBorder3D(bool value) {
     if (tabBorder3D_ == value) return;
     tabBorder3D_ = value;
     hoverPage_ = -1;
-    for (TQmTabSheet* page : pages_) RefreshTabText(page);
+    for (TQmTabSheet* page : pages_)
+        RefreshTabText(page);
     if (!value && active_) PadActiveTabText(active_);
     LayoutPages();
     Invalidate();
@@ -516,7 +536,9 @@ std::string TQmPageControl::Version() const {
            std::to_string((kVersion >> 8) & 0xFF) + "." + std::to_string(kVersion & 0xFF);
 }
 
-TColor TQmPageControl::Color() const { return parentColor_ ? ParentColorOf(this) : color_; }
+TColor TQmPageControl::Color() const {
+    return parentColor_ ? ParentColorOf(this) : color_;
+}
 
 void TQmPageControl::SetColor(TColor value) {
     color_ = value;
@@ -524,12 +546,12 @@ void TQmPageControl::SetColor(TColor value) {
     Invalidate();
 }
 
-#define QM_LAYOUT_SETTER(Setter, Type, member) \
-    void TQmPageControl::Setter(Type value) {  \
-        if (member == value) return;           \
-        member = value;                        \
-        LayoutPages();                         \
-        Invalidate();                          \
+#define QM_LAYOUT_SETTER(Setter, Type, member)                                                               \
+    void TQmPageControl::Setter(Type value) {                                                                \
+        if (member == value) return;                                                                         \
+        member = value;                                                                                      \
+        LayoutPages();                                                                                       \
+        Invalidate();                                                                                        \
     }
 QM_LAYOUT_SETTER(SetHotTrack, bool, hotTrack_)
 QM_LAYOUT_SETTER(SetMultiLine, bool, multiLine_)
@@ -552,4 +574,4 @@ void TQmPageControl::resizeEvent(QResizeEvent* event) {
     LayoutPages();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -28,7 +28,8 @@ using TCanChangeEvent = std::function<void(TObject* Sender, int FromPage, int To
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
 class TQmPageControl;
 // Draws one tab on Control->PaintCanvas(); TabIndex is the page's position in PageList.
-using TDrawTabEvent = std::function<void(TQmPageControl* Control, int TabIndex, const TRect& Rect, bool Active)>;
+using TDrawTabEvent =
+    std::function<void(TQmPageControl* Control, int TabIndex, const TRect& Rect, bool Active)>;
 using TTabGetImageEvent = std::function<void(TObject* Sender, int TabIndex, int& ImageIndex)>;
 
 class TQmPageControl : public QWidget, public TObject {
@@ -104,7 +105,7 @@ public:
     TTabMargin& TabMargin() { return margin_; }
     void SetTabMargin(const TObject& value) { margin_.Assign(value); }
     int TabOverlap() const { return tabOverlap_; }
-    void SetTabOverlap(int value);  // 0 to 15
+    void SetTabOverlap(int value); // 0 to 15
     bool TabSplitLine() const { return tabSplitLine_; }
     void SetTabSplitLine(bool value);
     bool RoundEdges() const { return roundEdges_; }
@@ -121,7 +122,7 @@ public:
     // ---- inherited properties
     TFont& Font() { return font_; }
     const TFont& Font() const { return font_; }
-    TColor Color() const;  // the parent's colour until one is set
+    TColor Color() const; // the parent's colour until one is set
     void SetColor(TColor value);
     bool DockSite() const { return dockSite_; }
     void SetDockSite(bool value) { dockSite_ = value; }
@@ -224,7 +225,7 @@ private:
     void SyncActivePage();
     void SwitchToPage(TQmTabSheet* page);
     void MovePage(TQmTabSheet* page, int index);
-    void PageChanged();  // a page setting that changes the picture
+    void PageChanged(); // a page setting that changes the picture
     void MarginChanged(int newValue, int oldValue, int index);
     void RecomputeImageRoom();
     void LayoutPages();
@@ -291,8 +292,8 @@ private:
     TSize imageRoom_{1, 1};
     int hoverPage_ = -1;
     bool closeHot_ = false;
-    bool closePressed_ = false;  // the pressed look, shown until the next repaint
-    bool selectingPress_ = false;  // the button went down on a tab it made active
+    bool closePressed_ = false;   // the pressed look, shown until the next repaint
+    bool selectingPress_ = false; // the button went down on a tab it made active
     bool loaded_ = true;
     bool reading_ = false;
     bool destroying_ = false;
@@ -310,4 +311,4 @@ private:
     QSize sizingStartSize_;
 };
 
-}  // namespace qm
+} // namespace qm

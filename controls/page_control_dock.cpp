@@ -13,7 +13,7 @@ std::string FirstLine(const QString& text) {
     const std::string all = text.toStdString();
     return all.substr(0, all.find_first_of("\r\n"));
 }
-}  // namespace
+} // namespace
 
 TQmTabSheet* TQmPageControl::DockPageOf(const QWidget* client) const {
     if (!client) return nullptr;
@@ -76,13 +76,20 @@ bool TQmPageControl::eventFilter(QObject* watched, QEvent* event) {
     auto* client = qobject_cast<QWidget*>(watched);
     if (TQmTabSheet* page = client ? DockPageOf(client) : nullptr) {
         switch (event->type()) {
-        case QEvent::WindowTitleChange: page->SetCaption(FirstLine(client->windowTitle())); break;
-        case QEvent::ShowToParent: page->SetTabVisible(true); break;
-        case QEvent::HideToParent: page->SetTabVisible(false); break;
-        default: break;
+        case QEvent::WindowTitleChange:
+            page->SetCaption(FirstLine(client->windowTitle()));
+            break;
+        case QEvent::ShowToParent:
+            page->SetTabVisible(true);
+            break;
+        case QEvent::HideToParent:
+            page->SetTabVisible(false);
+            break;
+        default:
+            break;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -13,8 +13,10 @@
 namespace qm {
 
 namespace {
-TPoint ToPoint(const QPointF& p) { return Point(static_cast<int>(p.x()), static_cast<int>(p.y())); }
-}  // namespace
+TPoint ToPoint(const QPointF& p) {
+    return Point(static_cast<int>(p.x()), static_cast<int>(p.y()));
+}
+} // namespace
 
 int TQmPageControl::HitTest(QPoint screenPos) const {
     if (!canChangeSize_) return HTCLIENT;
@@ -54,7 +56,8 @@ void TQmPageControl::mousePressEvent(QMouseEvent* event) {
             SelectTabByUser(pos, p, event->modifiers() & Qt::ShiftModifier);
             // A docked client is dragged out by its tab once the pointer moves far enough.
             TQmTabSheet* page = nullptr;
-            for (int i = 0; i <= pos; ++i) page = FindNeighbourPage(page, true, true);
+            for (int i = 0; i <= pos; ++i)
+                page = FindNeighbourPage(page, true, true);
             if (dockSite_ && page) {
                 if (QWidget* client = page->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
                     client && DockPageOf(client) == page) {
@@ -119,10 +122,18 @@ void TQmPageControl::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     switch (HitTest(global)) {
-    case HTRIGHT: setCursor(Qt::SizeHorCursor); break;
-    case HTBOTTOM: setCursor(Qt::SizeVerCursor); break;
-    case HTBOTTOMRIGHT: setCursor(Qt::SizeFDiagCursor); break;
-    default: unsetCursor(); break;
+    case HTRIGHT:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case HTBOTTOM:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    case HTBOTTOMRIGHT:
+        setCursor(Qt::SizeFDiagCursor);
+        break;
+    default:
+        unsetCursor();
+        break;
     }
     if (dragClient_ && (event->buttons() & Qt::LeftButton) &&
         (event->position().toPoint() - dragStart_).manhattanLength() >= QApplication::startDragDistance())
@@ -161,7 +172,8 @@ void TQmPageControl::mouseDoubleClickEvent(QMouseEvent* event) {
     const int pos = Strip().HitTest(ToPoint(event->position()));
     if (pos < 0) return;
     TQmTabSheet* page = nullptr;
-    for (int i = 0; i <= pos; ++i) page = FindNeighbourPage(page, true, true);
+    for (int i = 0; i <= pos; ++i)
+        page = FindNeighbourPage(page, true, true);
     if (!page) return;
     QWidget* client = page->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     if (client && DockPageOf(client) == page) {
@@ -200,7 +212,8 @@ bool TQmPageControl::event(QEvent* event) {
     // Ctrl+Tab must reach the control before focus navigation sees a Tab.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & Qt::ControlModifier) && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+        if ((key->modifiers() & Qt::ControlModifier) &&
+            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             if (event->type() == QEvent::ShortcutOverride) {
                 event->accept();
                 return true;
@@ -226,4 +239,4 @@ void TQmPageControl::childEvent(QChildEvent* event) {
     QWidget::childEvent(event);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -44,7 +44,8 @@ void TQmPageControl::PaintTo(Canvas& canvas) {
     // The active close box lit under the pointer, or pressed until the next repaint.
     if (active_ && active_->ShowClose() && (closePressed_ || closeHot_)) {
         const TRect tab = PageTabRect(ActivePagePos());
-        DrawCloseBox(canvas, closePressed_ ? TCloseBoxLook::cbPressed : TCloseBoxLook::cbLit, tab, lowerActive_);
+        DrawCloseBox(canvas, closePressed_ ? TCloseBoxLook::cbPressed : TCloseBoxLook::cbLit, tab,
+                     lowerActive_);
     }
 }
 
@@ -60,8 +61,10 @@ void TQmPageControl::PaintScrollButtons(Canvas& canvas) {
         const bool enabled = which == 0 ? strip.FirstVisible() > 0 : true;
         canvas.Pen = TPen{enabled ? clBlack : clGrayText, 1, TPenStyle::psSolid, TPenMode::pmCopy};
         canvas.Brush.Color = enabled ? clBlack : clGrayText;
-        if (which == 0) canvas.Polygon({{cx - 2, cy}, {cx + 1, cy - 3}, {cx + 1, cy + 3}});
-        else canvas.Polygon({{cx + 2, cy}, {cx - 1, cy - 3}, {cx - 1, cy + 3}});
+        if (which == 0)
+            canvas.Polygon({{cx - 2, cy}, {cx + 1, cy - 3}, {cx + 1, cy + 3}});
+        else
+            canvas.Polygon({{cx + 2, cy}, {cx - 1, cy - 3}, {cx - 1, cy + 3}});
     }
 }
 
@@ -80,10 +83,18 @@ void TQmPageControl::PaintNative(Canvas& canvas) {
     st->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
     QTabBar::Shape shape = QTabBar::RoundedNorth;
     switch (tabPosition_) {
-    case TTabPosition::tpTop: shape = QTabBar::RoundedNorth; break;
-    case TTabPosition::tpBottom: shape = QTabBar::RoundedSouth; break;
-    case TTabPosition::tpLeft: shape = QTabBar::RoundedWest; break;
-    case TTabPosition::tpRight: shape = QTabBar::RoundedEast; break;
+    case TTabPosition::tpTop:
+        shape = QTabBar::RoundedNorth;
+        break;
+    case TTabPosition::tpBottom:
+        shape = QTabBar::RoundedSouth;
+        break;
+    case TTabPosition::tpLeft:
+        shape = QTabBar::RoundedWest;
+        break;
+    case TTabPosition::tpRight:
+        shape = QTabBar::RoundedEast;
+        break;
     }
     const QPoint mouse = mapFromGlobal(QCursor::pos());
     for (int pos = 0; pos < strip.Count(); ++pos) {
@@ -107,12 +118,12 @@ void TQmPageControl::PaintNative(Canvas& canvas) {
                 tab.iconSize = QSize(images_->Width(), images_->Height());
             }
         }
-        tab.position = strip.Count() == 1 ? QStyleOptionTab::OnlyOneTab
-                       : pos == 0        ? QStyleOptionTab::Beginning
+        tab.position = strip.Count() == 1         ? QStyleOptionTab::OnlyOneTab
+                       : pos == 0                 ? QStyleOptionTab::Beginning
                        : pos == strip.Count() - 1 ? QStyleOptionTab::End
                                                   : QStyleOptionTab::Middle;
         st->drawControl(QStyle::CE_TabBarTab, &tab, &painter, this);
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -21,4 +21,4 @@ constexpr int SizingHitTest(int cornerX, int cornerY, int x, int y, int zone) {
     return HTCLIENT;
 }
 
-}  // namespace qm
+} // namespace qm

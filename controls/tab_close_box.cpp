@@ -70,10 +70,12 @@ void TQmPageControl::ClosePage(TQmTabSheet* page, TQmTabSheet* next, bool reacti
     SetActivePage(valid(next));
     if (OnChange) OnChange(this);
     Invalidate();
-    if (freeOnClose_) delete page;
-    else page->SetPageOwner(nullptr);
+    if (freeOnClose_)
+        delete page;
+    else
+        page->SetPageOwner(nullptr);
     if (reactivate && valid(next)) SetActivePage(next);
     Invalidate();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -16,4 +16,4 @@ public:
     explicit ETabControlError(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace qm
+} // namespace qm

@@ -34,4 +34,4 @@ private:
     std::vector<TBitmap> images_;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -31,4 +31,4 @@ private:
 // The class name of an object as the error texts show it ("TTabMargin", not a mangled name).
 std::string ClassNameOf(const TObject& object);
 
-}  // namespace qm
+} // namespace qm

@@ -12,8 +12,10 @@ void Line(Canvas& c, int x0, int y0, int x1, int y1) {
     c.LineTo(x1, y1);
 }
 
-void SolidPen(Canvas& c, TColor color) { c.Pen = TPen{color, 1, TPenStyle::psSolid, TPenMode::pmCopy}; }
-}  // namespace
+void SolidPen(Canvas& c, TColor color) {
+    c.Pen = TPen{color, 1, TPenStyle::psSolid, TPenMode::pmCopy};
+}
+} // namespace
 
 void TQmPageControl::PaintStripAndFrame(Canvas& canvas, PaintPass& pass) {
     const int W = width(), H = height();
@@ -38,19 +40,35 @@ void TQmPageControl::PaintStripAndFrame(Canvas& canvas, PaintPass& pass) {
         pass.SR = std::max(pass.SR, r.Right);
         r.Right += 2;
         switch (tp) {
-        case TTabPosition::tpTop: r.Left -= 2, r.Top -= 2; break;
-        case TTabPosition::tpBottom: r.Left -= 2, r.Bottom += 2; break;
-        case TTabPosition::tpLeft: r.Left -= 2, r.Top -= 2, r.Bottom += 2, r.Right -= 2; break;
-        case TTabPosition::tpRight: r.Top -= 2, r.Bottom += 2; break;
+        case TTabPosition::tpTop:
+            r.Left -= 2, r.Top -= 2;
+            break;
+        case TTabPosition::tpBottom:
+            r.Left -= 2, r.Bottom += 2;
+            break;
+        case TTabPosition::tpLeft:
+            r.Left -= 2, r.Top -= 2, r.Bottom += 2, r.Right -= 2;
+            break;
+        case TTabPosition::tpRight:
+            r.Top -= 2, r.Bottom += 2;
+            break;
         }
         canvas.FillRect(r);
     }
     if (!anyShown) {
         switch (tp) {
-        case TTabPosition::tpTop: pass.SB = 2; break;
-        case TTabPosition::tpBottom: pass.ST = H - 2; break;
-        case TTabPosition::tpLeft: pass.SR = 2; break;
-        case TTabPosition::tpRight: pass.SL = W - 2; break;
+        case TTabPosition::tpTop:
+            pass.SB = 2;
+            break;
+        case TTabPosition::tpBottom:
+            pass.ST = H - 2;
+            break;
+        case TTabPosition::tpLeft:
+            pass.SR = 2;
+            break;
+        case TTabPosition::tpRight:
+            pass.SL = W - 2;
+            break;
         }
     }
     const int SB = pass.SB, ST = pass.ST, SL = pass.SL, SR = pass.SR;
@@ -73,10 +91,18 @@ void TQmPageControl::PaintStripAndFrame(Canvas& canvas, PaintPass& pass) {
     // The strip's background band.
     canvas.Brush = TBrush{tabBackGroundColor_, TBrushStyle::bsSolid};
     switch (tp) {
-    case TTabPosition::tpTop: canvas.FillRect(Rect(0, 0, W, SB)); break;
-    case TTabPosition::tpBottom: canvas.FillRect(Rect(0, ST, W, H)); break;
-    case TTabPosition::tpLeft: canvas.FillRect(Rect(0, 0, SR, H)); break;
-    case TTabPosition::tpRight: canvas.FillRect(Rect(SL, 0, W, H)); break;
+    case TTabPosition::tpTop:
+        canvas.FillRect(Rect(0, 0, W, SB));
+        break;
+    case TTabPosition::tpBottom:
+        canvas.FillRect(Rect(0, ST, W, H));
+        break;
+    case TTabPosition::tpLeft:
+        canvas.FillRect(Rect(0, 0, SR, H));
+        break;
+    case TTabPosition::tpRight:
+        canvas.FillRect(Rect(SL, 0, W, H));
+        break;
     }
 
     // The page frame in the active page's colours, clipped to four bands.
@@ -175,26 +201,35 @@ void TQmPageControl::PaintStripAndFrame(Canvas& canvas, PaintPass& pass) {
         using Pts = std::initializer_list<TPoint>;
         auto polys = [&canvas](TColor color, std::initializer_list<Pts> lines) {
             SolidPen(canvas, color);
-            for (const Pts& pts : lines) canvas.Polyline(pts);
+            for (const Pts& pts : lines)
+                canvas.Polyline(pts);
         };
         switch (tp) {
         case TTabPosition::tpTop:
-            polys(Color(), {{{0, H - 4}, {0, H - 1}, {4, H - 1}}, {{W - 4, H - 1}, {W - 1, H - 1}, {W - 1, H - 5}}});
-            polys(tabSheetBorderColor_, {{{1, H - 4}, {1, H - 2}}, {{2, H - 2}, {4, H - 2}}, {{W - 4, H - 2}, {W - 2, H - 2}},
+            polys(Color(),
+                  {{{0, H - 4}, {0, H - 1}, {4, H - 1}}, {{W - 4, H - 1}, {W - 1, H - 1}, {W - 1, H - 5}}});
+            polys(tabSheetBorderColor_, {{{1, H - 4}, {1, H - 2}},
+                                         {{2, H - 2}, {4, H - 2}},
+                                         {{W - 4, H - 2}, {W - 2, H - 2}},
                                          {{W - 2, H - 3}, {W - 2, H - 5}}});
             break;
         case TTabPosition::tpBottom:
             polys(Color(), {{{0, 3}, {0, 0}, {5, 0}}, {{W - 1, 3}, {W - 1, 0}, {W - 5, 0}}});
-            polys(tabSheetBorderColor_, {{{1, 3}, {1, 1}}, {{2, 1}, {5, 0}}, {{W - 2, 3}, {W - 2, 1}}, {{W - 3, 1}, {W - 5, 1}}});
+            polys(tabSheetBorderColor_,
+                  {{{1, 3}, {1, 1}}, {{2, 1}, {5, 0}}, {{W - 2, 3}, {W - 2, 1}}, {{W - 3, 1}, {W - 5, 1}}});
             break;
         case TTabPosition::tpLeft:
-            polys(Color(), {{{W - 5, H - 2}, {W - 2, H - 2}, {W - 2, H - 6}}, {{W - 2, 3}, {W - 2, 0}, {W - 6, 0}}});
-            polys(tabSheetBorderColor_, {{{W - 5, H - 3}, {W - 3, H - 3}}, {{W - 3, H - 4}, {W - 3, H - 6}},
-                                         {{W - 3, 3}, {W - 3, 1}}, {{W - 4, 1}, {W - 6, 1}}});
+            polys(Color(),
+                  {{{W - 5, H - 2}, {W - 2, H - 2}, {W - 2, H - 6}}, {{W - 2, 3}, {W - 2, 0}, {W - 6, 0}}});
+            polys(tabSheetBorderColor_, {{{W - 5, H - 3}, {W - 3, H - 3}},
+                                         {{W - 3, H - 4}, {W - 3, H - 6}},
+                                         {{W - 3, 3}, {W - 3, 1}},
+                                         {{W - 4, 1}, {W - 6, 1}}});
             break;
         case TTabPosition::tpRight:
             polys(Color(), {{{0, 3}, {0, 0}, {5, 0}}, {{0, H - 5}, {0, H - 2}, {4, H - 2}}});
-            polys(tabSheetBorderColor_, {{{1, 3}, {1, 1}}, {{2, 1}, {5, 0}}, {{1, H - 5}, {1, H - 3}}, {{2, H - 3}, {4, H - 3}}});
+            polys(tabSheetBorderColor_,
+                  {{{1, 3}, {1, 1}}, {{2, 1}, {5, 0}}, {{1, H - 5}, {1, H - 3}}, {{2, H - 3}, {4, H - 3}}});
             break;
         }
     }
@@ -205,22 +240,29 @@ void TQmPageControl::PaintStripAndFrame(Canvas& canvas, PaintPass& pass) {
         pass.S = 1;
         TColor color = Color();
         if (pass.P) {
-            color = tp == TTabPosition::tpBottom && active_->ColorTo() != clNone ? active_->ColorTo() : active_->Color();
+            color = tp == TTabPosition::tpBottom && active_->ColorTo() != clNone ? active_->ColorTo()
+                                                                                 : active_->Color();
         }
         SolidPen(canvas, color);
         switch (tp) {
-        case TTabPosition::tpTop: Line(canvas, 3, SB, SR + tabOverlap_, SB); break;
-        case TTabPosition::tpBottom: Line(canvas, 2, ST - 1, SR + tabOverlap_, ST - 1); break;
+        case TTabPosition::tpTop:
+            Line(canvas, 3, SB, SR + tabOverlap_, SB);
+            break;
+        case TTabPosition::tpBottom:
+            Line(canvas, 2, ST - 1, SR + tabOverlap_, ST - 1);
+            break;
         case TTabPosition::tpLeft: {
             const int extra = tabStyle_ == TTabStyle::tsClassic && !tabBackGround_.Empty() ? 2 : 0;
             Line(canvas, SR, 2, SR, SB + tabOverlap_ + extra);
             break;
         }
-        case TTabPosition::tpRight: Line(canvas, SL - 1, SB - 1 + tabOverlap_, SL - 1, 2); break;
+        case TTabPosition::tpRight:
+            Line(canvas, SL - 1, SB - 1 + tabOverlap_, SL - 1, 2);
+            break;
         }
     }
 
     PaintTabs(canvas, pass);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -21,8 +21,8 @@ TFont Rotated(const TFont& font, TTabPosition tp) {
 }
 // Draws a tab's image where its caption starts and moves the start past it. Left tabs run
 // upwards and right tabs downwards; leftDx and rightDx are the image's offsets on those tabs.
-void DrawTabImage(Canvas& canvas, const TImageList& images, TTabPosition tp, int index, int leftDx, int rightDx, int& X,
-                  int& Y) {
+void DrawTabImage(Canvas& canvas, const TImageList& images, TTabPosition tp, int index, int leftDx,
+                  int rightDx, int& X, int& Y) {
     switch (tp) {
     case TTabPosition::tpLeft:
         images.Draw(canvas, X + leftDx, Y - 14, index);
@@ -38,9 +38,10 @@ void DrawTabImage(Canvas& canvas, const TImageList& images, TTabPosition tp, int
         break;
     }
 }
-}  // namespace
+} // namespace
 
-void TQmPageControl::DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int x, int y, int length, bool alongX) {
+void TQmPageControl::DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int x, int y, int length,
+                                    bool alongX) {
     const int w = picture.Width(), h = picture.Height();
     if (w <= 0 || h <= 0) return;
     const TColor transparent = FromQRgb(picture.Image().pixel(0, h - 1));
@@ -54,12 +55,16 @@ void TQmPageControl::DrawThreeSlice(Canvas& canvas, const TBitmap& picture, int 
     if (alongX) {
         const int half = w / 2;
         if (half > 0) canvas.Draw(x, y, slice(0, 0, half, h));
-        if (length - w > 0) canvas.StretchDraw(Rect(x + half, y, x + half + length - w, y + h), slice(std::max(0, half - 1), 0, 2, h));
+        if (length - w > 0)
+            canvas.StretchDraw(Rect(x + half, y, x + half + length - w, y + h),
+                               slice(std::max(0, half - 1), 0, 2, h));
         if (half > 0) canvas.Draw(x + half + length - w, y, slice(half, 0, half, h));
     } else {
         const int half = h / 2;
         if (half > 0) canvas.Draw(x, y, slice(0, 0, w, half));
-        if (length - h > 0) canvas.StretchDraw(Rect(x, y + half, x + w, y + half + length - h), slice(0, std::max(0, half - 1), w, 2));
+        if (length - h > 0)
+            canvas.StretchDraw(Rect(x, y + half, x + w, y + half + length - h),
+                               slice(0, std::max(0, half - 1), w, 2));
         if (half > 0) canvas.Draw(x, y + half + length - h, slice(0, half, w, half));
     }
 }
@@ -68,7 +73,8 @@ void TQmPageControl::CaptionOut(Canvas& canvas, const TRect& tab, int x, int y, 
     // A caption longer than its tab stops at the tab's ends instead of running into its neighbour.
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
     canvas.Save();
-    canvas.IntersectClipRect(vertical ? Rect(0, tab.Top, width(), tab.Bottom) : Rect(tab.Left, 0, tab.Right, height()));
+    canvas.IntersectClipRect(vertical ? Rect(0, tab.Top, width(), tab.Bottom)
+                                      : Rect(tab.Left, 0, tab.Right, height()));
     canvas.TextOut(x, y, caption);
     canvas.Restore();
 }
@@ -79,8 +85,10 @@ void TQmPageControl::DrawFocusFrame(Canvas& canvas, const TRect& r, int overlap)
     const bool vertical = tabPosition_ == TTabPosition::tpLeft || tabPosition_ == TTabPosition::tpRight;
     canvas.Pen = TPen{clBlack, 1, TPenStyle::psDot, TPenMode::pmCopy};
     canvas.Brush.Style = TBrushStyle::bsClear;
-    if (vertical) canvas.Rectangle(r.Left + 5, r.Top + 3, r.Right - 5, r.Bottom - 3 - overlap);
-    else canvas.Rectangle(r.Left + 5, r.Top + 3, r.Right - 5 - overlap, r.Bottom - 3);
+    if (vertical)
+        canvas.Rectangle(r.Left + 5, r.Top + 3, r.Right - 5, r.Bottom - 3 - overlap);
+    else
+        canvas.Rectangle(r.Left + 5, r.Top + 3, r.Right - 5 - overlap, r.Bottom - 3);
     canvas.Pen.Style = TPenStyle::psSolid;
 }
 
@@ -144,9 +152,15 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
                 } else {
                     TRect g = Rect(L, T, R, B);
                     switch (tp) {
-                    case TTabPosition::tpTop: g = horizontal ? Rect(L, T, R - 1, B - 1) : Rect(L, T, R, B - 1); break;
-                    case TTabPosition::tpBottom: g = horizontal ? Rect(L, T, R - 1, B) : Rect(L, T, R, B - 1); break;
-                    case TTabPosition::tpLeft: g = horizontal ? Rect(L, T, R - 1, B) : Rect(L, T, R - 1, B - 1); break;
+                    case TTabPosition::tpTop:
+                        g = horizontal ? Rect(L, T, R - 1, B - 1) : Rect(L, T, R, B - 1);
+                        break;
+                    case TTabPosition::tpBottom:
+                        g = horizontal ? Rect(L, T, R - 1, B) : Rect(L, T, R, B - 1);
+                        break;
+                    case TTabPosition::tpLeft:
+                        g = horizontal ? Rect(L, T, R - 1, B) : Rect(L, T, R - 1, B - 1);
+                        break;
                     case TTabPosition::tpRight:
                         g = !active && !horizontal ? Rect(L, T, R, B - 1) : Rect(L, T, R, B);
                         break;
@@ -166,28 +180,50 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
             if (tabStyle_ == TTabStyle::tsClassic) {
                 if (active) {
                     switch (tp) {
-                    case TTabPosition::tpTop: canvas.Polyline({{L, B - 1}, {L, T}, {R, T}, {R, B}}); break;
-                    case TTabPosition::tpBottom: canvas.Polyline({{L, T}, {L, B}, {R, B}, {R, T - 1}}); break;
-                    case TTabPosition::tpLeft: canvas.Polyline({{R - 1, T}, {L, T}, {L, B}, {R, B}}); break;
-                    case TTabPosition::tpRight: canvas.Polyline({{L, T}, {R - 1, T}, {R - 1, B}, {L - 1, B}}); break;
+                    case TTabPosition::tpTop:
+                        canvas.Polyline({{L, B - 1}, {L, T}, {R, T}, {R, B}});
+                        break;
+                    case TTabPosition::tpBottom:
+                        canvas.Polyline({{L, T}, {L, B}, {R, B}, {R, T - 1}});
+                        break;
+                    case TTabPosition::tpLeft:
+                        canvas.Polyline({{R - 1, T}, {L, T}, {L, B}, {R, B}});
+                        break;
+                    case TTabPosition::tpRight:
+                        canvas.Polyline({{L, T}, {R - 1, T}, {R - 1, B}, {L - 1, B}});
+                        break;
                     }
                 } else {
                     bool farRow = false;
                     switch (tp) {
-                    case TTabPosition::tpTop: farRow = B < pass.SB; break;
-                    case TTabPosition::tpBottom: farRow = T > pass.ST; break;
-                    case TTabPosition::tpLeft: farRow = R < pass.SR; break;
-                    case TTabPosition::tpRight: farRow = L > pass.SL; break;
+                    case TTabPosition::tpTop:
+                        farRow = B < pass.SB;
+                        break;
+                    case TTabPosition::tpBottom:
+                        farRow = T > pass.ST;
+                        break;
+                    case TTabPosition::tpLeft:
+                        farRow = R < pass.SR;
+                        break;
+                    case TTabPosition::tpRight:
+                        farRow = L > pass.SL;
+                        break;
                     }
                     if (farRow) S = 0;
                     switch (tp) {
-                    case TTabPosition::tpTop: canvas.Rectangle(L, T, R1, B + S); break;
+                    case TTabPosition::tpTop:
+                        canvas.Rectangle(L, T, R1, B + S);
+                        break;
                     case TTabPosition::tpBottom:
                         canvas.Rectangle(L, T - S, R1, B);
                         Y += 2;
                         break;
-                    case TTabPosition::tpLeft: canvas.Rectangle(L, T, R + S, B1); break;
-                    case TTabPosition::tpRight: canvas.Rectangle(L - S, T, R, B1); break;
+                    case TTabPosition::tpLeft:
+                        canvas.Rectangle(L, T, R + S, B1);
+                        break;
+                    case TTabPosition::tpRight:
+                        canvas.Rectangle(L - S, T, R, B1);
+                        break;
                     }
                     if (!tabSheet3D_ && !tabSplitLine_) S = 1;
                 }
@@ -196,36 +232,58 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
                 if (active) {
                     switch (tp) {
                     case TTabPosition::tpTop:
-                        if (delphi) Line(canvas, L, B, L, T), Line(canvas, R, T, R, B);
-                        else canvas.Polyline({{L, B}, {L, T}, {R, T}, {R, B}});
+                        if (delphi)
+                            Line(canvas, L, B, L, T), Line(canvas, R, T, R, B);
+                        else
+                            canvas.Polyline({{L, B}, {L, T}, {R, T}, {R, B}});
                         break;
                     case TTabPosition::tpBottom:
-                        if (delphi) Line(canvas, L, T - 1, L, B), Line(canvas, R, B - 1, R, T - 1);
-                        else canvas.Polyline({{L, T - 1}, {L, B}, {R, B}, {R, T - 1}});
+                        if (delphi)
+                            Line(canvas, L, T - 1, L, B), Line(canvas, R, B - 1, R, T - 1);
+                        else
+                            canvas.Polyline({{L, T - 1}, {L, B}, {R, B}, {R, T - 1}});
                         break;
                     case TTabPosition::tpLeft:
-                        if (delphi) Line(canvas, R, T, L, T), Line(canvas, L, B, R, B);
-                        else canvas.Polyline({{R, T}, {L, T}, {L, B}, {R, B}});
+                        if (delphi)
+                            Line(canvas, R, T, L, T), Line(canvas, L, B, R, B);
+                        else
+                            canvas.Polyline({{R, T}, {L, T}, {L, B}, {R, B}});
                         break;
                     case TTabPosition::tpRight:
-                        if (delphi) Line(canvas, L - 1, T, R - 1, T), Line(canvas, R - 1, B, L - 1, B);
-                        else canvas.Polyline({{L - 1, T}, {R - 1, T}, {R - 1, B}, {L - 1, B}});
+                        if (delphi)
+                            Line(canvas, L - 1, T, R - 1, T), Line(canvas, R - 1, B, L - 1, B);
+                        else
+                            canvas.Polyline({{L - 1, T}, {R - 1, T}, {R - 1, B}, {L - 1, B}});
                         break;
                     }
                 } else {
                     switch (tp) {
-                    case TTabPosition::tpTop: Line(canvas, L, B, R, B); break;
-                    case TTabPosition::tpBottom: Line(canvas, L, T - 1, R, T - 1); break;
-                    case TTabPosition::tpLeft: Line(canvas, R, T, R, B); break;
-                    case TTabPosition::tpRight: Line(canvas, L - 1, T, L - 1, B); break;
+                    case TTabPosition::tpTop:
+                        Line(canvas, L, B, R, B);
+                        break;
+                    case TTabPosition::tpBottom:
+                        Line(canvas, L, T - 1, R, T - 1);
+                        break;
+                    case TTabPosition::tpLeft:
+                        Line(canvas, R, T, R, B);
+                        break;
+                    case TTabPosition::tpRight:
+                        Line(canvas, L - 1, T, L - 1, B);
+                        break;
                     }
                     if (separator) {
                         if (delphi) {
                             switch (tp) {
-                            case TTabPosition::tpTop: Line(canvas, R - 2, B, R - 2, T); break;
-                            case TTabPosition::tpBottom: Line(canvas, R - 2, B - 1, R - 2, T - 1); break;
+                            case TTabPosition::tpTop:
+                                Line(canvas, R - 2, B, R - 2, T);
+                                break;
+                            case TTabPosition::tpBottom:
+                                Line(canvas, R - 2, B - 1, R - 2, T - 1);
+                                break;
                             case TTabPosition::tpLeft:
-                            case TTabPosition::tpRight: Line(canvas, L, B - 2, R, B - 2); break;
+                            case TTabPosition::tpRight:
+                                Line(canvas, L, B - 2, R, B - 2);
+                                break;
                             }
                         } else {
                             canvas.Pen.Color = activeColor_;
@@ -247,17 +305,32 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
             } else {
                 const int n = vertical ? B - T + 3 + tabOverlap_ : R - L + 2 + tabOverlap_;
                 switch (tp) {
-                case TTabPosition::tpTop: DrawThreeSlice(canvas, tabBackGround_, L - 1, T - 2, n, true); break;
-                case TTabPosition::tpBottom: DrawThreeSlice(canvas, tabBackGround_, L - 2, T - 1, n, true); break;
-                case TTabPosition::tpLeft: DrawThreeSlice(canvas, tabBackGround_, L, T, n, false); break;
-                case TTabPosition::tpRight: DrawThreeSlice(canvas, tabBackGround_, L - 1, T - 2, n, false); break;
+                case TTabPosition::tpTop:
+                    DrawThreeSlice(canvas, tabBackGround_, L - 1, T - 2, n, true);
+                    break;
+                case TTabPosition::tpBottom:
+                    DrawThreeSlice(canvas, tabBackGround_, L - 2, T - 1, n, true);
+                    break;
+                case TTabPosition::tpLeft:
+                    DrawThreeSlice(canvas, tabBackGround_, L, T, n, false);
+                    break;
+                case TTabPosition::tpRight:
+                    DrawThreeSlice(canvas, tabBackGround_, L - 1, T - 2, n, false);
+                    break;
                 }
             }
             switch (tp) {
-            case TTabPosition::tpTop: break;
-            case TTabPosition::tpBottom: Y += 3; break;
-            case TTabPosition::tpLeft: X -= 2, Y -= kPictureLeftRaise; break;
-            case TTabPosition::tpRight: X -= tabHeight_ / 3, Y -= 3; break;
+            case TTabPosition::tpTop:
+                break;
+            case TTabPosition::tpBottom:
+                Y += 3;
+                break;
+            case TTabPosition::tpLeft:
+                X -= 2, Y -= kPictureLeftRaise;
+                break;
+            case TTabPosition::tpRight:
+                X -= tabHeight_ / 3, Y -= 3;
+                break;
             }
         }
 
@@ -278,7 +351,8 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         }
         if (page->ShowClose()) DrawCloseBox(canvas, TCloseBoxLook::cbNormal, tab, active ? LA : 0);
         if (images_ && !OnDrawTab) {
-            const int index = active && page->ActiveImageIndex() >= 0 ? page->ActiveImageIndex() : page->ImageIndex();
+            const int index =
+                active && page->ActiveImageIndex() >= 0 ? page->ActiveImageIndex() : page->ImageIndex();
             if (index >= 0) DrawTabImage(canvas, *images_, tp, index, 1, -18, X, Y);
         }
         if (!vertical) canvas.Font.Assign(active ? activeFont_ : font_);
@@ -302,10 +376,18 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         const bool lowered = LA >= 1;
         const int n = vertical ? r.Bottom - r.Top + 3 + tabOverlap_ : r.Right - r.Left + 2 + tabOverlap_;
         switch (tp) {
-        case TTabPosition::tpTop: DrawThreeSlice(canvas, working, r.Left - 2, lowered ? r.Top - 1 : r.Top - 2, n, true); break;
-        case TTabPosition::tpBottom: DrawThreeSlice(canvas, working, r.Left - 2, lowered ? r.Top - 3 : r.Top - 1, n, true); break;
-        case TTabPosition::tpLeft: DrawThreeSlice(canvas, working, lowered ? r.Left + 1 : r.Left, r.Top, n, false); break;
-        case TTabPosition::tpRight: DrawThreeSlice(canvas, working, lowered ? r.Left - 3 : r.Left - 1, r.Top - 2, n, false); break;
+        case TTabPosition::tpTop:
+            DrawThreeSlice(canvas, working, r.Left - 2, lowered ? r.Top - 1 : r.Top - 2, n, true);
+            break;
+        case TTabPosition::tpBottom:
+            DrawThreeSlice(canvas, working, r.Left - 2, lowered ? r.Top - 3 : r.Top - 1, n, true);
+            break;
+        case TTabPosition::tpLeft:
+            DrawThreeSlice(canvas, working, lowered ? r.Left + 1 : r.Left, r.Top, n, false);
+            break;
+        case TTabPosition::tpRight:
+            DrawThreeSlice(canvas, working, lowered ? r.Left - 3 : r.Left - 1, r.Top - 2, n, false);
+            break;
         }
         if (page->ShowClose()) DrawCloseBox(canvas, TCloseBoxLook::cbNormal, PageTabRect(deferred), LA);
         int X = dX, Y = dY;
@@ -316,7 +398,8 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
         canvas.Font.Assign(vertical ? Rotated(activeFont_, tp) : activeFont_);
         if (!page->isEnabled()) canvas.Font.SetColor(clGrayText);
         canvas.Brush.Style = TBrushStyle::bsClear;
-        CaptionOut(canvas, PageTabRect(deferred), X, tp == TTabPosition::tpBottom ? Y - 2 : Y, page->Caption());
+        CaptionOut(canvas, PageTabRect(deferred), X, tp == TTabPosition::tpBottom ? Y - 2 : Y,
+                   page->Caption());
         canvas.Font.Assign(font_);
         DrawFocusFrame(canvas, r, tabOverlap_);
     }
@@ -350,4 +433,4 @@ void TQmPageControl::PaintTabs(Canvas& canvas, const PaintPass& pass) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

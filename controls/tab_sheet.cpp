@@ -26,7 +26,7 @@ std::size_t SequenceLength(unsigned char lead) {
     if ((lead & 0xF8) == 0xF0) return 4;
     return 1;
 }
-}  // namespace
+} // namespace
 
 void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler) {
     ExceptionHandler() = std::move(handler);
@@ -74,7 +74,9 @@ void TQmTabSheet::SetPageOwner(TQmPageControl* control) {
     if (control) control->AttachPage(this);
 }
 
-int TQmTabSheet::PageIndex() const { return owner_ ? owner_->IndexOfPage(this) : -1; }
+int TQmTabSheet::PageIndex() const {
+    return owner_ ? owner_->IndexOfPage(this) : -1;
+}
 
 void TQmTabSheet::SetPageIndex(int value) {
     if (owner_) owner_->MovePage(this, value);
@@ -132,7 +134,8 @@ void TQmTabSheet::UpdateTabShown() {
 
 void TQmTabSheet::SetTabEnable(bool value) {
     if (tabEnable_ == value) return;
-    if (owner_ && owner_->ActivePage() == this && !value) throw ETabControlError("Can not disable active tab.");
+    if (owner_ && owner_->ActivePage() == this && !value)
+        throw ETabControlError("Can not disable active tab.");
     tabEnable_ = value;
     Repaint();
 }
@@ -166,7 +169,9 @@ void TQmTabSheet::SetTabGradientDirection(TGradientDirection value) {
     Repaint();
 }
 
-TColor TQmTabSheet::Color() const { return parentColor_ ? ParentColorOf(this) : color_; }
+TColor TQmTabSheet::Color() const {
+    return parentColor_ ? ParentColorOf(this) : color_;
+}
 
 void TQmTabSheet::SetColor(TColor value) {
     color_ = value;
@@ -182,7 +187,9 @@ void TQmTabSheet::SetColorTo(TColor value) {
     Repaint();
 }
 
-void TQmTabSheet::SetEnabled(bool value) { setEnabled(value); }
+void TQmTabSheet::SetEnabled(bool value) {
+    setEnabled(value);
+}
 
 void TQmTabSheet::Repaint() {
     if (owner_) owner_->Invalidate();
@@ -224,7 +231,8 @@ void TQmTabSheet::hideEvent(QHideEvent*) {
 
 bool TQmTabSheet::event(QEvent* event) {
     // Showing a page from outside makes it the active page.
-    if (event->type() == QEvent::ShowToParent && owner_ && owner_->active_ != this && owner_->switchingTo_ != this)
+    if (event->type() == QEvent::ShowToParent && owner_ && owner_->active_ != this &&
+        owner_->switchingTo_ != this)
         owner_->SetActivePage(this);
     return QWidget::event(event);
 }
@@ -234,4 +242,4 @@ void TQmTabSheet::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) Repaint();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -39,7 +39,7 @@ public:
     void SetPageOwner(TQmPageControl* control);
     int PageIndex() const;
     void SetPageIndex(int value);
-    int StripPos() const;  // position among the shown tabs, -1 when this tab is not shown
+    int StripPos() const; // position among the shown tabs, -1 when this tab is not shown
     bool TabShown() const { return tabShown_; }
     const std::string& LayoutText() const { return layoutText_; }
 
@@ -92,7 +92,7 @@ protected:
 
 private:
     friend class TQmPageControl;
-    void Repaint();  // the control's picture
+    void Repaint(); // the control's picture
     void UpdateTabShown();
 
     TQmPageControl* owner_ = nullptr;
@@ -116,4 +116,4 @@ private:
     int stripPosBeforeHide_ = -1;
 };
 
-}  // namespace qm
+} // namespace qm

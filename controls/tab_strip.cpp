@@ -8,20 +8,24 @@ namespace {
 constexpr int kStripStart = 2;  // room for the active tab's raised edge
 constexpr int kTextPadding = 8; // around a tab's contents when the control gives no length
 constexpr int kThicknessPadding = 7;
-}  // namespace
+} // namespace
 
 void TTabStrip::Insert(int pos, const std::string& text, TQmTabSheet* page) {
     pos = std::clamp(pos, 0, Count());
     items_.insert(items_.begin() + pos, TTabStripItem{text, page, false});
-    if (Count() == 1) selected_ = 0;  // the first tab of an empty strip is selected
-    else if (selected_ >= pos) ++selected_;
+    if (Count() == 1)
+        selected_ = 0; // the first tab of an empty strip is selected
+    else if (selected_ >= pos)
+        ++selected_;
 }
 
 void TTabStrip::Remove(int pos) {
     if (pos < 0 || pos >= Count()) return;
     items_.erase(items_.begin() + pos);
-    if (selected_ == pos) selected_ = -1;
-    else if (selected_ > pos) --selected_;
+    if (selected_ == pos)
+        selected_ = -1;
+    else if (selected_ > pos)
+        --selected_;
     firstVisible_ = std::clamp(firstVisible_, 0, std::max(0, Count() - 1));
 }
 
@@ -30,9 +34,12 @@ void TTabStrip::Move(int from, int to) {
     const TTabStripItem item = items_[static_cast<std::size_t>(from)];
     items_.erase(items_.begin() + from);
     items_.insert(items_.begin() + to, item);
-    if (selected_ == from) selected_ = to;
-    else if (from < selected_ && selected_ <= to) --selected_;
-    else if (to <= selected_ && selected_ < from) ++selected_;
+    if (selected_ == from)
+        selected_ = to;
+    else if (from < selected_ && selected_ <= to)
+        --selected_;
+    else if (to <= selected_ && selected_ < from)
+        ++selected_;
 }
 
 void TTabStrip::SetText(int pos, const std::string& text) {
@@ -56,8 +63,10 @@ std::vector<int> TTabStrip::Extents() const {
     const int room = Vertical() ? input_.ImageRoom.cy : input_.ImageRoom.cx;
     std::vector<int> out;
     for (const auto& item : items_) {
-        if (input_.TabWidth > 0) out.push_back(input_.TabWidth);
-        else out.push_back((input_.ContentLength ? input_.ContentLength(item) : 2 * kTextPadding) + room);
+        if (input_.TabWidth > 0)
+            out.push_back(input_.TabWidth);
+        else
+            out.push_back((input_.ContentLength ? input_.ContentLength(item) : 2 * kTextPadding) + room);
     }
     return out;
 }
@@ -71,9 +80,10 @@ void TTabStrip::Layout(const TTabStripLayoutInput& input) {
     const std::vector<int> extents = Extents();
     const int length = AlongLength();
     const int across = Vertical() ? input.ImageRoom.cx : input.ImageRoom.cy;
-    const int thickness = input.TabHeight > 0
-                              ? input.TabHeight
-                              : std::max(std::max(input.TextHeight, across) + kThicknessPadding, input.MinThickness);
+    const int thickness =
+        input.TabHeight > 0
+            ? input.TabHeight
+            : std::max(std::max(input.TextHeight, across) + kThicknessPadding, input.MinThickness);
 
     // Rows of item positions, first row next to the page. Vertical strips always wrap.
     std::vector<std::vector<int>> rows(1);
@@ -94,7 +104,8 @@ void TTabStrip::Layout(const TTabStripLayoutInput& input) {
     std::vector<int> offset(items_.size()), extent(extents);
     for (const auto& row : rows) {
         int total = 0;
-        for (int i : row) total += extents[static_cast<std::size_t>(i)];
+        for (int i : row)
+            total += extents[static_cast<std::size_t>(i)];
         int extra = rows_ > 1 && !input.RaggedRight ? std::max(0, length - total) : 0;
         const int n = static_cast<int>(row.size());
         int at = 0;
@@ -110,12 +121,14 @@ void TTabStrip::Layout(const TTabStripLayoutInput& input) {
     // A single row longer than the strip scrolls; its far end holds the scroll buttons.
     if (!wrap) {
         int total = 0;
-        for (int e : extents) total += e;
+        for (int e : extents)
+            total += e;
         scrolling_ = total > length;
         if (!scrolling_) firstVisible_ = 0;
         firstVisible_ = std::clamp(firstVisible_, 0, Count() - 1);
         const int shift = scrolling_ ? offset[static_cast<std::size_t>(firstVisible_)] : 0;
-        for (auto& o : offset) o -= shift;
+        for (auto& o : offset)
+            o -= shift;
     } else {
         firstVisible_ = 0;
     }
@@ -123,7 +136,8 @@ void TTabStrip::Layout(const TTabStripLayoutInput& input) {
     // Row index counted from the page; with ScrollOpposite the selected row moves next to it.
     std::vector<int> rowOf(items_.size());
     for (int r = 0; r < rows_; ++r)
-        for (int i : rows[static_cast<std::size_t>(r)]) rowOf[static_cast<std::size_t>(i)] = r;
+        for (int i : rows[static_cast<std::size_t>(r)])
+            rowOf[static_cast<std::size_t>(i)] = r;
     const int selectedRow = selected_ >= 0 ? rowOf[static_cast<std::size_t>(selected_)] : 0;
     const int W = input.ClientWidth, H = input.ClientHeight;
     for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -173,7 +187,8 @@ void TTabStrip::ScrollBy(int delta) {
     // Scrolling towards the end stops once the last tab is fully before the button area.
     if (delta > 0) {
         int rest = 0;
-        for (int i = firstVisible_; i < Count(); ++i) rest += extents[static_cast<std::size_t>(i)];
+        for (int i = firstVisible_; i < Count(); ++i)
+            rest += extents[static_cast<std::size_t>(i)];
         if (rest <= AlongLength() - kTabScrollArea) return;
     }
     firstVisible_ = std::clamp(firstVisible_ + delta, 0, Count() - 1);
@@ -188,8 +203,10 @@ void TTabStrip::MakeVisible(int pos) {
         const std::vector<int> extents = Extents();
         const int room = AlongLength() - kTabScrollArea;
         int span = 0;
-        for (int i = firstVisible_; i <= pos; ++i) span += extents[static_cast<std::size_t>(i)];
-        while (span > room && firstVisible_ < pos) span -= extents[static_cast<std::size_t>(firstVisible_++)];
+        for (int i = firstVisible_; i <= pos; ++i)
+            span += extents[static_cast<std::size_t>(i)];
+        while (span > room && firstVisible_ < pos)
+            span -= extents[static_cast<std::size_t>(firstVisible_++)];
     }
     Layout(input_);
 }
@@ -203,4 +220,4 @@ TRect TTabStrip::ScrollButton(int which) const {
     return Rect(left, mid - 8, left + 17, mid + 8);
 }
 
-}  // namespace qm
+} // namespace qm

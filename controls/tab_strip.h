@@ -27,8 +27,8 @@ struct TTabStripLayoutInput {
     TTabPosition Position = TTabPosition::tpTop;
     int ClientWidth = 0;
     int ClientHeight = 0;
-    int TabWidth = 0;   // along the strip; 0: from the text
-    int TabHeight = 0;  // across the strip; 0: from the text height
+    int TabWidth = 0;  // along the strip; 0: from the text
+    int TabHeight = 0; // across the strip; 0: from the text height
     bool MultiLine = false;
     bool RaggedRight = false;
     bool ScrollOpposite = false;
@@ -47,7 +47,7 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     const TTabStripItem& Item(int pos) const { return items_.at(static_cast<std::size_t>(pos)); }
     void Insert(int pos, const std::string& text, TQmTabSheet* page);
-    void Remove(int pos);  // a removed selected item leaves nothing selected
+    void Remove(int pos); // a removed selected item leaves nothing selected
     void Move(int from, int to);
     void SetText(int pos, const std::string& text);
     void SetHighlighted(int pos, bool value);
@@ -58,8 +58,8 @@ public:
 
     // ---- layout
     void Layout(const TTabStripLayoutInput& input);
-    TRect ItemRect(int pos) const;  // empty outside the items
-    int HitTest(TPoint p) const;    // strip position, -1 when no tab is there
+    TRect ItemRect(int pos) const; // empty outside the items
+    int HitTest(TPoint p) const;   // strip position, -1 when no tab is there
     int Rows() const { return rows_; }
 
     // ---- scrolling of a single-line top or bottom strip that is too long
@@ -71,7 +71,9 @@ public:
     TRect ScrollButton(int which) const;
 
 private:
-    bool Vertical() const { return input_.Position == TTabPosition::tpLeft || input_.Position == TTabPosition::tpRight; }
+    bool Vertical() const {
+        return input_.Position == TTabPosition::tpLeft || input_.Position == TTabPosition::tpRight;
+    }
     int AlongLength() const;
     std::vector<int> Extents() const;
 
@@ -84,4 +86,4 @@ private:
     TTabStripLayoutInput input_;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -16,7 +16,9 @@ void TDataLink::SetDataSource(TDataSource* source) {
     ActiveChanged();
 }
 
-TMemTable* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+TMemTable* TDataLink::DataSet() const {
+    return FDataSource ? FDataSource->DataSet() : nullptr;
+}
 
 bool TDataLink::Active() const {
     TMemTable* t = DataSet();
@@ -32,7 +34,8 @@ TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
     SetDataSet(nullptr);
-    for (TDataLink* link : FLinks) link->FDataSource = nullptr;
+    for (TDataLink* link : FLinks)
+        link->FDataSource = nullptr;
 }
 
 void TDataSource::SetDataSet(TMemTable* table) {
@@ -46,16 +49,22 @@ void TDataSource::SetDataSet(TMemTable* table) {
 void TDataSource::SetEnabled(bool enabled) {
     if (enabled == FEnabled) return;
     FEnabled = enabled;
-    for (std::size_t i = 0; i < FLinks.size(); ++i) FLinks[i]->ActiveChanged();
+    for (std::size_t i = 0; i < FLinks.size(); ++i)
+        FLinks[i]->ActiveChanged();
 }
 
-void TDataSource::AddLink(TDataLink* link) { FLinks.push_back(link); }
+void TDataSource::AddLink(TDataLink* link) {
+    FLinks.push_back(link);
+}
 
-void TDataSource::RemoveLink(TDataLink* link) { std::erase(FLinks, link); }
+void TDataSource::RemoveLink(TDataLink* link) {
+    std::erase(FLinks, link);
+}
 
 void TDataSource::TableDestroyed() {
     FDataSet = nullptr;
-    for (std::size_t i = 0; i < FLinks.size(); ++i) FLinks[i]->ActiveChanged();
+    for (std::size_t i = 0; i < FLinks.size(); ++i)
+        FLinks[i]->ActiveChanged();
 }
 
 void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
@@ -64,15 +73,33 @@ void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
     for (std::size_t i = 0; i < FLinks.size(); ++i) {
         TDataLink* link = FLinks[i];
         switch (event) {
-            case TDataEvent::deActiveChanged: link->ActiveChanged(); break;
-            case TDataEvent::deLayoutChanged: link->LayoutChanged(); break;
-            case TDataEvent::deDataSetChanged: link->DataSetChanged(); break;
-            case TDataEvent::deRowsInserted: link->RowInserted(static_cast<int>(info)); break;
-            case TDataEvent::deRowsRemoved: link->RowRemoved(static_cast<int>(info)); break;
-            case TDataEvent::deRecordChanged: link->RecordChanged(reinterpret_cast<TField*>(info)); break;
-            case TDataEvent::deDataSetScrolled: link->DataSetScrolled(static_cast<int>(info)); break;
-            case TDataEvent::deStateChanged: link->EditingChanged(); break;
-            case TDataEvent::deUpdateRecord: link->UpdateData(); break;
+        case TDataEvent::deActiveChanged:
+            link->ActiveChanged();
+            break;
+        case TDataEvent::deLayoutChanged:
+            link->LayoutChanged();
+            break;
+        case TDataEvent::deDataSetChanged:
+            link->DataSetChanged();
+            break;
+        case TDataEvent::deRowsInserted:
+            link->RowInserted(static_cast<int>(info));
+            break;
+        case TDataEvent::deRowsRemoved:
+            link->RowRemoved(static_cast<int>(info));
+            break;
+        case TDataEvent::deRecordChanged:
+            link->RecordChanged(reinterpret_cast<TField*>(info));
+            break;
+        case TDataEvent::deDataSetScrolled:
+            link->DataSetScrolled(static_cast<int>(info));
+            break;
+        case TDataEvent::deStateChanged:
+            link->EditingChanged();
+            break;
+        case TDataEvent::deUpdateRecord:
+            link->UpdateData();
+            break;
         }
     }
     if (event == TDataEvent::deStateChanged) {
@@ -83,4 +110,4 @@ void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

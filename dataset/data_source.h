@@ -26,9 +26,9 @@ public:
 
     TDataSource* DataSource() const { return FDataSource; }
     void SetDataSource(TDataSource* source);
-    TMemTable* DataSet() const;  // null without a source or a table
-    bool Active() const;         // the table is open
-    bool Editing() const;        // edit or insert state
+    TMemTable* DataSet() const; // null without a source or a table
+    bool Active() const;        // the table is open
+    bool Editing() const;       // edit or insert state
 
 protected:
     friend class TDataSource;
@@ -62,8 +62,8 @@ public:
     void SetEnabled(bool enabled);
     int LinkCount() const { return static_cast<int>(FLinks.size()); }
 
-    TNotifyEvent OnStateChange;  // the table's state changed
-    TNotifyEvent OnDataChange;   // rows or the current row changed, or the cursor moved
+    TNotifyEvent OnStateChange; // the table's state changed
+    TNotifyEvent OnDataChange;  // rows or the current row changed, or the cursor moved
 
 private:
     friend class TDataLink;
@@ -78,4 +78,4 @@ private:
     std::vector<TDataLink*> FLinks;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -12,39 +12,64 @@ namespace qm {
 
 namespace {
 
-bool IsIntegerType(TFieldType t) { return t == ftInteger || t == ftLargeint; }
-bool IsDateType(TFieldType t) { return t == ftDate || t == ftDateTime || t == ftTime; }
-bool IsFloatSlot(TFieldType t) { return t == ftFloat || IsDateType(t); }
+bool IsIntegerType(TFieldType t) {
+    return t == ftInteger || t == ftLargeint;
+}
+bool IsDateType(TFieldType t) {
+    return t == ftDate || t == ftDateTime || t == ftTime;
+}
+bool IsFloatSlot(TFieldType t) {
+    return t == ftFloat || IsDateType(t);
+}
 
-std::int64_t SlotInt(std::uint64_t slot) { return static_cast<std::int64_t>(slot); }
-double SlotFloat(std::uint64_t slot) { return std::bit_cast<double>(slot); }
-std::uint64_t IntSlot(std::int64_t v) { return static_cast<std::uint64_t>(v); }
-std::uint64_t FloatSlot(double v) { return std::bit_cast<std::uint64_t>(v); }
+std::int64_t SlotInt(std::uint64_t slot) {
+    return static_cast<std::int64_t>(slot);
+}
+double SlotFloat(std::uint64_t slot) {
+    return std::bit_cast<double>(slot);
+}
+std::uint64_t IntSlot(std::int64_t v) {
+    return static_cast<std::uint64_t>(v);
+}
+std::uint64_t FloatSlot(double v) {
+    return std::bit_cast<std::uint64_t>(v);
+}
 
 // Values from a store can be huge; a message quotes only their start.
-std::string Quoted(std::string_view text) { return "'" + Excerpt(text) + "'"; }
+std::string Quoted(std::string_view text) {
+    return "'" + Excerpt(text) + "'";
+}
 
 [[noreturn]] void CannotRead(const TField& f, const char* as) {
-    throw EConvertError("Cannot read field '" + f.FieldName() + "' (" + FieldTypeName(f.DataType()) + ") as " + as);
+    throw EConvertError("Cannot read field '" + f.FieldName() + "' (" + FieldTypeName(f.DataType()) +
+                        ") as " + as);
 }
 [[noreturn]] void CannotWrite(const TField& f, const char* as) {
     throw EConvertError("Cannot assign " + std::string(as) + " to field '" + f.FieldName() + "' (" +
                         FieldTypeName(f.DataType()) + ")");
 }
 
-}  // namespace
+} // namespace
 
 std::string record::FormatSlot(TFieldType type, std::uint64_t slot, std::string_view text) {
     switch (type) {
-        case ftString: return std::string(text);
-        case ftInteger:
-        case ftLargeint: return IntToStr(SlotInt(slot));
-        case ftFloat: return FloatToStr(SlotFloat(slot));
-        case ftDate: return DateToStr(TDateTime(SlotFloat(slot)));
-        case ftDateTime: return DateTimeToStr(TDateTime(SlotFloat(slot)));
-        case ftTime: return TimeToStr(TDateTime(SlotFloat(slot)));
-        case ftBoolean: return slot ? "True" : "False";
-        case ftUnknown: break;
+    case ftString:
+        return std::string(text);
+    case ftInteger:
+    case ftLargeint:
+        return IntToStr(SlotInt(slot));
+    case ftFloat:
+        return FloatToStr(SlotFloat(slot));
+    case ftDate:
+        return DateToStr(TDateTime(SlotFloat(slot)));
+    case ftDateTime:
+        return DateTimeToStr(TDateTime(SlotFloat(slot)));
+    case ftTime:
+        return TimeToStr(TDateTime(SlotFloat(slot)));
+    case ftBoolean:
+        return slot ? "True" : "False";
+    case ftUnknown:
+        break;
     }
     return {};
 }
@@ -104,7 +129,7 @@ std::int64_t RoundToInt64(const TField& f, double v) {
     return std::llround(v);
 }
 
-}  // namespace
+} // namespace
 
 TField::TField(TMemTable* table, int index, const TFieldDef& def)
     : FTable(table), FIndex(index), FName(def.Name), FType(def.DataType), FSize(def.Size),
@@ -112,7 +137,9 @@ TField::TField(TMemTable* table, int index, const TFieldDef& def)
 
 // ---------------------------------------------------------------- storing
 
-void TField::Clear() { Store(true, 0, {}); }
+void TField::Clear() {
+    Store(true, 0, {});
+}
 
 void TField::Store(bool null, std::uint64_t slot, std::string_view text) {
     TEditBuffer& b = FTable->Buffer();
@@ -144,8 +171,10 @@ void TField::Store(bool null, std::uint64_t slot, std::string_view text) {
         b.Nulls[i] = null;
         b.Slots[i] = null ? 0 : slot;
         if (isText) {
-            if (null) b.Texts[i].clear();
-            else b.Texts[i].assign(text.data(), text.size());
+            if (null)
+                b.Texts[i].clear();
+            else
+                b.Texts[i].assign(text.data(), text.size());
         }
     }
     FTable->FieldChanged(this);
@@ -166,84 +195,109 @@ void TField::SetAsString(std::string_view text) {
     std::string t = Trim(text);
     if (t.empty()) return Clear();
     switch (FType) {
-        case ftInteger: {
-            std::int32_t v;
-            if (!TryStrToInt(t, v)) throw EConvertError(Quoted(text) + " is not a valid integer value");
-            return Store(false, IntSlot(v), {});
-        }
-        case ftLargeint: {
-            std::int64_t v;
-            if (!TryStrToInt64(t, v)) throw EConvertError(Quoted(text) + " is not a valid integer value");
-            return Store(false, IntSlot(v), {});
-        }
-        case ftFloat: {
-            double v;
-            if (!TryStrToFloat(t, v)) throw EConvertError(Quoted(text) + " is not a valid floating point value");
-            return Store(false, FloatSlot(v), {});
-        }
-        case ftDate:
-        case ftDateTime:
-        case ftTime: {
-            TDateTime v;
-            bool ok = FType == ftTime ? TryStrToTime(t, v) || TryStrToDateTime(t, v) : TryStrToDateTime(t, v);
-            if (!ok) throw EConvertError(Quoted(text) + " is not a valid date and time");
-            return SetAsDateTime(v);
-        }
-        case ftBoolean: {
-            bool v;
-            if (!ParseBoolean(t, v)) throw EConvertError(Quoted(text) + " is not a valid boolean value");
-            return Store(false, v ? 1 : 0, {});
-        }
-        default: CannotWrite(*this, "text");
+    case ftInteger: {
+        std::int32_t v;
+        if (!TryStrToInt(t, v)) throw EConvertError(Quoted(text) + " is not a valid integer value");
+        return Store(false, IntSlot(v), {});
+    }
+    case ftLargeint: {
+        std::int64_t v;
+        if (!TryStrToInt64(t, v)) throw EConvertError(Quoted(text) + " is not a valid integer value");
+        return Store(false, IntSlot(v), {});
+    }
+    case ftFloat: {
+        double v;
+        if (!TryStrToFloat(t, v)) throw EConvertError(Quoted(text) + " is not a valid floating point value");
+        return Store(false, FloatSlot(v), {});
+    }
+    case ftDate:
+    case ftDateTime:
+    case ftTime: {
+        TDateTime v;
+        bool ok = FType == ftTime ? TryStrToTime(t, v) || TryStrToDateTime(t, v) : TryStrToDateTime(t, v);
+        if (!ok) throw EConvertError(Quoted(text) + " is not a valid date and time");
+        return SetAsDateTime(v);
+    }
+    case ftBoolean: {
+        bool v;
+        if (!ParseBoolean(t, v)) throw EConvertError(Quoted(text) + " is not a valid boolean value");
+        return Store(false, v ? 1 : 0, {});
+    }
+    default:
+        CannotWrite(*this, "text");
     }
 }
 
-void TField::SetAsInteger(std::int32_t value) { SetAsLargeInt(value); }
+void TField::SetAsInteger(std::int32_t value) {
+    SetAsLargeInt(value);
+}
 
 void TField::SetAsLargeInt(std::int64_t value) {
     switch (FType) {
-        case ftInteger: return Store(false, IntSlot(ToInt32(*this, value)), {});
-        case ftLargeint: return Store(false, IntSlot(value), {});
-        case ftFloat: return Store(false, FloatSlot(static_cast<double>(value)), {});
-        case ftString: return Store(false, 0, IntToStr(value));
-        case ftBoolean: return Store(false, value != 0 ? 1 : 0, {});
-        default: CannotWrite(*this, "an integer");
+    case ftInteger:
+        return Store(false, IntSlot(ToInt32(*this, value)), {});
+    case ftLargeint:
+        return Store(false, IntSlot(value), {});
+    case ftFloat:
+        return Store(false, FloatSlot(static_cast<double>(value)), {});
+    case ftString:
+        return Store(false, 0, IntToStr(value));
+    case ftBoolean:
+        return Store(false, value != 0 ? 1 : 0, {});
+    default:
+        CannotWrite(*this, "an integer");
     }
 }
 
 void TField::SetAsFloat(double value) {
     switch (FType) {
-        case ftInteger:
-        case ftLargeint: return SetAsLargeInt(RoundToInt64(*this, value));
-        case ftFloat: return Store(false, FloatSlot(value), {});
-        case ftDate:
-        case ftDateTime:
-        case ftTime: return SetAsDateTime(TDateTime(value));
-        case ftString: return Store(false, 0, FloatToStr(value));
-        case ftBoolean: return Store(false, value != 0 ? 1 : 0, {});
-        default: CannotWrite(*this, "a number");
+    case ftInteger:
+    case ftLargeint:
+        return SetAsLargeInt(RoundToInt64(*this, value));
+    case ftFloat:
+        return Store(false, FloatSlot(value), {});
+    case ftDate:
+    case ftDateTime:
+    case ftTime:
+        return SetAsDateTime(TDateTime(value));
+    case ftString:
+        return Store(false, 0, FloatToStr(value));
+    case ftBoolean:
+        return Store(false, value != 0 ? 1 : 0, {});
+    default:
+        CannotWrite(*this, "a number");
     }
 }
 
 void TField::SetAsDateTime(TDateTime value) {
     switch (FType) {
-        case ftDate: return Store(false, FloatSlot(DateOf(value).Value), {});
-        case ftTime: return Store(false, FloatSlot(TimeOf(value).Value), {});
-        case ftDateTime:
-        case ftFloat: return Store(false, FloatSlot(value.Value), {});
-        case ftString: return Store(false, 0, DateTimeToStr(value));
-        default: CannotWrite(*this, "a date");
+    case ftDate:
+        return Store(false, FloatSlot(DateOf(value).Value), {});
+    case ftTime:
+        return Store(false, FloatSlot(TimeOf(value).Value), {});
+    case ftDateTime:
+    case ftFloat:
+        return Store(false, FloatSlot(value.Value), {});
+    case ftString:
+        return Store(false, 0, DateTimeToStr(value));
+    default:
+        CannotWrite(*this, "a date");
     }
 }
 
 void TField::SetAsBoolean(bool value) {
     switch (FType) {
-        case ftBoolean: return Store(false, value ? 1 : 0, {});
-        case ftInteger:
-        case ftLargeint: return SetAsLargeInt(value ? 1 : 0);
-        case ftFloat: return SetAsFloat(value ? 1 : 0);
-        case ftString: return Store(false, 0, value ? "True" : "False");
-        default: CannotWrite(*this, "a boolean");
+    case ftBoolean:
+        return Store(false, value ? 1 : 0, {});
+    case ftInteger:
+    case ftLargeint:
+        return SetAsLargeInt(value ? 1 : 0);
+    case ftFloat:
+        return SetAsFloat(value ? 1 : 0);
+    case ftString:
+        return Store(false, 0, value ? "True" : "False");
+    default:
+        CannotWrite(*this, "a boolean");
     }
 }
 
@@ -269,7 +323,9 @@ void TField::Assign(const TField& source) {
 
 // ---------------------------------------------------------------- reading
 
-bool TField::IsNull() const { return FTable->ValueIsNull(FIndex); }
+bool TField::IsNull() const {
+    return FTable->ValueIsNull(FIndex);
+}
 
 std::string TField::AsString() const {
     if (IsNull()) return {};
@@ -289,17 +345,21 @@ std::int64_t TField::AsLargeInt() const {
     if (IsNull()) return 0;
     const std::uint64_t slot = FTable->ValueSlot(FIndex);
     switch (FType) {
-        case ftInteger:
-        case ftLargeint:
-        case ftBoolean: return SlotInt(slot);
-        case ftFloat: return RoundToInt64(*this, SlotFloat(slot));
-        case ftString: {
-            std::string_view text = FTable->ValueText(FIndex);
-            std::int64_t v;
-            if (!TryStrToInt64(Trim(text), v)) throw EConvertError(Quoted(text) + " is not a valid integer value");
-            return v;
-        }
-        default: CannotRead(*this, "an integer");
+    case ftInteger:
+    case ftLargeint:
+    case ftBoolean:
+        return SlotInt(slot);
+    case ftFloat:
+        return RoundToInt64(*this, SlotFloat(slot));
+    case ftString: {
+        std::string_view text = FTable->ValueText(FIndex);
+        std::int64_t v;
+        if (!TryStrToInt64(Trim(text), v))
+            throw EConvertError(Quoted(text) + " is not a valid integer value");
+        return v;
+    }
+    default:
+        CannotRead(*this, "an integer");
     }
 }
 
@@ -311,7 +371,8 @@ double TField::AsFloat() const {
     if (FType == ftString) {
         std::string_view text = FTable->ValueText(FIndex);
         double v;
-        if (!TryStrToFloat(Trim(text), v)) throw EConvertError(Quoted(text) + " is not a valid floating point value");
+        if (!TryStrToFloat(Trim(text), v))
+            throw EConvertError(Quoted(text) + " is not a valid floating point value");
         return v;
     }
     CannotRead(*this, "a number");
@@ -325,7 +386,8 @@ TDateTime TField::AsDateTime() const {
     if (FType == ftString) {
         std::string_view text = FTable->ValueText(FIndex);
         TDateTime v;
-        if (!TryStrToDateTime(Trim(text), v)) throw EConvertError(Quoted(text) + " is not a valid date and time");
+        if (!TryStrToDateTime(Trim(text), v))
+            throw EConvertError(Quoted(text) + " is not a valid date and time");
         return v;
     }
     CannotRead(*this, "a date");
@@ -358,8 +420,10 @@ std::string TField::DisplayText() const {
 }
 
 void TField::SetText(std::string_view text) {
-    if (OnSetText) OnSetText(this, std::string(text));
-    else SetAsString(text);
+    if (OnSetText)
+        OnSetText(this, std::string(text));
+    else
+        SetAsString(text);
 }
 
 std::optional<std::string> TField::OldValue() const {
@@ -369,7 +433,9 @@ std::optional<std::string> TField::OldValue() const {
 
 // ---------------------------------------------------------------- presentation
 
-void TField::LayoutChanged() { FTable->Notify(TDataEvent::deLayoutChanged); }
+void TField::LayoutChanged() {
+    FTable->Notify(TDataEvent::deLayoutChanged);
+}
 
 void TField::SetDisplayLabel(std::string_view label) {
     if (label == FDisplayLabel) return;
@@ -380,15 +446,24 @@ void TField::SetDisplayLabel(std::string_view label) {
 int TField::DisplayWidth() const {
     if (FDisplayWidth >= 0) return FDisplayWidth;
     switch (FType) {
-        case ftString: return FSize > 0 ? FSize : 20;
-        case ftInteger: return 10;
-        case ftLargeint: return 15;
-        case ftFloat: return 10;
-        case ftDate: return 10;
-        case ftDateTime: return 18;
-        case ftTime: return 8;
-        case ftBoolean: return 5;
-        case ftUnknown: break;
+    case ftString:
+        return FSize > 0 ? FSize : 20;
+    case ftInteger:
+        return 10;
+    case ftLargeint:
+        return 15;
+    case ftFloat:
+        return 10;
+    case ftDate:
+        return 10;
+    case ftDateTime:
+        return 18;
+    case ftTime:
+        return 8;
+    case ftBoolean:
+        return 5;
+    case ftUnknown:
+        break;
     }
     return 10;
 }
@@ -421,6 +496,8 @@ void TField::SetAlignment(TAlignment alignment) {
     LayoutChanged();
 }
 
-bool TField::CanModify() const { return !FReadOnly && FTable->Active(); }
+bool TField::CanModify() const {
+    return !FReadOnly && FTable->Active();
+}
 
-}  // namespace qm
+} // namespace qm

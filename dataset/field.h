@@ -17,7 +17,6 @@ namespace qm {
 class TMemTable;
 class TField;
 
-
 using TFieldNotifyEvent = std::function<void(TField* Sender)>;
 // text arrives holding the plain text of the value; the handler may replace it.
 using TFieldGetTextEvent = std::function<void(TField* Sender, std::string& Text, bool DisplayText)>;
@@ -41,7 +40,7 @@ public:
 
     // ---- value of the current row
     bool IsNull() const;
-    void Clear();  // sets null
+    void Clear(); // sets null
     // Text through the format settings: "yyyy-mm-dd" dates, "." decimals, "True"/"False".
     std::string AsString() const;
     // An empty text on a non-text field sets null; a text the type cannot hold raises EConvertError.
@@ -72,13 +71,13 @@ public:
     // ---- presentation and flags
     const std::string& DisplayLabel() const { return FDisplayLabel.empty() ? FName : FDisplayLabel; }
     void SetDisplayLabel(std::string_view label);
-    int DisplayWidth() const;  // in characters; defaults from type and size
+    int DisplayWidth() const; // in characters; defaults from type and size
     void SetDisplayWidth(int width);
     bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool readOnly);
-    TAlignment Alignment() const;  // numbers default to right-justified
+    TAlignment Alignment() const; // numbers default to right-justified
     void SetAlignment(TAlignment alignment);
     bool Required() const { return FRequired; }
     void SetRequired(bool required) { FRequired = required; }
@@ -91,8 +90,8 @@ public:
     // Whether a user may change the value now: not read-only and the table is open.
     bool CanModify() const;
 
-    TFieldNotifyEvent OnChange;    // after a value was stored
-    TFieldNotifyEvent OnValidate;  // before a new value is kept; it may throw to refuse it
+    TFieldNotifyEvent OnChange;   // after a value was stored
+    TFieldNotifyEvent OnValidate; // before a new value is kept; it may throw to refuse it
     TFieldGetTextEvent OnGetText;
     TFieldSetTextEvent OnSetText;
 
@@ -108,7 +107,7 @@ private:
     TFieldType FType;
     int FSize;
     std::string FDisplayLabel;
-    int FDisplayWidth = -1;  // -1: from type and size
+    int FDisplayWidth = -1; // -1: from type and size
     std::optional<TAlignment> FAlignment;
     bool FVisible = true;
     bool FReadOnly = false;
@@ -118,4 +117,4 @@ private:
     bool FNotNull = false;
 };
 
-}  // namespace qm
+} // namespace qm

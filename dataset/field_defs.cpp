@@ -7,15 +7,24 @@ namespace qm {
 
 const char* FieldTypeName(TFieldType type) {
     switch (type) {
-        case ftString: return "ftString";
-        case ftInteger: return "ftInteger";
-        case ftLargeint: return "ftLargeint";
-        case ftFloat: return "ftFloat";
-        case ftDate: return "ftDate";
-        case ftDateTime: return "ftDateTime";
-        case ftTime: return "ftTime";
-        case ftBoolean: return "ftBoolean";
-        case ftUnknown: break;
+    case ftString:
+        return "ftString";
+    case ftInteger:
+        return "ftInteger";
+    case ftLargeint:
+        return "ftLargeint";
+    case ftFloat:
+        return "ftFloat";
+    case ftDate:
+        return "ftDate";
+    case ftDateTime:
+        return "ftDateTime";
+    case ftTime:
+        return "ftTime";
+    case ftBoolean:
+        return "ftBoolean";
+    case ftUnknown:
+        break;
     }
     return "ftUnknown";
 }
@@ -38,6 +47,8 @@ const TFieldDef* TFieldDefs::Find(std::string_view name) const {
     return i < 0 ? nullptr : &FItems[static_cast<std::size_t>(i)];
 }
 
-bool TFieldDefs::operator==(const TFieldDefs& other) const { return FItems == other.FItems; }
+bool TFieldDefs::operator==(const TFieldDefs& other) const {
+    return FItems == other.FItems;
+}
 
-}  // namespace qm
+} // namespace qm

@@ -7,7 +7,17 @@
 
 namespace qm {
 
-enum class TFieldType { ftUnknown, ftString, ftInteger, ftLargeint, ftFloat, ftDate, ftDateTime, ftTime, ftBoolean };
+enum class TFieldType {
+    ftUnknown,
+    ftString,
+    ftInteger,
+    ftLargeint,
+    ftFloat,
+    ftDate,
+    ftDateTime,
+    ftTime,
+    ftBoolean
+};
 using enum TFieldType;
 
 // "ftString", "ftInteger", ...
@@ -16,7 +26,7 @@ const char* FieldTypeName(TFieldType type);
 struct TFieldDef {
     std::string Name;
     TFieldType DataType = ftUnknown;
-    int Size = 0;  // characters, for text fields
+    int Size = 0; // characters, for text fields
     bool Required = false;
     bool operator==(const TFieldDef&) const = default;
 };
@@ -30,13 +40,15 @@ public:
     // Raises EDatabaseError for an empty name or a name that is already defined.
     TFieldDef& Add(std::string_view name, TFieldType type, int size = 0, bool required = false);
     void Clear() { FItems.clear(); }
-    void Assign(const TFieldDefs& source) { if (&source != this) FItems = source.FItems; }
-    int IndexOf(std::string_view name) const;  // -1 when absent
-    const TFieldDef* Find(std::string_view name) const;  // null when absent
+    void Assign(const TFieldDefs& source) {
+        if (&source != this) FItems = source.FItems;
+    }
+    int IndexOf(std::string_view name) const;           // -1 when absent
+    const TFieldDef* Find(std::string_view name) const; // null when absent
     bool operator==(const TFieldDefs& other) const;
 
 private:
     std::vector<TFieldDef> FItems;
 };
 
-}  // namespace qm
+} // namespace qm

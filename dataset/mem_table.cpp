@@ -12,7 +12,7 @@ namespace {
 void Fire(const TDataSetNotifyEvent& event, TMemTable* table) {
     if (event) event(table);
 }
-}  // namespace
+} // namespace
 
 std::uint64_t TMemTable::NextLayoutVersion() {
     static std::atomic<std::uint64_t> next{1};
@@ -22,7 +22,8 @@ std::uint64_t TMemTable::NextLayoutVersion() {
 TMemTable::TMemTable(TComponent* owner) : TComponent(owner) {}
 
 TMemTable::~TMemTable() {
-    for (TDataSource* ds : FDataSources) ds->TableDestroyed();
+    for (TDataSource* ds : FDataSources)
+        ds->TableDestroyed();
 }
 
 // ---------------------------------------------------------------- definitions and fields
@@ -150,7 +151,9 @@ void TMemTable::SetState(TDataSetState state) {
 
 // ---------------------------------------------------------------- value access for fields
 
-bool TMemTable::HasCurrentRow() const { return Active() && FPos >= 0; }
+bool TMemTable::HasCurrentRow() const {
+    return Active() && FPos >= 0;
+}
 
 bool TMemTable::ValueIsNull(int field) const {
     if (FState == dsEdit || FState == dsInsert) return FBuffer.Nulls[static_cast<std::size_t>(field)] != 0;
@@ -215,15 +218,18 @@ void TMemTable::BeginNewRow(bool atEnd) {
     const std::size_t row = atEnd || FPos < 0 ? FRows.size() : CurrentRow();
     const bool filtered = FilterActive();
     if (filtered) EnsureView();
-    FRows.insert(FRows.begin() + static_cast<std::ptrdiff_t>(row), TStoredRow{nullptr, FNextId++, 0, usUnmodified});
+    FRows.insert(FRows.begin() + static_cast<std::ptrdiff_t>(row),
+                 TStoredRow{nullptr, FNextId++, 0, usUnmodified});
     FNewRow = true;
     FNewRowId = FRows[row].Id;
     FModified = false;
     FForceStatus = false;
     FBuffer.Reset(FieldCount());
     if (filtered) {
-        if (row == FRows.size() - 1 && !FViewDirty) FView.push_back(static_cast<std::uint32_t>(row));
-        else InvalidateView();
+        if (row == FRows.size() - 1 && !FViewDirty)
+            FView.push_back(static_cast<std::uint32_t>(row));
+        else
+            InvalidateView();
     }
     FPos = PosOf(row);
     FBof = FEof = false;
@@ -331,8 +337,10 @@ void TMemTable::UpdateRecord() {
 void TMemTable::CheckBrowseMode() {
     if (FState != dsEdit && FState != dsInsert) return;
     UpdateRecord();
-    if (FModified) Post();
-    else Cancel();
+    if (FModified)
+        Post();
+    else
+        Cancel();
 }
 
 // ---------------------------------------------------------------- navigation
@@ -393,9 +401,13 @@ void TMemTable::Prior() {
     FinishScroll(old);
 }
 
-int TMemTable::RecordCount() const { return Active() ? VisibleCount() : 0; }
+int TMemTable::RecordCount() const {
+    return Active() ? VisibleCount() : 0;
+}
 
-int TMemTable::RecNo() const { return HasCurrentRow() ? FPos + 1 : 0; }
+int TMemTable::RecNo() const {
+    return HasCurrentRow() ? FPos + 1 : 0;
+}
 
 void TMemTable::SetRecNo(int recNo) {
     CheckActive();
@@ -477,9 +489,12 @@ void TMemTable::MergeChangeLog() {
         changed = true;
         InvalidateView();
         std::size_t row = 0;
-        while (row < FRows.size() && FRows[row].Id != currentId) ++row;
-        if (row < FRows.size()) FPos = PosOf(row);
-        else FPos = std::min(oldPos, VisibleCount() - 1);
+        while (row < FRows.size() && FRows[row].Id != currentId)
+            ++row;
+        if (row < FRows.size())
+            FPos = PosOf(row);
+        else
+            FPos = std::min(oldPos, VisibleCount() - 1);
         if (FPos < 0) FBof = FEof = true;
     }
     if (changed) Notify(TDataEvent::deDataSetChanged);
@@ -496,8 +511,8 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
     CheckActive();
     CheckBrowseMode();
     if (!source.HasCurrentRow()) throw EDatabaseError("The source table has no current row to copy");
-    if (FCopySource != &source || FCopySourceLayout != source.FLayoutVersion || FCopyOwnLayout != FLayoutVersion ||
-        FCopyMap.size() != FFields.size()) {
+    if (FCopySource != &source || FCopySourceLayout != source.FLayoutVersion ||
+        FCopyOwnLayout != FLayoutVersion || FCopyMap.size() != FFields.size()) {
         FCopyMap.assign(FFields.size(), -1);
         for (std::size_t i = 0; i < FFields.size(); ++i)
             if (const TField* f = source.FindField(FFields[i]->FieldName())) FCopyMap[i] = f->Index();
@@ -510,9 +525,12 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
         for (std::size_t i = 0; FCopyRaw && i < FFields.size(); ++i) {
             const TFieldType to = FFields[i]->DataType();
             const TFieldType from = source.FFields[i]->DataType();
-            if (FCopyMap[i] != static_cast<int>(i)) FCopyRaw = false;
-            else if (to == ftInteger && from == ftLargeint) FCopyNarrow.push_back(static_cast<int>(i));
-            else if (to != from && !(to == ftLargeint && from == ftInteger)) FCopyRaw = false;
+            if (FCopyMap[i] != static_cast<int>(i))
+                FCopyRaw = false;
+            else if (to == ftInteger && from == ftLargeint)
+                FCopyNarrow.push_back(static_cast<int>(i));
+            else if (to != from && !(to == ftLargeint && from == ftInteger))
+                FCopyRaw = false;
         }
     }
     TRowData data;
@@ -526,7 +544,8 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
         }
         if (fits) {
             const TStoredRow& from = source.FRows[source.CurrentRow()];
-            data = shareBytes ? ShareRow(source, from) : InArena(record::CloneInto(source.FLayout, stored, Arena()));
+            data = shareBytes ? ShareRow(source, from)
+                              : InArena(record::CloneInto(source.FLayout, stored, Arena()));
             copied = true;
         }
     }
@@ -540,8 +559,10 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
                 const TField& src = *source.FFields[static_cast<std::size_t>(from)];
                 if (src.DataType() == FFields[i]->DataType()) {
                     FBuffer.Nulls[i] = 0;
-                    if (src.DataType() == ftString) FBuffer.Texts[i].assign(source.ValueText(from));
-                    else FBuffer.Slots[i] = source.ValueSlot(from);
+                    if (src.DataType() == ftString)
+                        FBuffer.Texts[i].assign(source.ValueText(from));
+                    else
+                        FBuffer.Slots[i] = source.ValueSlot(from);
                 } else {
                     FFields[i]->Assign(src);
                 }
@@ -560,8 +581,10 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
     FRows.push_back(TStoredRow{std::move(data), FNextId++, 0, usUnmodified});
     const int old = FPos;
     if (filtered) {
-        if (RowVisible(row)) FView.push_back(static_cast<std::uint32_t>(row));
-        else return;  // hidden by the filter; the cursor stays
+        if (RowVisible(row))
+            FView.push_back(static_cast<std::uint32_t>(row));
+        else
+            return; // hidden by the filter; the cursor stays
     }
     FPos = PosOf(row);
     FBof = FEof = false;
@@ -660,7 +683,8 @@ std::size_t TMemTable::MemoryUsed() const {
         if (row.Data && row.Data.Place() == TRowData::TPlace::Heap)
             total += chunk(record::PackedSize(FLayout, row.Data.get()));
     if (FArena) total += FArena->BytesHeld();
-    for (const auto& arena : FSharedArenas) total += arena->BytesHeld();
+    for (const auto& arena : FSharedArenas)
+        total += arena->BytesHeld();
     return total;
 }
 
@@ -715,7 +739,8 @@ void TMemTable::ParseFilter(std::string_view text, int& field, std::string& valu
     value.clear();
     if (Trim(text).empty()) return;
     const std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos) throw EDatabaseError("Cannot use the filter '" + std::string(text) + "'");
+    if (eq == std::string_view::npos)
+        throw EDatabaseError("Cannot use the filter '" + std::string(text) + "'");
     const std::string name = Trim(text.substr(0, eq));
     const TField* f = FindField(name);
     if (!f) throw EDatabaseError("Field '" + name + "' not found");
@@ -825,7 +850,9 @@ void TMemTable::Reposition(std::size_t row, int oldPos) {
 
 // ---------------------------------------------------------------- attached controls
 
-void TMemTable::DisableControls() { ++FDisableCount; }
+void TMemTable::DisableControls() {
+    ++FDisableCount;
+}
 
 void TMemTable::EnableControls() {
     if (FDisableCount == 0) return;
@@ -836,7 +863,8 @@ void TMemTable::EnableControls() {
     if (active) Notify(TDataEvent::deActiveChanged);
     if (state) Notify(TDataEvent::deStateChanged);
     // A walk that only moved the cursor is followed as one move, so views keep their rows.
-    if (data || active) Notify(TDataEvent::deDataSetChanged);
+    if (data || active)
+        Notify(TDataEvent::deDataSetChanged);
     else if (scroll)
         Notify(TDataEvent::deDataSetScrolled);
 }
@@ -845,14 +873,18 @@ void TMemTable::Notify(TDataEvent event, std::intptr_t info) {
     if (FDataSources.empty()) return;
     // Pending input is collected even while controls are disabled: it would be lost otherwise.
     if (FDisableCount > 0 && event != TDataEvent::deUpdateRecord) {
-        if (event == TDataEvent::deActiveChanged) FSuppressedActive = true;
-        else if (event == TDataEvent::deStateChanged) FSuppressedState = true;
+        if (event == TDataEvent::deActiveChanged)
+            FSuppressedActive = true;
+        else if (event == TDataEvent::deStateChanged)
+            FSuppressedState = true;
         else if (event == TDataEvent::deDataSetScrolled)
             FSuppressedScroll = true;
-        else FSuppressedData = true;
+        else
+            FSuppressedData = true;
         return;
     }
-    for (std::size_t i = 0; i < FDataSources.size(); ++i) FDataSources[i]->DataEvent(event, info);
+    for (std::size_t i = 0; i < FDataSources.size(); ++i)
+        FDataSources[i]->DataEvent(event, info);
 }
 
-}  // namespace qm
+} // namespace qm

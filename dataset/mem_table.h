@@ -37,7 +37,7 @@ private:
     friend class TMemTable;
     TBookmark(std::uint32_t id, std::uint32_t hint) : FId(id), FHint(hint) {}
     std::uint32_t FId = 0;
-    std::uint32_t FHint = 0;  // where the row was; checked first
+    std::uint32_t FHint = 0; // where the row was; checked first
 };
 
 // What a table tells its data sources and their links.
@@ -63,9 +63,9 @@ public:
     const TFieldDefs& FieldDefs() const { return FFieldDefs; }
     void CopyFieldDefs(const TMemTable& source);
     int FieldCount() const { return static_cast<int>(FFields.size()); }
-    TField* Fields(int index) const;  // raises EDatabaseError when out of range
-    TField* FieldByName(std::string_view name) const;  // raises EDatabaseError naming the field
-    TField* FindField(std::string_view name) const;    // null when absent; names ignore ASCII case
+    TField* Fields(int index) const;                  // raises EDatabaseError when out of range
+    TField* FieldByName(std::string_view name) const; // raises EDatabaseError naming the field
+    TField* FindField(std::string_view name) const;   // null when absent; names ignore ASCII case
     // Removes the fields; only while closed. The next open builds them from the definitions.
     void ClearFields();
 
@@ -74,17 +74,17 @@ public:
     void CreateDataSet();
     // Opens with the current fields, or builds them from the definitions; the table is empty.
     void Open();
-    void Close();  // drops rows and any pending edit
+    void Close(); // drops rows and any pending edit
     bool Active() const { return FState != dsInactive; }
     void SetActive(bool active) { active ? Open() : Close(); }
     TDataSetState State() const { return FState; }
 
     // ---- editing
-    void Append();  // a new row at the end, in insert state
-    void Insert();  // a new row before the current one, in insert state
-    void Edit();    // on an empty table: Append
-    void Post();    // BeforePost may change fields or throw; the row then stays in edit/insert
-    void Cancel();  // restores the values from before the edit; an unposted new row is dropped
+    void Append(); // a new row at the end, in insert state
+    void Insert(); // a new row before the current one, in insert state
+    void Edit();   // on an empty table: Append
+    void Post();   // BeforePost may change fields or throw; the row then stays in edit/insert
+    void Cancel(); // restores the values from before the edit; an unposted new row is dropped
     // Removes the current row (BeforeDelete first; an unposted new row is only cancelled).
     void Delete();
     // A pending edit or insert is posted (cancelled when nothing changed and nothing is new).
@@ -99,12 +99,12 @@ public:
     bool Bof() const { return FBof; }
     bool Eof() const { return FEof; }
     bool IsEmpty() const { return RecordCount() == 0; }
-    int RecordCount() const;  // visible rows; the row being inserted counts
-    int RecNo() const;        // 1-based visible position; 0 without a current row
-    void SetRecNo(int recNo); // out of range: nothing happens
-    TBookmark GetBookmark() const;  // empty without a current row
-    bool BookmarkValid(const TBookmark& bookmark) const;  // the row exists and is visible
-    void GotoBookmark(const TBookmark& bookmark);  // raises EDatabaseError when not valid
+    int RecordCount() const;                             // visible rows; the row being inserted counts
+    int RecNo() const;                                   // 1-based visible position; 0 without a current row
+    void SetRecNo(int recNo);                            // out of range: nothing happens
+    TBookmark GetBookmark() const;                       // empty without a current row
+    bool BookmarkValid(const TBookmark& bookmark) const; // the row exists and is visible
+    void GotoBookmark(const TBookmark& bookmark);        // raises EDatabaseError when not valid
 
     // ---- cached updates
     bool CachedUpdates() const { return FCachedUpdates; }
@@ -113,10 +113,10 @@ public:
     TUpdateStatus UpdateStatus() const;
     // Every row becomes unmodified; deleted rows are dropped. No events.
     void MergeChangeLog();
-    int ChangeCount() const;  // rows not unmodified, deleted ones included
+    int ChangeCount() const; // rows not unmodified, deleted ones included
     // Like Append; the posted row takes this status and remembers the number.
     void AppendWithStatus(TUpdateStatus status, int sourceRowNo);
-    int SourceRowNo() const;  // of the current row; 0 when none was given
+    int SourceRowNo() const; // of the current row; 0 when none was given
     // Appends and stores a row whose fields take the values of the source's current row by field
     // name (converted to this table's types); unmatched fields stay null. Outside the change log,
     // without events; the new row becomes current.
@@ -155,7 +155,7 @@ public:
 
     // ---- filter "FIELD=value": rows whose value as text differs are hidden
     const std::string& Filter() const { return FFilterText; }
-    void SetFilter(std::string_view text);  // raises EDatabaseError for a filter it cannot use
+    void SetFilter(std::string_view text); // raises EDatabaseError for a filter it cannot use
     bool Filtered() const { return FFiltered; }
     void SetFiltered(bool on);
 
@@ -168,8 +168,8 @@ public:
     bool ControlsDisabled() const { return FDisableCount > 0; }
 
     // ---- events
-    TDataSetNotifyEvent BeforePost, AfterPost, AfterOpen, BeforeClose, AfterClose, BeforeDelete,
-        AfterDelete, AfterInsert, AfterEdit, AfterCancel, AfterScroll;
+    TDataSetNotifyEvent BeforePost, AfterPost, AfterOpen, BeforeClose, AfterClose, BeforeDelete, AfterDelete,
+        AfterInsert, AfterEdit, AfterCancel, AfterScroll;
 
     // ---- names carried to requests
     std::string QmTableName;
@@ -209,8 +209,8 @@ private:
     void EnsureView() const;
     bool RowVisible(std::size_t row) const;
     int VisibleCount() const;
-    std::size_t RowAt(int pos) const;  // visible position -> row index
-    int PosOf(std::size_t row) const;  // row index -> visible position, -1 when hidden
+    std::size_t RowAt(int pos) const; // visible position -> row index
+    int PosOf(std::size_t row) const; // row index -> visible position, -1 when hidden
     void SetState(TDataSetState state);
     void Notify(TDataEvent event, std::intptr_t info = 0);
     void ParseFilter(std::string_view text, int& field, std::string& value) const;
@@ -219,14 +219,14 @@ private:
     bool FilterActive() const { return FFiltered && FFilterField >= 0; }
     void ApplyFilter();
     void Reposition(std::size_t row, int oldPos);
-    std::size_t FindRow(const TBookmark& bookmark) const;  // FRows.size() when absent
+    std::size_t FindRow(const TBookmark& bookmark) const; // FRows.size() when absent
     std::uint32_t FNewRowId = 0;
 
     TFieldDefs FFieldDefs;
     std::vector<std::unique_ptr<TField>> FFields;
     TRecordLayout FLayout;
     std::vector<TStoredRow> FRows;
-    std::vector<TStoredRow> FDeletedLog;  // rows deleted under cached updates
+    std::vector<TStoredRow> FDeletedLog; // rows deleted under cached updates
     // Rows stored in bulk live in FArena; rows shared with other tables keep theirs alive.
     std::shared_ptr<TRowArena> FArena;
     std::vector<std::shared_ptr<const TRowArena>> FSharedArenas;
@@ -244,11 +244,11 @@ private:
     std::uint32_t FNextId = 1;
 
     TDataSetState FState = dsInactive;
-    int FPos = -1;  // visible position of the current row; -1 when none
+    int FPos = -1; // visible position of the current row; -1 when none
     bool FBof = true;
     bool FEof = true;
     bool FModified = false;
-    bool FNewRow = false;  // the current row was added by Append/Insert and is not posted yet
+    bool FNewRow = false; // the current row was added by Append/Insert and is not posted yet
     TUpdateStatus FForcedStatus = usUnmodified;
     bool FForceStatus = false;
     std::int32_t FForcedSourceRowNo = 0;
@@ -259,7 +259,7 @@ private:
     bool FFiltered = false;
     int FFilterField = -1;
     std::string FFilterValue;
-    mutable std::vector<std::uint32_t> FView;  // visible row indexes while a filter applies
+    mutable std::vector<std::uint32_t> FView; // visible row indexes while a filter applies
     mutable bool FViewDirty = true;
 
     int FDisableCount = 0;
@@ -267,7 +267,7 @@ private:
     bool FSuppressedState = false;
     bool FSuppressedActive = false;
     bool FSuppressedScroll = false;
-    bool FQuietStore = false;  // AppendCopy fills the buffer without field events
+    bool FQuietStore = false; // AppendCopy fills the buffer without field events
     std::vector<TDataSource*> FDataSources;
 
     // AppendCopy's field pairing, kept for repeated copies from the same source
@@ -291,4 +291,4 @@ private:
     static std::uint64_t NextLayoutVersion();
 };
 
-}  // namespace qm
+} // namespace qm

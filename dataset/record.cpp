@@ -7,7 +7,8 @@ namespace qm {
 
 void TRecordLayout::Build(const std::vector<TFieldType>& types) {
     FIsText.clear();
-    for (TFieldType t : types) FIsText.push_back(t == ftString);
+    for (TFieldType t : types)
+        FIsText.push_back(t == ftString);
     FSlotsOffset = (types.size() + 7) / 8;
     FSlotsOffset = (FSlotsOffset + 7) & ~std::size_t{7};
 }
@@ -17,7 +18,8 @@ void TEditBuffer::Reset(int fieldCount) {
     Slots.assign(n, 0);
     Nulls.assign(n, 1);
     Texts.resize(n);
-    for (auto& t : Texts) t.clear();
+    for (auto& t : Texts)
+        t.clear();
 }
 
 namespace record {
@@ -39,7 +41,7 @@ TextRef LoadText(const TRecordLayout& layout, const std::byte* data, int field) 
     std::memcpy(&ref, data + layout.SlotsOffset() + static_cast<std::size_t>(field) * 8, 8);
     return ref;
 }
-}  // namespace
+} // namespace
 
 bool IsNull(const TRecordLayout&, const std::byte* data, int field) {
     if (!data) return true;
@@ -87,11 +89,12 @@ void PackTo(const TRecordLayout& layout, const TEditBuffer& buffer, std::byte* d
         }
     }
 }
-}  // namespace
+} // namespace
 
 TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer) {
     // Never empty, even without fields: a null row would read as all null.
-    auto data = std::make_unique_for_overwrite<std::byte[]>(std::max<std::size_t>(1, PackSize(layout, buffer)));
+    auto data =
+        std::make_unique_for_overwrite<std::byte[]>(std::max<std::size_t>(1, PackSize(layout, buffer)));
     PackTo(layout, buffer, data.get());
     return TRowData(std::move(data));
 }
@@ -110,8 +113,10 @@ void Unpack(const TRecordLayout& layout, const std::byte* data, TEditBuffer& buf
         auto ui = static_cast<std::size_t>(i);
         if (IsNull(layout, data, i)) continue;
         buffer.Nulls[ui] = 0;
-        if (layout.IsText(i)) buffer.Texts[ui].assign(Text(layout, data, i));
-        else buffer.Slots[ui] = LoadSlot(layout, data, i);
+        if (layout.IsText(i))
+            buffer.Texts[ui].assign(Text(layout, data, i));
+        else
+            buffer.Slots[ui] = LoadSlot(layout, data, i);
     }
 }
 
@@ -155,5 +160,5 @@ std::byte* CloneInto(const TRecordLayout& layout, const std::byte* data, TRowAre
     return copy;
 }
 
-}  // namespace record
-}  // namespace qm
+} // namespace record
+} // namespace qm

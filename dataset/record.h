@@ -35,11 +35,11 @@ struct TEditBuffer {
     std::vector<std::uint64_t> Slots;
     std::vector<std::string> Texts;
     std::vector<std::uint8_t> Nulls;
-    void Reset(int fieldCount);  // all null; text capacity is kept
+    void Reset(int fieldCount); // all null; text capacity is kept
 };
 
 struct TStoredRow {
-    TRowData Data;  // null: every value null
+    TRowData Data; // null: every value null
     std::uint32_t Id = 0;
     std::int32_t SourceRowNo = 0;
     TUpdateStatus Status = usUnmodified;
@@ -49,7 +49,7 @@ namespace record {
 bool IsNull(const TRecordLayout& layout, const std::byte* data, int field);
 std::uint64_t Slot(const TRecordLayout& layout, const std::byte* data, int field);
 std::string_view Text(const TRecordLayout& layout, const std::byte* data, int field);
-TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer);  // a buffer of its own
+TRowData Pack(const TRecordLayout& layout, const TEditBuffer& buffer); // a buffer of its own
 std::byte* PackInto(const TRecordLayout& layout, const TEditBuffer& buffer, TRowArena& arena);
 void Unpack(const TRecordLayout& layout, const std::byte* data, TEditBuffer& buffer);
 // True when the buffer holds exactly the stored values.
@@ -57,9 +57,9 @@ bool Same(const TRecordLayout& layout, const std::byte* data, const TEditBuffer&
 std::size_t PackedSize(const TRecordLayout& layout, const std::byte* data);
 // A copy of a stored row; text offsets are relative to the row, so the bytes move as they are.
 TRowData Clone(const TRecordLayout& layout, const std::byte* data);
-std::byte* CloneInto(const TRecordLayout& layout, const std::byte* data, TRowArena& arena);  // data not null
+std::byte* CloneInto(const TRecordLayout& layout, const std::byte* data, TRowArena& arena); // data not null
 // A stored value as text through the format settings (defined with the fields).
 std::string FormatSlot(TFieldType type, std::uint64_t slot, std::string_view text);
-}  // namespace record
+} // namespace record
 
-}  // namespace qm
+} // namespace qm

@@ -8,7 +8,7 @@ namespace {
 // Blocks grow with the table, so that a one-row answer does not hold a large block.
 constexpr std::size_t kFirstBlock = 4 * 1024;
 constexpr std::size_t kLargestBlock = 1024 * 1024;
-}  // namespace
+} // namespace
 
 std::byte* TRowArena::Allocate(std::size_t size) {
     size = std::max<std::size_t>(8, (size + 7) & ~std::size_t{7});
@@ -25,4 +25,4 @@ std::byte* TRowArena::Allocate(std::size_t size) {
     return at;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -18,7 +18,7 @@ public:
     TRowArena(const TRowArena&) = delete;
     TRowArena& operator=(const TRowArena&) = delete;
 
-    std::byte* Allocate(std::size_t size);  // 8-byte aligned, never null
+    std::byte* Allocate(std::size_t size); // 8-byte aligned, never null
     std::size_t BytesHeld() const { return FHeld; }
 
 private:
@@ -59,7 +59,7 @@ public:
     TPlace Place() const { return static_cast<TPlace>(FBits & kTagMask); }
 
 private:
-    static constexpr std::uintptr_t kTagMask = 3;  // arena and heap rows are at least 8-byte aligned
+    static constexpr std::uintptr_t kTagMask = 3; // arena and heap rows are at least 8-byte aligned
     void Release() {
         if (FBits != 0 && Place() == TPlace::Heap) delete[] get();
         FBits = 0;
@@ -67,4 +67,4 @@ private:
     std::uintptr_t FBits = 0;
 };
 
-}  // namespace qm
+} // namespace qm

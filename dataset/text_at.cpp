@@ -11,7 +11,8 @@ std::string TMemTable::TextAt(int pos, int field) const {
     const std::byte* data = FRows[row].Data.get();
     if (!data) return {};
     if (record::IsNull(FLayout, data, field)) return {};
-    return record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field), record::Text(FLayout, data, field));
+    return record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field),
+                              record::Text(FLayout, data, field));
 }
 
-}  // namespace qm
+} // namespace qm

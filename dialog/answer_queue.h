@@ -31,7 +31,7 @@ public:
         FCalls.push_back(call);
         if (FAnswers.empty() && !FStrict) return std::nullopt;
         if (FAnswers.empty()) {
-            FFailed = true;  // strict, nothing queued: no one would click
+            FFailed = true; // strict, nothing queued: no one would click
             return 0;
         }
         const int answer = FAnswers.front();
@@ -50,4 +50,4 @@ private:
     bool FFailed = false;
 };
 
-}  // namespace qm::dialog
+} // namespace qm::dialog

@@ -67,8 +67,8 @@ int ShowBox(std::uint32_t owner, const QString& caption, const QString& text, in
     return 1;
 }
 
-}  // namespace
-}  // namespace qm::dialog
+} // namespace
+} // namespace qm::dialog
 
 using qm::dialog::AnswerQueue;
 
@@ -90,17 +90,24 @@ QM_DIALOG_EXPORT void QmDialogQueueAnswer(int answer) {
     }
 }
 
-QM_DIALOG_EXPORT void QmDialogClearQueue() { AnswerQueue::Instance().Clear(); }
-QM_DIALOG_EXPORT void QmDialogSetStrict(int strict) { AnswerQueue::Instance().SetStrict(strict != 0); }
-QM_DIALOG_EXPORT int QmDialogCallCount() { return static_cast<int>(AnswerQueue::Instance().Calls().size()); }
+QM_DIALOG_EXPORT void QmDialogClearQueue() {
+    AnswerQueue::Instance().Clear();
+}
+QM_DIALOG_EXPORT void QmDialogSetStrict(int strict) {
+    AnswerQueue::Instance().SetStrict(strict != 0);
+}
+QM_DIALOG_EXPORT int QmDialogCallCount() {
+    return static_cast<int>(AnswerQueue::Instance().Calls().size());
+}
 
 namespace {
 const qm::dialog::RecordedCall* CallAt(int index) {
     const auto& calls = AnswerQueue::Instance().Calls();
-    return index >= 0 && static_cast<std::size_t>(index) < calls.size() ? &calls[static_cast<std::size_t>(index)]
-                                                                        : nullptr;
+    return index >= 0 && static_cast<std::size_t>(index) < calls.size()
+               ? &calls[static_cast<std::size_t>(index)]
+               : nullptr;
 }
-}  // namespace
+} // namespace
 
 QM_DIALOG_EXPORT const char* QmDialogCallCaption(int index) {
     const auto* call = CallAt(index);
@@ -114,5 +121,9 @@ QM_DIALOG_EXPORT int QmDialogCallFlags(int index) {
     const auto* call = CallAt(index);
     return call ? call->Flags : -1;
 }
-QM_DIALOG_EXPORT int QmDialogRunFailed() { return AnswerQueue::Instance().Failed() ? 1 : 0; }
-QM_DIALOG_EXPORT int QmDialogPendingAnswers() { return AnswerQueue::Instance().Pending(); }
+QM_DIALOG_EXPORT int QmDialogRunFailed() {
+    return AnswerQueue::Instance().Failed() ? 1 : 0;
+}
+QM_DIALOG_EXPORT int QmDialogPendingAnswers() {
+    return AnswerQueue::Instance().Pending();
+}

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 
 #include "platform/platform.h"
 
@@ -61,4 +61,4 @@ struct DialogApi {
     }
 };
 
-}  // namespace qm::dialog
+} // namespace qm::dialog

@@ -8,7 +8,7 @@
 namespace qm {
 
 namespace {
-constexpr TColor KeyColumnColor = 12639424;  // 0xC0DCC0, a pale green
+constexpr TColor KeyColumnColor = 12639424; // 0xC0DCC0, a pale green
 constexpr const char* PickListJoint = ".";
 
 void AddDefinitions(TTbFields& items, TMemTable& main, TMemTable& delta, TQmDBGrid* grid,
@@ -29,35 +29,38 @@ void AddDefinitions(TTbFields& items, TMemTable& main, TMemTable& delta, TQmDBGr
         column.Visible = item.Visible;
         column.OnUpdateData = item.OnUpdateData;
         switch (item.ButtonStyle) {
-            case gbsButton: {
-                TQmEditButton& button = column.AddEditButton();
-                button.Style = ebsEllipsis;
-                button.OnClick = item.OnButtonClick;
-                break;
-            }
-            case gbsDropDown: {
-                if (!lookupModule || item.DropDownTag <= 0) break;
-                const std::vector<TComponent*> components = lookupModule->ComponentList();
-                for (TComponent* component : components) {
+        case gbsButton: {
+            TQmEditButton& button = column.AddEditButton();
+            button.Style = ebsEllipsis;
+            button.OnClick = item.OnButtonClick;
+            break;
+        }
+        case gbsDropDown: {
+            if (!lookupModule || item.DropDownTag <= 0) break;
+            const std::vector<TComponent*> components = lookupModule->ComponentList();
+            for (TComponent* component : components) {
+                ProcessMessages();
+                auto* table = dynamic_cast<TMemTable*>(component);
+                if (!table || table->Tag != item.DropDownTag) continue;
+                column.KeyList.clear();
+                column.PickList.clear();
+                for (table->First(); !table->Eof(); table->Next()) {
                     ProcessMessages();
-                    auto* table = dynamic_cast<TMemTable*>(component);
-                    if (!table || table->Tag != item.DropDownTag) continue;
-                    column.KeyList.clear();
-                    column.PickList.clear();
-                    for (table->First(); !table->Eof(); table->Next()) {
-                        ProcessMessages();
-                        TField* key = table->FieldCount() > 0 ? table->Fields(0) : nullptr;
-                        TField* text = table->FieldCount() > 1 ? table->Fields(1) : nullptr;
-                        column.KeyList.push_back(key && !key->IsNull() ? key->AsString() : std::string());
-                        const bool whole = key && text && !key->IsNull() && !text->IsNull();
-                        column.PickList.push_back(whole ? key->AsString() + PickListJoint + text->AsString()
-                                                        : std::string());
-                    }
+                    TField* key = table->FieldCount() > 0 ? table->Fields(0) : nullptr;
+                    TField* text = table->FieldCount() > 1 ? table->Fields(1) : nullptr;
+                    column.KeyList.push_back(key && !key->IsNull() ? key->AsString() : std::string());
+                    const bool whole = key && text && !key->IsNull() && !text->IsNull();
+                    column.PickList.push_back(whole ? key->AsString() + PickListJoint + text->AsString()
+                                                    : std::string());
                 }
-                break;
             }
-            case gbsCheckbox: column.Checkboxes = true; break;
-            case gbsNone: break;
+            break;
+        }
+        case gbsCheckbox:
+            column.Checkboxes = true;
+            break;
+        case gbsNone:
+            break;
         }
     }
 }
@@ -92,9 +95,10 @@ void FinishTables(TQmTbField& metadata, TMemTable& main, TMemTable& delta) {
         copy->SetNotNull(item.NotNull);
     }
 }
-}  // namespace
+} // namespace
 
-void TfrmChildBase::BindGridAndTables(TQmDBGrid* grid, TMemTable* main, TMemTable* delta, TQmTbField* fields) {
+void TfrmChildBase::BindGridAndTables(TQmDBGrid* grid, TMemTable* main, TMemTable* delta,
+                                      TQmTbField* fields) {
     if (!main || !delta || !fields) return;
     if (grid) grid->Columns().Clear();
     AddDefinitions(fields->TbFields(), *main, *delta, grid, DropDownModule);
@@ -107,4 +111,4 @@ void TfrmChildBase::BindTables(TMemTable* main, TMemTable* delta, TQmTbField* fi
     FinishTables(*fields, *main, *delta);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -36,7 +36,8 @@ TfrmChildBase::TfrmChildBase(QWidget* parent, TBorderIcons icons, QSize designCl
     chldcmndBase = new TChildCommand(this);
     chldcmndBase->Name = "chldcmndBase";
     std::array<TNotifyEvent, 10> handlers;
-    for (int i = 0; i < 10; ++i) handlers[static_cast<std::size_t>(i)] = [this, i](TObject*) { RunBaseCommand(i); };
+    for (int i = 0; i < 10; ++i)
+        handlers[static_cast<std::size_t>(i)] = [this, i](TObject*) { RunBaseCommand(i); };
     BuildBaseCommands(*chldcmndBase, handlers);
     FTitle->btnFormTitleMin->OnClick = [this] { btnFormTitleMinClick(); };
     FTitle->btnFormTitleMax->OnClick = [this] { btnFormTitleMaxClick(); };
@@ -75,23 +76,31 @@ void TfrmChildBase::FormCreate() {
     CreateFormData();
 }
 
-void TfrmChildBase::CreateFormData() { FProtocol = std::make_unique<TQmProtocol>(); }
+void TfrmChildBase::CreateFormData() {
+    FProtocol = std::make_unique<TQmProtocol>();
+}
 
-void TfrmChildBase::FreeProtocol() { FProtocol.reset(); }
+void TfrmChildBase::FreeProtocol() {
+    FProtocol.reset();
+}
 
 void TfrmChildBase::FreeFormData() {
     FreeProtocol();
     Panels.clear();
 }
 
-void TfrmChildBase::InitOnActivate() { PaintTitleRight(); }
+void TfrmChildBase::InitOnActivate() {
+    PaintTitleRight();
+}
 
 void TfrmChildBase::SetCaption(const std::string& caption) {
     FCaption = caption;
     setWindowTitle(QString::fromStdString(caption));
 }
 
-void TfrmChildBase::FormShow() { FTitle->SetCaption(FCaption); }
+void TfrmChildBase::FormShow() {
+    FTitle->SetCaption(FCaption);
+}
 
 void TfrmChildBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -112,7 +121,7 @@ void TfrmChildBase::setVisible(bool visible) {
 
 void TfrmChildBase::FormActivate() {
     if (FActivated || FClosed) return;
-    FActivated = true;  // runs on the first activation only
+    FActivated = true; // runs on the first activation only
     BusyScope busy(*this);
     InitOnActivate();
     AfterActivate();
@@ -138,8 +147,7 @@ void TfrmChildBase::ReportError(const std::exception_ptr& error) {
     }
 }
 
-template <class Fn>
-bool TfrmChildBase::Guarded(Fn&& fn) {
+template <class Fn> bool TfrmChildBase::Guarded(Fn&& fn) {
     try {
         fn();
         return true;
@@ -154,17 +162,38 @@ void TfrmChildBase::RunBaseCommand(int index) {
     BusyScope busy(*this);
     Guarded([&] {
         switch (index) {
-            case 0: DoNew(); break;
-            case 1: DoUpdate(); break;
-            case 2: DoDelete(); break;
-            case 3: DoSave(); break;
-            case 4: DoSearch(); break;
-            case 5: DoCancel(); break;
-            case 6: DoFirstRec(); break;
-            case 7: DoPriorRec(); break;
-            case 8: DoNextRec(); break;
-            case 9: DoLastRec(); break;
-            default: break;
+        case 0:
+            DoNew();
+            break;
+        case 1:
+            DoUpdate();
+            break;
+        case 2:
+            DoDelete();
+            break;
+        case 3:
+            DoSave();
+            break;
+        case 4:
+            DoSearch();
+            break;
+        case 5:
+            DoCancel();
+            break;
+        case 6:
+            DoFirstRec();
+            break;
+        case 7:
+            DoPriorRec();
+            break;
+        case 8:
+            DoNextRec();
+            break;
+        case 9:
+            DoLastRec();
+            break;
+        default:
+            break;
         }
     });
 }
@@ -180,7 +209,8 @@ void TfrmChildBase::AnnounceBaseCommands() {
 void TfrmChildBase::HandleContext(const char* text) {
     const std::string context = text ? std::string(text) : std::string();
     const auto colon = context.find(':');
-    if (FSystemCode.empty()) FSystemCode = colon == std::string::npos ? std::string() : context.substr(0, colon);
+    if (FSystemCode.empty())
+        FSystemCode = colon == std::string::npos ? std::string() : context.substr(0, colon);
     FContextTail = colon == std::string::npos ? context : context.substr(colon + 1);
 }
 
@@ -198,60 +228,60 @@ LRESULT TfrmChildBase::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT TfrmChildBase::HandleHostMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_QM_HIDE:
-            hide();
-            return 0;
-        case WM_QM_SHOW:
+    case WM_QM_HIDE:
+        hide();
+        return 0;
+    case WM_QM_SHOW:
+        show();
+        AnnounceCommands();
+        AnnounceBaseCommands();
+        return 0;
+    case WM_QM_CLOSE: {
+        if (FClosed) return 0;
+        if (FBusy > 0) return 1;
+        BusyScope busy(*this);
+        if (!CanCloseForm()) return 1;
+        FormClose();
+        return 0;
+    }
+    case WM_QM_CANCLOSE: {
+        if (FClosed) return 0;
+        if (FBusy > 0) return 1;
+        BusyScope busy(*this);
+        return CanCloseForm() ? 0 : 1;
+    }
+    case WM_QM_CONTEXT:
+        SetHostContext(reinterpret_cast<const THostContext*>(wParam));
+        HandleContext(reinterpret_cast<const char*>(lParam));
+        return 0;
+    case WM_QM_COLORS:
+        if (!wParam) return 0; // a null scheme is ignored
+        SetHostColors(reinterpret_cast<const THostColors*>(wParam));
+        ApplyColors();
+        return 0;
+    case WM_QM_REPARENT: {
+        SetParentWindow(static_cast<HWND>(wParam));
+        const auto target = static_cast<std::int32_t>(lParam);
+        if (target >= 0 && static_cast<std::int64_t>(target) == static_cast<std::int64_t>(FFormId)) {
             show();
             AnnounceCommands();
             AnnounceBaseCommands();
-            return 0;
-        case WM_QM_CLOSE: {
-            if (FClosed) return 0;
-            if (FBusy > 0) return 1;
-            BusyScope busy(*this);
-            if (!CanCloseForm()) return 1;
-            FormClose();
-            return 0;
+        } else {
+            hide();
         }
-        case WM_QM_CANCLOSE: {
-            if (FClosed) return 0;
-            if (FBusy > 0) return 1;
-            BusyScope busy(*this);
-            return CanCloseForm() ? 0 : 1;
-        }
-        case WM_QM_CONTEXT:
-            SetHostContext(reinterpret_cast<const THostContext*>(wParam));
-            HandleContext(reinterpret_cast<const char*>(lParam));
-            return 0;
-        case WM_QM_COLORS:
-            if (!wParam) return 0;  // a null scheme is ignored
-            SetHostColors(reinterpret_cast<const THostColors*>(wParam));
-            ApplyColors();
-            return 0;
-        case WM_QM_REPARENT: {
-            SetParentWindow(static_cast<HWND>(wParam));
-            const auto target = static_cast<std::int32_t>(lParam);
-            if (target >= 0 && static_cast<std::int64_t>(target) == static_cast<std::int64_t>(FFormId)) {
-                show();
-                AnnounceCommands();
-                AnnounceBaseCommands();
-            } else {
-                hide();
-            }
-            return 0;
-        }
-        case WM_QM_ACTIVATE_FORM:
-            if (wParam) FormActivate();
-            return 0;
-        case WM_SYSCOMMAND:
-            HandleSysCommand(static_cast<unsigned>(wParam & 0xFFF0));
-            return 0;
-        case WM_NEXTDLGCTL:
-            focusNextPrevChild(wParam == 0);
-            return 0;
-        default:
-            return 0;
+        return 0;
+    }
+    case WM_QM_ACTIVATE_FORM:
+        if (wParam) FormActivate();
+        return 0;
+    case WM_SYSCOMMAND:
+        HandleSysCommand(static_cast<unsigned>(wParam & 0xFFF0));
+        return 0;
+    case WM_NEXTDLGCTL:
+        focusNextPrevChild(wParam == 0);
+        return 0;
+    default:
+        return 0;
     }
 }
 
@@ -310,7 +340,9 @@ void TfrmChildBase::PaintTitleRight() {
 
 // ------------------------------------------------------------------ title bar buttons
 
-void TfrmChildBase::btnFormTitleMinClick() { PostMessage(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }
+void TfrmChildBase::btnFormTitleMinClick() {
+    PostMessage(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
 
 void TfrmChildBase::btnFormTitleMaxClick() {
     std::int32_t next = 0;
@@ -360,7 +392,7 @@ bool TfrmChildBase::HandleTabKey(QObject* receiver, QKeyEvent* key) {
     if (key->modifiers() & Qt::ControlModifier) {
         for (QWidget* w = widget; w && w != this; w = w->parentWidget()) {
             if (!qobject_cast<TQmPageControl*>(w)) continue;
-            if (w == widget) return false;  // its own key handling does it
+            if (w == widget) return false; // its own key handling does it
             QApplication::sendEvent(w, key);
             return true;
         }
@@ -385,4 +417,4 @@ bool TfrmChildBase::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace qm
+} // namespace qm

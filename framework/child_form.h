@@ -28,7 +28,9 @@ class TQmDBGrid;
 
 enum class TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
 using TBorderIcons = unsigned;
-constexpr TBorderIcons operator|(TBorderIcon a, TBorderIcon b) { return unsigned(a) | unsigned(b); }
+constexpr TBorderIcons operator|(TBorderIcon a, TBorderIcon b) {
+    return unsigned(a) | unsigned(b);
+}
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
@@ -46,8 +48,7 @@ class TfrmChildBase : public QWidget, public TComponent, public MessageTarget {
 public:
     // Builds a form of class T and runs its creation handler once every constructor has run, so
     // that the creation hooks reach the concrete form.
-    template <class T, class... Args>
-    static T* Create(QWidget* parent, Args&&... args) {
+    template <class T, class... Args> static T* Create(QWidget* parent, Args&&... args) {
         auto* form = new T(parent, std::forward<Args>(args)...);
         try {
             form->FormCreate();
@@ -60,7 +61,7 @@ public:
     ~TfrmChildBase() override;
 
     // ------------------------------------------------------------ identity and window
-    HWND Handle();  // obtaining the handle creates the window
+    HWND Handle(); // obtaining the handle creates the window
     bool HandleAllocated() const { return FHandle != 0; }
     std::int32_t FuncId() const { return FFuncId; }
     std::uint32_t FormId() const { return FFormId; }
@@ -86,7 +87,7 @@ public:
     void SetSystemCode(const std::string& code) { FSystemCode = code; }
     TQmProtocol* Protocol() const { return FProtocol.get(); }
     TComponent* DataModule() const { return FDataModule; }
-    TComponent* DropDownModule = nullptr;  // not owned; never set by the base
+    TComponent* DropDownModule = nullptr; // not owned; never set by the base
     std::vector<QWidget*> Panels;
     bool Activated() const { return FActivated; }
     bool Closed() const { return FClosed; }
@@ -197,8 +198,7 @@ protected:
         OperationScope FScope;
     };
     // Runs fn, turning any exception into a status message to the host.
-    template <class Fn>
-    bool Guarded(Fn&& fn);
+    template <class Fn> bool Guarded(Fn&& fn);
     void ReportError(const std::exception_ptr& error);
 
     void showEvent(QShowEvent* event) override;
@@ -245,4 +245,4 @@ private:
     int FBusy = 0;
 };
 
-}  // namespace qm
+} // namespace qm

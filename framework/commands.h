@@ -21,7 +21,8 @@ public:
     TCommandBitmap() = default;
     TCommandBitmap(int width, int height, std::vector<TColor> pixels)
         : FWidth(width), FHeight(height), FPixels(std::move(pixels)) {
-        if (FWidth <= 0 || FHeight <= 0 || FPixels.size() != static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight))
+        if (FWidth <= 0 || FHeight <= 0 ||
+            FPixels.size() != static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight))
             *this = TCommandBitmap();
     }
     bool Empty() const { return FPixels.empty(); }
@@ -45,7 +46,7 @@ public:
     std::string Caption;
     std::string Hint;
     std::string Data;
-    std::uint16_t ShortCut = 0;  // key code with modifier flags; 0 for none
+    std::uint16_t ShortCut = 0; // key code with modifier flags; 0 for none
     TNotifyEvent OnExecute;
     TNotifyEvent OnUpdate;
 
@@ -60,7 +61,7 @@ public:
     void Assign(const TCollectionItem& source) override {
         const auto* other = dynamic_cast<const TCommand*>(&source);
         if (!other) {
-            TCollectionItem::Assign(source);  // the generic assignment error
+            TCollectionItem::Assign(source); // the generic assignment error
             return;
         }
         FBitmap = other->FBitmap;
@@ -99,7 +100,8 @@ protected:
         auto* command = static_cast<TCommand*>(item);
         if (!command->Name.empty()) return;
         int n = 1;
-        while (n < std::numeric_limits<std::int32_t>::max() && NameTaken("Command" + std::to_string(n))) ++n;
+        while (n < std::numeric_limits<std::int32_t>::max() && NameTaken("Command" + std::to_string(n)))
+            ++n;
         command->Name = "Command" + std::to_string(n);
     }
 
@@ -114,7 +116,8 @@ private:
 // A command set owned by its form.
 class TChildCommand : public TComponent {
 public:
-    explicit TChildCommand(TComponent* owner = nullptr) : TComponent(owner), FCommands(std::make_unique<TCommands>(this)) {}
+    explicit TChildCommand(TComponent* owner = nullptr)
+        : TComponent(owner), FCommands(std::make_unique<TCommands>(this)) {}
 
     TCommands* Commands() const { return FCommands.get(); }
     // Replaces the items by copies of the source's; the own collection stays the same object.
@@ -142,4 +145,4 @@ inline void BuildBaseCommands(TChildCommand& set, const std::array<TNotifyEvent,
     }
 }
 
-}  // namespace qm
+} // namespace qm

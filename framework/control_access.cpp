@@ -34,7 +34,7 @@ void ApplyControlReadOnly(QWidget* child, bool readOnly) {
         grid->SetReadOnly(readOnly);
         return;
     }
-    if (auto* edit = qobject_cast<TQmFlatEdit*>(child)) {  // memos, date and number edits too
+    if (auto* edit = qobject_cast<TQmFlatEdit*>(child)) { // memos, date and number edits too
         edit->SetReadOnly(readOnly);
         return;
     }
@@ -43,4 +43,4 @@ void ApplyControlReadOnly(QWidget* child, bool readOnly) {
         child->setEnabled(!readOnly);
 }
 
-}  // namespace qm
+} // namespace qm

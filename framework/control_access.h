@@ -10,4 +10,4 @@ bool IsPanel(const QWidget* widget);
 // Sets the child's read-only (or enabled) state as its kind asks; other controls stay as they are.
 void ApplyControlReadOnly(QWidget* child, bool readOnly);
 
-}  // namespace qm
+} // namespace qm

@@ -15,8 +15,10 @@ TfrmChildBase::PageLister gPageLister = &TQmPageControl::ListPages;
 
 std::string TrimControl(std::string_view text) {
     std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+    while (b < e && static_cast<unsigned char>(text[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32)
+        --e;
     return std::string(text.substr(b, e - b));
 }
 
@@ -55,9 +57,11 @@ private:
     TMemTable& FTable;
     TBookmark FMark;
 };
-}  // namespace
+} // namespace
 
-void TfrmChildBase::SetPageLister(PageLister lister) { gPageLister = lister; }
+void TfrmChildBase::SetPageLister(PageLister lister) {
+    gPageLister = lister;
+}
 
 void TfrmChildBase::SetEditState(std::uint8_t state) {
     FEditState = state;
@@ -107,7 +111,7 @@ bool TfrmChildBase::FieldReadOnly(TDataSource* source, const std::string& name, 
         if (!table) return false;
         return table->FieldByName(name)->ReadOnly();
     } catch (...) {
-        return false;  // an unknown field leaves the control writable
+        return false; // an unknown field leaves the control writable
     }
 }
 
@@ -127,7 +131,7 @@ TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMem
         return TFieldFault{field->DisplayLabel(), field->FieldName(), dataset->RecNo()};
     };
     CursorKeeper keeper(*dataset);
-    if (mode == 1) {  // required values: rows outside, fields inside
+    if (mode == 1) { // required values: rows outside, fields inside
         for (dataset->First(); !dataset->Eof(); dataset->Next()) {
             ProcessMessages();
             for (TField* field : fields)
@@ -147,4 +151,4 @@ TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMem
     return {};
 }
 
-}  // namespace qm
+} // namespace qm

@@ -9,7 +9,7 @@
 namespace qm {
 
 void TfrmChildBase::SendStatusMessage(std::int32_t kind, const std::string& text) {
-    const std::string copy = text;  // zero-terminated, valid until the host returns
+    const std::string copy = text; // zero-terminated, valid until the host returns
     SendMessage(HostWnd(), WM_QM_STATUS, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(copy.c_str()));
 }
 
@@ -18,7 +18,8 @@ std::int32_t TfrmChildBase::RegisterModule(const std::string& key) {
     ShareVarPtr record = MakeShareVar();
     SetSlotText(record->ModuleKey, key);
     SetSlotText(record->SystemCode, FSystemCode);
-    SendMessage(HostWnd(), WM_QM_REGISTER, reinterpret_cast<WPARAM>(record.get()), static_cast<LPARAM>(FFormId));
+    SendMessage(HostWnd(), WM_QM_REGISTER, reinterpret_cast<WPARAM>(record.get()),
+                static_cast<LPARAM>(FFormId));
     if (!FProtocol) return FFuncId;
     if (!FProtocol->ReadXml(SlotText(record->RegisterAnswer))) {
         // Its status would be the previous answer's: the function id stays 0.
@@ -36,7 +37,8 @@ void TfrmChildBase::ReleaseModule(std::int32_t id) {
     ShareVarPtr record = MakeShareVar();
     record->FuncId = id;
     SetSlotText(record->SystemCode, FSystemCode);
-    SendMessage(HostWnd(), WM_QM_RELEASE, reinterpret_cast<WPARAM>(record.get()), static_cast<LPARAM>(FFormId));
+    SendMessage(HostWnd(), WM_QM_RELEASE, reinterpret_cast<WPARAM>(record.get()),
+                static_cast<LPARAM>(FFormId));
     if (!FProtocol) return;
     if (!FProtocol->ReadXml(SlotText(record->ReleaseAnswer))) {
         SendStatusMessage(3, UnreadableAnswer);
@@ -45,7 +47,8 @@ void TfrmChildBase::ReleaseModule(std::int32_t id) {
     if (FProtocol->StatusCode < 0) SendStatusMessage(3, FProtocol->StatusInfo);
 }
 
-std::string TfrmChildBase::ExecuteAction(std::int32_t id, const std::string& action, const std::string& request) {
+std::string TfrmChildBase::ExecuteAction(std::int32_t id, const std::string& action,
+                                         const std::string& request) {
     ShareVarPtr record = MakeShareVar();
     record->FuncId = id;
     SetSlotText(record->SystemCode, FSystemCode);
@@ -53,7 +56,8 @@ std::string TfrmChildBase::ExecuteAction(std::int32_t id, const std::string& act
     SetSlotText(record->RequestXml, request);
     SysFreeString(record->ExecuteAnswer);
     record->ExecuteAnswer = nullptr;
-    SendMessage(HostWnd(), WM_QM_EXECUTE, reinterpret_cast<WPARAM>(record.get()), static_cast<LPARAM>(FFormId));
+    SendMessage(HostWnd(), WM_QM_EXECUTE, reinterpret_cast<WPARAM>(record.get()),
+                static_cast<LPARAM>(FFormId));
     return ReadAnswerText(record->ExecuteAnswer);
 }
 
@@ -66,8 +70,9 @@ ShareVarPtr TfrmChildBase::SearchRecord(void* const* args) {
     void* const* variable = args ? args : &none;
     ShareVarPtr record = MakeShareVar();
     SetSlotText(record->ContextTail, FContextTail);
-    SendMessage(HostWnd(), WM_QM_SEARCH, reinterpret_cast<WPARAM>(record.get()), reinterpret_cast<LPARAM>(variable));
+    SendMessage(HostWnd(), WM_QM_SEARCH, reinterpret_cast<WPARAM>(record.get()),
+                reinterpret_cast<LPARAM>(variable));
     return record;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -19,7 +19,9 @@ TFlatPanel* NewMainPanel(QWidget* parent, TColor color) {
     return panel;
 }
 
-QWidget* PanelWidget(TFlatPanel* panel) { return panel; }
+QWidget* PanelWidget(TFlatPanel* panel) {
+    return panel;
+}
 
 void SetMainPanel(TFlatPanel* panel, const QRect& bounds, const std::string& caption, bool showLine) {
     panel->setGeometry(bounds);
@@ -27,8 +29,12 @@ void SetMainPanel(TFlatPanel* panel, const QRect& bounds, const std::string& cap
     panel->SetQmShowLine(showLine);
 }
 
-void SetPanelColor(TFlatPanel* panel, TColor color) { panel->SetColor(color); }
+void SetPanelColor(TFlatPanel* panel, TColor color) {
+    panel->SetColor(color);
+}
 
-bool IsFlatPanel(const QWidget* widget) { return qobject_cast<const TFlatPanel*>(widget) != nullptr; }
+bool IsFlatPanel(const QWidget* widget) {
+    return qobject_cast<const TFlatPanel*>(widget) != nullptr;
+}
 
-}  // namespace qm
+} // namespace qm

@@ -19,4 +19,4 @@ void SetMainPanel(TFlatPanel* panel, const QRect& bounds, const std::string& cap
 void SetPanelColor(TFlatPanel* panel, TColor color);
 bool IsFlatPanel(const QWidget* widget);
 
-}  // namespace qm
+} // namespace qm

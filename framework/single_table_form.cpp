@@ -23,7 +23,7 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
     FContent = new QWidget;
     FContent->setObjectName(QStringLiteral("scrlbxContent"));
     scrlbx->setWidget(FContent);
-    FContent->setAutoFillBackground(false);  // after setWidget, which turns it on
+    FContent->setAutoFillBackground(false); // after setWidget, which turns it on
 
     pnlMain = NewMainPanel(FContent, PanelDesignColor);
 
@@ -42,12 +42,15 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
     LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
 }
 
-void TfrmSingleMuliColBase::SetMainPanelGeometry(const QRect& bounds, const std::string& caption, bool showLine) {
+void TfrmSingleMuliColBase::SetMainPanelGeometry(const QRect& bounds, const std::string& caption,
+                                                 bool showLine) {
     SetMainPanel(pnlMain, bounds, caption, showLine);
     FContent->resize(bounds.right() + 1 + bounds.left(), bounds.bottom() + 1 + bounds.top());
 }
 
-void TfrmSingleMuliColBase::SetGridGeometry(const QRect& bounds) { dbgrdMain->setGeometry(bounds); }
+void TfrmSingleMuliColBase::SetGridGeometry(const QRect& bounds) {
+    dbgrdMain->setGeometry(bounds);
+}
 
 void TfrmSingleMuliColBase::LayoutClient(const QRect& area) {
     if (!scrlbx) return;
@@ -68,10 +71,13 @@ void TfrmSingleMuliColBase::ApplyColors() {
     dbgrdMain->SetStyle(style);
 }
 
-void TfrmSingleMuliColBase::EnableMainPanel(bool enabled) { PanelWidget(pnlMain)->setEnabled(enabled); }
-
-bool TfrmSingleMuliColBase::KeepsTab(QWidget* focus) const {
-    return (focus && (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus))) || TfrmChildBase::KeepsTab(focus);
+void TfrmSingleMuliColBase::EnableMainPanel(bool enabled) {
+    PanelWidget(pnlMain)->setEnabled(enabled);
 }
 
-}  // namespace qm
+bool TfrmSingleMuliColBase::KeepsTab(QWidget* focus) const {
+    return (focus && (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus))) ||
+           TfrmChildBase::KeepsTab(focus);
+}
+
+} // namespace qm

@@ -13,9 +13,9 @@ class TFlatPanel;
 class TfrmSingleMuliColBase : public TfrmChildBase {
     Q_OBJECT
 public:
-    static constexpr TColor PanelDesignColor = 13031385;  // 0xC6D7D9
-    static constexpr TColor EvenRowColor = 16762052;      // 0xFFC4C4
-    static constexpr TColor OddRowColor = 16768477;       // 0xFFDDDD
+    static constexpr TColor PanelDesignColor = 13031385; // 0xC6D7D9
+    static constexpr TColor EvenRowColor = 16762052;     // 0xFFC4C4
+    static constexpr TColor OddRowColor = 16768477;      // 0xFFDDDD
 
     void ApplyColors() override;
     virtual void EnableMainPanel(bool enabled);
@@ -38,4 +38,4 @@ private:
     QWidget* FContent = nullptr;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -24,7 +24,7 @@ TColorPanel::TColorPanel(QWidget* parent, const char* name) : QWidget(parent) {
 
 void TColorPanel::SetColor(TColor color) {
     FColor = color;
-    SetWidgetColor(this, color);  // the title buttons take their holder's colour
+    SetWidgetColor(this, color); // the title buttons take their holder's colour
     update();
 }
 
@@ -74,7 +74,9 @@ void PaintTitleEnd(Canvas& canvas, const TRect& box, TColor titleColor, TColor f
     canvas.Polygon({Point(l, t + h), Point(l + w, t + h), Point(l + w, t)});
 }
 
-TTitleEnd::TTitleEnd(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("pbTitleRight")); }
+TTitleEnd::TTitleEnd(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("pbTitleRight"));
+}
 
 void TTitleEnd::SetColors(bool hasScheme, TColor title, TColor form) {
     // The paint handler sets the colours again: only a real change may ask for another paint.
@@ -108,25 +110,25 @@ QImage TitleGlyph(TTitleGlyph kind) {
     c.FillRect(Bounds(0, 0, 16, 16));
     c.Pen.Color = clGray;
     c.Brush.Style = TBrushStyle::bsClear;
-    c.Rectangle(Rect(1, 1, 15, 15));  // the outline, inset by one pixel
+    c.Rectangle(Rect(1, 1, 15, 15)); // the outline, inset by one pixel
     c.Pen.Color = clBlack;
     switch (kind) {
-        case TTitleGlyph::Close:  // an 8 x 8 diagonal cross
-            c.MoveTo(4, 4);
-            c.LineTo(12, 12);
-            c.MoveTo(11, 4);
-            c.LineTo(3, 12);
-            break;
-        case TTitleGlyph::Maximize:  // a rectangle with a doubled top edge
-            c.Rectangle(Rect(4, 4, 12, 12));
-            c.MoveTo(4, 5);
-            c.LineTo(12, 5);
-            break;
-        case TTitleGlyph::Minimize:  // a two-pixel bar in the lower third
-            c.Brush.Style = TBrushStyle::bsSolid;
-            c.Brush.Color = clBlack;
-            c.FillRect(Rect(4, 10, 12, 12));
-            break;
+    case TTitleGlyph::Close: // an 8 x 8 diagonal cross
+        c.MoveTo(4, 4);
+        c.LineTo(12, 12);
+        c.MoveTo(11, 4);
+        c.LineTo(3, 12);
+        break;
+    case TTitleGlyph::Maximize: // a rectangle with a doubled top edge
+        c.Rectangle(Rect(4, 4, 12, 12));
+        c.MoveTo(4, 5);
+        c.LineTo(12, 5);
+        break;
+    case TTitleGlyph::Minimize: // a two-pixel bar in the lower third
+        c.Brush.Style = TBrushStyle::bsSolid;
+        c.Brush.Color = clBlack;
+        c.FillRect(Rect(4, 10, 12, 12));
+        break;
     }
     return bitmap.Image();
 }
@@ -146,7 +148,7 @@ TFlatSpeedButton* MakeButton(QWidget* holder, const char* name, TTitleGlyph glyp
     button->SetColorShadow(clBackground);
     return button;
 }
-}  // namespace
+} // namespace
 
 TTitleBar::TTitleBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pnlFormTitle"));
@@ -189,7 +191,9 @@ void TTitleBar::SetButtons(bool minimise, bool maximise, bool close) {
     Layout();
 }
 
-void TTitleBar::SetCaption(const std::string& caption) { pnlFormTileMid->SetCaption(caption); }
+void TTitleBar::SetCaption(const std::string& caption) {
+    pnlFormTileMid->SetCaption(caption);
+}
 
 void TTitleBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -218,4 +222,4 @@ void TTitleBar::Layout() {
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -51,7 +51,7 @@ class TTitleEnd : public QWidget {
     Q_OBJECT
 public:
     explicit TTitleEnd(QWidget* parent);
-    std::function<void()> OnPaint;  // pbTitleRightPaint
+    std::function<void()> OnPaint; // pbTitleRightPaint
     // Colours for the next paint; without a scheme nothing is painted over the parent.
     void SetColors(bool hasScheme, TColor title, TColor form);
     // What the last paint drew, for checks.
@@ -75,7 +75,7 @@ class TTitleBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr int Height = 18;
-    static constexpr TColor DesignColor = 10841658;  // 0xA56E3A
+    static constexpr TColor DesignColor = 10841658; // 0xA56E3A
     explicit TTitleBar(QWidget* parent);
 
     void SetColor(TColor color, bool textFollows);
@@ -104,4 +104,4 @@ private:
     TColor pnlFormTitle_Color = DesignColor;
 };
 
-}  // namespace qm
+} // namespace qm

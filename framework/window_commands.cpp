@@ -13,34 +13,44 @@ constexpr int MinimizedWidth = 160;
 
 void TfrmChildBase::HandleSysCommand(unsigned command) {
     switch (command) {
-        case SC_MAXIMIZE: SetWindowState(TWindowState::wsMaximized); break;
-        case SC_RESTORE: SetWindowState(TWindowState::wsNormal); break;
-        case SC_MINIMIZE: SetWindowState(TWindowState::wsMinimized); break;
-        case SC_DRAGMOVE & 0xFFF0: StartDrag(); break;
-        case SC_CLOSE:
-            if (!FClosed) FormClose();
-            break;
-        default: break;
+    case SC_MAXIMIZE:
+        SetWindowState(TWindowState::wsMaximized);
+        break;
+    case SC_RESTORE:
+        SetWindowState(TWindowState::wsNormal);
+        break;
+    case SC_MINIMIZE:
+        SetWindowState(TWindowState::wsMinimized);
+        break;
+    case SC_DRAGMOVE & 0xFFF0:
+        StartDrag();
+        break;
+    case SC_CLOSE:
+        if (!FClosed) FormClose();
+        break;
+    default:
+        break;
     }
 }
 
 void TfrmChildBase::SetWindowState(TWindowState state) {
     QWidget* parent = parentWidget();
-    if (FWindowState == TWindowState::wsNormal && state != TWindowState::wsNormal) FNormalGeometry = geometry();
+    if (FWindowState == TWindowState::wsNormal && state != TWindowState::wsNormal)
+        FNormalGeometry = geometry();
     if (FWatchedParent && FWatchedParent != parent) FWatchedParent->removeEventFilter(this);
     FWindowState = state;
     switch (state) {
-        case TWindowState::wsMaximized:
-            FollowParent();
-            break;
-        case TWindowState::wsNormal:
-            setGeometry(FNormalGeometry);
-            break;
-        case TWindowState::wsMinimized: {
-            const int bottom = parent ? parent->height() : height();
-            setGeometry(0, bottom - TTitleBar::Height, MinimizedWidth, TTitleBar::Height);
-            break;
-        }
+    case TWindowState::wsMaximized:
+        FollowParent();
+        break;
+    case TWindowState::wsNormal:
+        setGeometry(FNormalGeometry);
+        break;
+    case TWindowState::wsMinimized: {
+        const int bottom = parent ? parent->height() : height();
+        setGeometry(0, bottom - TTitleBar::Height, MinimizedWidth, TTitleBar::Height);
+        break;
+    }
     }
 }
 
@@ -56,7 +66,7 @@ void TfrmChildBase::FollowParent() {
 }
 
 void TfrmChildBase::StartDrag() {
-    if (FWindowState == TWindowState::wsMaximized) return;  // a maximised window does not move
+    if (FWindowState == TWindowState::wsMaximized) return; // a maximised window does not move
     FDragging = true;
     FDragOffset = QCursor::pos() - mapToGlobal(QPoint(0, 0));
     grabMouse();
@@ -99,4 +109,4 @@ void TfrmChildBase::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
-}  // namespace qm
+} // namespace qm

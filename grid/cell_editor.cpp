@@ -10,9 +10,13 @@
 namespace qm {
 
 namespace {
-QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string ToStd(const QString& text) { return text.toUtf8().toStdString(); }
-}  // namespace
+QString FromStd(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string ToStd(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+} // namespace
 
 TQmCellEditor::TQmCellEditor(QWidget* parent, const TQmColumn* column, const TField* field)
     : QWidget(parent), FColumn(column) {
@@ -22,7 +26,8 @@ TQmCellEditor::TQmCellEditor(QWidget* parent, const TQmColumn* column, const TFi
     layout->setSpacing(0);
     if (column && column->HasPickList()) {
         FCombo = new QComboBox(this);
-        for (const std::string& entry : column->PickList) FCombo->addItem(FromStd(entry));
+        for (const std::string& entry : column->PickList)
+            FCombo->addItem(FromStd(entry));
         FCombo->setEditable(column->KeyList.empty());
         if (FCombo->isEditable()) FEdit = FCombo->lineEdit();
         connect(FCombo, &QComboBox::activated, this, [this] { MarkModified(); });
@@ -74,4 +79,4 @@ QString TQmCellEditor::Text() const {
     return FCombo ? FCombo->currentText() : QString();
 }
 
-}  // namespace qm
+} // namespace qm

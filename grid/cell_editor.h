@@ -37,11 +37,11 @@ private:
     void MarkModified();
 
     const TQmColumn* FColumn;
-    int FSize = 0;  // longest text the field takes; 0: no limit
+    int FSize = 0; // longest text the field takes; 0: no limit
     QLineEdit* FEdit = nullptr;
     QComboBox* FCombo = nullptr;
     QToolButton* FButton = nullptr;
     bool FModified = false;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -45,8 +45,7 @@ bool TQmColumn::HasEllipsis() const {
 
 TQmColumns::TQmColumns(TObject* owner, std::function<TDataSource*()> source, std::function<void()> changed)
     : TCollection(owner, [](TCollection* c) { return std::make_unique<TQmColumn>(c); }),
-      FSource(std::move(source)),
-      FChanged(std::move(changed)) {}
+      FSource(std::move(source)), FChanged(std::move(changed)) {}
 
 TQmColumn* TQmColumns::Add() {
     auto* column = static_cast<TQmColumn*>(TCollection::Add());
@@ -64,4 +63,4 @@ void TQmColumns::Delete(int index) {
     if (FChanged) FChanged();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -15,7 +15,7 @@ namespace qm {
 class TDataSource;
 
 struct TQmColumnTitle {
-    std::string Caption;  // empty: the field's display label
+    std::string Caption; // empty: the field's display label
     TAlignment Alignment = taLeftJustify;
 };
 
@@ -35,12 +35,12 @@ public:
 
     std::string FieldName;
     TQmColumnTitle Title;
-    TColor Color = clNone;  // clNone: the grid's even and odd row colours
+    TColor Color = clNone; // clNone: the grid's even and odd row colours
     TAlignment Alignment = taLeftJustify;
-    bool AlignmentSet = false;  // otherwise the field's own alignment
+    bool AlignmentSet = false; // otherwise the field's own alignment
     bool ReadOnly = false;
     bool Visible = true;
-    int Width = 0;  // pixels; 0: from the field's display width
+    int Width = 0; // pixels; 0: from the field's display width
     TUpdateDataEvent OnUpdateData;
     std::vector<TQmEditButton> EditButtons;
     // A value found in KeyList shows as the PickList entry at the same position; choosing an
@@ -89,4 +89,4 @@ private:
     std::function<void()> FChanged;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -51,4 +51,4 @@ void TQmDBComboBox::Change() {
     TQmFlatComboBox::Change();
 }
 
-}  // namespace qm
+} // namespace qm

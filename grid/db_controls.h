@@ -23,8 +23,7 @@ public:
 };
 
 // A flat control bound through a field link: the data-source side all data controls share.
-template <class Base>
-class TQmDBControlOf : public Base, public TQmDBControl {
+template <class Base> class TQmDBControlOf : public Base, public TQmDBControl {
 public:
     TDataSource* DataSource() const override { return FLink.Source(); }
     void SetDataSource(TDataSource* source) override { FLink.SetSource(source); }
@@ -72,4 +71,4 @@ protected:
     void Change() override;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -18,23 +18,26 @@
 namespace qm {
 
 namespace {
-QString HexColor(TColor color) { return gridimpl::ToQColor(color).name(); }
-}  // namespace
+QString HexColor(TColor color) {
+    return gridimpl::ToQColor(color).name();
+}
+} // namespace
 
 TQmDBGrid::TQmDBGrid(QWidget* parent)
-    : QTableView(parent),
-      FColumns(this, [this] { return DataSource(); },
-               [this] {
-                   FModel->Reload();
-                   if (!FRefreshQueued) {
-                       FRefreshQueued = true;
-                       QMetaObject::invokeMethod(this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
-                   }
-               }) {
+    : QTableView(parent), FColumns(
+                              this, [this] { return DataSource(); },
+                              [this] {
+                                  FModel->Reload();
+                                  if (!FRefreshQueued) {
+                                      FRefreshQueued = true;
+                                      QMetaObject::invokeMethod(
+                                          this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
+                                  }
+                              }) {
     FDelegate = new TQmGridDelegate(*this);
     setItemDelegate(FDelegate);
     FModel = new TQmGridModel(*this);
-    FSyncing = true;  // nothing to commit or move while the model is being attached
+    FSyncing = true; // nothing to commit or move while the model is being attached
     setModel(FModel);
     FSyncing = false;
     FFindBar = new TQmFindBar(*this);
@@ -80,7 +83,9 @@ TQmDBGrid::~TQmDBGrid() {
     FModel->SetSource(nullptr);
 }
 
-TDataSource* TQmDBGrid::DataSource() const { return FModel ? FModel->Source() : nullptr; }
+TDataSource* TQmDBGrid::DataSource() const {
+    return FModel ? FModel->Source() : nullptr;
+}
 
 void TQmDBGrid::SetDataSource(TDataSource* source) {
     FModel->SetSource(source);
@@ -118,11 +123,12 @@ void TQmDBGrid::ApplyStyle() {
     horizontalHeader()->setFixedHeight(FStyle.TitleHeight);
     // Fixed cells are drawn raised in their own colour.
     const QString fixed = HexColor(FStyle.FixedColor);
-    setStyleSheet(QStringLiteral("QHeaderView { background-color: %1; }"
-                                 " QHeaderView::section { background-color: %1; color: %2;"
-                                 " border: 1px outset %1; padding: 0px 2px; }"
-                                 " QTableCornerButton::section { background-color: %1; border: 1px outset %1; }")
-                      .arg(fixed, HexColor(FStyle.FontColor)));
+    setStyleSheet(
+        QStringLiteral("QHeaderView { background-color: %1; }"
+                       " QHeaderView::section { background-color: %1; color: %2;"
+                       " border: 1px outset %1; padding: 0px 2px; }"
+                       " QTableCornerButton::section { background-color: %1; border: 1px outset %1; }")
+            .arg(fixed, HexColor(FStyle.FontColor)));
     viewport()->update();
 }
 
@@ -136,7 +142,8 @@ void TQmDBGrid::RefreshColumns() {
         int width = column ? column->Width : 0;
         // Display widths count half-width characters: a digit's advance, not the font's average,
         // which a CJK font inflates.
-        if (width <= 0 && field) width = field->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 8;
+        if (width <= 0 && field)
+            width = field->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 8;
         if (width > 0) setColumnWidth(i, width);
     }
 }
@@ -248,8 +255,10 @@ bool TQmDBGrid::LeaveRow() {
     TMemTable* table = FModel->Table();
     if (!table) return true;
     try {
-        if (table->State() == dsInsert && !table->Modified()) table->Cancel();
-        else if (table->State() == dsEdit || table->State() == dsInsert) table->Post();
+        if (table->State() == dsInsert && !table->Modified())
+            table->Cancel();
+        else if (table->State() == dsEdit || table->State() == dsInsert)
+            table->Post();
     } catch (const std::exception& e) {
         ShowError(e.what());
         return false;
@@ -302,8 +311,10 @@ void TQmDBGrid::MoveToNextCell(bool forward) {
     const QModelIndex current = currentIndex();
     const int rows = FModel->rowCount();
     if (!current.isValid()) {
-        if (rows == 0) AppendRow();
-        else SyncFromTable();
+        if (rows == 0)
+            AppendRow();
+        else
+            SyncFromTable();
         return;
     }
     const QHeaderView* header = horizontalHeader();
@@ -316,7 +327,8 @@ void TQmDBGrid::MoveToNextCell(bool forward) {
         return;
     }
     int column = -1;
-    for (int visual = forward ? 0 : header->count() - 1; visual >= 0 && visual < header->count(); visual += step) {
+    for (int visual = forward ? 0 : header->count() - 1; visual >= 0 && visual < header->count();
+         visual += step) {
         const int logical = header->logicalIndex(visual);
         if (!header->isSectionHidden(logical)) {
             column = logical;
@@ -324,8 +336,10 @@ void TQmDBGrid::MoveToNextCell(bool forward) {
         }
     }
     const int row = current.row() + step;
-    if (row >= 0 && row < rows) setCurrentIndex(FModel->index(row, column));
-    else if (forward) AppendRow();
+    if (row >= 0 && row < rows)
+        setCurrentIndex(FModel->index(row, column));
+    else if (forward)
+        AppendRow();
 }
 
 bool TQmDBGrid::AppendRow() {
@@ -378,7 +392,9 @@ bool TQmDBGrid::FindNext(const QString& text, bool forward) {
     return currentIndex().row() == row;
 }
 
-void TQmDBGrid::ShowFindBar() { FFindBar->Open(); }
+void TQmDBGrid::ShowFindBar() {
+    FFindBar->Open();
+}
 
 void TQmDBGrid::EditorTyped() {
     FRefusedEditor = nullptr; // a new text is judged anew
@@ -420,12 +436,15 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
             return;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     QTableView::keyPressEvent(event);
 }
 
-void TQmDBGrid::keyPressEvent(QKeyEvent* event) { HandleGridKey(event); }
+void TQmDBGrid::keyPressEvent(QKeyEvent* event) {
+    HandleGridKey(event);
+}
 
 bool TQmDBGrid::TakesShortcutKey(const QKeyEvent* key) const {
     return key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier) && !FReadOnly;
@@ -477,7 +496,9 @@ bool TQmDBGrid::focusNextPrevChild(bool next) {
 
 // ---------------------------------------------------------------- cancel on exit
 
-bool TQmDBGrid::Owns(const QWidget* widget) const { return widget && (widget == this || isAncestorOf(widget)); }
+bool TQmDBGrid::Owns(const QWidget* widget) const {
+    return widget && (widget == this || isAncestorOf(widget));
+}
 
 void TQmDBGrid::FocusChanged(QWidget* old, QWidget* now) {
     if (!Owns(old) || !now || Owns(now)) return;
@@ -533,12 +554,16 @@ bool TQmDBGrid::eventFilter(QObject* object, QEvent* event) {
         return true;
     }
     if (type == QEvent::MouseMove) {
-        if (code == HTRIGHT) widget->setCursor(Qt::SizeHorCursor);
-        else if (code == HTBOTTOM) widget->setCursor(Qt::SizeVerCursor);
-        else if (code == HTBOTTOMRIGHT) widget->setCursor(Qt::SizeFDiagCursor);
-        else widget->unsetCursor();
+        if (code == HTRIGHT)
+            widget->setCursor(Qt::SizeHorCursor);
+        else if (code == HTBOTTOM)
+            widget->setCursor(Qt::SizeVerCursor);
+        else if (code == HTBOTTOMRIGHT)
+            widget->setCursor(Qt::SizeFDiagCursor);
+        else
+            widget->unsetCursor();
     }
     return QTableView::eventFilter(object, event);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -122,12 +122,12 @@ private:
     QString FRefusedText;
     bool FCommittingForPost = false;
     bool FRefreshQueued = false;
-    bool FResetting = false;  // between the model's reset signals
-    int FResets = 0;  // how often the model was read again
+    bool FResetting = false; // between the model's reset signals
+    int FResets = 0;         // how often the model was read again
     // a resize by mouse under way
     int FSizing = 0;
     QPoint FSizeStart;
     QSize FStartSize;
 };
 
-}  // namespace qm
+} // namespace qm

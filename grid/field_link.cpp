@@ -76,4 +76,4 @@ bool TQmFieldLink::Flush(std::string& error) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

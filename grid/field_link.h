@@ -18,7 +18,7 @@ public:
     void SetSource(TDataSource* source);
     const std::string& DataField() const { return FFieldName; }
     void SetDataField(const std::string& name);
-    TField* Field() const;  // null without a table or a field of that name
+    TField* Field() const; // null without a table or a field of that name
     bool CanModify() const;
 
     // The user changed the text: the table goes into edit state and the field takes the text.
@@ -45,4 +45,4 @@ private:
     std::string FPendingText;
 };
 
-}  // namespace qm
+} // namespace qm

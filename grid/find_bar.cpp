@@ -57,4 +57,4 @@ void TQmFindBar::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-}  // namespace qm
+} // namespace qm

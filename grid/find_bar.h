@@ -30,4 +30,4 @@ private:
     QLabel* FStatus;
 };
 
-}  // namespace qm
+} // namespace qm

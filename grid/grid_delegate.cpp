@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "grid/cell_editor.h"
 #include "grid/db_grid.h"
@@ -24,7 +24,8 @@ QWidget* TQmGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     if (editor->ComboBox()) editor->ComboBox()->installEventFilter(const_cast<TQmGridDelegate*>(this));
     connect(editor, &TQmCellEditor::Typed, &FGrid, &TQmDBGrid::EditorTyped);
     if (column)
-        connect(editor, &TQmCellEditor::EllipsisClicked, &FGrid, [this, column] { FGrid.EllipsisClicked(column); });
+        connect(editor, &TQmCellEditor::EllipsisClicked, &FGrid,
+                [this, column] { FGrid.EllipsisClicked(column); });
     FOpen = editor;
     FOpenIndex = index;
     return editor;
@@ -43,7 +44,8 @@ void TQmGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
     cell->SetValue(index.data(Qt::EditRole).toString());
 }
 
-void TQmGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+void TQmGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                   const QModelIndex& index) const {
     FCommitOk = true;
     auto* cell = qobject_cast<TQmCellEditor*>(editor);
     if (!cell || !cell->Modified()) return;
@@ -57,7 +59,7 @@ TQmCellEditor* CellOf(QObject* object) {
         if (auto* cell = qobject_cast<TQmCellEditor*>(o)) return cell;
     return nullptr;
 }
-}  // namespace
+} // namespace
 
 bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
     TQmCellEditor* cell = CellOf(object);
@@ -107,7 +109,8 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
             if (!ctrl) return false;
             FGrid.HandleGridKey(key);
             return true;
-        default: return false;
+        default:
+            return false;
         }
     }
     if (event->type() == QEvent::FocusOut) {
@@ -121,4 +124,4 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
     return false;
 }
 
-}  // namespace qm
+} // namespace qm

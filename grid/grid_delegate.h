@@ -40,4 +40,4 @@ private:
     mutable bool FCommitOk = true;
 };
 
-}  // namespace qm
+} // namespace qm

@@ -13,14 +13,19 @@ namespace {
 
 Qt::Alignment ToQt(TAlignment alignment) {
     switch (alignment) {
-    case taRightJustify: return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify: break;
+    case taRightJustify:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case taCenter:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case taLeftJustify:
+        break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromStd(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 bool IsChecked(const TQmColumn& column, const TField& field, const std::string& text) {
     if (field.DataType() == ftBoolean) return text == "True";
@@ -51,7 +56,7 @@ std::string NotAValue(const TField& field, const std::string& text) {
     return "[" + field.DisplayLabel() + "] 的值“" + text + "”不是" + kind + "！";
 }
 
-}  // namespace
+} // namespace
 
 TQmGridModel::TQmGridModel(TQmDBGrid& grid) : QAbstractTableModel(&grid), FGrid(grid) {}
 
@@ -117,7 +122,8 @@ QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
         const std::string text = Text(index.row(), index.column());
         return FromStd(column ? column->DisplayFor(text) : text);
     }
-    case Qt::EditRole: return FromStd(Text(index.row(), index.column()));
+    case Qt::EditRole:
+        return FromStd(Text(index.row(), index.column()));
     case Qt::CheckStateRole: {
         TField* field = FieldAt(index.column());
         if (!column || !column->Checkboxes || !field) return {};
@@ -129,13 +135,15 @@ QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
         // Rows are told apart by the record number the indicator shows.
         return gridimpl::ToQColor((index.row() + 1) % 2 == 0 ? style.EvenRowColor : style.OddRowColor);
     }
-    case Qt::ForegroundRole: return gridimpl::ToQColor(FGrid.Style().FontColor);
+    case Qt::ForegroundRole:
+        return gridimpl::ToQColor(FGrid.Style().FontColor);
     case Qt::TextAlignmentRole: {
         if (column) return static_cast<int>(ToQt(column->EffectiveAlignment()));
         TField* field = FieldAt(index.column());
         return static_cast<int>(ToQt(field ? field->Alignment() : taLeftJustify));
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -164,7 +172,8 @@ QVariant TQmGridModel::headerData(int section, Qt::Orientation orientation, int 
     case FieldNameRole:
         if (column) return FromStd(column->FieldName);
         return field ? FromStd(field->FieldName()) : QVariant();
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -172,7 +181,8 @@ Qt::ItemFlags TQmGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     const TQmColumn* column = ColumnAt(index.column());
-    if (CanEdit(index)) result |= (column && column->Checkboxes) ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+    if (CanEdit(index))
+        result |= (column && column->Checkboxes) ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
     return result;
 }
 
@@ -196,8 +206,10 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
         std::string text;
         if (role == Qt::CheckStateRole) {
             const bool checked = value.toInt() == Qt::Checked;
-            if (field->DataType() == ftBoolean) text = checked ? "True" : "False";
-            else text = checked ? column->CheckedValue : column->UncheckedValue;
+            if (field->DataType() == ftBoolean)
+                text = checked ? "True" : "False";
+            else
+                text = checked ? column->CheckedValue : column->UncheckedValue;
         } else if (role == Qt::EditRole) {
             const QByteArray utf8 = value.toString().toUtf8();
             text.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
@@ -238,12 +250,18 @@ bool TQmGridModel::WriteValue(TField& field, const TQmValue& value) {
     std::visit(
         [&field](const auto& v) {
             using V = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<V, std::monostate>) field.Clear();
-            else if constexpr (std::is_same_v<V, std::string>) field.SetAsString(v);
-            else if constexpr (std::is_same_v<V, std::int64_t>) field.SetAsLargeInt(v);
-            else if constexpr (std::is_same_v<V, double>) field.SetAsFloat(v);
-            else if constexpr (std::is_same_v<V, bool>) field.SetAsBoolean(v);
-            else field.SetAsDateTime(v);
+            if constexpr (std::is_same_v<V, std::monostate>)
+                field.Clear();
+            else if constexpr (std::is_same_v<V, std::string>)
+                field.SetAsString(v);
+            else if constexpr (std::is_same_v<V, std::int64_t>)
+                field.SetAsLargeInt(v);
+            else if constexpr (std::is_same_v<V, double>)
+                field.SetAsFloat(v);
+            else if constexpr (std::is_same_v<V, bool>)
+                field.SetAsBoolean(v);
+            else
+                field.SetAsDateTime(v);
         },
         value);
     return true;
@@ -273,7 +291,9 @@ void TQmGridModel::LayoutChanged() {
     emit FieldsChanged();
 }
 
-void TQmGridModel::DataSetChanged() { Reload(); }
+void TQmGridModel::DataSetChanged() {
+    Reload();
+}
 
 void TQmGridModel::RecordChanged(TField* /*field*/) {
     TMemTable* table = Table();
@@ -305,4 +325,4 @@ void TQmGridModel::RefreshRowMarker() {
     FMarkedRow = current;
 }
 
-}  // namespace qm
+} // namespace qm

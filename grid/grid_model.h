@@ -1,8 +1,8 @@
 // The grid's model: reads the table through its data source on demand and keeps no copy.
 #pragma once
 
-#include <functional>
 #include <QAbstractTableModel>
+#include <functional>
 #include <string>
 
 #include "dataset/data_source.h"
@@ -59,7 +59,9 @@ signals:
 
 private:
     void ActiveChanged() override;
-    void UpdateData() override { if (OnUpdateData) OnUpdateData(); }
+    void UpdateData() override {
+        if (OnUpdateData) OnUpdateData();
+    }
     void LayoutChanged() override;
     void DataSetChanged() override;
     void RecordChanged(TField* field) override;
@@ -78,4 +80,4 @@ private:
     int FMarkedRow = -1; // the row whose header shows the current-row marker
 };
 
-}  // namespace qm
+} // namespace qm

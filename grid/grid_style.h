@@ -11,9 +11,9 @@ namespace qm {
 struct TQmGridStyle {
     int RowHeight = 18;
     int TitleHeight = 16;
-    TColor EvenRowColor = 0xFFC4C4;  // rows whose record number is even
+    TColor EvenRowColor = 0xFFC4C4; // rows whose record number is even
     TColor OddRowColor = 0xFFDDDD;
-    TColor FixedColor = 0xC6D7D9;    // titles and the indicator column
+    TColor FixedColor = 0xC6D7D9; // titles and the indicator column
     TColor FontColor = clWindowText;
     int FontPixelSize = 12;
 };
@@ -37,5 +37,5 @@ inline QFont GridFont(int pixelSize) {
     return font;
 }
 
-}  // namespace gridimpl
-}  // namespace qm
+} // namespace gridimpl
+} // namespace qm

@@ -11,8 +11,7 @@ concept PositionalRead = requires(const Table& t, int pos, int field) {
     { t.TextAt(pos, field) } -> std::convertible_to<std::string>;
 };
 
-template <class Table>
-std::string OtherRowText(const Table& table, int pos, int field) {
+template <class Table> std::string OtherRowText(const Table& table, int pos, int field) {
     if constexpr (PositionalRead<Table>) {
         return std::string(table.TextAt(pos, field));
     } else {
@@ -20,13 +19,15 @@ std::string OtherRowText(const Table& table, int pos, int field) {
         return {};
     }
 }
-}  // namespace
+} // namespace
 
-bool CanReadAnyRow() { return PositionalRead<TMemTable>; }
+bool CanReadAnyRow() {
+    return PositionalRead<TMemTable>;
+}
 
 std::string RowText(const TMemTable& table, int pos, const TField& field) {
     if (pos + 1 == table.RecNo()) return field.DisplayText();
     return OtherRowText(table, pos, field.Index());
 }
 
-}  // namespace qm::gridimpl
+} // namespace qm::gridimpl

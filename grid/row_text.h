@@ -16,5 +16,5 @@ std::string RowText(const TMemTable& table, int pos, const TField& field);
 // Whether rows other than the current one can be read without moving the cursor.
 bool CanReadAnyRow();
 
-}  // namespace gridimpl
-}  // namespace qm
+} // namespace gridimpl
+} // namespace qm

@@ -15,4 +15,4 @@ constexpr int GridSizingHitTest(int cornerX, int cornerY, int x, int y) {
     return SizingHitTest(cornerX, cornerY, x, y, GridSizingZone);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -2,13 +2,13 @@
 
 #include "dialog/dialog_api.h"
 #include "host/host_records.h"
-#include "host/ui/main_window.h"
 #include "host/module_library.h"
-#include "host/store/pg_store.h"
 #include "host/script/script.h"
 #include "host/startup_checks.h"
-#include "host/ui/startup_window.h"
+#include "host/store/pg_store.h"
 #include "host/store/store.h"
+#include "host/ui/main_window.h"
+#include "host/ui/startup_window.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -31,7 +31,9 @@ namespace {
 constexpr char kCaption[] = "收入级别维护";
 constexpr char kContextText[] = "MEM:TB_MEMAC";
 
-std::string HostFolder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
+std::string HostFolder() {
+    return QCoreApplication::applicationDirPath().toStdString() + "/";
+}
 
 // The folder of dialog.dll: the host's own, else the module's.
 std::string DialogFolder(const std::string& modulePath) {
@@ -66,7 +68,7 @@ bool ReadFile(const std::string& path, std::string& out) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int RunHost(const Options& options) {
     InstallQtPump();
@@ -112,8 +114,8 @@ int RunHost(const Options& options) {
         }
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
-        return cannotStart((IsServerAddress(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") + dbPath +
-                           "”：" + e.what());
+        return cannotStart((IsServerAddress(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") +
+                           dbPath + "”：" + e.what());
     }
     if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())
         return cannotStart(why);
@@ -146,7 +148,8 @@ int RunHost(const Options& options) {
     window.show();
     if (!haveBoxes) {
         // The module would then read every confirmation as "no" without a word.
-        const std::string why = "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
+        const std::string why =
+            "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
         std::cerr << "qmhost: " << why << "\n";
         window.ShowStandingError(why);
     }
@@ -171,8 +174,10 @@ int RunHost(const Options& options) {
     int code = 0;
     if (scripted || !options.ScreenshotPath.empty()) {
         ScriptRunner runner(window, scripted ? &boxes : nullptr, std::cerr);
-        if (scripted) code = runner.Run(steps) ? 0 : 1;
-        else ScriptRunner::Settle();
+        if (scripted)
+            code = runner.Run(steps) ? 0 : 1;
+        else
+            ScriptRunner::Settle();
         if (!options.ScreenshotPath.empty()) {
             // The offscreen pointer rests over the first toolbar button, which would show as hovered;
             // no one is pointing at anything there.
@@ -195,4 +200,4 @@ int RunHost(const Options& options) {
     return code;
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -9,4 +9,4 @@ namespace qm::host {
 // Runs the host with an existing QApplication; returns the process exit code.
 int RunHost(const Options& options);
 
-}  // namespace qm::host
+} // namespace qm::host

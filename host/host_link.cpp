@@ -14,7 +14,9 @@ HostLink::HostLink(Store& store, Listener& listener) : FStore(store), FListener(
     FHandle = AllocateHandle(this);
 }
 
-HostLink::~HostLink() { ReleaseHandle(FHandle); }
+HostLink::~HostLink() {
+    ReleaseHandle(FHandle);
+}
 
 // The store's query and the answer's wide text can take a large part of a second: they run beside
 // the window, which keeps painting and holds the clerk's input back until the answer is in the
@@ -37,58 +39,60 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     // Nothing may escape into the module's SendMessage.
     try {
         switch (msg) {
-            case WM_QM_REGISTER:
-                if (record) {
-                    std::lock_guard<std::mutex> hold(FStoreBusy);
-                    SetSlotText(record->RegisterAnswer,
-                                FStore.Register(SlotText(record->ModuleKey), SlotText(record->SystemCode)));
-                }
-                return 0;
-            case WM_QM_RELEASE:
-                if (record) {
-                    std::lock_guard<std::mutex> hold(FStoreBusy);
-                    SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
-                }
-                return 0;
-            case WM_QM_EXECUTE:
-                if (record) {
-                    const std::int32_t funcId = record->FuncId;
-                    const std::string action = SlotText(record->ActionName);
-                    const std::string request = SlotText(record->RequestXml);
-                    std::string answer;
-                    AnswerAside(record->ExecuteAnswer, answer, [&] {
-                        return ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
-                    });
-                    FListener.ExchangeAnswered(msg, request, answer);
-                }
-                return 0;
-            case WM_QM_SEARCH:
-                if (record) {
-                    const std::string tail = SlotText(record->ContextTail);
-                    std::string answer;
-                    AnswerAside(record->SearchAnswer, answer, [&] { return FStore.Search(tail); });
-                    FListener.ExchangeAnswered(msg, std::string(), answer);
-                }
-                return 0;
-            case WM_QM_STATUS:
-                FListener.StatusShown(static_cast<int>(wParam),
-                                      lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string());
-                return 0;
-            case WM_QM_FORMCREATED:
-                FListener.FormCreated(static_cast<HWND>(wParam));
-                return 0;
-            case WM_QM_COMMANDS:
-            case WM_QM_BASECOMMANDS:
-                FListener.CommandsAnnounced(msg == WM_QM_BASECOMMANDS, reinterpret_cast<const void*>(wParam));
-                return 0;
-            case WM_QM_FORMCLOSED:
-                FListener.FormClosed(static_cast<HWND>(wParam));
-                return 0;
-            default:
-                return 0;
+        case WM_QM_REGISTER:
+            if (record) {
+                std::lock_guard<std::mutex> hold(FStoreBusy);
+                SetSlotText(record->RegisterAnswer,
+                            FStore.Register(SlotText(record->ModuleKey), SlotText(record->SystemCode)));
+            }
+            return 0;
+        case WM_QM_RELEASE:
+            if (record) {
+                std::lock_guard<std::mutex> hold(FStoreBusy);
+                SetSlotText(record->ReleaseAnswer, FStore.Release(record->FuncId));
+            }
+            return 0;
+        case WM_QM_EXECUTE:
+            if (record) {
+                const std::int32_t funcId = record->FuncId;
+                const std::string action = SlotText(record->ActionName);
+                const std::string request = SlotText(record->RequestXml);
+                std::string answer;
+                AnswerAside(record->ExecuteAnswer, answer, [&] {
+                    return ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
+                });
+                FListener.ExchangeAnswered(msg, request, answer);
+            }
+            return 0;
+        case WM_QM_SEARCH:
+            if (record) {
+                const std::string tail = SlotText(record->ContextTail);
+                std::string answer;
+                AnswerAside(record->SearchAnswer, answer, [&] { return FStore.Search(tail); });
+                FListener.ExchangeAnswered(msg, std::string(), answer);
+            }
+            return 0;
+        case WM_QM_STATUS:
+            FListener.StatusShown(static_cast<int>(wParam),
+                                  lParam ? std::string(reinterpret_cast<const char*>(lParam))
+                                         : std::string());
+            return 0;
+        case WM_QM_FORMCREATED:
+            FListener.FormCreated(static_cast<HWND>(wParam));
+            return 0;
+        case WM_QM_COMMANDS:
+        case WM_QM_BASECOMMANDS:
+            FListener.CommandsAnnounced(msg == WM_QM_BASECOMMANDS, reinterpret_cast<const void*>(wParam));
+            return 0;
+        case WM_QM_FORMCLOSED:
+            FListener.FormClosed(static_cast<HWND>(wParam));
+            return 0;
+        default:
+            return 0;
         }
     } catch (const std::exception& e) {
-        std::string answer = StatusResponse(status::DatabaseError, std::string("主程序处理请求失败：") + e.what());
+        std::string answer =
+            StatusResponse(status::DatabaseError, std::string("主程序处理请求失败：") + e.what());
         if (record) {
             BSTR* slot = msg == WM_QM_REGISTER  ? &record->RegisterAnswer
                          : msg == WM_QM_RELEASE ? &record->ReleaseAnswer
@@ -106,4 +110,4 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-}  // namespace qm::host
+} // namespace qm::host

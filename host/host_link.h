@@ -51,4 +51,4 @@ private:
     std::size_t FMaxRequestBytes = kDefaultMaxRequestBytes;
 };
 
-}  // namespace qm::host
+} // namespace qm::host

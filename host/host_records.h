@@ -24,4 +24,4 @@ private:
 // steel blue and its darker title blue.
 THostColors DefaultHostColors();
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -16,8 +16,9 @@ bool ModuleLibrary::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-HWND ModuleLibrary::ShowChildForm(HWND appHandle, HWND hostWnd, HWND parentWnd, const std::string& caption) const {
+HWND ModuleLibrary::ShowChildForm(HWND appHandle, HWND hostWnd, HWND parentWnd,
+                                  const std::string& caption) const {
     return FShow ? FShow(appHandle, hostWnd, parentWnd, caption.c_str()) : 0;
 }
 
-}  // namespace qm::host
+} // namespace qm::host

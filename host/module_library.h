@@ -22,4 +22,4 @@ private:
     ShowChildFormFunction FShow = nullptr;
 };
 
-}  // namespace qm::host
+} // namespace qm::host

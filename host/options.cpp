@@ -85,22 +85,32 @@ Options ParseArguments(const std::vector<std::string>& args) {
                 throw std::invalid_argument(a + " needs a value\n" + UsageText());
             slot = args[++i];
         };
-        if (a == "--user") value(o.User);
-        else if (a == "--group") value(o.Group);
-        else if (a == "--module") value(o.ModulePath);
-        else if (a == "--db") value(o.DbPath);
-        else if (a == "--script") value(o.ScriptPath);
-        else if (a == "--screenshot") value(o.ScreenshotPath);
-        else if (a == "--demo") o.Demo = true;
+        if (a == "--user")
+            value(o.User);
+        else if (a == "--group")
+            value(o.Group);
+        else if (a == "--module")
+            value(o.ModulePath);
+        else if (a == "--db")
+            value(o.DbPath);
+        else if (a == "--script")
+            value(o.ScriptPath);
+        else if (a == "--screenshot")
+            value(o.ScreenshotPath);
+        else if (a == "--demo")
+            o.Demo = true;
         else if (a == "--max-request-mb") {
             std::string n;
             value(n);
             const auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), o.MaxRequestMb);
-            if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 || o.MaxRequestMb > 100000)
-                throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" + UsageText());
+            if (err != std::errc() || end != n.data() + n.size() || o.MaxRequestMb < 1 ||
+                o.MaxRequestMb > 100000)
+                throw std::invalid_argument("--max-request-mb needs a whole number from 1 to 100000\n" +
+                                            UsageText());
         } else if (a == "--no-search") {
             o.NoSearch = true;
-        } else throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
+        } else
+            throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();
     return o;
@@ -117,4 +127,4 @@ std::string LoginGroup() {
     return "users";
 }
 
-}  // namespace qm::host
+} // namespace qm::host

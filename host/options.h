@@ -8,16 +8,16 @@
 namespace qm::host {
 
 struct Options {
-    std::string User;        // default: the login name
-    std::string Group;       // default: the login name's primary group
-    std::string ModulePath;  // default: libtarn204.so beside the host
-    std::string DbPath;      // default: the user's data folder
+    std::string User;       // default: the login name
+    std::string Group;      // default: the login name's primary group
+    std::string ModulePath; // default: libtarn204.so beside the host
+    std::string DbPath;     // default: the user's data folder
     std::string ScriptPath;
     std::string ScreenshotPath;
     bool Demo = false;
     bool UserNamed = false; // --user or the settings file named the clerk (else the login name)
     int MaxRequestMb = 64;  // larger requests are refused before they are parsed
-    bool NoSearch = false; // the form opens without running its search
+    bool NoSearch = false;  // the form opens without running its search
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.
@@ -36,4 +36,4 @@ std::string VersionText();
 std::string LoginName();
 std::string LoginGroup();
 
-}  // namespace qm::host
+} // namespace qm::host

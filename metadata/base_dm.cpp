@@ -13,7 +13,7 @@ namespace qm {
 namespace {
 
 constexpr std::array<std::string_view, 6> StampedColumns = {"CREATE_USER", "USER_GROUP", "CREATE_DATE",
-                                                             "MODIFIER",    "MODI_DATE",  "FLAG"};
+                                                            "MODIFIER",    "MODI_DATE",  "FLAG"};
 
 bool IsStampedColumn(std::string_view name) {
     for (std::string_view column : StampedColumns)
@@ -21,7 +21,9 @@ bool IsStampedColumn(std::string_view name) {
     return false;
 }
 
-bool IsEditing(const TMemTable& table) { return table.State() == dsEdit || table.State() == dsInsert; }
+bool IsEditing(const TMemTable& table) {
+    return table.State() == dsEdit || table.State() == dsInsert;
+}
 
 // A row the store does not know yet: being inserted, or posted as new since the last merge.
 bool IsNewRow(const TMemTable& table) {
@@ -41,7 +43,7 @@ bool ChangesRealColumn(const TMemTable& table) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 TBaseDm::TBaseDm(TComponent* owner) : TComponent(owner) {}
 
@@ -95,4 +97,4 @@ void TBaseDm::SetFlag(std::int32_t value, TMemTable* dataSet) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -28,4 +28,4 @@ public:
     virtual void DataModuleCreate(TObject* sender);
 };
 
-}  // namespace qm
+} // namespace qm

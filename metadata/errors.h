@@ -12,4 +12,4 @@ public:
     explicit EMetadataXmlError(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace qm
+} // namespace qm

@@ -8,15 +8,21 @@
 namespace qm {
 namespace {
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlankOrControl(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
-bool NameIs(const char* name, std::string_view wanted) { return SameText(name, wanted); }
+bool NameIs(const char* name, std::string_view wanted) {
+    return SameText(name, wanted);
+}
 
 pugi::xml_node FirstChild(pugi::xml_node parent, std::string_view name) {
     for (pugi::xml_node child : parent.children())
@@ -41,7 +47,9 @@ std::int32_t IntOrZero(std::string_view text) {
 }
 
 // False only for "0" (blanks around it aside); a missing attribute therefore reads true.
-bool Flag(std::string_view text) { return TrimBlanks(text) != "0"; }
+bool Flag(std::string_view text) {
+    return TrimBlanks(text) != "0";
+}
 
 void ReadItem(pugi::xml_node filed, TTbField& item, std::string& pkName) {
     item.DisplayWidth = IntOrZero(Attr(filed, "DW"));
@@ -88,7 +96,7 @@ private:
     std::vector<std::string>& FLines;
 };
 
-}  // namespace
+} // namespace
 
 TQmTbField::TQmTbField(TComponent* owner) : TComponent(owner), FTbFields(this) {}
 
@@ -127,8 +135,8 @@ bool TQmTbField::Xml2Fields() {
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
     if (!parsed)
-        throw EMetadataXmlError(std::string("Field-metadata document does not parse: ") + parsed.description() +
-                                " at offset " + std::to_string(parsed.offset));
+        throw EMetadataXmlError(std::string("Field-metadata document does not parse: ") +
+                                parsed.description() + " at offset " + std::to_string(parsed.offset));
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node fields = FirstChild(root, "fields");
     if (!fields) return false;
@@ -154,4 +162,4 @@ std::string TQmTbField::GetFKName() const {
     return result;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -46,4 +46,4 @@ private:
     bool FActiveXml2Fields = false;
 };
 
-}  // namespace qm
+} // namespace qm

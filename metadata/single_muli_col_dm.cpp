@@ -7,11 +7,8 @@
 namespace qm {
 
 TSingleMuliColDm::TSingleMuliColDm(TComponent* owner)
-    : TBaseDm(owner),
-      tbfldMain(new TQmTbField(this)),
-      mtblMain(new TMemTable(this)),
-      dsMain(new TDataSource(this)),
-      mtblMainDelta(new TMemTable(this)) {
+    : TBaseDm(owner), tbfldMain(new TQmTbField(this)), mtblMain(new TMemTable(this)),
+      dsMain(new TDataSource(this)), mtblMainDelta(new TMemTable(this)) {
     tbfldMain->Name = "tbfldMain";
     tbfldMain->SetXML({R"(<?xml version="1.0" encoding="utf-8"?>)", "<Table>", "  <Fields/>", "</Table>"});
 
@@ -28,7 +25,9 @@ TSingleMuliColDm::TSingleMuliColDm(TComponent* owner)
     mtblMainDelta->SetCachedUpdates(false);
 }
 
-void TSingleMuliColDm::DataModuleCreate(TObject* sender) { TBaseDm::DataModuleCreate(sender); }
+void TSingleMuliColDm::DataModuleCreate(TObject* sender) {
+    TBaseDm::DataModuleCreate(sender);
+}
 
 void TSingleMuliColDm::mtblMainAfterOpen(TMemTable* /*dataSet*/) {
     if (!mtblMainDelta->Active() && mtblMainDelta->FieldDefs().Count() > 0) mtblMainDelta->CreateDataSet();
@@ -42,7 +41,8 @@ void TSingleMuliColDm::mtblMainBeforeDelete(TMemTable* dataSet) {
     if (!mtblMainDelta->Active()) mtblMainDelta->Open();
     mtblMainDelta->Append();
     try {
-        for (int i = 0; i < main->FieldCount(); ++i) mtblMainDelta->Fields(i)->Assign(*main->Fields(i));
+        for (int i = 0; i < main->FieldCount(); ++i)
+            mtblMainDelta->Fields(i)->Assign(*main->Fields(i));
         mtblMainDelta->Post();
     } catch (...) {
         // A half-copied row must not stay behind to be posted later; the delete fails instead.
@@ -53,4 +53,4 @@ void TSingleMuliColDm::mtblMainBeforeDelete(TMemTable* dataSet) {
 
 void TSingleMuliColDm::mtblMainAfterPost(TMemTable* /*dataSet*/) {}
 
-}  // namespace qm
+} // namespace qm

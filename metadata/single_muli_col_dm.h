@@ -35,4 +35,4 @@ public:
     virtual void mtblMainAfterPost(TMemTable* dataSet);
 };
 
-}  // namespace qm
+} // namespace qm

@@ -37,7 +37,9 @@ void TTbField::Assign(const TCollectionItem& source) {
     DropDownTag = from->DropDownTag;
 }
 
-std::string TTbField::GetDisplayName() const { return FieldName.empty() ? std::string("TTbField") : FieldName; }
+std::string TTbField::GetDisplayName() const {
+    return FieldName.empty() ? std::string("TTbField") : FieldName;
+}
 
 TTbFields::TTbFields(TObject* owner)
     : TCollection(owner, [](TCollection* c) { return std::make_unique<TTbField>(c); }) {}
@@ -48,7 +50,8 @@ void TTbFields::Notify(TCollectionItem* item) {
     for (int n = 1;; ++n) {
         const std::string candidate = "Field" + std::to_string(n);
         bool taken = false;
-        for (int i = 0; i < Count() && !taken; ++i) taken = SameText(Items(i)->FieldName, candidate);
+        for (int i = 0; i < Count() && !taken; ++i)
+            taken = SameText(Items(i)->FieldName, candidate);
         if (!taken) {
             field->FieldName = candidate;
             return;
@@ -56,4 +59,4 @@ void TTbFields::Notify(TCollectionItem* item) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -78,4 +78,4 @@ protected:
     void Notify(TCollectionItem* item) override;
 };
 
-}  // namespace qm
+} // namespace qm

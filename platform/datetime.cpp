@@ -36,24 +36,33 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
 
 constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
-bool ValidDate(int y, int m, int d) { return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m); }
+bool ValidDate(int y, int m, int d) {
+    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+}
 bool ValidTime(int h, int n, int s, int ms) {
     return h >= 0 && h < 24 && n >= 0 && n < 60 && s >= 0 && s < 60 && ms >= 0 && ms < 1000;
 }
 
-double DateValue(int y, int m, int d) { return static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kEpochDays); }
-double TimeValue(int h, int n, int s, int ms) { return (((h * 60.0 + n) * 60.0 + s) * 1000.0 + ms) / kMSecsPerDay; }
+double DateValue(int y, int m, int d) {
+    return static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
+                               kEpochDays);
+}
+double TimeValue(int h, int n, int s, int ms) {
+    return (((h * 60.0 + n) * 60.0 + s) * 1000.0 + ms) / kMSecsPerDay;
+}
 
 std::optional<TDateTime> gFixedNow;
 
-}  // namespace
+} // namespace
 
 TDateTime EncodeDate(int year, int month, int day) {
     if (!ValidDate(year, month, day)) throw std::invalid_argument("Invalid argument to date encode");
@@ -61,11 +70,13 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec) {
-    if (!ValidTime(hour, minute, second, msec)) throw std::invalid_argument("Invalid argument to time encode");
+    if (!ValidTime(hour, minute, second, msec))
+        throw std::invalid_argument("Invalid argument to time encode");
     return TDateTime(TimeValue(hour, minute, second, msec));
 }
 
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime& out) {
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
+                       TDateTime& out) {
     if (!ValidDate(year, month, day) || !ValidTime(hour, minute, second, msec)) return false;
     const double date = DateValue(year, month, day);
     const double time = TimeValue(hour, minute, second, msec);
@@ -81,10 +92,11 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
     return out;
 }
 
-void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& minute, int& second, int& msec) {
+void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& minute, int& second,
+                    int& msec) {
     double whole = std::trunc(dt.Value);
     auto ms = static_cast<std::int64_t>(std::llround(std::fabs(dt.Value - whole) * kMSecsPerDay));
-    if (ms >= static_cast<std::int64_t>(kMSecsPerDay)) {  // rounded up to the next midnight
+    if (ms >= static_cast<std::int64_t>(kMSecsPerDay)) { // rounded up to the next midnight
         if (dt.Value >= 0) {
             whole += 1;
             ms = 0;
@@ -101,15 +113,21 @@ void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, in
     hour = static_cast<int>(ms / 60);
 }
 
-TDateTime DateOf(TDateTime dt) { return TDateTime(std::trunc(dt.Value)); }
-TDateTime TimeOf(TDateTime dt) { return TDateTime(std::fabs(dt.Value - std::trunc(dt.Value))); }
+TDateTime DateOf(TDateTime dt) {
+    return TDateTime(std::trunc(dt.Value));
+}
+TDateTime TimeOf(TDateTime dt) {
+    return TDateTime(std::fabs(dt.Value - std::trunc(dt.Value)));
+}
 
 std::string FormatDateTime(std::string_view format, TDateTime dt) {
     int y, m, d, h, n, s, z;
     DecodeDateTime(dt, y, m, d, h, n, s, z);
     auto pad = [](int v, int width) {
         std::string t = std::to_string(v);
-        return t.size() < static_cast<std::size_t>(width) ? std::string(static_cast<std::size_t>(width) - t.size(), '0') + t : t;
+        return t.size() < static_cast<std::size_t>(width)
+                   ? std::string(static_cast<std::size_t>(width) - t.size(), '0') + t
+                   : t;
     };
     std::string out;
     std::size_t i = 0;
@@ -117,35 +135,36 @@ std::string FormatDateTime(std::string_view format, TDateTime dt) {
         const char c = format[i];
         const char lc = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         std::size_t run = 1;
-        while (i + run < format.size() && (format[i + run] == c)) ++run;
+        while (i + run < format.size() && (format[i + run] == c))
+            ++run;
         switch (lc) {
-            case 'y':
-                out += run >= 3 ? pad(y, 4) : pad(y % 100, 2);
-                i += run;
-                continue;
-            case 'z':
-                if (run >= 3) {
-                    out += pad(z, 3);
-                    i += 3;
-                } else {
-                    out += std::to_string(z);
-                    i += 1;
-                }
-                continue;
-            case 'm':
-            case 'd':
-            case 'h':
-            case 'n':
-            case 's': {
-                const int v = lc == 'm' ? m : lc == 'd' ? d : lc == 'h' ? h : lc == 'n' ? n : s;
-                const std::size_t used = run >= 2 ? 2 : 1;
-                out += pad(v, static_cast<int>(used));
-                i += used;
-                continue;
+        case 'y':
+            out += run >= 3 ? pad(y, 4) : pad(y % 100, 2);
+            i += run;
+            continue;
+        case 'z':
+            if (run >= 3) {
+                out += pad(z, 3);
+                i += 3;
+            } else {
+                out += std::to_string(z);
+                i += 1;
             }
-            default:
-                out += c;
-                ++i;
+            continue;
+        case 'm':
+        case 'd':
+        case 'h':
+        case 'n':
+        case 's': {
+            const int v = lc == 'm' ? m : lc == 'd' ? d : lc == 'h' ? h : lc == 'n' ? n : s;
+            const std::size_t used = run >= 2 ? 2 : 1;
+            out += pad(v, static_cast<int>(used));
+            i += used;
+            continue;
+        }
+        default:
+            out += c;
+            ++i;
         }
     }
     return out;
@@ -155,7 +174,8 @@ TDateTime Now() {
     if (gFixedNow) return *gFixedNow;
     const auto now = std::chrono::system_clock::now();
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
     localtime_r(&t, &local);
     TDateTime out;
@@ -164,7 +184,11 @@ TDateTime Now() {
     return out;
 }
 
-void SetNowForTesting(TDateTime fixed) { gFixedNow = fixed; }
-void ClearNowForTesting() { gFixedNow.reset(); }
+void SetNowForTesting(TDateTime fixed) {
+    gFixedNow = fixed;
+}
+void ClearNowForTesting() {
+    gFixedNow.reset();
+}
 
-}  // namespace qm
+} // namespace qm

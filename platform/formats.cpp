@@ -9,10 +9,12 @@ namespace qm {
 namespace {
 
 // Reads an unsigned decimal run at text[i]; false when there is none or it is longer than max.
-bool ReadNumber(std::string_view text, std::size_t& i, int& out, std::size_t minDigits, std::size_t maxDigits) {
+bool ReadNumber(std::string_view text, std::size_t& i, int& out, std::size_t minDigits,
+                std::size_t maxDigits) {
     std::size_t start = i;
     int v = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < maxDigits) v = v * 10 + (text[i++] - '0');
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < maxDigits)
+        v = v * 10 + (text[i++] - '0');
     out = v;
     return i - start >= minDigits && (i >= text.size() || text[i] < '0' || text[i] > '9');
 }
@@ -39,21 +41,26 @@ bool ParseTime(std::string_view text, std::size_t& i, int& h, int& n, int& s, in
             ++i;
             std::size_t start = i;
             if (!ReadNumber(text, i, z, 1, 3)) return false;
-            for (std::size_t k = i - start; k < 3; ++k) z *= 10;  // ".5" is 500 ms
+            for (std::size_t k = i - start; k < 3; ++k)
+                z *= 10; // ".5" is 500 ms
         }
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
 const TFormatSettings& FormatSettings() {
     static const TFormatSettings settings;
     return settings;
 }
 
-std::string DateToStr(TDateTime dt) { return FormatDateTime(FormatSettings().ShortDateFormat, dt); }
-std::string TimeToStr(TDateTime dt) { return FormatDateTime(FormatSettings().LongTimeFormat, dt); }
+std::string DateToStr(TDateTime dt) {
+    return FormatDateTime(FormatSettings().ShortDateFormat, dt);
+}
+std::string TimeToStr(TDateTime dt) {
+    return FormatDateTime(FormatSettings().LongTimeFormat, dt);
+}
 std::string DateTimeToStr(TDateTime dt) {
     std::string out = DateToStr(dt);
     int y, m, d, h, n, s, z;
@@ -70,7 +77,8 @@ bool TryStrToDateTime(std::string_view text, TDateTime& out) {
     if (ParseDate(v, i, y, m, d)) {
         if (i < v.size()) {
             if (v[i] != ' ' && v[i] != 'T') return false;
-            while (i < v.size() && (v[i] == ' ' || v[i] == 'T')) ++i;
+            while (i < v.size() && (v[i] == ' ' || v[i] == 'T'))
+                ++i;
             if (!ParseTime(v, i, h, n, s, z) || i != v.size()) return false;
         }
         return TryEncodeDateTime(y, m, d, h, n, s, z, out);
@@ -96,7 +104,9 @@ bool TryStrToTime(std::string_view text, TDateTime& out) {
     return true;
 }
 
-std::string IntToStr(std::int64_t value) { return std::to_string(value); }
+std::string IntToStr(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::string FloatToStr(double value) {
     if (std::isnan(value)) return "NAN";
@@ -138,7 +148,8 @@ bool TryStrToInt(std::string_view text, std::int32_t& out) {
 bool TryStrToFloat(std::string_view text, double& out) {
     if (text.empty()) return false;
     for (char c : text)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+            return false;
     std::size_t start = text[0] == '+' ? 1 : 0;
     if (start == text.size() || text[start] == '+' || (start == 1 && text[1] == '-')) return false;
     double v = 0;
@@ -148,4 +159,4 @@ bool TryStrToFloat(std::string_view text, double& out) {
     return true;
 }
 
-}  // namespace qm
+} // namespace qm

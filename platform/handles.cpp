@@ -24,7 +24,7 @@ HandleTable& Table() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
 HWND AllocateHandle(MessageTarget* target) {
     HandleTable& t = Table();
@@ -33,7 +33,7 @@ HWND AllocateHandle(MessageTarget* target) {
     do {
         h = t.next;
         t.next += 2;
-        if (t.next < 0x00010002) t.next = 0x00010002;  // wrapped: skip 0 and the low range
+        if (t.next < 0x00010002) t.next = 0x00010002; // wrapped: skip 0 and the low range
     } while (h == 0 || t.entries.count(h) != 0);
     t.entries[h] = HandleEntry{target, nullptr};
     return h;
@@ -84,4 +84,4 @@ HWND HandleOfNative(const void* native) {
     return 0;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -8,11 +8,11 @@ namespace qm::detail {
 // Drops every queued message addressed to the handle (called when it is released).
 void DropPostedMessages(HWND handle);
 
-}  // namespace qm::detail
+} // namespace qm::detail
 
 namespace qm::detail {
 
 // Decodes the code point at text[i] and advances i; malformed bytes read as U+FFFD one at a time.
 char32_t NextCodePoint(std::string_view text, std::size_t& i);
 
-}  // namespace qm::detail
+} // namespace qm::detail

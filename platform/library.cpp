@@ -37,6 +37,8 @@ void FreeLibrary(LibraryHandle library) {
     if (library) dlclose(library);
 }
 
-std::string LastLibraryError() { return gLastError; }
+std::string LastLibraryError() {
+    return gLastError;
+}
 
-}  // namespace qm
+} // namespace qm

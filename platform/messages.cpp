@@ -27,7 +27,7 @@ Queue& TheQueue() {
     return q;
 }
 
-}  // namespace
+} // namespace
 
 LRESULT SendMessage(HWND handle, unsigned msg, WPARAM wParam, LPARAM lParam) {
     MessageTarget* target = HandleTarget(handle);
@@ -90,6 +90,6 @@ void DropPostedMessages(HWND handle) {
     std::lock_guard guard(q.lock);
     std::erase_if(q.items, [handle](const Posted& m) { return m.handle == handle; });
 }
-}  // namespace detail
+} // namespace detail
 
-}  // namespace qm
+} // namespace qm

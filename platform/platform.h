@@ -34,13 +34,13 @@ public:
     virtual LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
 };
 
-HWND AllocateHandle(MessageTarget* target);  // never 0
-void ReleaseHandle(HWND handle);             // queued messages for it are dropped
-MessageTarget* HandleTarget(HWND handle);    // null for unknown or released handles
+HWND AllocateHandle(MessageTarget* target); // never 0
+void ReleaseHandle(HWND handle);            // queued messages for it are dropped
+MessageTarget* HandleTarget(HWND handle);   // null for unknown or released handles
 bool IsWindow(HWND handle);
-void SetNativeWindow(HWND handle, void* native);  // the UI layer's window (a QWidget*)
+void SetNativeWindow(HWND handle, void* native); // the UI layer's window (a QWidget*)
 void* NativeWindow(HWND handle);
-HWND HandleOfNative(const void* native);  // 0 when no handle names it
+HWND HandleOfNative(const void* native); // 0 when no handle names it
 
 // Runs the target's handler now; 0 for an unknown handle.
 LRESULT SendMessage(HWND handle, unsigned msg, WPARAM wParam, LPARAM lParam);
@@ -57,14 +57,14 @@ void SetPostNotifier(std::function<void()> notifier);
 // loops call between items: it counts down and only every so often looks at the clock, then pumps
 // at most once every few milliseconds.
 using PumpFunction = void (*)();
-void SetPump(PumpFunction pump);  // null removes it
+void SetPump(PumpFunction pump); // null removes it
 PumpFunction CurrentPump();
-void ProcessMessages();  // throttled
+void ProcessMessages(); // throttled
 // Looks at the clock now and pumps when the interval has passed: for the few places between
 // large steps (a parse, a conversion piece), where the countdown would wait too long.
 void ProcessMessagesIfDue();
-void ProcessMessagesNow();  // unthrottled, for tests and modal waits
-std::size_t PumpRuns();  // how often the pump has run so far (for tests and benchmarks)
+void ProcessMessagesNow(); // unthrottled, for tests and modal waits
+std::size_t PumpRuns();    // how often the pump has run so far (for tests and benchmarks)
 
 // While an operation that lets messages run is under way, the pump holds user input back.
 class OperationScope {
@@ -87,35 +87,35 @@ void RunAside(const std::function<void()>& step);
 using BSTR = char16_t*;
 BSTR SysAllocString(std::u16string_view text);
 BSTR SysAllocStringUtf8(std::string_view utf8);
-void SysFreeString(BSTR text);  // null is fine
+void SysFreeString(BSTR text); // null is fine
 std::uint32_t SysStringByteLen(const char16_t* text);
 std::uint32_t SysStringLen(const char16_t* text);
-std::size_t LiveSharedStrings();  // strings allocated and not yet freed (for leak checks)
+std::size_t LiveSharedStrings(); // strings allocated and not yet freed (for leak checks)
 
 std::u16string Utf8ToUtf16(std::string_view utf8);  // invalid bytes become U+FFFD
-std::string Utf16ToUtf8(std::u16string_view utf16);  // unpaired surrogates become U+FFFD
+std::string Utf16ToUtf8(std::u16string_view utf16); // unpaired surrogates become U+FFFD
 // For converting a long text piece by piece into one buffer of the exact size (pieces must not
 // split a surrogate pair): the UTF-8 size, and the conversion into out, which has that much room;
 // returns the end of what was written.
 std::size_t Utf8Size(std::u16string_view utf16);
 char* Utf16ToUtf8(std::u16string_view utf16, char* out);
-std::string BstrToUtf8(const char16_t* text);  // null reads as ""
+std::string BstrToUtf8(const char16_t* text); // null reads as ""
 
 // ---------------------------------------------------------------- code-page text (UTF-8)
-std::size_t CharCount(std::string_view utf8);  // code points
+std::size_t CharCount(std::string_view utf8); // code points
 // Width in "bytes" of the double-byte code page: a double-width character counts as two.
 std::size_t ByteWidth(std::string_view utf8);
 std::string Trim(std::string_view text);
-std::string UpperCase(std::string_view text);  // ASCII letters only, as identifiers need
+std::string UpperCase(std::string_view text); // ASCII letters only, as identifiers need
 std::string LowerCase(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
+bool SameText(std::string_view a, std::string_view b); // ASCII case-insensitive
 // A value as messages quote it: whole up to `shown` characters, else the first `shown` and
 // "…（共 N 个字符）", so that a huge value never travels into a message whole.
 std::string Excerpt(std::string_view utf8, std::size_t shown = 30);
 
 // ---------------------------------------------------------------- libraries
 using LibraryHandle = void*;
-LibraryHandle LoadLibrary(const std::string& path);  // null on failure
+LibraryHandle LoadLibrary(const std::string& path); // null on failure
 void* GetProcAddress(LibraryHandle library, const char* name);
 void FreeLibrary(LibraryHandle library);
 std::string LastLibraryError();
@@ -146,12 +146,20 @@ constexpr TColor cl3DLight = 0xFF000016;
 constexpr TColor clInfoBk = 0xFF000018;
 
 bool IsSystemColor(TColor color);
-TColor ColorToRGB(TColor color);  // system colours resolved through the table; others unchanged
-void SetSystemColor(int index, TColor rgb);  // for a host that wants its own scheme
-constexpr TColor RGB(unsigned r, unsigned g, unsigned b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
-constexpr unsigned GetRValue(TColor c) { return c & 0xFF; }
-constexpr unsigned GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr unsigned GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+TColor ColorToRGB(TColor color);            // system colours resolved through the table; others unchanged
+void SetSystemColor(int index, TColor rgb); // for a host that wants its own scheme
+constexpr TColor RGB(unsigned r, unsigned g, unsigned b) {
+    return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+constexpr unsigned GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr unsigned GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
 // ---------------------------------------------------------------- dates and the clock
 // Days since 1899-12-30, the time of day as the fraction.
@@ -162,10 +170,11 @@ struct TDateTime {
     friend constexpr bool operator==(TDateTime a, TDateTime b) { return a.Value == b.Value; }
     friend constexpr auto operator<=>(TDateTime a, TDateTime b) { return a.Value <=> b.Value; }
 };
-TDateTime EncodeDate(int year, int month, int day);  // throws std::invalid_argument when invalid
+TDateTime EncodeDate(int year, int month, int day); // throws std::invalid_argument when invalid
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec = 0);
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec, TDateTime& out);
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
+                       TDateTime& out);
 void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& minute, int& second,
                     int& msec);
 TDateTime DateOf(TDateTime dt);
@@ -173,7 +182,7 @@ TDateTime TimeOf(TDateTime dt);
 // Format letters: yyyy yy mm m dd d hh h nn n ss s zzz; anything else is copied.
 std::string FormatDateTime(std::string_view format, TDateTime dt);
 
-TDateTime Now();  // the local clock, or the time a test set
+TDateTime Now(); // the local clock, or the time a test set
 void SetNowForTesting(TDateTime fixed);
 void ClearNowForTesting();
 
@@ -187,18 +196,18 @@ struct TFormatSettings {
 };
 const TFormatSettings& FormatSettings();
 
-std::string DateToStr(TDateTime dt);      // short date
-std::string TimeToStr(TDateTime dt);      // long time
-std::string DateTimeToStr(TDateTime dt);  // date, then time unless it is midnight
+std::string DateToStr(TDateTime dt);     // short date
+std::string TimeToStr(TDateTime dt);     // long time
+std::string DateTimeToStr(TDateTime dt); // date, then time unless it is midnight
 // Accepts "yyyy-mm-dd", "yyyy-mm-dd hh:nn[:ss[.zzz]]", "hh:nn[:ss]" and "yyyy/mm/dd" variants.
 bool TryStrToDateTime(std::string_view text, TDateTime& out);
 bool TryStrToDate(std::string_view text, TDateTime& out);
 bool TryStrToTime(std::string_view text, TDateTime& out);
 
 std::string IntToStr(std::int64_t value);
-std::string FloatToStr(double value);  // shortest text that reads back the same; "." separator
-bool TryStrToInt(std::string_view text, std::int32_t& out);  // whole text, optional sign, decimal
+std::string FloatToStr(double value); // shortest text that reads back the same; "." separator
+bool TryStrToInt(std::string_view text, std::int32_t& out); // whole text, optional sign, decimal
 bool TryStrToInt64(std::string_view text, std::int64_t& out);
-bool TryStrToFloat(std::string_view text, double& out);  // whole text, "." separator
+bool TryStrToFloat(std::string_view text, double& out); // whole text, "." separator
 
-}  // namespace qm
+} // namespace qm

@@ -28,10 +28,14 @@ void RunPump() {
         DeliverPostedMessages();
 }
 
-}  // namespace
+} // namespace
 
-void SetPump(PumpFunction pump) { gPump = pump; }
-PumpFunction CurrentPump() { return gPump; }
+void SetPump(PumpFunction pump) {
+    gPump = pump;
+}
+PumpFunction CurrentPump() {
+    return gPump;
+}
 
 void ProcessMessages() {
     if (--gCountdown > 0) return;
@@ -45,12 +49,22 @@ void ProcessMessagesIfDue() {
     if (Clock::now() - gLastPump >= kMinPumpInterval) RunPump();
 }
 
-void ProcessMessagesNow() { RunPump(); }
+void ProcessMessagesNow() {
+    RunPump();
+}
 
-std::size_t PumpRuns() { return gPumpRuns; }
+std::size_t PumpRuns() {
+    return gPumpRuns;
+}
 
-OperationScope::OperationScope() { ++gOperations; }
-OperationScope::~OperationScope() { --gOperations; }
-bool OperationRunning() { return gOperations > 0; }
+OperationScope::OperationScope() {
+    ++gOperations;
+}
+OperationScope::~OperationScope() {
+    --gOperations;
+}
+bool OperationRunning() {
+    return gOperations > 0;
+}
 
-}  // namespace qm
+} // namespace qm

@@ -30,8 +30,12 @@ bool AsciiUnits(const char16_t* in) {
     return (block & kAsciiUnits) == 0;
 }
 
-bool HighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool LowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool HighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool LowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Decodes one code point at text[i], advancing i; malformed input yields U+FFFD for one byte.
 char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
@@ -103,8 +107,10 @@ std::size_t ConvertUtf8(std::string_view utf8, char16_t* out) {
     std::size_t i = 0;
     while (i < n) {
         for (; i + 8 <= n && AsciiBytes(bytes + i); i += 8, out += 8)
-            for (int k = 0; k < 8; ++k) out[k] = bytes[i + k];
-        while (i < n && bytes[i] < 0x80) *out++ = bytes[i++];
+            for (int k = 0; k < 8; ++k)
+                out[k] = bytes[i + k];
+        while (i < n && bytes[i] < 0x80)
+            *out++ = bytes[i++];
         if (i >= n) break;
         const char32_t cp = DecodeUtf8(utf8, i);
         if (cp >= 0x10000) {
@@ -118,7 +124,7 @@ std::size_t ConvertUtf8(std::string_view utf8, char16_t* out) {
     return static_cast<std::size_t>(out - begin);
 }
 
-}  // namespace
+} // namespace
 
 BSTR SysAllocString(std::u16string_view text) {
     const std::size_t bytes = text.size() * sizeof(char16_t);
@@ -168,9 +174,13 @@ std::uint32_t SysStringByteLen(const char16_t* text) {
     return len;
 }
 
-std::uint32_t SysStringLen(const char16_t* text) { return SysStringByteLen(text) / sizeof(char16_t); }
+std::uint32_t SysStringLen(const char16_t* text) {
+    return SysStringByteLen(text) / sizeof(char16_t);
+}
 
-std::size_t LiveSharedStrings() { return gLiveStrings.load(); }
+std::size_t LiveSharedStrings() {
+    return gLiveStrings.load();
+}
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     std::u16string out(utf8.size(), u'\0');
@@ -184,7 +194,8 @@ std::size_t Utf8Size(std::u16string_view utf16) {
     std::size_t bytes = 0;
     std::size_t i = 0;
     while (i < n) {
-        for (; i + 8 <= n && AsciiUnits(in + i) && AsciiUnits(in + i + 4); i += 8) bytes += 8;
+        for (; i + 8 <= n && AsciiUnits(in + i) && AsciiUnits(in + i + 4); i += 8)
+            bytes += 8;
         if (i >= n) break;
         const char16_t c = in[i++];
         if (c < 0x80)
@@ -194,7 +205,7 @@ std::size_t Utf8Size(std::u16string_view utf16) {
         else if (HighSurrogate(c) && i < n && LowSurrogate(in[i]))
             bytes += 4, ++i;
         else
-            bytes += 3;  // an unpaired surrogate becomes U+FFFD, three bytes too
+            bytes += 3; // an unpaired surrogate becomes U+FFFD, three bytes too
     }
     return bytes;
 }
@@ -205,7 +216,8 @@ char* Utf16ToUtf8(std::u16string_view utf16, char* out) {
     std::size_t i = 0;
     while (i < n) {
         for (; i + 8 <= n && AsciiUnits(in + i) && AsciiUnits(in + i + 4); i += 8, out += 8)
-            for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(in[i + k]);
+            for (int k = 0; k < 8; ++k)
+                out[k] = static_cast<char>(in[i + k]);
         if (i >= n) break;
         char32_t cp = in[i++];
         if (cp < 0x80) {
@@ -237,7 +249,9 @@ std::string BstrToUtf8(const char16_t* text) {
 }
 
 namespace detail {
-char32_t NextCodePoint(std::string_view text, std::size_t& i) { return DecodeUtf8(text, i); }
-}  // namespace detail
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    return DecodeUtf8(text, i);
+}
+} // namespace detail
 
-}  // namespace qm
+} // namespace qm

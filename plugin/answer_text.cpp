@@ -8,7 +8,7 @@
 namespace qm {
 
 namespace {
-constexpr std::size_t kPiece = 1 << 16;  // code units converted between two pumps
+constexpr std::size_t kPiece = 1 << 16; // code units converted between two pumps
 }
 
 std::string ReadAnswerText(const char16_t* slot) {
@@ -39,4 +39,4 @@ std::string ReadAnswerText(const char16_t* slot) {
     return out;
 }
 
-}  // namespace qm
+} // namespace qm

@@ -9,4 +9,4 @@ namespace qm {
 // pending messages let run in between, so a search of many rows keeps the window painting.
 std::string ReadAnswerText(const char16_t* slot);
 
-}  // namespace qm
+} // namespace qm

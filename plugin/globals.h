@@ -7,16 +7,16 @@
 
 namespace qm {
 
-HWND HostWnd();  // receives every message from the module; 0 before the first ShowChildForm
+HWND HostWnd(); // receives every message from the module; 0 before the first ShowChildForm
 void SetHostWnd(HWND wnd);
 
-const THostContext* HostContext();  // null until WM_QM_CONTEXT
+const THostContext* HostContext(); // null until WM_QM_CONTEXT
 void SetHostContext(const THostContext* context);
 
-const THostColors* HostColors();  // null until WM_QM_COLORS
+const THostColors* HostColors(); // null until WM_QM_COLORS
 void SetHostColors(const THostColors* colors);
 
-HWND AppWnd();  // the host's application window: owner of the module's boxes
+HWND AppWnd(); // the host's application window: owner of the module's boxes
 void SetAppWnd(HWND wnd);
 
-}  // namespace qm
+} // namespace qm

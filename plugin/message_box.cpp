@@ -16,7 +16,7 @@ struct LoadedLibrary {
     ~LoadedLibrary() { FreeLibrary(handle); }
 };
 
-}  // namespace
+} // namespace
 
 int CallMessageBox(const std::string& caption, const std::string& text, int flags) noexcept {
     try {
@@ -36,4 +36,4 @@ int CallMessageBox(const std::string& caption, const std::string& text, int flag
     }
 }
 
-}  // namespace qm
+} // namespace qm

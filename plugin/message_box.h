@@ -5,9 +5,9 @@
 
 namespace qm {
 
-constexpr int MB_NOTICE = 1;   // information
-constexpr int MB_WARNING = 2;  // warning
-constexpr int MB_YESNO = 4;    // a yes/no question
+constexpr int MB_NOTICE = 1;  // information
+constexpr int MB_WARNING = 2; // warning
+constexpr int MB_YESNO = 4;   // a yes/no question
 constexpr int ID_YES = 6;
 constexpr int ID_NO = 7;
 
@@ -15,4 +15,4 @@ constexpr int ID_NO = 7;
 // library, no export). Never throws.
 int CallMessageBox(const std::string& caption, const std::string& text, int flags) noexcept;
 
-}  // namespace qm
+} // namespace qm

@@ -11,11 +11,11 @@
 
 namespace qm {
 
-struct TShareStream;  // the record's memory stream; opaque to the host
+struct TShareStream; // the record's memory stream; opaque to the host
 
 // The exchange record of one data request. Wide-string slots hold null or a shared string.
 struct TShareVar {
-    const void* Header;  // identifies the record's class inside the module
+    const void* Header; // identifies the record's class inside the module
     union {
         std::int32_t FuncId;
         std::intptr_t FuncIdSlot;
@@ -27,13 +27,13 @@ struct TShareVar {
     BSTR ModuleKey;
     BSTR ActionName;
     BSTR SearchAnswer;
-    BSTR Unused36[8];  // offsets 36 to 64
+    BSTR Unused36[8]; // offsets 36 to 64
     BSTR SystemCode;
     std::intptr_t Unused72;
     BSTR ContextTail;
-    BSTR Unused80[2];  // offsets 80, 84
+    BSTR Unused80[2]; // offsets 80, 84
     std::intptr_t Unused88;
-    BSTR Unused92[2];  // offsets 92, 96
+    BSTR Unused92[2]; // offsets 92, 96
     TShareStream* Stream;
     std::intptr_t Unused104;
     BSTR Unused108;
@@ -44,30 +44,30 @@ struct TShareVar {
 // The login context: owned by the host, read in place.
 struct THostContext {
     void* Unused0[3];
-    BSTR UserName;  // offset 12
+    BSTR UserName; // offset 12
     void* Unused16[2];
-    BSTR UserGroup;  // offset 24
+    BSTR UserGroup; // offset 24
     void* Unused28[4];
-    BSTR AppPath;  // offset 44: the folder of dialog.dll, with its trailing separator
+    BSTR AppPath; // offset 44: the folder of dialog.dll, with its trailing separator
 };
 
 // The colour scheme: owned by the host, read in place. Colours are 0x00BBGGRR.
 struct THostColors {
     void* Unused0;
-    std::uint8_t ShowTitle;  // offset 4: non-zero shows the form's title bar
+    std::uint8_t ShowTitle; // offset 4: non-zero shows the form's title bar
     std::uint8_t ShowTitlePad[sizeof(void*) - 1];
     union {
-        TColor PanelColor;  // offset 8
+        TColor PanelColor; // offset 8
         std::uintptr_t PanelColorSlot;
     };
     void* Unused12[3];
     union {
-        TColor FormColor;  // offset 24
+        TColor FormColor; // offset 24
         std::uintptr_t FormColorSlot;
     };
     void* Unused28[2];
     union {
-        TColor TitleColor;  // offset 36
+        TColor TitleColor; // offset 36
         std::uintptr_t TitleColorSlot;
     };
 };
@@ -111,14 +111,18 @@ struct ShareVarDeleter {
 };
 // One exchange's record, freed when the exchange ends however it ends.
 using ShareVarPtr = std::unique_ptr<TShareVar, ShareVarDeleter>;
-inline ShareVarPtr MakeShareVar() { return ShareVarPtr(NewShareVar()); }
+inline ShareVarPtr MakeShareVar() {
+    return ShareVarPtr(NewShareVar());
+}
 
 // Reads a wide-string slot as UTF-8; a null slot is the empty text.
-inline std::string SlotText(const char16_t* slot) { return BstrToUtf8(slot); }
+inline std::string SlotText(const char16_t* slot) {
+    return BstrToUtf8(slot);
+}
 // Replaces a slot's string by a new shared string holding the text.
 inline void SetSlotText(BSTR& slot, std::string_view utf8) {
     SysFreeString(slot);
     slot = SysAllocStringUtf8(utf8);
 }
 
-}  // namespace qm
+} // namespace qm

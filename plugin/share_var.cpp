@@ -15,8 +15,7 @@ namespace {
 // Its address marks a record as one of ours.
 constexpr char kShareVarClass[] = "TShareVar";
 
-template <std::size_t N>
-void FreeSlots(BSTR (&slots)[N]) {
+template <std::size_t N> void FreeSlots(BSTR (&slots)[N]) {
     for (BSTR& s : slots) {
         SysFreeString(s);
         s = nullptr;
@@ -26,7 +25,7 @@ void FreeSlot(BSTR& s) {
     SysFreeString(s);
     s = nullptr;
 }
-}  // namespace
+} // namespace
 
 TShareVar* NewShareVar() {
     auto* record = new TShareVar{};
@@ -37,9 +36,9 @@ TShareVar* NewShareVar() {
 
 void FreeShareVar(TShareVar* record) {
     if (!record) return;
-    for (BSTR* slot : {&record->RequestXml, &record->RegisterAnswer, &record->ReleaseAnswer, &record->ExecuteAnswer,
-                       &record->ModuleKey, &record->ActionName, &record->SearchAnswer, &record->SystemCode,
-                       &record->ContextTail, &record->Unused108, &record->Unused116})
+    for (BSTR* slot : {&record->RequestXml, &record->RegisterAnswer, &record->ReleaseAnswer,
+                       &record->ExecuteAnswer, &record->ModuleKey, &record->ActionName, &record->SearchAnswer,
+                       &record->SystemCode, &record->ContextTail, &record->Unused108, &record->Unused116})
         FreeSlot(*slot);
     FreeSlots(record->Unused36);
     FreeSlots(record->Unused80);
@@ -48,4 +47,4 @@ void FreeShareVar(TShareVar* record) {
     delete record;
 }
 
-}  // namespace qm
+} // namespace qm

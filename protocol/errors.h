@@ -19,4 +19,4 @@ public:
     explicit EListError(const std::string& message) : std::out_of_range(message) {}
 };
 
-}  // namespace qm
+} // namespace qm

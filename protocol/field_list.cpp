@@ -15,8 +15,8 @@ constexpr int kMaxSizeOrScale = 1048576;
 int StrictNumber(const std::string& text, std::string_view what, std::string_view description) {
     std::int32_t n = 0;
     if (!TryStrToInt(text, n) || n < 0 || n > kMaxSizeOrScale)
-        throw EConvertError("'" + Excerpt(text) + "' is not a valid " + std::string(what) + " in field description '" +
-                            Excerpt(description) + "'");
+        throw EConvertError("'" + Excerpt(text) + "' is not a valid " + std::string(what) +
+                            " in field description '" + Excerpt(description) + "'");
     return n;
 }
 
@@ -28,15 +28,14 @@ int TextSize(const std::string& size, const char* fallback, std::string_view des
     return StrictNumber(size.empty() || size == "0" ? std::string(fallback) : size, "size", description);
 }
 
-}  // namespace
+} // namespace
 
 TFieldDef ParseFieldDescription(std::string_view description) {
     std::string text(description);
     if (text.empty() || text.back() != ':') text += ':';
     TFieldDef def;
     def.Name = NthField(text, ':', 1);
-    if (def.Name.empty())
-        throw EConvertError("Field description '" + Excerpt(description) + "' has no name");
+    if (def.Name.empty()) throw EConvertError("Field description '" + Excerpt(description) + "' has no name");
     const std::string word = UpperCase(NthField(text, ':', 2));
     const std::string size = NthField(text, ':', 3);
     const std::string scale = NthField(text, ':', 4);
@@ -76,4 +75,4 @@ void ParseFieldList(std::string_view list, TFieldDefs& defs) {
     }
 }
 
-}  // namespace qm
+} // namespace qm

@@ -15,4 +15,4 @@ TFieldDef ParseFieldDescription(std::string_view description);
 // messages run before each description.
 void ParseFieldList(std::string_view list, TFieldDefs& defs);
 
-}  // namespace qm
+} // namespace qm

@@ -67,13 +67,15 @@ void CopyRows(TMemTable& target, TMemTable& source, bool every, bool changedOnly
     target.First();
 }
 
-}  // namespace
+} // namespace
 
 void FillRows(TQmTable& table, TMemTable& source) {
     const bool every = table.IsChild || table.CopyMode == cmAllRows;
     CopyRows(table.Rows(), source, every, !every && table.CopyMode == cmChangedRows);
 }
 
-void FillDeleted(TQmTable& table, TMemTable& source) { CopyRows(table.Deleted(), source, true, false); }
+void FillDeleted(TQmTable& table, TMemTable& source) {
+    CopyRows(table.Deleted(), source, true, false);
+}
 
-}  // namespace qm
+} // namespace qm

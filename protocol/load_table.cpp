@@ -40,7 +40,7 @@ void TQmProtocol::ApplyKeys(TMemTable& target) {
         for (target.First(); !target.Eof(); target.Next()) {
             if (target.UpdateStatus() != usInserted) continue;
             const auto found = keys.find(target.RecNo());
-            if (found == keys.end()) continue;  // no key came back: the row keeps its own
+            if (found == keys.end()) continue; // no key came back: the row keeps its own
             TField* keyField = target.FieldByName(target.PKName);
             target.Edit();
             keyField->SetAsInteger(found->second);
@@ -54,4 +54,4 @@ void TQmProtocol::ApplyKeys(TMemTable& target) {
     if (position && target.BookmarkValid(position)) target.GotoBookmark(position);
 }
 
-}  // namespace qm
+} // namespace qm

@@ -10,8 +10,7 @@
 
 namespace qm {
 
-template <class T>
-class TQmList : public TObject {
+template <class T> class TQmList : public TObject {
 public:
     TQmList() = default;
     TQmList(const TQmList&) = delete;
@@ -29,7 +28,8 @@ public:
     }
     // Frees the items from the first to the last.
     void Clear() {
-        for (auto& item : FItems) item.reset();
+        for (auto& item : FItems)
+            item.reset();
         FItems.clear();
     }
     int Count() const { return static_cast<int>(FItems.size()); }
@@ -47,4 +47,4 @@ private:
     std::vector<std::unique_ptr<T>> FItems;
 };
 
-}  // namespace qm
+} // namespace qm

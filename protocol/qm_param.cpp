@@ -37,4 +37,4 @@ std::int32_t TQmParam::AsInteger() const {
     return TryStrToInt(Value, n) ? n : 0;
 }
 
-}  // namespace qm
+} // namespace qm

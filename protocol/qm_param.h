@@ -27,7 +27,7 @@ class TQmParam : public TObject {
 public:
     std::string Value;
     std::uint8_t ParamType = ptNone;
-    std::string Name;  // used only by variables
+    std::string Name; // used only by variables
 
     void SetString(std::string_view text);
     void SetInteger(std::int32_t n);
@@ -41,4 +41,4 @@ using TQmParams = TQmList<TQmParam>;
 // x as decimal text with at most 15 significant digits and the system decimal separator.
 std::string FloatText15(double x);
 
-}  // namespace qm
+} // namespace qm

@@ -23,7 +23,7 @@ bool TQmProtocol::FindKey(std::string_view tableName, std::int32_t rowNo, std::i
     bool found = false;
     for (const auto& key : RowIds) {
         if (key->RowNo == rowNo && SameText(key->TableName, tableName)) {
-            id = key->Id;  // a later match replaces an earlier one
+            id = key->Id; // a later match replaces an earlier one
             found = true;
         }
     }
@@ -38,7 +38,8 @@ std::int32_t TQmProtocol::FindKey(std::string_view tableName, std::int32_t rowNo
 void TQmProtocol::SetCopyMode(std::uint8_t mode) {
     if (mode == CopyMode) return;
     CopyMode = mode;
-    for (const auto& table : Tables) table->CopyMode = mode;
+    for (const auto& table : Tables)
+        table->CopyMode = mode;
 }
 
 void TQmProtocol::Clear() {
@@ -47,4 +48,4 @@ void TQmProtocol::Clear() {
     ClearVariables();
 }
 
-}  // namespace qm
+} // namespace qm

@@ -15,7 +15,7 @@
 namespace pugi {
 class xml_document;
 class xml_node;
-}
+} // namespace pugi
 
 namespace qm {
 
@@ -107,4 +107,4 @@ private:
     bool FHasNumericCode = false;
 };
 
-}  // namespace qm
+} // namespace qm

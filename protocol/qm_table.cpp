@@ -14,11 +14,17 @@ TQmTable::~TQmTable() {
     FChildren.reset();
 }
 
-int TQmTable::ChildCount() const { return FChildren->Count(); }
+int TQmTable::ChildCount() const {
+    return FChildren->Count();
+}
 
-TQmTable& TQmTable::Child(int index) const { return FChildren->Items(index); }
+TQmTable& TQmTable::Child(int index) const {
+    return FChildren->Items(index);
+}
 
-void TQmTable::ClearChildren() { FChildren->Clear(); }
+void TQmTable::ClearChildren() {
+    FChildren->Clear();
+}
 
 int TQmTable::AddChild() {
     const int index = FChildren->Add();
@@ -30,4 +36,4 @@ int TQmTable::AddChild() {
     return index;
 }
 
-}  // namespace qm
+} // namespace qm

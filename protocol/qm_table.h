@@ -35,7 +35,7 @@ public:
     int AddChild();
 
     bool IsChild = false;
-    TQmTable* Parent = nullptr;  // not owned
+    TQmTable* Parent = nullptr; // not owned
     bool DeleteMode = false;
     std::uint8_t CopyMode = cmCurrentRow;
 
@@ -47,4 +47,4 @@ private:
 
 using TQmTables = TQmList<TQmTable>;
 
-}  // namespace qm
+} // namespace qm

@@ -5,8 +5,8 @@
 
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
-#include "protocol/field_list.h"
 #include "protocol/answer_values.h"
+#include "protocol/field_list.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/xml_text.h"
 
@@ -33,10 +33,10 @@ struct FoundRs {
 
 std::vector<FoundRs> CollectRs(const pugi::xml_document& doc) {
     std::vector<FoundRs> found;
-    std::vector<int> inside{-1};  // per open level: the found rs whose children it holds, or -1
+    std::vector<int> inside{-1}; // per open level: the found rs whose children it holds, or -1
     pugi::xml_node node = doc.first_child();
     while (node) {
-        ProcessMessages();  // a search answer holds a hundred thousand elements
+        ProcessMessages(); // a search answer holds a hundred thousand elements
         int self = -1;
         if (node.type() == pugi::node_element) {
             if (inside.back() >= 0) ++found[static_cast<std::size_t>(inside.back())].elements;
@@ -77,7 +77,7 @@ bool ReadAttributes(pugi::xml_node row, TAttributes& out) {
 }
 
 void ReadDataRow(const TAttributes& attrs, TMemTable& rows, const std::vector<TFieldSlot>& slots) {
-    rows.SetCachedUpdates(false);  // the row enters unchanged
+    rows.SetCachedUpdates(false); // the row enters unchanged
     // Without listeners the row skips the editing machinery; a value the field refuses is read
     // again the ordinary way, so that the failure leaves the table as it always did.
     if (rows.BeginQuietRow()) {
@@ -101,7 +101,7 @@ void ReadDataRow(const TAttributes& attrs, TMemTable& rows, const std::vector<TF
     rows.Post();
 }
 
-}  // namespace
+} // namespace
 
 // False stops the whole read: a data row came before any field list.
 static bool ReadRecordset(TQmProtocol& protocol, pugi::xml_node rs, int elements, const TReadRows& how) {
@@ -159,7 +159,7 @@ bool Parse(std::size_t size, const std::function<bool()>& parse) {
     return parsed;
 }
 
-}  // namespace
+} // namespace
 
 void TQmProtocol::ForgetAnswer() {
     FHasNumericCode = false;
@@ -193,7 +193,8 @@ bool TQmProtocol::ReadDocument(const pugi::xml_document& doc, const TReadRows& h
     ForgetAnswer();
     const pugi::xml_node status = doc.child("quelmar").child("status");
     if (!status) return false;
-    if (const pugi::xml_node code = status.child("code")) StatusCode = ReadInt(ElementText(code), &FHasNumericCode);
+    if (const pugi::xml_node code = status.child("code"))
+        StatusCode = ReadInt(ElementText(code), &FHasNumericCode);
     if (const pugi::xml_node info = status.child("info")) StatusInfo = ElementText(info);
 
     for (const auto& [rs, elements] : CollectRs(doc)) {
@@ -214,4 +215,4 @@ bool TQmProtocol::ReadDocument(const pugi::xml_document& doc, const TReadRows& h
     return true;
 }
 
-}  // namespace qm
+} // namespace qm

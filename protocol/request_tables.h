@@ -40,4 +40,4 @@ std::string FieldXmlText(const TField& field);
 // The same into a buffer that is reused from value to value.
 void AppendFieldXmlText(const TField& field, std::string& out);
 
-}  // namespace qm
+} // namespace qm

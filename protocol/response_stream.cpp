@@ -8,8 +8,8 @@
 
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
-#include "protocol/field_list.h"
 #include "protocol/answer_values.h"
+#include "protocol/field_list.h"
 #include "protocol/qm_protocol.h"
 
 namespace qm {

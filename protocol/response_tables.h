@@ -11,4 +11,4 @@ class TMemTable;
 // converting to the target's types. Leaves target on its first row.
 void LoadTable(const TQmTable& table, TMemTable& target);
 
-}  // namespace qm
+} // namespace qm

@@ -18,6 +18,8 @@ private:
 };
 
 // Rows shown to the protocol: a closed table holds none.
-inline bool HoldsRows(const TMemTable& table) { return table.Active() && table.RecordCount() > 0; }
+inline bool HoldsRows(const TMemTable& table) {
+    return table.Active() && table.RecordCount() > 0;
+}
 
-}  // namespace qm
+} // namespace qm

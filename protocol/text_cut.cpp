@@ -21,4 +21,4 @@ std::string NthField(std::string_view text, char c, int n) {
     return std::string(text.substr(start, end - start));
 }
 
-}  // namespace qm
+} // namespace qm

@@ -15,4 +15,4 @@ std::size_t CountChar(std::string_view text, char c);
 // callers append a trailing separator before cutting. n below 1, or beyond the last piece, gives "".
 std::string NthField(std::string_view text, char c, int n);
 
-}  // namespace qm
+} // namespace qm

@@ -18,14 +18,12 @@ const char* const kOpInserted = "1";
 const char* const kOpModified = "3";
 
 // Sets an attribute, replacing one of the same name, as a DOM's setAttribute does.
-template <class Node>
-void SetAttribute(Node element, const std::string& name, const std::string& value) {
+template <class Node> void SetAttribute(Node element, const std::string& name, const std::string& value) {
     RequireXmlName(name, "a key attribute");
     element.SetAttribute(name, value);
 }
 
-template <class Node>
-Node AppendRow(Node parent, const TMemTable& rows, const char* op) {
+template <class Node> Node AppendRow(Node parent, const TMemTable& rows, const char* op) {
     RequireXmlName(rows.QmTableName, "a table");
     Node row = parent.Child(rows.QmTableName);
     row.Attribute("op", op);
@@ -34,8 +32,7 @@ Node AppendRow(Node parent, const TMemTable& rows, const char* op) {
     return row;
 }
 
-template <class Node>
-Node AppendChildElement(Node parent, const TMemTable& rows) {
+template <class Node> Node AppendChildElement(Node parent, const TMemTable& rows) {
     Node child = parent.Child("child");
     child.Attribute("tbname", rows.QmTableName);
     return child;
@@ -46,8 +43,8 @@ std::string RequireForeignKey(const TQmTable& table) {
     const std::string parentName = table.Parent ? table.Parent->Rows().QmTableName : std::string();
     std::string field = ForeignKeyField(table, parentName);
     if (field.empty())
-        throw EDatabaseError("Child table '" + table.Rows().QmTableName + "' has no foreign key for parent table '" +
-                             parentName + "'");
+        throw EDatabaseError("Child table '" + table.Rows().QmTableName +
+                             "' has no foreign key for parent table '" + parentName + "'");
     return field;
 }
 
@@ -95,32 +92,29 @@ std::vector<FieldAttr> SentFields(const TMemTable& rows) {
     return sent;
 }
 
-template <class Node>
-void WriteKeyOnly(Node row, const TMemTable& rows) {
+template <class Node> void WriteKeyOnly(Node row, const TMemTable& rows) {
     if (!rows.PKName.empty()) {
         SetAttribute(row, UpperCase(rows.PKName), rows.FieldByName(rows.PKName)->AsString());
         return;
     }
     for (int i = 0; i < rows.FieldCount(); ++i) {
         const TField* field = rows.Fields(i);
-        if (field->IsKey() && !field->IsJoin()) SetAttribute(row, UpperCase(field->FieldName()), field->AsString());
+        if (field->IsKey() && !field->IsJoin())
+            SetAttribute(row, UpperCase(field->FieldName()), field->AsString());
     }
 }
 
-template <class Node>
-void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent);
-template <class Node>
-void WriteDeletedTo(TQmTable& table, Node parent, bool cascade);
+template <class Node> void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent);
+template <class Node> void WriteDeletedTo(TQmTable& table, Node parent, bool cascade);
 
-template <class Node>
-void WriteRows(TQmTable& table, Node element) {
+template <class Node> void WriteRows(TQmTable& table, Node element) {
     TMemTable& rows = table.Rows();
     if (!rows.Active()) return;
     rows.First();
     const int count = rows.RecordCount();
     std::vector<FieldAttr> sent;
     bool planned = false;
-    std::string text;  // one buffer for every value
+    std::string text; // one buffer for every value
     // Resolved at the first row that needs it, which raises for a key field that is not there.
     const TField* keyField = nullptr;
     auto keyText = [&] {
@@ -175,22 +169,24 @@ void DeriveKeyNames(TQmTable& table) {
     TMemTable& rows = table.Rows();
     TMemTable& deleted = table.Deleted();
     if (!deleted.PKName.empty() || rows.QmTableName == "UNKNOWN") return;
-    const std::string derived = UpperCase(rows.QmTableName.size() > 3 ? rows.QmTableName.substr(3) : "") + "_ID";
+    const std::string derived =
+        UpperCase(rows.QmTableName.size() > 3 ? rows.QmTableName.substr(3) : "") + "_ID";
     deleted.PKName = derived;
     if (rows.PKName.empty()) rows.PKName = derived;
 }
 
 // One row element without a key, carrying the deletions of the tables below.
-template <class Node>
-Node CascadeCarrier(TQmTable& table, Node parent, const char* op) {
+template <class Node> Node CascadeCarrier(TQmTable& table, Node parent, const char* op) {
     Node row = AppendRow(parent, table.Rows(), op);
-    for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
+    for (int c = 0; c < table.ChildCount(); ++c)
+        WriteDeletedTo(table.Child(c), row, true);
     return row;
 }
 
 // Two digits, or four for a year, as the date patterns write them.
 char* PutDigits(char* at, int value, int width) {
-    for (int k = width - 1; k >= 0; --k, value /= 10) at[k] = static_cast<char>('0' + value % 10);
+    for (int k = width - 1; k >= 0; --k, value /= 10)
+        at[k] = static_cast<char>('0' + value % 10);
     return at + width;
 }
 
@@ -222,7 +218,7 @@ void AppendDateText(TDateTime value, bool withDate, std::string& out) {
     out.assign(buf, static_cast<std::size_t>(at - buf));
 }
 
-}  // namespace
+} // namespace
 
 void AppendFieldXmlText(const TField& field, std::string& out) {
     out.clear();
@@ -253,8 +249,7 @@ std::string FieldXmlText(const TField& field) {
 
 namespace {
 
-template <class Node>
-void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent) {
+template <class Node> void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent) {
     TMemTable& rows = table.Rows();
     Node element;
     if (table.IsChild) {
@@ -275,8 +270,7 @@ void WriteTableTo(TQmTable& table, const std::string& parentKey, Node parent) {
     }
 }
 
-template <class Node>
-void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
+template <class Node> void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
     const char* op = table.DeleteMode ? "2" : "4";
     DeriveKeyNames(table);
     TMemTable& rows = table.Rows();
@@ -287,7 +281,8 @@ void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
             for (deleted.First(); !deleted.Eof(); deleted.Next()) {
                 Node row = AppendRow(parent, rows, op);
                 SetAttribute(row, deleted.PKName, deleted.FieldByName(deleted.PKName)->AsString());
-                for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
+                for (int c = 0; c < table.ChildCount(); ++c)
+                    WriteDeletedTo(table.Child(c), row, true);
             }
         } else {
             for (int c = 0; c < table.ChildCount(); ++c) {
@@ -306,7 +301,8 @@ void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
         for (deleted.First(); !deleted.Eof(); deleted.Next()) {
             Node row = AppendRow(child, rows, op);
             SetAttribute(row, rows.PKName, deleted.FieldByName(rows.PKName)->AsString());
-            for (int c = 0; c < table.ChildCount(); ++c) WriteDeletedTo(table.Child(c), row, true);
+            for (int c = 0; c < table.ChildCount(); ++c)
+                WriteDeletedTo(table.Child(c), row, true);
         }
     } else {
         for (int c = 0; c < table.ChildCount(); ++c) {
@@ -317,7 +313,7 @@ void WriteDeletedTo(TQmTable& table, Node parent, bool cascade) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void WriteTable(TQmTable& table, const std::string& parentKey, pugi::xml_node parent) {
     WriteTableTo(table, parentKey, TDomNode{parent});
@@ -374,4 +370,4 @@ std::string ForeignKeyField(const TQmTable& table, std::string_view parentName) 
     return {};
 }
 
-}  // namespace qm
+} // namespace qm

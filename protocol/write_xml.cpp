@@ -13,15 +13,24 @@ namespace {
 // The typ word of a parameter; null where none is written.
 const char* ParamWord(std::uint8_t type) {
     switch (type) {
-    case ptString: return "string";
-    case ptInteger: return "integer";
-    case ptDouble: return "double";
-    case ptFloat: return "float";
-    case ptDateTime: return "datetime";
-    case ptDate: return "date";
-    case ptTime: return "time";
-    case ptMemo: return "memo";
-    default: return nullptr;
+    case ptString:
+        return "string";
+    case ptInteger:
+        return "integer";
+    case ptDouble:
+        return "double";
+    case ptFloat:
+        return "float";
+    case ptDateTime:
+        return "datetime";
+    case ptDate:
+        return "date";
+    case ptTime:
+        return "time";
+    case ptMemo:
+        return "memo";
+    default:
+        return nullptr;
     }
 }
 
@@ -51,7 +60,7 @@ void WriteVariables(const TQmParams& variables, TStreamNode params) {
     }
 }
 
-}  // namespace
+} // namespace
 
 // Written front to back: the same text as a DOM saved raw, without building the tree.
 std::string TQmProtocol::WriteXml() {
@@ -60,7 +69,8 @@ std::string TQmProtocol::WriteXml() {
     stream.Declaration();
     const TStreamNode params = TStreamNode{&stream, 0}.Child("quelmar").Child("params");
 
-    for (const auto& param : Params) WriteParam(*param, params);
+    for (const auto& param : Params)
+        WriteParam(*param, params);
     if (Variables.Count() > 0) WriteVariables(Variables, params);
     for (const auto& table : Tables) {
         if (HoldsRows(table->Rows()) || HoldsRows(table->Deleted())) {
@@ -75,4 +85,4 @@ std::string TQmProtocol::WriteXml() {
     return text;
 }
 
-}  // namespace qm
+} // namespace qm

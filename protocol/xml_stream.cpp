@@ -38,7 +38,7 @@ void AppendEscaped(std::string& out, std::string_view value, Special special, Es
     out.append(value.data() + plain, value.size() - plain);
 }
 
-}  // namespace
+} // namespace
 
 namespace xmlout {
 
@@ -46,10 +46,14 @@ void AppendAttributeValue(std::string& out, std::string_view value) {
     AppendEscaped(
         out, value, [](unsigned char c) { return c < 32 || c == '&' || c == '<' || c == '"'; },
         [&out](unsigned char c) {
-            if (c == '&') out += "&amp;";
-            else if (c == '<') out += "&lt;";
-            else if (c == '"') out += "&quot;";
-            else AppendCharRef(out, c);
+            if (c == '&')
+                out += "&amp;";
+            else if (c == '<')
+                out += "&lt;";
+            else if (c == '"')
+                out += "&quot;";
+            else
+                AppendCharRef(out, c);
         });
 }
 
@@ -60,10 +64,14 @@ void AppendText(std::string& out, std::string_view value) {
             return (c < 32 && c != '\t' && c != '\n' && c != '\r') || c == '&' || c == '<' || c == '>';
         },
         [&out](unsigned char c) {
-            if (c == '&') out += "&amp;";
-            else if (c == '<') out += "&lt;";
-            else if (c == '>') out += "&gt;";
-            else AppendCharRef(out, c);
+            if (c == '&')
+                out += "&amp;";
+            else if (c == '<')
+                out += "&lt;";
+            else if (c == '>')
+                out += "&gt;";
+            else
+                AppendCharRef(out, c);
         });
 }
 
@@ -80,9 +88,11 @@ void AppendCData(std::string& out, std::string_view value) {
     out += "]]>";
 }
 
-}  // namespace xmlout
+} // namespace xmlout
 
-void TXmlStream::Declaration() { FOut += "<?xml version=\"1.0\" encoding=\"utf-8\"?>"; }
+void TXmlStream::Declaration() {
+    FOut += "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+}
 
 TXmlStream::TElement& TXmlStream::At(int depth) {
     if (depth < 1 || depth > FDepth) throw std::logic_error("XML stream: the element is already finished");
@@ -132,7 +142,8 @@ int TXmlStream::Open(int parentDepth, std::string_view name) {
 
 void TXmlStream::Attribute(int depth, std::string_view name, std::string_view value, bool replace) {
     TElement& e = At(depth);
-    if (e.InContent || depth != FDepth) throw std::logic_error("XML stream: attribute after the element's content");
+    if (e.InContent || depth != FDepth)
+        throw std::logic_error("XML stream: attribute after the element's content");
     name = SavedName(name);
     if (replace) {
         for (std::size_t k = 0; k < e.Attrs.size(); ++k) {
@@ -171,15 +182,21 @@ void TXmlStream::Text(int depth, std::string_view value, bool cdata) {
     TElement& e = At(depth);
     e.HasChildren = true;
     std::string& to = e.InContent ? FOut : e.Pending;
-    if (cdata) xmlout::AppendCData(to, value);
-    else xmlout::AppendText(to, value);
+    if (cdata)
+        xmlout::AppendCData(to, value);
+    else
+        xmlout::AppendText(to, value);
 }
 
-void TXmlStream::Finish() { CloseTo(0); }
+void TXmlStream::Finish() {
+    CloseTo(0);
+}
 
 // ---------------------------------------------------------------- the same through pugixml's DOM
 
-TDomNode TDomNode::Child(std::string_view name) const { return {pugi::xml_node(Node).append_child(std::string(name).c_str())}; }
+TDomNode TDomNode::Child(std::string_view name) const {
+    return {pugi::xml_node(Node).append_child(std::string(name).c_str())};
+}
 
 void TDomNode::Attribute(std::string_view name, std::string_view value) const {
     value = UpToZero(value);
@@ -196,7 +213,9 @@ void TDomNode::SetAttribute(std::string_view name, std::string_view value) const
 
 void TDomNode::Text(std::string_view value, bool cdata) const {
     value = UpToZero(value);
-    pugi::xml_node(Node).append_child(cdata ? pugi::node_cdata : pugi::node_pcdata).set_value(value.data(), value.size());
+    pugi::xml_node(Node)
+        .append_child(cdata ? pugi::node_cdata : pugi::node_pcdata)
+        .set_value(value.data(), value.size());
 }
 
-}  // namespace qm
+} // namespace qm

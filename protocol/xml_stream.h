@@ -19,14 +19,14 @@ public:
     TXmlStream(const TXmlStream&) = delete;
     TXmlStream& operator=(const TXmlStream&) = delete;
 
-    void Declaration();  // <?xml version="1.0" encoding="utf-8"?>
+    void Declaration(); // <?xml version="1.0" encoding="utf-8"?>
     // Adds an element as the last child of the element at parentDepth (0: the document); the
     // elements below that are finished. Returns the new element's depth.
     int Open(int parentDepth, std::string_view name);
     // replace: an attribute of the same name keeps its place and takes the value.
     void Attribute(int depth, std::string_view name, std::string_view value, bool replace);
     void Text(int depth, std::string_view value, bool cdata);
-    void Finish();  // finishes every open element
+    void Finish(); // finishes every open element
 
 private:
     struct TAttr {
@@ -34,17 +34,17 @@ private:
     };
     struct TElement {
         std::string Name;
-        bool InContent = false;    // the start tag is finished with '>'
-        bool HasChildren = false;  // text waiting in Pending counts
-        std::string Pending;       // text added before the start tag was finished
-        std::vector<TAttr> Attrs;  // of the start tag still being written
+        bool InContent = false;   // the start tag is finished with '>'
+        bool HasChildren = false; // text waiting in Pending counts
+        std::string Pending;      // text added before the start tag was finished
+        std::vector<TAttr> Attrs; // of the start tag still being written
     };
     TElement& At(int depth);
     void CloseTo(int depth);
     void StartContent(TElement& e);
 
     std::string& FOut;
-    std::vector<TElement> FStack;  // kept for reuse: names and lists keep their capacity
+    std::vector<TElement> FStack; // kept for reuse: names and lists keep their capacity
     int FDepth = 0;
 };
 
@@ -53,7 +53,7 @@ namespace xmlout {
 void AppendAttributeValue(std::string& out, std::string_view value);
 void AppendText(std::string& out, std::string_view value);
 void AppendCData(std::string& out, std::string_view value);
-}  // namespace xmlout
+} // namespace xmlout
 
 // A position to write at: an element of a DOM or of a stream. Small values, passed by copy.
 struct TDomNode {
@@ -77,4 +77,4 @@ struct TStreamNode {
     void Text(std::string_view value, bool cdata) const { Stream->Text(Depth, value, cdata); }
 };
 
-}  // namespace qm
+} // namespace qm

@@ -16,9 +16,7 @@ bool IsNameChar(unsigned char c) {
 
 struct StringWriter : pugi::xml_writer {
     std::string text;
-    void write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-    }
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
 };
 
 // Iterative, so that a deeply nested answer cannot exhaust the stack.
@@ -30,13 +28,14 @@ void AppendText(pugi::xml_node element, std::string& out) {
             node = node.first_child();
             continue;
         }
-        while (node && !node.next_sibling() && node != element) node = node.parent();
+        while (node && !node.next_sibling() && node != element)
+            node = node.parent();
         if (!node || node == element) break;
         node = node.next_sibling();
     }
 }
 
-}  // namespace
+} // namespace
 
 bool IsXmlName(std::string_view name) {
     if (name.empty() || !IsNameStart(static_cast<unsigned char>(name.front()))) return false;
@@ -67,4 +66,4 @@ std::string SaveXml(const pugi::xml_document& doc) {
     return std::move(writer.text);
 }
 
-}  // namespace qm
+} // namespace qm

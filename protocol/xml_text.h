@@ -19,4 +19,4 @@ std::string ElementText(pugi::xml_node element);
 // The document as UTF-8 text, without added whitespace.
 std::string SaveXml(const pugi::xml_document& doc);
 
-}  // namespace qm
+} // namespace qm

@@ -79,28 +79,29 @@ struct Cost {
     double DataCalls = 0;
 };
 
-template <class Work>
-Cost Measure(Sheet& sheet, int times, Work work) {
+template <class Work> Cost Measure(Sheet& sheet, int times, Work work) {
     const long long calls = sheet.DataCalls();
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < times; ++i) work(sheet);
+    for (int i = 0; i < times; ++i)
+        work(sheet);
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
     return {spent.count() / times, static_cast<double>(sheet.DataCalls() - calls) / times};
 }
 
-template <class Work>
-void Compare(benchmark::State& state, Work work) {
+template <class Work> void Compare(benchmark::State& state, Work work) {
     const int rows = static_cast<int>(state.range(0));
     Sheet baseline(kBaselineRows);
     Sheet sheet(rows);
-    work(baseline);  // warm both: fonts, style, first layout
+    work(baseline); // warm both: fonts, style, first layout
     work(sheet);
     const long long calls = sheet.DataCalls();
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) work(sheet);
+    for (auto _ : state)
+        work(sheet);
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
     const double n = static_cast<double>(state.iterations());
-    const Cost base = Measure(baseline, static_cast<int>(std::max<benchmark::IterationCount>(state.iterations(), 5)), work);
+    const Cost base =
+        Measure(baseline, static_cast<int>(std::max<benchmark::IterationCount>(state.iterations(), 5)), work);
     const double perCall = static_cast<double>(sheet.DataCalls() - calls) / n;
     state.counters["data_calls"] = perCall;
     state.counters["data_calls_vs_1000_rows"] = base.DataCalls > 0 ? perCall / base.DataCalls : 0;
@@ -108,7 +109,9 @@ void Compare(benchmark::State& state, Work work) {
 }
 
 // One paint of the viewport: data() runs for the visible cells only.
-void BM_PaintViewport(benchmark::State& state) { Compare(state, [](Sheet& s) { s.Paint(); }); }
+void BM_PaintViewport(benchmark::State& state) {
+    Compare(state, [](Sheet& s) { s.Paint(); });
+}
 BENCHMARK(BM_PaintViewport)->Arg(kBaselineRows)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // Jumping to the last row and painting it there.
@@ -170,7 +173,7 @@ void BM_AppendThroughTheGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendThroughTheGrid)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

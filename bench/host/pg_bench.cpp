@@ -22,7 +22,6 @@
 
 namespace {
 
-
 constexpr int kRows = 100000;
 constexpr int kMaxClients = 8;
 
@@ -46,7 +45,8 @@ std::string Code(int i) {
 void Fill(const std::string& schema, int rows) {
     PGconn* c = PQconnectdb(Uri("public").c_str());
     if (PQstatus(c) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(c));
-    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        c, [](void*, const char*) {}, nullptr);
     Must(c, "DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
     PQfinish(c);
     { qm::host::Store create(Uri(schema)); }
@@ -79,7 +79,8 @@ struct Server {
     }
     ~Server() {
         Big.reset();
-        const std::string cmd = "bash '" QM_BENCH_SOURCE_DIR "/scripts/pg.sh' stop " QM_BENCH_PG_DIR " >/dev/null";
+        const std::string cmd =
+            "bash '" QM_BENCH_SOURCE_DIR "/scripts/pg.sh' stop " QM_BENCH_PG_DIR " >/dev/null";
         if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "the private server did not stop\n");
     }
     std::unique_ptr<qm::host::Store> Big;

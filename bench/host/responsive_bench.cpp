@@ -20,9 +20,9 @@
 #include "bench/host/store_rows.h"
 #include "dialog/dialog_api.h"
 #include "host/host_records.h"
-#include "host/ui/main_window.h"
 #include "host/module_library.h"
 #include "host/script/script.h"
+#include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 
@@ -167,7 +167,8 @@ int main(int argc, char** argv) {
     if (!reporter.Search.empty()) {
         std::printf(
             "BM_SearchLongestGap (real host pieces, real module): longest gap during a %d-row search, "
-            "median %.1f ms, largest %.1f ms over %zu runs (targets <= 16, <= 50); idle window: median %.1f ms, "
+            "median %.1f ms, largest %.1f ms over %zu runs (targets <= 16, <= 50); idle window: median %.1f "
+            "ms, "
             "largest %.1f ms; ratio search/idle %.2f\n",
             kRows, Median(reporter.Search), *std::max_element(reporter.Search.begin(), reporter.Search.end()),
             reporter.Search.size(), Median(reporter.Idle),

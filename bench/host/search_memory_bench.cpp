@@ -45,7 +45,7 @@ void SearchPeakMemory(benchmark::State& state) {
 // The heap a search needs does not vary between runs: one is enough.
 BENCHMARK(SearchPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -35,7 +35,7 @@ template <typename Read> Outcome Run(qm::TQmProtocol& protocol, Read read) {
     return {result, protocol.StatusCode, protocol.TableCount(), protocol.RowIdCount()};
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -15,7 +15,9 @@ QAbstractItemView* FindGrid(QWidget* root) {
 int FindFieldColumn(const QAbstractItemView* grid, const QString& field) {
     const QAbstractItemModel* model = grid->model();
     for (int c = 0; c < model->columnCount(); ++c)
-        if (model->headerData(c, Qt::Horizontal, Qt::UserRole).toString().compare(field, Qt::CaseInsensitive) == 0)
+        if (model->headerData(c, Qt::Horizontal, Qt::UserRole)
+                .toString()
+                .compare(field, Qt::CaseInsensitive) == 0)
             return c;
     for (int c = 0; c < model->columnCount(); ++c)
         if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == field) return c;
@@ -29,4 +31,4 @@ int CurrentRow(const QAbstractItemView* grid) {
     return row >= 0 && row < rows ? row : 0;
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -16,4 +16,4 @@ int FindFieldColumn(const QAbstractItemView* grid, const QString& field);
 // The current row, or the first row when none is current; -1 for an empty grid.
 int CurrentRow(const QAbstractItemView* grid);
 
-}  // namespace qm::host
+} // namespace qm::host

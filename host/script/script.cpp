@@ -27,11 +27,20 @@ struct VerbShape {
 };
 
 const VerbShape kVerbs[] = {
-    {"command", 1, false, false},      {"answer", 1, false, false},       {"edit", 1, true, true},
-    {"select", 2, false, false},       {"expect-status", 0, true, false}, {"expect-no-error", 0, false, false},
-    {"dismiss-error", 0, false, false}, {"expect-rows", 1, false, false},  {"expect-cell", 1, true, true},
-    {"expect-field", 1, true, true},   {"expect-box", 0, true, false},    {"wait", 0, false, false},
-    {"close", 0, false, false},        {"close-refused", 0, false, false},
+    {"command", 1, false, false},
+    {"answer", 1, false, false},
+    {"edit", 1, true, true},
+    {"select", 2, false, false},
+    {"expect-status", 0, true, false},
+    {"expect-no-error", 0, false, false},
+    {"dismiss-error", 0, false, false},
+    {"expect-rows", 1, false, false},
+    {"expect-cell", 1, true, true},
+    {"expect-field", 1, true, true},
+    {"expect-box", 0, true, false},
+    {"wait", 0, false, false},
+    {"close", 0, false, false},
+    {"close-refused", 0, false, false},
     {"touch", 0, true, false},
     {"wait-for", 0, true, false},
 };
@@ -40,8 +49,10 @@ const VerbShape kVerbs[] = {
 constexpr int kWaitForSeconds = 30;
 
 std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -64,7 +75,7 @@ bool ToInt(const std::string& text, int& out) {
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<ScriptStep> ParseScript(std::string_view text) {
     std::vector<ScriptStep> steps;
@@ -72,7 +83,8 @@ std::vector<ScriptStep> ParseScript(std::string_view text) {
     std::size_t pos = 0;
     while (pos <= text.size()) {
         const std::size_t nl = text.find('\n', pos);
-        std::string_view line = TrimView(text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos));
+        std::string_view line =
+            TrimView(text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos));
         pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
         ++lineNo;
         if (line.empty() || line.front() == '#') continue;
@@ -139,8 +151,8 @@ bool ScriptRunner::Run(const std::vector<ScriptStep>& steps) {
             FLog << "script line " << step.Line << " (" << step.Verb << "): " << why << "\n";
             if (FBoxes)
                 for (int i = 0; i < FBoxes->CallCount(); ++i)
-                    FLog << "  box " << i + 1 << ": " << FBoxes->CallText(i) << " (flags " << FBoxes->CallFlags(i)
-                         << ")\n";
+                    FLog << "  box " << i + 1 << ": " << FBoxes->CallText(i) << " (flags "
+                         << FBoxes->CallFlags(i) << ")\n";
             return false;
         }
     }
@@ -301,4 +313,4 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
     return false;
 }
 
-}  // namespace qm::host
+} // namespace qm::host

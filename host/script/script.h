@@ -18,7 +18,7 @@ class MainWindow;
 struct ScriptStep {
     int Line = 0;
     std::string Verb;
-    std::vector<std::string> Args;  // the words after the verb; a text argument is the rest of the line
+    std::vector<std::string> Args; // the words after the verb; a text argument is the rest of the line
 };
 
 // Throws std::invalid_argument naming the line of the first step it cannot read.
@@ -44,4 +44,4 @@ private:
     std::ostream& FLog;
 };
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -153,7 +153,8 @@ private:
             if (IsReserved(a.name())) continue;
             const Column* col = FTable.Find(a.name());
             if (!col)
-                throw Refusal{status::UnknownName, "表 " + FTable.Name + " 没有字段“" + Excerpt(a.name()) + "”"};
+                throw Refusal{status::UnknownName,
+                              "表 " + FTable.Name + " 没有字段“" + Excerpt(a.name()) + "”"};
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
@@ -168,7 +169,8 @@ private:
     }
 
     // A code with blanks at its ends is refused, except where an update keeps a stored one as it is.
-    void RefuseBlankCode(const std::vector<FieldValue>& fields, const Column* key, const FieldValue* keyValue) {
+    void RefuseBlankCode(const std::vector<FieldValue>& fields, const Column* key,
+                         const FieldValue* keyValue) {
         for (const FieldValue& f : fields) {
             if (!IsCodeColumn(FTable.Name, f.Col->Name) || !HasEdgeBlanks(f.Text)) continue;
             if (keyValue) {
@@ -253,8 +255,8 @@ private:
 
     Refusal Missing(const Column& key, const FieldValue& keyValue, const std::vector<FieldValue>& fields) {
         if (FTable.Versioned) return Conflict(key, keyValue, fields);
-        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " + Excerpt(keyValue.Text) +
-                                      " 的记录，可能已被他人删除，请重新查询"};
+        return {status::NotFound, "表 " + FTable.Name + " 中没有 " + key.Name + " 为 " +
+                                      Excerpt(keyValue.Text) + " 的记录，可能已被他人删除，请重新查询"};
     }
 
     // Names the row by its code and, while it exists, who changed it last and when.
@@ -278,7 +280,8 @@ private:
             if (!c->IsNull(2)) when = std::string(c->Text(2));
         }
         std::string info = kChangedByOthers;
-        info += codeText.empty() ? "（" + key.Name + " " + Excerpt(keyValue.Text) : "（代码 " + Excerpt(codeText);
+        info +=
+            codeText.empty() ? "（" + key.Name + " " + Excerpt(keyValue.Text) : "（代码 " + Excerpt(codeText);
         if (exists && (!who.empty() || !when.empty())) {
             info += "，最后修改：" + (who.empty() ? std::string("未知") : who);
             if (!when.empty()) info += " " + when;
@@ -296,8 +299,9 @@ private:
                 std::string value;
                 for (const FieldValue& f : fields)
                     if (f.Col->Name == e.Column) value = f.Text;
-                throw Refusal{status::Violation, "代码“" + Excerpt(value) + "”已存在：表 " + FTable.Name + " 的字段 " +
-                                                     e.Column + " 不得有重复值，本次保存未做任何修改"};
+                throw Refusal{status::Violation, "代码“" + Excerpt(value) + "”已存在：表 " + FTable.Name +
+                                                     " 的字段 " + e.Column +
+                                                     " 不得有重复值，本次保存未做任何修改"};
             }
             if (e.Kind == Failure::NotNull)
                 throw Refusal{status::Violation, "表 " + FTable.Name + " 的字段 " + e.Column +

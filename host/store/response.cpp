@@ -51,7 +51,8 @@ void AppendEscaped(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         // A search answer is mostly plain text: copy each run in one piece.
         std::size_t run = i;
-        while (run < text.size() && IsPlain(text[run])) ++run;
+        while (run < text.size() && IsPlain(text[run]))
+            ++run;
         if (run > i) {
             out.append(text.data() + i, run - i);
             i = run;
@@ -71,18 +72,34 @@ void AppendEscaped(std::string& out, std::string_view text) {
             continue;
         }
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            // Kept as references so that attribute values survive the reader's normalisation.
-            case '\n': out += "&#10;"; break;
-            case '\r': out += "&#13;"; break;
-            case '\t': out += "&#9;"; break;
-            default:
-                // Other control characters cannot appear in XML 1.0 at all.
-                if (static_cast<unsigned char>(c) < 0x20) out += ' ';
-                else out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        // Kept as references so that attribute values survive the reader's normalisation.
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        default:
+            // Other control characters cannot appear in XML 1.0 at all.
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += ' ';
+            else
+                out += c;
         }
     }
 }
@@ -127,9 +144,13 @@ void ResponseWriter::Attribute(std::string_view name, std::string_view value) {
     FText += '"';
 }
 
-void ResponseWriter::CloseRow() { FText += "/>"; }
+void ResponseWriter::CloseRow() {
+    FText += "/>";
+}
 
-void ResponseWriter::EndRecordset() { FText += "</rs>"; }
+void ResponseWriter::EndRecordset() {
+    FText += "</rs>";
+}
 
 void ResponseWriter::AddKeyRow(std::string_view tableName, std::int64_t rn, std::int64_t id) {
     OpenRow(tableName);
@@ -148,4 +169,4 @@ std::string StatusResponse(int code, std::string_view info) {
     return ResponseWriter(code, info).Finish();
 }
 
-}  // namespace qm::host
+} // namespace qm::host

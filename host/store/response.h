@@ -42,4 +42,4 @@ private:
 // A complete response with nothing but a status.
 std::string StatusResponse(int code, std::string_view info);
 
-}  // namespace qm::host
+} // namespace qm::host

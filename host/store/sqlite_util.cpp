@@ -7,17 +7,25 @@ Statement::Statement(sqlite3* db, std::string_view sql) : FDb(db) {
         ThrowLast(db);
 }
 
-Statement::~Statement() { sqlite3_finalize(FStmt); }
+Statement::~Statement() {
+    sqlite3_finalize(FStmt);
+}
 
-void Statement::BindNull(int index) { sqlite3_bind_null(FStmt, index); }
+void Statement::BindNull(int index) {
+    sqlite3_bind_null(FStmt, index);
+}
 
 void Statement::BindText(int index, std::string_view text) {
     sqlite3_bind_text(FStmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
-void Statement::BindInt64(int index, std::int64_t value) { sqlite3_bind_int64(FStmt, index, value); }
+void Statement::BindInt64(int index, std::int64_t value) {
+    sqlite3_bind_int64(FStmt, index, value);
+}
 
-void Statement::BindDouble(int index, double value) { sqlite3_bind_double(FStmt, index, value); }
+void Statement::BindDouble(int index, double value) {
+    sqlite3_bind_double(FStmt, index, value);
+}
 
 bool Statement::Step() {
     int rc = sqlite3_step(FStmt);
@@ -31,9 +39,13 @@ void Statement::Reset() {
     sqlite3_clear_bindings(FStmt);
 }
 
-int Statement::ColumnCount() const { return sqlite3_column_count(FStmt); }
+int Statement::ColumnCount() const {
+    return sqlite3_column_count(FStmt);
+}
 
-bool Statement::IsNull(int col) const { return sqlite3_column_type(FStmt, col) == SQLITE_NULL; }
+bool Statement::IsNull(int col) const {
+    return sqlite3_column_type(FStmt, col) == SQLITE_NULL;
+}
 
 std::string_view Statement::Text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, col));
@@ -41,11 +53,17 @@ std::string_view Statement::Text(int col) const {
     return {p, static_cast<std::size_t>(sqlite3_column_bytes(FStmt, col))};
 }
 
-std::int64_t Statement::Int64(int col) const { return sqlite3_column_int64(FStmt, col); }
+std::int64_t Statement::Int64(int col) const {
+    return sqlite3_column_int64(FStmt, col);
+}
 
-int Statement::ColumnType(int col) const { return sqlite3_column_type(FStmt, col); }
+int Statement::ColumnType(int col) const {
+    return sqlite3_column_type(FStmt, col);
+}
 
-double Statement::Double(int col) const { return sqlite3_column_double(FStmt, col); }
+double Statement::Double(int col) const {
+    return sqlite3_column_double(FStmt, col);
+}
 
 void ThrowLast(sqlite3* db) {
     const int ext = sqlite3_extended_errcode(db);
@@ -79,4 +97,4 @@ std::string QuoteIdent(std::string_view name) { // shared by both engines
     return out;
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -44,4 +44,4 @@ private:
 
 void Exec(sqlite3* db, const char* sql);
 
-}  // namespace qm::host
+} // namespace qm::host

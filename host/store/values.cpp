@@ -58,7 +58,7 @@ bool ValidDate(int y, int mo, int d) {
     return y >= 1 && mo >= 1 && mo <= 12 && d >= 1 && d <= days[mo - 1] + (mo == 2 && leap ? 1 : 0);
 }
 
-}  // namespace
+} // namespace
 
 std::size_t Utf8Length(std::string_view text) {
     std::size_t n = 0;
@@ -125,41 +125,41 @@ std::string ConvertValue(const Column& column, std::string_view text, BoundValue
         return {};
     }
     switch (column.Kind) {
-        case ColumnKind::Integer: {
-            std::int64_t v = 0;
-            if (!ParseInteger(text, v)) return Quoted(column.Name, text) + "不是整数";
-            const std::size_t digits = text.size() - ((text[0] == '-' || text[0] == '+') ? 1 : 0);
-            if (column.Size > 0 && digits > static_cast<std::size_t>(column.Size))
-                return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 位";
-            out = v;
-            return {};
-        }
-        case ColumnKind::Number: {
-            double v = 0;
-            if (!ParseNumber(text, v)) return Quoted(column.Name, text) + "不是数字";
-            // The column holds Size digits, Scale of them after the point; nothing is cut or rounded.
-            const int whole = column.Size - column.Scale;
-            if (column.Size > 0 && std::fabs(v) >= std::pow(10.0, whole))
-                return Quoted(column.Name, text) + "超过 " + std::to_string(whole) + " 位整数";
-            const double scaled = v * std::pow(10.0, column.Scale);
-            if (std::fabs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, std::fabs(scaled)))
-                return Quoted(column.Name, text) + "超过 " + std::to_string(column.Scale) + " 位小数";
-            out = v;
-            return {};
-        }
-        case ColumnKind::Date: {
-            std::string normal;
-            if (!NormaliseDateText(text, normal)) return Quoted(column.Name, text) + "不是有效日期";
-            out = std::move(normal);
-            return {};
-        }
-        case ColumnKind::Text:
-            if (column.Size > 0 && Utf8Length(text) > static_cast<std::size_t>(column.Size))
-                return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 个字符";
-            out = std::string(text);
-            return {};
+    case ColumnKind::Integer: {
+        std::int64_t v = 0;
+        if (!ParseInteger(text, v)) return Quoted(column.Name, text) + "不是整数";
+        const std::size_t digits = text.size() - ((text[0] == '-' || text[0] == '+') ? 1 : 0);
+        if (column.Size > 0 && digits > static_cast<std::size_t>(column.Size))
+            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 位";
+        out = v;
+        return {};
+    }
+    case ColumnKind::Number: {
+        double v = 0;
+        if (!ParseNumber(text, v)) return Quoted(column.Name, text) + "不是数字";
+        // The column holds Size digits, Scale of them after the point; nothing is cut or rounded.
+        const int whole = column.Size - column.Scale;
+        if (column.Size > 0 && std::fabs(v) >= std::pow(10.0, whole))
+            return Quoted(column.Name, text) + "超过 " + std::to_string(whole) + " 位整数";
+        const double scaled = v * std::pow(10.0, column.Scale);
+        if (std::fabs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, std::fabs(scaled)))
+            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Scale) + " 位小数";
+        out = v;
+        return {};
+    }
+    case ColumnKind::Date: {
+        std::string normal;
+        if (!NormaliseDateText(text, normal)) return Quoted(column.Name, text) + "不是有效日期";
+        out = std::move(normal);
+        return {};
+    }
+    case ColumnKind::Text:
+        if (column.Size > 0 && Utf8Length(text) > static_cast<std::size_t>(column.Size))
+            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 个字符";
+        out = std::string(text);
+        return {};
     }
     return {};
 }
 
-}  // namespace qm::host
+} // namespace qm::host

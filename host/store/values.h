@@ -29,4 +29,4 @@ std::string NowText();
 
 std::size_t Utf8Length(std::string_view text);
 
-}  // namespace qm::host
+} // namespace qm::host

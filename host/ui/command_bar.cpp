@@ -42,7 +42,7 @@ QIcon IconOf(const TCommandBitmap& bitmap) {
     return QIcon(QPixmap::fromImage(image));
 }
 
-}  // namespace
+} // namespace
 
 const StandardCommand* FindStandardCommand(std::string_view name) {
     for (const StandardCommand& s : kStandard)
@@ -54,26 +54,59 @@ QKeySequence ShortCutToKeySequence(std::uint16_t shortcut) {
     if (shortcut == 0) return {};
     const int vk = shortcut & 0xFF;
     int key = 0;
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) key = vk;
-    else if (vk >= 0x70 && vk <= 0x7B) key = Qt::Key_F1 + (vk - 0x70);
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+        key = vk;
+    else if (vk >= 0x70 && vk <= 0x7B)
+        key = Qt::Key_F1 + (vk - 0x70);
     else {
         switch (vk) {
-            case 0x08: key = Qt::Key_Backspace; break;
-            case 0x09: key = Qt::Key_Tab; break;
-            case 0x0D: key = Qt::Key_Return; break;
-            case 0x1B: key = Qt::Key_Escape; break;
-            case 0x20: key = Qt::Key_Space; break;
-            case 0x21: key = Qt::Key_PageUp; break;
-            case 0x22: key = Qt::Key_PageDown; break;
-            case 0x23: key = Qt::Key_End; break;
-            case 0x24: key = Qt::Key_Home; break;
-            case 0x25: key = Qt::Key_Left; break;
-            case 0x26: key = Qt::Key_Up; break;
-            case 0x27: key = Qt::Key_Right; break;
-            case 0x28: key = Qt::Key_Down; break;
-            case 0x2D: key = Qt::Key_Insert; break;
-            case 0x2E: key = Qt::Key_Delete; break;
-            default: return {};
+        case 0x08:
+            key = Qt::Key_Backspace;
+            break;
+        case 0x09:
+            key = Qt::Key_Tab;
+            break;
+        case 0x0D:
+            key = Qt::Key_Return;
+            break;
+        case 0x1B:
+            key = Qt::Key_Escape;
+            break;
+        case 0x20:
+            key = Qt::Key_Space;
+            break;
+        case 0x21:
+            key = Qt::Key_PageUp;
+            break;
+        case 0x22:
+            key = Qt::Key_PageDown;
+            break;
+        case 0x23:
+            key = Qt::Key_End;
+            break;
+        case 0x24:
+            key = Qt::Key_Home;
+            break;
+        case 0x25:
+            key = Qt::Key_Left;
+            break;
+        case 0x26:
+            key = Qt::Key_Up;
+            break;
+        case 0x27:
+            key = Qt::Key_Right;
+            break;
+        case 0x28:
+            key = Qt::Key_Down;
+            break;
+        case 0x2D:
+            key = Qt::Key_Insert;
+            break;
+        case 0x2E:
+            key = Qt::Key_Delete;
+            break;
+        default:
+            return {};
         }
     }
     int mods = 0;
@@ -83,7 +116,8 @@ QKeySequence ShortCutToKeySequence(std::uint16_t shortcut) {
     return QKeySequence(key | mods);
 }
 
-CommandBar::CommandBar(QToolBar* bar, ErrorSink onError) : QObject(bar), FBar(bar), FOnError(std::move(onError)) {}
+CommandBar::CommandBar(QToolBar* bar, ErrorSink onError)
+    : QObject(bar), FBar(bar), FOnError(std::move(onError)) {}
 
 void CommandBar::SetBaseSet(TChildCommand* const* field) {
     FBase = field;
@@ -107,9 +141,13 @@ TCommand* CommandBar::Find(std::string_view name) const {
     return nullptr;
 }
 
-bool CommandBar::Has(std::string_view name) const { return Find(name) != nullptr; }
+bool CommandBar::Has(std::string_view name) const {
+    return Find(name) != nullptr;
+}
 
-bool CommandBar::Run(std::string_view name) { return RunCommand(Find(name), name); }
+bool CommandBar::Run(std::string_view name) {
+    return RunCommand(Find(name), name);
+}
 
 bool CommandBar::RunCommand(TCommand* command, std::string_view name) {
     if (!command) return false;
@@ -123,7 +161,9 @@ bool CommandBar::RunCommand(TCommand* command, std::string_view name) {
     return true;
 }
 
-QList<QAction*> CommandBar::Actions() const { return FBar->actions(); }
+QList<QAction*> CommandBar::Actions() const {
+    return FBar->actions();
+}
 
 void CommandBar::AddSet(TChildCommand* const* field) {
     if (!field || !*field) return;
@@ -132,16 +172,21 @@ void CommandBar::AddSet(TChildCommand* const* field) {
     for (int i = 0; i < commands.Count(); ++i) {
         const TCommand* command = commands.Items(i);
         const StandardCommand* standard = FindStandardCommand(command->Name);
-        QString caption = standard ? QString::fromUtf8(standard->Caption)
-                                   : QString::fromStdString(command->Caption.empty() ? command->Name : command->Caption);
+        QString caption =
+            standard ? QString::fromUtf8(standard->Caption)
+                     : QString::fromStdString(command->Caption.empty() ? command->Name : command->Caption);
         auto* action = new QAction(caption, FBar);
         action->setObjectName(QString::fromStdString(command->Name));
-        if (!command->Bitmap().Empty()) action->setIcon(IconOf(command->Bitmap()));
-        else if (standard) action->setIcon(QApplication::style()->standardIcon(standard->Icon));
+        if (!command->Bitmap().Empty())
+            action->setIcon(IconOf(command->Bitmap()));
+        else if (standard)
+            action->setIcon(QApplication::style()->standardIcon(standard->Icon));
         QKeySequence keys = ShortCutToKeySequence(command->ShortCut);
         if (keys.isEmpty() && standard) {
-            if (standard->Key != QKeySequence::UnknownKey) keys = QKeySequence(standard->Key);
-            else if (standard->ExtraKey) keys = QKeySequence(standard->ExtraKey);
+            if (standard->Key != QKeySequence::UnknownKey)
+                keys = QKeySequence(standard->Key);
+            else if (standard->ExtraKey)
+                keys = QKeySequence(standard->ExtraKey);
         }
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -166,4 +211,4 @@ void CommandBar::Rebuild() {
     AddSet(FOwn);
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -21,8 +21,8 @@ namespace qm::host {
 struct StandardCommand {
     const char* Name;
     const char* Caption;
-    QKeySequence::StandardKey Key;  // QKeySequence::UnknownKey when none
-    int ExtraKey;                   // a key with its modifiers when no standard one fits, 0 for none
+    QKeySequence::StandardKey Key; // QKeySequence::UnknownKey when none
+    int ExtraKey;                  // a key with its modifiers when no standard one fits, 0 for none
     QStyle::StandardPixmap Icon;
 };
 const StandardCommand* FindStandardCommand(std::string_view name);
@@ -39,7 +39,7 @@ public:
 
     void SetBaseSet(TChildCommand* const* field);
     void SetOwnSet(TChildCommand* const* field);
-    void Clear();  // forgets both sets and empties the bar
+    void Clear(); // forgets both sets and empties the bar
 
     // Runs the named command (base set first); false when no announced set has it.
     bool Run(std::string_view name);
@@ -58,4 +58,4 @@ private:
     TChildCommand* const* FOwn = nullptr;
 };
 
-}  // namespace qm::host
+} // namespace qm::host

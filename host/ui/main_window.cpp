@@ -1,7 +1,7 @@
 #include "host/ui/main_window.h"
 
-#include "host/ui/exchange_summary.h"
 #include "host/module_library.h"
+#include "host/ui/exchange_summary.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -28,7 +28,7 @@ QString Elided(const std::string& text, std::size_t characters) {
     return QString::fromStdString(Excerpt(text, characters));
 }
 
-}  // namespace
+} // namespace
 
 MainWindow::MainWindow(Store& store, QWidget* parent)
     : QMainWindow(parent), FStore(store), FLink(store, *this) {
@@ -155,7 +155,9 @@ void MainWindow::SearchWhenIdle(HWND form, int attempt) {
     });
 }
 
-bool MainWindow::ErrorShown() const { return !FErrorBar->isHidden(); }
+bool MainWindow::ErrorShown() const {
+    return !FErrorBar->isHidden();
+}
 
 void MainWindow::ShowErrorBar() {
     std::string text = FStandingError;
@@ -180,7 +182,9 @@ void MainWindow::DismissError() {
     FErrorBar->hide();
 }
 
-void MainWindow::FormCreated(HWND form) { FFormId = form; }
+void MainWindow::FormCreated(HWND form) {
+    FFormId = form;
+}
 
 void MainWindow::NoteStoreCondition() {
     const std::string damage = FStore.WritesRefused();
@@ -203,8 +207,10 @@ void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, cons
 
 void MainWindow::CommandsAnnounced(bool base, const void* field) {
     auto* set = static_cast<TChildCommand* const*>(field);
-    if (base) FCommands->SetBaseSet(set);
-    else FCommands->SetOwnSet(set);
+    if (base)
+        FCommands->SetBaseSet(set);
+    else
+        FCommands->SetOwnSet(set);
 }
 
 void MainWindow::StatusShown(int kind, const std::string& text) {
@@ -232,7 +238,7 @@ void MainWindow::ForgetForm() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (FClosing) {  // a close request while the form is still deciding
+    if (FClosing) { // a close request while the form is still deciding
         event->ignore();
         return;
     }
@@ -255,4 +261,4 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace qm::host
+} // namespace qm::host

@@ -3,9 +3,9 @@
 // receives every module message.
 #pragma once
 
-#include "host/ui/command_bar.h"
 #include "host/host_link.h"
 #include "host/store/store.h"
+#include "host/ui/command_bar.h"
 #include "plugin/records.h"
 
 #include <QMainWindow>
@@ -107,4 +107,4 @@ private:
     bool FLastCloseAgreed = true;
 };
 
-}  // namespace qm::host
+} // namespace qm::host

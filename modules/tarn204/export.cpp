@@ -22,14 +22,15 @@ void ReportFailure(const char* text) {
     SendMessage(HostWnd(), WM_QM_STATUS, QM_STATUS_ERROR, reinterpret_cast<LPARAM>(text));
 }
 
-std::uint32_t ShowForm(std::uint32_t appHandle, std::uint32_t hostWnd, std::uint32_t parentWnd, const char* caption) {
+std::uint32_t ShowForm(std::uint32_t appHandle, std::uint32_t hostWnd, std::uint32_t parentWnd,
+                       const char* caption) {
     SetHostWnd(hostWnd);
     SetAppWnd(appHandle);
     // Widgets need the host's application object; without one Qt would end the process.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw std::runtime_error("ShowChildForm: the host has no Qt application object");
-    InstallQtPump();  // does nothing when the host installed one
-    InstallFontSubstitutions();  // the forms ask for SimSun and Tahoma
+    InstallQtPump();            // does nothing when the host installed one
+    InstallFontSubstitutions(); // the forms ask for SimSun and Tahoma
     QPointer<TModuleForm> form = CreateModuleForm();
     gModuleForm = form;
     try {
@@ -44,18 +45,16 @@ std::uint32_t ShowForm(std::uint32_t appHandle, std::uint32_t hostWnd, std::uint
         form->AnnounceBaseCommands();
         return id;
     } catch (...) {
-        delete form.data();  // a half-shown form would never be dropped by the host
+        delete form.data(); // a half-shown form would never be dropped by the host
         throw;
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm
 
-extern "C" __attribute__((visibility("default"))) std::uint32_t ShowChildForm(std::uint32_t AppHandle,
-                                                                                std::uint32_t HostWnd,
-                                                                                std::uint32_t ParentWnd,
-                                                                                const char* Caption) {
+extern "C" __attribute__((visibility("default"))) std::uint32_t
+ShowChildForm(std::uint32_t AppHandle, std::uint32_t HostWnd, std::uint32_t ParentWnd, const char* Caption) {
     try {
         return qm::ShowForm(AppHandle, HostWnd, ParentWnd, Caption);
     } catch (const std::exception& e) {

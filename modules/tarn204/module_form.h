@@ -7,6 +7,8 @@ namespace qm {
 
 using TModuleForm = TfrmTarn204;
 
-inline TModuleForm* CreateModuleForm() { return TfrmChildBase::Create<TfrmTarn204>(nullptr); }
+inline TModuleForm* CreateModuleForm() {
+    return TfrmChildBase::Create<TfrmTarn204>(nullptr);
+}
 
-}  // namespace qm
+} // namespace qm

@@ -26,9 +26,15 @@ TfrmTarn204::TfrmTarn204(QWidget* parent)
     SetGridGeometry(QRect(15, 20, 488, 450));
 }
 
-TTarn204Dm* TfrmTarn204::Dm() const { return dynamic_cast<TTarn204Dm*>(DataModule()); }
-TMemTable* TfrmTarn204::Main() const { return Dm() ? Dm()->mtblMain : nullptr; }
-TMemTable* TfrmTarn204::Delta() const { return Dm() ? Dm()->mtblMainDelta : nullptr; }
+TTarn204Dm* TfrmTarn204::Dm() const {
+    return dynamic_cast<TTarn204Dm*>(DataModule());
+}
+TMemTable* TfrmTarn204::Main() const {
+    return Dm() ? Dm()->mtblMain : nullptr;
+}
+TMemTable* TfrmTarn204::Delta() const {
+    return Dm() ? Dm()->mtblMainDelta : nullptr;
+}
 
 int TfrmTarn204::Box(const std::string& text, int flags) {
     const int answer = CallMessageBox(BoxCaption, text, flags);
@@ -75,7 +81,7 @@ void TfrmTarn204::BindGridAndTables(TQmDBGrid* grid, TMemTable* main, TMemTable*
 }
 
 void TfrmTarn204::FreeFormData() {
-    if (FDataFreed) return;  // a closed form stays closed
+    if (FDataFreed) return; // a closed form stays closed
     FDataFreed = true;
     // Every step runs even when an earlier one fails; the first failure is reported afterwards.
     std::exception_ptr failure;
@@ -187,7 +193,7 @@ void TfrmTarn204::DoDelete() {
     const int recNo = main.RecNo();
     main.Delete();
     Protocol()->Clear();
-    Protocol()->DeleteMode = true;  // stays set for later saves
+    Protocol()->DeleteMode = true; // stays set for later saves
     const std::string request = BuildRequest();
     const std::string answer = ExecuteAction(FuncId(), ActionName, request);
     if (!ReadExecuteAnswer(answer)) {
@@ -333,9 +339,17 @@ void TfrmTarn204::DoCancel() {
     FocusGrid();
 }
 
-void TfrmTarn204::DoFirstRec() { Main()->First(); }
-void TfrmTarn204::DoPriorRec() { Main()->Prior(); }
-void TfrmTarn204::DoNextRec() { Main()->Next(); }
-void TfrmTarn204::DoLastRec() { Main()->Last(); }
+void TfrmTarn204::DoFirstRec() {
+    Main()->First();
+}
+void TfrmTarn204::DoPriorRec() {
+    Main()->Prior();
+}
+void TfrmTarn204::DoNextRec() {
+    Main()->Next();
+}
+void TfrmTarn204::DoLastRec() {
+    Main()->Last();
+}
 
-}  // namespace qm
+} // namespace qm

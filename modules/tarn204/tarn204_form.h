@@ -65,4 +65,4 @@ private:
     TAcceptedRows FAccepted;
 };
 
-}  // namespace qm
+} // namespace qm

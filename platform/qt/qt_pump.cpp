@@ -11,7 +11,8 @@ namespace {
 // Queued onto the application object, so delivery happens on the GUI thread whoever posted.
 void ScheduleDelivery() {
     if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [] { DeliverPostedMessages(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { DeliverPostedMessages(); }, Qt::QueuedConnection);
 }
 
 void QtPump() {
@@ -21,17 +22,21 @@ void QtPump() {
                                                        : QEventLoop::AllEvents);
 }
 
-}  // namespace
+} // namespace
 
 void InstallQtPump() {
     if (CurrentPump()) return;
     SetPump(&QtPump);
     SetPostNotifier(&ScheduleDelivery);
-    if (PendingMessageCount() > 0) ScheduleDelivery();  // posted before anyone listened
+    if (PendingMessageCount() > 0) ScheduleDelivery(); // posted before anyone listened
 }
 
-QWidget* WidgetOfHandle(HWND handle) { return static_cast<QWidget*>(NativeWindow(handle)); }
+QWidget* WidgetOfHandle(HWND handle) {
+    return static_cast<QWidget*>(NativeWindow(handle));
+}
 
-HWND HandleOfWidget(QWidget* widget) { return HandleOfNative(widget); }
+HWND HandleOfWidget(QWidget* widget) {
+    return HandleOfNative(widget);
+}
 
-}  // namespace qm
+} // namespace qm

@@ -12,7 +12,7 @@ namespace qm {
 // (holding user input back while an operation runs). Does nothing when a pump is already installed.
 void InstallQtPump();
 
-QWidget* WidgetOfHandle(HWND handle);  // null when the handle names no widget
-HWND HandleOfWidget(QWidget* widget);  // 0 when the widget has no handle
+QWidget* WidgetOfHandle(HWND handle); // null when the handle names no widget
+HWND HandleOfWidget(QWidget* widget); // 0 when the widget has no handle
 
-}  // namespace qm
+} // namespace qm

@@ -27,7 +27,7 @@ TEST(CanvasBitmap, DrawCopiesEveryPixelUnlessTransparent) {
     s.canvas.Draw(2, 2, g);
     EXPECT_EQ(s.At(2, 2), clWhite);
     EXPECT_EQ(s.At(3, 3), clGray);
-    g.Transparent = true;  // the bottom-left pixel's colour, white, is see-through
+    g.Transparent = true; // the bottom-left pixel's colour, white, is see-through
     s.canvas.Draw(6, 6, g);
     EXPECT_EQ(s.At(6, 6), clNavy);
     EXPECT_EQ(s.At(6, 9), clNavy);
@@ -86,5 +86,5 @@ TEST(CanvasBitmap, SetSizeKeepsPixelsAndCopiesAreIndependent) {
     EXPECT_EQ(copy.Width(), 4);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

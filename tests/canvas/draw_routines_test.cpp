@@ -15,9 +15,8 @@ using test::Surface;
 TEST(FillGradient, VerticalBandsOverlapByOnePixelAndNeverReachTheEndColour) {
     Surface s(10, 12);
     FillGradient(s.canvas, RGB(0, 0, 0), RGB(100, 40, 0), false, Rect(0, 0, 10, 8), 4);
-    const TColor expected[] = {RGB(0, 0, 0), RGB(0, 0, 0), RGB(25, 10, 0), RGB(25, 10, 0),
-                               RGB(50, 20, 0), RGB(50, 20, 0), RGB(75, 30, 0), RGB(75, 30, 0),
-                               RGB(75, 30, 0), clWhite};
+    const TColor expected[] = {RGB(0, 0, 0),   RGB(0, 0, 0),   RGB(25, 10, 0), RGB(25, 10, 0), RGB(50, 20, 0),
+                               RGB(50, 20, 0), RGB(75, 30, 0), RGB(75, 30, 0), RGB(75, 30, 0), clWhite};
     for (int y = 0; y < 10; ++y) {
         EXPECT_EQ(s.At(0, y), expected[y]) << y;
         EXPECT_EQ(s.At(9, y), expected[y]) << y;
@@ -29,13 +28,13 @@ TEST(FillGradient, HorizontalBandsAndHalvesRoundToEven) {
     struct Case {
         unsigned to;
         unsigned secondBand;
-    } cases[] = {{5, 2}, {7, 4}, {9, 4}, {3, 2}};  // 2.5 -> 2, 3.5 -> 4, 4.5 -> 4, 1.5 -> 2
+    } cases[] = {{5, 2}, {7, 4}, {9, 4}, {3, 2}}; // 2.5 -> 2, 3.5 -> 4, 4.5 -> 4, 1.5 -> 2
     for (const auto& c : cases) {
         Surface s(12, 3);
         FillGradient(s.canvas, RGB(0, 0, 0), RGB(c.to, 0, 0), true, Rect(0, 0, 10, 2), 2);
         EXPECT_EQ(s.At(4, 0), RGB(0, 0, 0)) << c.to;
         EXPECT_EQ(s.At(5, 1), RGB(c.secondBand, 0, 0)) << c.to;
-        EXPECT_EQ(s.At(10, 0), RGB(c.secondBand, 0, 0)) << c.to;  // one pixel beyond
+        EXPECT_EQ(s.At(10, 0), RGB(c.secondBand, 0, 0)) << c.to; // one pixel beyond
         EXPECT_EQ(s.At(5, 2), clWhite);
         EXPECT_EQ(s.At(11, 0), clWhite);
     }
@@ -60,10 +59,11 @@ TEST(DrawBevelFrame, TopLeftAndBottomRightColoursPerRing) {
     struct Case {
         int x, y;
         TColor color;
-    } cases[] = {{0, 0, clRed},  {0, 4, clRed},  {5, 0, clRed},   {6, 0, clNavy}, {6, 5, clNavy},
-                 {0, 5, clNavy}, {1, 1, clRed},  {4, 1, clRed},   {5, 1, clNavy}, {1, 4, clNavy},
+    } cases[] = {{0, 0, clRed},   {0, 4, clRed},   {5, 0, clRed},  {6, 0, clNavy}, {6, 5, clNavy},
+                 {0, 5, clNavy},  {1, 1, clRed},   {4, 1, clRed},  {5, 1, clNavy}, {1, 4, clNavy},
                  {2, 2, clWhite}, {7, 0, clWhite}, {0, 6, clWhite}};
-    for (const auto& c : cases) EXPECT_EQ(s.At(c.x, c.y), c.color) << c.x << "," << c.y;
+    for (const auto& c : cases)
+        EXPECT_EQ(s.At(c.x, c.y), c.color) << c.x << "," << c.y;
 }
 
 class PaintParent : public testing::Test {
@@ -89,7 +89,7 @@ TEST_F(PaintParent, ColourOfAPlainParentClippedToItsClientArea) {
     PaintParentBackground(&child, s.canvas);
     EXPECT_EQ(s.BoxOf(clNavy), Rect(0, 0, 5, 5));
     EXPECT_EQ(s.At(7, 7), clWhite);
-    EXPECT_FALSE(s.canvas.HasClip());  // state restored
+    EXPECT_FALSE(s.canvas.HasClip()); // state restored
 }
 
 TEST_F(PaintParent, ParentPaintsItsOwnPictureAtTheChildOffset) {
@@ -127,5 +127,5 @@ TEST_F(PaintParent, ChildrenHearOfTheirParentsColour) {
     EXPECT_EQ(ParentColorOf(&parent), clBtnFace);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

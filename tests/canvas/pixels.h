@@ -27,16 +27,18 @@ struct Surface {
         TRect box{image.width(), image.height(), 0, 0};
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if (At(x, y) == color) box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
-                                              std::max(box.Bottom, y + 1)};
+                if (At(x, y) == color)
+                    box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                           std::max(box.Bottom, y + 1)};
         return box.IsEmpty() ? TRect{} : box;
     }
     int Count(TColor color) const {
         int n = 0;
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) n += At(x, y) == color;
+            for (int x = 0; x < image.width(); ++x)
+                n += At(x, y) == color;
         return n;
     }
 };
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -19,4 +19,4 @@ inline QApplication& EnsureQtApp() {
     return *app;
 }
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -59,7 +59,7 @@ TEST(CanvasRaster, LineIncludesStartAndExcludesEnd) {
 TEST(CanvasRaster, PolylineDrawsEveryJointOnce) {
     Surface s(10, 10);
     s.canvas.Pen.Mode = TPenMode::pmXor;
-    s.canvas.Pen.Color = clWhite;  // white xor white gives black: a joint drawn twice would stay white
+    s.canvas.Pen.Color = clWhite; // white xor white gives black: a joint drawn twice would stay white
     s.canvas.Polyline({{1, 8}, {1, 1}, {8, 1}, {8, 8}});
     EXPECT_EQ(s.At(1, 1), clBlack);
     EXPECT_EQ(s.At(8, 1), clBlack);
@@ -156,7 +156,7 @@ TEST(CanvasRaster, IntersectAndExcludeClip) {
 TEST(CanvasRaster, MovedOriginShiftsDrawingClipAndPixelReads) {
     Surface s(10, 10);
     s.canvas.MoveOrigin(-3, 2);
-    s.canvas.SetClipRect(Rect(3, 0, 6, 3));  // device (0, 2) to (3, 5)
+    s.canvas.SetClipRect(Rect(3, 0, 6, 3)); // device (0, 2) to (3, 5)
     s.canvas.Brush.Color = clNavy;
     s.canvas.FillRect(Rect(0, 0, 10, 10));
     EXPECT_EQ(s.BoxOf(clNavy), Rect(0, 2, 3, 5));
@@ -178,7 +178,7 @@ TEST(CanvasRaster, SaveAndRestoreBringBackPenBrushFontOriginAndClip) {
     EXPECT_EQ(s.canvas.Font.Height(), -20);
     EXPECT_EQ(s.canvas.Origin(), Point(0, 0));
     EXPECT_FALSE(s.canvas.HasClip());
-    s.canvas.Restore();  // nothing saved: harmless
+    s.canvas.Restore(); // nothing saved: harmless
 }
 
 TEST(CanvasRaster, EllipseStaysInsideItsRectangleAndIsFilled) {
@@ -200,5 +200,5 @@ TEST(CanvasRaster, WidePenStampsASquare) {
     EXPECT_EQ(s.BoxOf(clBlack), Rect(1, 4, 8, 7));
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

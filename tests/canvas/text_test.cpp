@@ -40,7 +40,7 @@ TEST_F(CanvasText, SingleLineAlignmentFollowsMeasurement) {
         EXPECT_LE(box.Right, x + w);
         EXPECT_GE(box.Top, y);
         EXPECT_LE(box.Bottom, y + h);
-        EXPECT_LE(box.Left - x, 2);  // the glyphs start near the computed origin
+        EXPECT_LE(box.Left - x, 2); // the glyphs start near the computed origin
     }
 }
 
@@ -71,8 +71,10 @@ TEST_F(CanvasText, TextIsClippedToItsRectangleUnlessNoClip) {
         TRect r = Rect(10, 0, 14, 30);
         s.canvas.DrawText("HHHHHH", r, DT_SINGLELINE | DT_VCENTER | (noClip ? DT_NOCLIP : 0));
         const TRect box = s.BoxOf(clRed);
-        if (noClip) EXPECT_GT(box.Right, 14);
-        else EXPECT_LE(box.Right, 14);
+        if (noClip)
+            EXPECT_GT(box.Right, 14);
+        else
+            EXPECT_LE(box.Right, 14);
     }
 }
 
@@ -90,7 +92,7 @@ TEST_F(CanvasText, SolidBrushFillsTheTextCellClearBrushDoesNot) {
 TEST_F(CanvasText, EscapementRotatesAboutTheOrigin) {
     Surface s(60, 80);
     UseRedFont(s.canvas);
-    s.canvas.Font.SetOrientation(900);  // reads from bottom to top
+    s.canvas.Font.SetOrientation(900); // reads from bottom to top
     const int w = s.canvas.TextWidth("HHH"), h = s.canvas.TextHeight("HHH");
     s.canvas.TextOut(20, 70, "HHH");
     const TRect box = s.BoxOf(clRed);
@@ -125,5 +127,5 @@ TEST_F(CanvasText, FontChangesAreReported) {
     EXPECT_EQ(f.Height(), -12);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -93,8 +93,8 @@ TEST_F(FlatButtons, PlainHoverAndFocusedLooks) {
     const Frame plain{clNavy, clSilver, clSilver, clSilver};
     const Frame focused{clNavy, clRed, clRed, clRed};
     const Case cases[] = {
-        {Step::Plain, plain, false},   {Step::Enter, focused, true}, {Step::Leave, plain, true},
-        {Step::Focus, focused, true},  {Step::Enter, focused, true}, {Step::Leave, focused, true},
+        {Step::Plain, plain, false},  {Step::Enter, focused, true}, {Step::Leave, plain, true},
+        {Step::Focus, focused, true}, {Step::Enter, focused, true}, {Step::Leave, focused, true},
         {Step::Blur, plain, true},
     };
     for (const Kind& kind : Kinds()) {
@@ -106,24 +106,29 @@ TEST_F(FlatButtons, PlainHoverAndFocusedLooks) {
         c->SetColorBorder(clNavy);
         QWidget* target = kind.focusTarget(c);
         Activate();
-        c->MouseLeave();  // wherever the platform's pointer happens to be
+        c->MouseLeave(); // wherever the platform's pointer happens to be
         for (const Case& k : cases) {
             SCOPED_TRACE(static_cast<int>(k.step));
             const int before = c->RedrawCount();
             switch (k.step) {
-                case Step::Plain: break;
-                case Step::Enter: {
-                    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-                    QApplication::sendEvent(c, &enter);
-                    break;
-                }
-                case Step::Leave: {
-                    QEvent leave(QEvent::Leave);
-                    QApplication::sendEvent(c, &leave);
-                    break;
-                }
-                case Step::Focus: target->setFocus(); break;
-                case Step::Blur: target->clearFocus(); break;
+            case Step::Plain:
+                break;
+            case Step::Enter: {
+                QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+                QApplication::sendEvent(c, &enter);
+                break;
+            }
+            case Step::Leave: {
+                QEvent leave(QEvent::Leave);
+                QApplication::sendEvent(c, &leave);
+                break;
+            }
+            case Step::Focus:
+                target->setFocus();
+                break;
+            case Step::Blur:
+                target->clearFocus();
+                break;
             }
             QApplication::processEvents();
             EXPECT_EQ(FrameOf(*c), k.frame);
@@ -176,7 +181,7 @@ TEST_F(FlatButtons, ControlsInAGroupTakeItsColour) {
     box->SetParentColor(true);
     group->SetColorFlat(clSilver);
     EXPECT_EQ(box->ColorFlat(), clSilver);
-    group->SetUseQmColors(true);  // takes the window's white again
+    group->SetUseQmColors(true); // takes the window's white again
     EXPECT_EQ(box->ColorFlat(), clWhite);
 }
 
@@ -246,10 +251,10 @@ TEST_F(FlatButtons, RadioButtonsWithOneParentAreOneGroup) {
     b->RadioEditor()->click();
     EXPECT_FALSE(a->Checked());
     EXPECT_TRUE(b->Checked());
-    EXPECT_TRUE(c->Checked());  // another parent, another group
-    b->RadioEditor()->click();  // a click never unchecks
+    EXPECT_TRUE(c->Checked()); // another parent, another group
+    b->RadioEditor()->click(); // a click never unchecks
     EXPECT_TRUE(b->Checked());
-    b->SetChecked(false);  // code can
+    b->SetChecked(false); // code can
     EXPECT_FALSE(b->Checked());
 }
 
@@ -258,14 +263,14 @@ TEST_F(FlatButtons, CheckBoxGrayedFromCodeOnly) {
     int changes = 0, clicks = 0;
     c.OnChange = [&] { ++changes; };
     c.OnClick = [&] { ++clicks; };
-    c.SetState(TCheckBoxState::cbGrayed);  // a null value
+    c.SetState(TCheckBoxState::cbGrayed); // a null value
     EXPECT_EQ(c.State(), TCheckBoxState::cbGrayed);
     c.CheckEditor()->click();
     EXPECT_EQ(c.State(), TCheckBoxState::cbChecked);
     c.CheckEditor()->click();
     EXPECT_EQ(c.State(), TCheckBoxState::cbUnchecked);
     c.CheckEditor()->click();
-    EXPECT_EQ(c.State(), TCheckBoxState::cbChecked);  // not back to grayed
+    EXPECT_EQ(c.State(), TCheckBoxState::cbChecked); // not back to grayed
     EXPECT_EQ(changes, 4);
     EXPECT_EQ(clicks, 3);
     c.SetAllowGrayed(true);
@@ -274,5 +279,5 @@ TEST_F(FlatButtons, CheckBoxGrayedFromCodeOnly) {
     EXPECT_EQ(c.State(), TCheckBoxState::cbGrayed);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -60,7 +60,7 @@ TEST_F(FlatLook, UseQmColorsDerivesFromTheParentsColour) {
     EXPECT_EQ(ColorToHsl240(e->ColorBorder()).L, 200);
     e->SetQmColorBorder(0);
     EXPECT_EQ(e->ColorBorder(), clWhite);
-    SetWidgetColor(&window, clBlack);  // the parent's colour changes
+    SetWidgetColor(&window, clBlack); // the parent's colour changes
     EXPECT_EQ(e->ColorFlat(), clBlack);
     EXPECT_EQ(ColorToHsl240(e->ColorFocused()).L, 20);
 }
@@ -85,8 +85,10 @@ TEST_F(FlatLook, ColourSetters) {
 TEST_F(FlatLook, ControlsWithAFrameIgnoreTheFlatColours) {
     for (int kind = 0; kind < 2; ++kind) {
         TQmFlatEdit e(&window);
-        if (kind == 0) e.SetCtl3D(true);
-        else e.SetBorderStyle(TBorderStyle::bsSingle);
+        if (kind == 0)
+            e.SetCtl3D(true);
+        else
+            e.SetBorderStyle(TBorderStyle::bsSingle);
         e.SetColorFlat(clRed);
         e.SetColorBorder(clRed);
         e.SetColorFocused(clRed);
@@ -174,7 +176,7 @@ TEST_F(FlatLook, ReadOnlyAndMaxLength) {
     EXPECT_TRUE(e.TextEditor()->isReadOnly());
     TQmFlatEdit f(&window);
     f.SetMaxLength(3);
-    f.SetText("longer than three");  // a value from code is kept whole
+    f.SetText("longer than three"); // a value from code is kept whole
     EXPECT_EQ(f.Text(), "longer than three");
     int changes = 0;
     f.OnChange = [&] { ++changes; };
@@ -200,5 +202,5 @@ TEST_F(FlatLook, ComboBoxItemsTextAndReadOnly) {
     EXPECT_EQ(Paint(c).At(0, 0), 8623776u);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

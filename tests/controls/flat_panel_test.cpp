@@ -63,7 +63,7 @@ TEST_F(FlatPanel, NewPanelDefaults) {
     EXPECT_TRUE(p.ParentColor());
     EXPECT_TRUE(p.ParentFont());
     EXPECT_EQ(p.Alignment(), TAlignment::taCenter);
-    EXPECT_EQ(p.Color(), clBtnFace);  // no parent
+    EXPECT_EQ(p.Color(), clBtnFace); // no parent
     EXPECT_EQ(p.contentsRect(), QRect(1, 1, 183, 39));
 }
 
@@ -88,9 +88,11 @@ TEST_F(FlatPanel, UnderlineAndDiagonalOfTheCaptionBand) {
     const TSize t = Measure(p);
     const int S = 3 + t.cy + 3, X0 = 3 + t.cx + 3;
     auto s = Paint(p);
-    for (int x = 0; x < X0; ++x) EXPECT_EQ(s.At(x, S), kShadow) << x;
-    for (int i = 0; i <= S; ++i) EXPECT_EQ(s.At(X0 + i, S - i), kShadow) << i;
-    EXPECT_EQ(s.At(X0 + 1, S), kPanel);  // the underline stops where the diagonal starts
+    for (int x = 0; x < X0; ++x)
+        EXPECT_EQ(s.At(x, S), kShadow) << x;
+    for (int i = 0; i <= S; ++i)
+        EXPECT_EQ(s.At(X0 + i, S - i), kShadow) << i;
+    EXPECT_EQ(s.At(X0 + 1, S), kPanel); // the underline stops where the diagonal starts
     EXPECT_EQ(s.At(X0 + S + 1, 0), kHigh);
     const TRect box = s.BoxOf(kText);
     ASSERT_FALSE(box.IsEmpty());
@@ -116,10 +118,10 @@ TEST_F(FlatPanel, GradientBandWithSlantAndWithSquareEnd) {
         EXPECT_EQ(s.At(X0 - 1, 1), from);
         const TColor bottomBand = s.At(1, S - 1);
         EXPECT_NE(bottomBand, from);
-        EXPECT_NE(bottomBand, to);  // the end colour is never reached
+        EXPECT_NE(bottomBand, to); // the end colour is never reached
         if (showLine) {
-            EXPECT_EQ(s.At(X0 + 1, 1), from);            // upper-left half keeps the gradient
-            EXPECT_EQ(s.At(X0 + S - 1, S - 1), kPanel);  // lower-right half cut away
+            EXPECT_EQ(s.At(X0 + 1, 1), from);           // upper-left half keeps the gradient
+            EXPECT_EQ(s.At(X0 + S - 1, S - 1), kPanel); // lower-right half cut away
         } else {
             EXPECT_EQ(s.At(X0, 1), kPanel);
             EXPECT_EQ(s.At(X0, S - 1), kPanel);
@@ -151,7 +153,7 @@ TEST_F(FlatPanel, CaptionAlignment) {
     struct Case {
         TQmCaptionPosition pos;
         TAlignment align;
-        int expectLeft;  // -1: right-aligned, -2: centred
+        int expectLeft; // -1: right-aligned, -2: centred
     } cases[] = {{TQmCaptionPosition::cpNone, TAlignment::taLeftJustify, 0},
                  {TQmCaptionPosition::cpNone, TAlignment::taCenter, -2},
                  {TQmCaptionPosition::cpNone, TAlignment::taRightJustify, -1},
@@ -201,7 +203,7 @@ TEST_F(FlatPanel, TransparentPanelShowsItsParent) {
     p->SetTransparent(true);
     auto s = Paint(*p);
     EXPECT_EQ(s.At(20, 20), clNavy);
-    EXPECT_EQ(s.At(0, 0), 8623776u);  // the frame is drawn over it
+    EXPECT_EQ(s.At(0, 0), 8623776u); // the frame is drawn over it
 }
 
 TEST_F(FlatPanel, ParentColourIsTakenUntilAColourIsSet) {
@@ -217,7 +219,7 @@ TEST_F(FlatPanel, ParentColourIsTakenUntilAColourIsSet) {
     EXPECT_FALSE(p->ParentColor());
     SetWidgetColor(&parent, clRed);
     EXPECT_EQ(p->Color(), kPanel);
-    EXPECT_EQ(WidgetColor(p), kPanel);  // children see it
+    EXPECT_EQ(WidgetColor(p), kPanel); // children see it
 }
 
 TEST_F(FlatPanel, SettersRepaintExceptCanChangeSize) {
@@ -244,13 +246,14 @@ TEST_F(FlatPanel, SizingHitTest) {
     TFlatPanel p;
     p.resize(100, 50);
     const QPoint c = p.mapToGlobal(QPoint(100, 50));
-    EXPECT_EQ(p.HitTest(c - QPoint(1, 1)), HTCLIENT);  // off until switched on
+    EXPECT_EQ(p.HitTest(c - QPoint(1, 1)), HTCLIENT); // off until switched on
     p.SetQmCanChangeSize(true);
     struct Case {
         int dx, dy, code;
     } cases[] = {{-2, -10, HTRIGHT}, {-2, -2, HTBOTTOMRIGHT}, {-10, -2, HTBOTTOM}, {-1, -1, HTBOTTOMRIGHT},
-                 {-3, -3, HTCLIENT}, {-3, -10, HTCLIENT}, {-50, -25, HTCLIENT}};
-    for (const auto& k : cases) EXPECT_EQ(p.HitTest(c + QPoint(k.dx, k.dy)), k.code) << k.dx << "," << k.dy;
+                 {-3, -3, HTCLIENT}, {-3, -10, HTCLIENT},     {-50, -25, HTCLIENT}};
+    for (const auto& k : cases)
+        EXPECT_EQ(p.HitTest(c + QPoint(k.dx, k.dy)), k.code) << k.dx << "," << k.dy;
     // Positions arrive as signed 16-bit values.
     EXPECT_EQ(p.HitTest(c + QPoint(-2 + 65536, -10)), HTRIGHT);
     p.SetDesigning(true);
@@ -262,7 +265,8 @@ TEST_F(FlatPanel, DraggingTheCornerResizes) {
     p.resize(100, 50);
     p.SetQmCanChangeSize(true);
     auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, QPointF(local), QPointF(p.mapToGlobal(local)), Qt::LeftButton, buttons, Qt::NoModifier);
+        QMouseEvent e(type, QPointF(local), QPointF(p.mapToGlobal(local)), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
         QCoreApplication::sendEvent(&p, &e);
     };
     send(QEvent::MouseButtonPress, QPoint(99, 49), Qt::LeftButton);
@@ -280,12 +284,12 @@ TEST_F(FlatPanel, ClickFiresOnRelease) {
     p.OnClick = [&] { ++clicks; };
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&p, &press);
     QCoreApplication::sendEvent(&p, &release);
     EXPECT_EQ(clicks, 1);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -65,10 +65,18 @@ TEST_F(FlatSpeedButton, FaceAndFrameFollowThePointer) {
     } cases[] = {
         {"normal", [] {}, 0xA56E3A, clGray, clGray},
         {"hover", [&] { b->MouseEnter(); }, 0xDC9001, clRed, clNavy},
-        {"pressed", [&] { Mouse(*b, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton); }, 0x123456, clNavy, clRed},
-        {"dragged off", [&] { Mouse(*b, QEvent::MouseMove, QPoint(30, 5), Qt::LeftButton); }, 0xA56E3A, clGray, clGray},
-        {"released off", [&] { Mouse(*b, QEvent::MouseButtonRelease, QPoint(30, 5), Qt::NoButton); }, 0xA56E3A, clGray, clGray},
-        {"disabled", [&] { b->MouseEnter(); b->SetEnabled(false); }, 0xA56E3A, clGray, clGray},
+        {"pressed", [&] { Mouse(*b, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton); }, 0x123456,
+         clNavy, clRed},
+        {"dragged off", [&] { Mouse(*b, QEvent::MouseMove, QPoint(30, 5), Qt::LeftButton); }, 0xA56E3A,
+         clGray, clGray},
+        {"released off", [&] { Mouse(*b, QEvent::MouseButtonRelease, QPoint(30, 5), Qt::NoButton); },
+         0xA56E3A, clGray, clGray},
+        {"disabled",
+         [&] {
+             b->MouseEnter();
+             b->SetEnabled(false);
+         },
+         0xA56E3A, clGray, clGray},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,7 +98,7 @@ TEST_F(FlatSpeedButton, ClickOnlyWhenReleasedOverTheButton) {
     Mouse(b, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::NoButton);
     Mouse(b, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
     Mouse(b, QEvent::MouseButtonRelease, QPoint(40, 5), Qt::NoButton);
-    Mouse(b, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::NoButton);  // no press before it
+    Mouse(b, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::NoButton); // no press before it
     EXPECT_EQ(clicks, 1);
     b.SetEnabled(false);
     Mouse(b, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
@@ -105,12 +113,12 @@ TEST_F(FlatSpeedButton, GlyphIsTransparentAndEmbossedWhenDisabled) {
     b.SetGlyph(Glyph());
     auto s = Paint(b);
     EXPECT_EQ(s.At(1, 1), clGray);
-    EXPECT_EQ(s.At(7, 7), clSilver);  // the glyph's white is see-through
+    EXPECT_EQ(s.At(7, 7), clSilver); // the glyph's white is see-through
     EXPECT_EQ(s.Count(clWhite), 0);
     b.SetEnabled(false);
     s = Paint(b);
     EXPECT_EQ(s.At(1, 1), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(s.At(15, 8), ColorToRGB(clBtnHighlight));  // the copy one pixel right and down
+    EXPECT_EQ(s.At(15, 8), ColorToRGB(clBtnHighlight)); // the copy one pixel right and down
     EXPECT_EQ(s.At(7, 7), clSilver);
 }
 
@@ -139,5 +147,5 @@ TEST_F(FlatSpeedButton, OneSharedTimerReleasedWithTheLastButton) {
     EXPECT_EQ(TFlatSpeedButton::TimerUsers(), 0);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -32,9 +32,9 @@ TEST_F(FlatValueEdits, NumberEditRefusesWhatIsNoNumber) {
         const char* shown;
     };
     const Case cases[] = {
-        {-1, "12a.5.x", "12.5"}, {-1, "-3 000", "-3000"}, {-1, "+.25", "+.25"},  {2, "1.2345", "1.23"},
-        {0, "7.5", "75"},        {-1, "abc", ""},         {-1, "1-2", "12"},     {-1, "1e3", "1e3"},
-        {0, "1e3", "13"},
+        {-1, "12a.5.x", "12.5"}, {-1, "-3 000", "-3000"}, {-1, "+.25", "+.25"},
+        {2, "1.2345", "1.23"},   {0, "7.5", "75"},        {-1, "abc", ""},
+        {-1, "1-2", "12"},       {-1, "1e3", "1e3"},      {0, "1e3", "13"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.typed);
@@ -58,7 +58,7 @@ TEST_F(FlatValueEdits, NumberEditValues) {
     EXPECT_THROW(e.SetText("twelve"), EInvalidNumber);
     EXPECT_EQ(e.Text(), "12.5");
     e.SetDecimalPlaces(0);
-    e.SetText("3.75");  // a value from code is kept whole
+    e.SetText("3.75"); // a value from code is kept whole
     EXPECT_EQ(e.Value(), 3.75);
     // A half-typed number goes back to the last one when the edit ends.
     e.LineEditor()->clear();
@@ -83,15 +83,15 @@ TEST_F(FlatValueEdits, DateEditShowsAndParsesShortDates) {
 
     struct Case {
         const char* typed;
-        const char* shown;  // after the edit ends
+        const char* shown; // after the edit ends
     };
     const Case cases[] = {
         {"2025-12-31", "2025-12-31"},
         {"2025-1-5", "2025-01-05"},
         {"2025/02/03", "2025-02-03"},
-        {"2025-02-30", "2024-03-09"},  // no such day: back to the value
+        {"2025-02-30", "2024-03-09"}, // no such day: back to the value
         {"2025-", "2024-03-09"},
-        {"2025-0a1-x01", "2025-01-01"},  // letters are refused as they are typed
+        {"2025-0a1-x01", "2025-01-01"}, // letters are refused as they are typed
         {"", ""},
     };
     for (const Case& k : cases) {
@@ -118,5 +118,5 @@ TEST_F(FlatValueEdits, DateEditShowsAndParsesShortDates) {
     EXPECT_FALSE(e.DateTime().has_value());
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

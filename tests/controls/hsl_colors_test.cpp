@@ -8,9 +8,9 @@ namespace {
 TEST(DeriveQmColor, WhiteWithDefaultStepsGivesLightness100And200) {
     const TColor focused = DeriveQmColor(clWhite, 10, true);
     const TColor border = DeriveQmColor(clWhite, 50, false);
-    EXPECT_EQ(ColorToHsl240(focused).L, 100);  // the ceiling is 100, not 240
+    EXPECT_EQ(ColorToHsl240(focused).L, 100); // the ceiling is 100, not 240
     EXPECT_EQ(ColorToHsl240(border).L, 200);
-    EXPECT_EQ(GetRValue(focused), GetGValue(focused));  // a grey
+    EXPECT_EQ(GetRValue(focused), GetGValue(focused)); // a grey
 }
 
 TEST(DeriveQmColor, StepsAndLimits) {
@@ -20,11 +20,11 @@ TEST(DeriveQmColor, StepsAndLimits) {
         bool lighten;
         int lightness;
     } cases[] = {
-        {clBlack, 50, false, 0},       // 0 + 10 - 50 floors at 0
-        {clBlack, 20, true, 30},       // 0 + 10 + 20
-        {clGray, 100, true, 100},      // capped
-        {RGB(0, 0, 128), 5, false, 65},  // 60 + 10 - 5
-        {clWhite, 5, false, 240},      // 245 is held to the scale
+        {clBlack, 50, false, 0},        // 0 + 10 - 50 floors at 0
+        {clBlack, 20, true, 30},        // 0 + 10 + 20
+        {clGray, 100, true, 100},       // capped
+        {RGB(0, 0, 128), 5, false, 65}, // 60 + 10 - 5
+        {clWhite, 5, false, 240},       // 245 is held to the scale
     };
     for (const auto& c : cases)
         EXPECT_EQ(ColorToHsl240(DeriveQmColor(c.flat, c.step, c.lighten)).L, c.lightness)
@@ -54,5 +54,5 @@ TEST(Hsl240, KnownValuesAndRoundTrip) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -13,7 +13,8 @@ using test::TabFixture;
 
 void SendMouse(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), button,
-                  type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::NoButton : button, Qt::NoModifier);
+                  type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::NoButton : button,
+                  Qt::NoModifier);
     QApplication::sendEvent(&w, &e);
 }
 
@@ -30,7 +31,7 @@ TEST(CloseBox, ReleasingOverTheButtonClosesAndPicksTheNextPage) {
         int active;
         bool freeOnClose;
         bool refuse;
-        int expectedActive;  // original index, -1 none
+        int expectedActive; // original index, -1 none
         int remaining;
     } cases[] = {
         {"middle tab: the one after", 3, 1, false, false, 2, 2},
@@ -41,7 +42,8 @@ TEST(CloseBox, ReleasingOverTheButtonClosesAndPicksTheNextPage) {
     };
     for (const auto& c : cases) {
         TabFixture f(c.pages);
-        for (TQmTabSheet* p : f.pages) p->SetShowClose(true);
+        for (TQmTabSheet* p : f.pages)
+            p->SetShowClose(true);
         f.pc().SetFreeOnClose(c.freeOnClose);
         TQmTabSheet* closing = f.pages[static_cast<std::size_t>(c.active)];
         f.pc().SetActivePage(closing);
@@ -54,7 +56,8 @@ TEST(CloseBox, ReleasingOverTheButtonClosesAndPicksTheNextPage) {
         SendMouse(f.pc(), QEvent::MouseButtonPress, at);
         SendMouse(f.pc(), QEvent::MouseButtonRelease, at);
         EXPECT_EQ(f.pc().PageCount(), c.remaining) << c.name;
-        const TQmTabSheet* want = c.expectedActive < 0 ? nullptr : f.pages[static_cast<std::size_t>(c.expectedActive)];
+        const TQmTabSheet* want =
+            c.expectedActive < 0 ? nullptr : f.pages[static_cast<std::size_t>(c.expectedActive)];
         EXPECT_EQ(f.pc().ActivePage(), want) << c.name;
         EXPECT_EQ(closed, c.refuse ? 0 : 1) << c.name;
         EXPECT_EQ(changes, c.refuse ? 0 : 1) << c.name;
@@ -75,7 +78,8 @@ TEST(CloseBox, ReleasingOverTheButtonClosesAndPicksTheNextPage) {
 
 TEST(CloseBox, InactiveButtonsRightButtonAndDockSite) {
     TabFixture f(3);
-    for (TQmTabSheet* p : f.pages) p->SetShowClose(true);
+    for (TQmTabSheet* p : f.pages)
+        p->SetShowClose(true);
     f.pc().SetActivePage(f.pages[0]);
     // The right button shows the pressed look but does not close.
     const QPoint at = CloseBoxCentre(f.pc());
@@ -102,11 +106,13 @@ TEST(CloseBox, APressOnAnInactiveTabsBoxOnlySelectsIt) {
     };
     for (const auto& c : cases) {
         TabFixture f(3);
-        for (TQmTabSheet* p : f.pages) p->SetShowClose(true);
+        for (TQmTabSheet* p : f.pages)
+            p->SetShowClose(true);
         f.pc().SetDockSite(c.dockSite);
         f.pc().SetActivePage(f.pages[0]);
         int closed = 0;
-        for (TQmTabSheet* p : f.pages) p->OnClose = [&](TObject*) { ++closed; };
+        for (TQmTabSheet* p : f.pages)
+            p->OnClose = [&](TObject*) { ++closed; };
         const TRect r = f.pc().PageTabRect(1);
         const QPoint at(r.Left + 8, r.Top + 7);
         ASSERT_TRUE(f.pc().CloseBoxHit(1, at.x(), at.y())) << c.name;
@@ -147,9 +153,9 @@ TEST(Hover, TrackedOnlyWithAHoverColourAndWithoutPictures) {
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(&f.pc(), &leave);
         EXPECT_EQ(f.pc().HoverPage(), -1);
-        EXPECT_EQ(f.pc().CloseHot(), c.hover != clNone);  // the hot flag keeps its value
+        EXPECT_EQ(f.pc().CloseHot(), c.hover != clNone); // the hot flag keeps its value
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -39,7 +39,7 @@ TEST(Docking, PageFollowsTheClientsTitleAndVisibility) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Caption(), "Orders");
     EXPECT_EQ(f.pc().ActivePage(), page);
-    EXPECT_EQ(f.pc().DockClient(form), nullptr);  // already docked
+    EXPECT_EQ(f.pc().DockClient(form), nullptr); // already docked
     form->setWindowTitle("Invoices");
     EXPECT_EQ(page->Caption(), "Invoices");
     form->hide();
@@ -90,7 +90,7 @@ TEST(Docking, DraggingATabOutFloatsTheClient) {
 TEST(Docking, DoubleClickOnTheTabFloatsTheClient) {
     TabFixture f(2, 300, 160);
     f.pc().SetDockSite(true);
-    f.pages[1]->SetTabVisible(false);  // the page is found by counting shown tabs
+    f.pages[1]->SetTabVisible(false); // the page is found by counting shown tabs
     QWidget* form = MakeForm("Stock");
     form->show();
     f.pc().DockClient(form);
@@ -102,5 +102,5 @@ TEST(Docking, DoubleClickOnTheTabFloatsTheClient) {
     delete form;
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

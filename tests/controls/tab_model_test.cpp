@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <functional>
@@ -20,11 +20,12 @@ TEST(TabLayoutText, DropsTwoBytesOrAddsASpaceForTheCloseBox) {
         bool showClose;
         std::string expected;
     } cases[] = {
-        {"Hello", false, "Hel"}, {"Hello", true, "Hello "}, {"ab", false, ""}, {"a", false, ""},
-        {"收入等级", false, "收入等"},  // one double-width character is two bytes
-        {"ab收", false, "ab"},         {"收a", false, ""},   {"", true, " "},
+        {"Hello", false, "Hel"},       {"Hello", true, "Hello "}, {"ab", false, ""}, {"a", false, ""},
+        {"收入等级", false, "收入等"}, // one double-width character is two bytes
+        {"ab收", false, "ab"},         {"收a", false, ""},        {"", true, " "},
     };
-    for (const auto& c : cases) EXPECT_EQ(TabLayoutText(c.caption, c.showClose), c.expected) << c.caption;
+    for (const auto& c : cases)
+        EXPECT_EQ(TabLayoutText(c.caption, c.showClose), c.expected) << c.caption;
 }
 
 TEST(TabSheet, DefaultsAndNegativeImageIndexes) {
@@ -68,8 +69,9 @@ TEST(PageControl, PageIndexMovesPagesAndStripItems) {
             f.pages[1]->SetPageIndex(bad);
             FAIL() << bad;
         } catch (const EListError& e) {
-            EXPECT_EQ(std::string(e.what()), std::to_string(bad) +
-                                                 " is an invalid PageIndex value.  PageIndex must be between 0 and 2");
+            EXPECT_EQ(std::string(e.what()),
+                      std::to_string(bad) +
+                          " is an invalid PageIndex value.  PageIndex must be between 0 and 2");
         }
     }
     EXPECT_EQ(f.pc().Pages(0), f.pages[1]);
@@ -80,7 +82,7 @@ TEST(PageControl, RefusalsKeepTheState) {
     f.pc().SetActivePage(f.pages[0]);
     EXPECT_THROW(f.pages[0]->SetTabEnable(false), ETabControlError);
     EXPECT_TRUE(f.pages[0]->TabEnable());
-    f.pages[1]->SetTabEnable(false);  // an inactive page may be disabled
+    f.pages[1]->SetTabEnable(false); // an inactive page may be disabled
     for (TTabStyle style : {TTabStyle::tsDotNet, TTabStyle::tsDelphi}) {
         f.pc().SetTabStyle(style);
         EXPECT_THROW(f.pc().SetTabSplitLine(true), ETabControlError);
@@ -88,7 +90,7 @@ TEST(PageControl, RefusalsKeepTheState) {
     }
     f.pc().SetTabStyle(TTabStyle::tsClassic);
     f.pc().SetTabSplitLine(true);
-    f.pc().SetTabStyle(TTabStyle::tsDelphi);  // accepted in this order
+    f.pc().SetTabStyle(TTabStyle::tsDelphi); // accepted in this order
     EXPECT_TRUE(f.pc().TabSplitLine());
     TObject other;
     try {
@@ -122,7 +124,7 @@ TEST(PageControl, ImageRoomFollowsImagesAndMargins) {
     EXPECT_EQ(f.pc().ImageRoom(), (TSize{1, 1}));
     f.pc().SetImages(&images);
     EXPECT_EQ(f.pc().ImageRoom().cx, 17);
-    f.pc().TabMargin().SetLeftMargin(4);  // the room's width becomes the new left margin
+    f.pc().TabMargin().SetLeftMargin(4); // the room's width becomes the new left margin
     EXPECT_EQ(f.pc().ImageRoom().cx, 4);
     f.pc().TabMargin().SetRightMargin(3);
     EXPECT_EQ(f.pc().ImageRoom().cx, 7);
@@ -141,7 +143,8 @@ int TextWidth(const TFont& font, const std::string& text) {
 // The length of a tab along its strip.
 int TabLength(TQmPageControl& pc, int pos) {
     const TRect r = pc.PageTabRect(pos);
-    const bool vertical = pc.TabPosition() == TTabPosition::tpLeft || pc.TabPosition() == TTabPosition::tpRight;
+    const bool vertical =
+        pc.TabPosition() == TTabPosition::tpLeft || pc.TabPosition() == TTabPosition::tpRight;
     return vertical ? r.Bottom - r.Top : r.Right - r.Left;
 }
 
@@ -152,7 +155,7 @@ TEST(PageControl, TabsAreAsLongAsTheirRoomSays) {
     struct Step {
         const char* name;
         std::function<void()> apply;
-        int change;  // of every tab's length, as the room changes
+        int change; // of every tab's length, as the room changes
     } steps[] = {
         {"images add their width", [&] { f.pc().SetImages(&images); }, 16},
         {"a left margin replaces the room's width", [&] { f.pc().TabMargin().SetLeftMargin(4); }, 4 - 17},
@@ -179,7 +182,8 @@ TEST(PageControl, TabsAreMeasuredFromTheirLayoutTexts) {
     f.pages[2]->SetCaption("ABCii");
     f.pages[2]->SetShowClose(true);
     const TFont& font = f.pc().Font();
-    EXPECT_EQ(TabLength(f.pc(), 2) - TabLength(f.pc(), 0), TextWidth(font, "ABCii ") - TextWidth(font, "ABC"));
+    EXPECT_EQ(TabLength(f.pc(), 2) - TabLength(f.pc(), 0),
+              TextWidth(font, "ABCii ") - TextWidth(font, "ABC"));
 }
 
 // Which page ends up active after an operation, by PageList position (-1: none).
@@ -189,16 +193,19 @@ TEST(PageControl, ActivePageAfterDetachingAndHidingTabs) {
         int pages;
         int active;
         std::function<void(TabFixture&)> act;
-        int expected;      // index into the original pages
+        int expected; // index into the original pages
         int stripItems;
     } cases[] = {
-        {"detach inactive: next after it", 4, 0, [](TabFixture& f) { f.pages[2]->SetPageOwner(nullptr); }, 3, 3},
+        {"detach inactive: next after it", 4, 0, [](TabFixture& f) { f.pages[2]->SetPageOwner(nullptr); }, 3,
+         3},
         {"detach last inactive wraps", 3, 1, [](TabFixture& f) { f.pages[2]->SetPageOwner(nullptr); }, 0, 2},
         {"detach active", 3, 1, [](TabFixture& f) { f.pages[1]->SetPageOwner(nullptr); }, 2, 2},
         {"detach only page", 1, 0, [](TabFixture& f) { f.pages[0]->SetPageOwner(nullptr); }, -1, 0},
         {"hide only tab", 1, 0, [](TabFixture& f) { f.pages[0]->SetTabVisible(false); }, -1, 0},
-        {"hide active tab: same position", 3, 1, [](TabFixture& f) { f.pages[1]->SetTabVisible(false); }, 2, 2},
-        {"hide last active tab: new last", 3, 2, [](TabFixture& f) { f.pages[2]->SetTabVisible(false); }, 1, 2},
+        {"hide active tab: same position", 3, 1, [](TabFixture& f) { f.pages[1]->SetTabVisible(false); }, 2,
+         2},
+        {"hide last active tab: new last", 3, 2, [](TabFixture& f) { f.pages[2]->SetTabVisible(false); }, 1,
+         2},
         {"destroy active page", 3, 0, [](TabFixture& f) { delete f.pages[0]; }, 1, 2},
         {"active none", 2, 0, [](TabFixture& f) { f.pc().SetActivePage(nullptr); }, -1, 2},
     };
@@ -210,7 +217,8 @@ TEST(PageControl, ActivePageAfterDetachingAndHidingTabs) {
         TQmTabSheet* want = c.expected < 0 ? nullptr : f.pages[static_cast<std::size_t>(c.expected)];
         EXPECT_EQ(f.pc().ActivePage(), want) << c.name;
         EXPECT_EQ(f.pc().Strip().Count(), c.stripItems) << c.name;
-        for (TQmTabSheet* page : f.pc().PageList()) EXPECT_EQ(page->isVisibleTo(&f.pc()), page == want) << c.name;
+        for (TQmTabSheet* page : f.pc().PageList())
+            EXPECT_EQ(page->isVisibleTo(&f.pc()), page == want) << c.name;
         // The page that lost the control is off screen (decided: none also hides it).
         if (before && before != want && c.name != std::string("destroy active page")) {
             EXPECT_TRUE(before->isHidden()) << c.name;
@@ -284,10 +292,10 @@ TEST(PageControl, ChangeHooksVetoAndRefusedPages) {
         f.pc().OnChange = [&](TObject*) { ++changes; };
         const TRect r = f.pc().PageTabRect(1);
         const QPointF at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, f.pc().mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, f.pc().mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&f.pc(), &press);
-        EXPECT_EQ(offered, 1) << c.name;  // a click offers the page under the pointer
+        EXPECT_EQ(offered, 1) << c.name; // a click offers the page under the pointer
         EXPECT_EQ(f.pc().ActivePagePos(), c.active) << c.name;
         EXPECT_EQ(changes, c.changes) << c.name;
         EXPECT_EQ(f.pc().Strip().Selected(), c.active) << c.name;
@@ -301,18 +309,19 @@ TEST(PageControl, ActiveFontPaddingWidensOnlyTheActiveTab) {
     f.pc().SetActivePage(f.pages[0]);
     f.pc().SetActiveFont(bold);
     EXPECT_GT(f.pc().Strip().Item(0).Text.size(), f.pages[0]->LayoutText().size());
-    EXPECT_EQ(f.pc().Strip().Item(0).Text.substr(0, f.pages[0]->LayoutText().size()), f.pages[0]->LayoutText());
+    EXPECT_EQ(f.pc().Strip().Item(0).Text.substr(0, f.pages[0]->LayoutText().size()),
+              f.pages[0]->LayoutText());
     EXPECT_EQ(f.pc().Strip().Item(1).Text, f.pages[1]->LayoutText());
     // The padding lengthens the active tab by its own width in Font, and no other tab.
     const std::string padding = f.pc().Strip().Item(0).Text.substr(f.pages[0]->LayoutText().size());
     const TFont& font = f.pc().Font();
     const int padded = f.pc().PageTabRect(0).Width();
-    const int unpadded = f.pc().PageTabRect(1).Width();  // same layout text length: "Page0", "Page1"
-    EXPECT_EQ(padded - unpadded,
-              TextWidth(font, f.pages[0]->LayoutText() + padding) - TextWidth(font, f.pages[1]->LayoutText()));
+    const int unpadded = f.pc().PageTabRect(1).Width(); // same layout text length: "Page0", "Page1"
+    EXPECT_EQ(padded - unpadded, TextWidth(font, f.pages[0]->LayoutText() + padding) -
+                                     TextWidth(font, f.pages[1]->LayoutText()));
     f.pc().SetActivePage(f.pages[1]);
     EXPECT_EQ(f.pc().Strip().Item(0).Text, f.pages[0]->LayoutText());
-    f.pc().SetTabBorder3D(true);  // the native look shows whole captions
+    f.pc().SetTabBorder3D(true); // the native look shows whole captions
     EXPECT_EQ(f.pc().Strip().Item(0).Text, "Page0");
 }
 
@@ -337,5 +346,5 @@ TEST(PageControl, SizingEdgesOnlyWhenAllowed) {
     EXPECT_EQ(f.pc().HitTest(corner - QPoint(3, 3)), 1);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

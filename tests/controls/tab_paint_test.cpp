@@ -23,14 +23,16 @@ struct Picture {
     int Count(TColor color) const {
         int n = 0;
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) n += At(x, y) == color;
+            for (int x = 0; x < image.width(); ++x)
+                n += At(x, y) == color;
         return n;
     }
 };
 
 // Two or three pages with every colour of the picture told apart; page 0 active.
 struct PaintFixture : TabFixture {
-    explicit PaintFixture(TTabPosition position, int count = 2, int w = 220, int h = 140) : TabFixture(count, w, h) {
+    explicit PaintFixture(TTabPosition position, int count = 2, int w = 220, int h = 140)
+        : TabFixture(count, w, h) {
         auto& c = pc();
         c.SetTabPosition(position);
         c.SetColor(kControl);
@@ -39,16 +41,18 @@ struct PaintFixture : TabFixture {
         c.SetTabBorderColor(kOutline);
         c.SetActiveColor(kActive);
         c.SetDefaultTabColor(kTab);
-        for (TQmTabSheet* p : pages) p->SetColor(kPage);
+        for (TQmTabSheet* p : pages)
+            p->SetColor(kPage);
         if (!pages.empty()) c.SetActivePage(pages[0]);
     }
     Picture Render() { return {pc().Render()}; }
     TRect Tab(int i) { return pc().PageTabRect(i); }
-    TRect Strip() {  // SL, ST, SR, SB as a rectangle
+    TRect Strip() { // SL, ST, SR, SB as a rectangle
         TRect r = Tab(0);
         for (int i = 1; i < pc().PageCount(); ++i) {
             const TRect t = Tab(i);
-            r = {std::min(r.Left, t.Left), std::min(r.Top, t.Top), std::max(r.Right, t.Right), std::max(r.Bottom, t.Bottom)};
+            r = {std::min(r.Left, t.Left), std::min(r.Top, t.Top), std::max(r.Right, t.Right),
+                 std::max(r.Bottom, t.Bottom)};
         }
         return r;
     }
@@ -73,39 +77,52 @@ TEST(TabPaint, StripBandPageFrameBorderAndBaseLinePerPosition) {
           {"border", [](TRect s, TRect, TRect, int, int) { return Point(0, s.Bottom + 10); }, kBorder},
           {"frame", [](TRect s, TRect, TRect, int, int) { return Point(2, s.Bottom + 10); }, kPage},
           {"frame opposite", [](TRect, TRect, TRect, int, int H) { return Point(30, H - 3); }, kPage},
-          {"open under active", [&](TRect s, TRect a, TRect, int, int) { return Point(midX(a), s.Bottom); }, kPage},
-          {"closed under inactive", [&](TRect s, TRect, TRect b, int, int) { return Point(midX(b), s.Bottom); }, kOutline},
-          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(a.Left + 2, midY(a)); }, kActive},
-          {"inactive fill", [&](TRect, TRect, TRect b, int, int) { return Point(b.Left + 2, midY(b)); }, kTab}}},
+          {"open under active", [&](TRect s, TRect a, TRect, int, int) { return Point(midX(a), s.Bottom); },
+           kPage},
+          {"closed under inactive",
+           [&](TRect s, TRect, TRect b, int, int) { return Point(midX(b), s.Bottom); }, kOutline},
+          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(a.Left + 2, midY(a)); },
+           kActive},
+          {"inactive fill", [&](TRect, TRect, TRect b, int, int) { return Point(b.Left + 2, midY(b)); },
+           kTab}}},
         {TTabPosition::tpBottom,
          {{"band", [](TRect, TRect, TRect, int W, int H) { return Point(W - 10, H - 1); }, kBand},
           {"border", [](TRect, TRect, TRect, int, int) { return Point(0, 10); }, kBorder},
           {"frame", [](TRect, TRect, TRect, int, int) { return Point(2, 10); }, kPage},
-          {"open under active", [&](TRect s, TRect a, TRect, int, int) { return Point(midX(a), s.Top - 1); }, kPage},
-          {"closed under inactive", [&](TRect s, TRect, TRect b, int, int) { return Point(midX(b), s.Top - 1); }, kOutline},
-          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(a.Left + 2, midY(a)); }, kActive}}},
+          {"open under active", [&](TRect s, TRect a, TRect, int, int) { return Point(midX(a), s.Top - 1); },
+           kPage},
+          {"closed under inactive",
+           [&](TRect s, TRect, TRect b, int, int) { return Point(midX(b), s.Top - 1); }, kOutline},
+          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(a.Left + 2, midY(a)); },
+           kActive}}},
         {TTabPosition::tpLeft,
          {{"band", [](TRect, TRect, TRect, int, int H) { return Point(0, H - 10); }, kBand},
           {"border", [](TRect s, TRect, TRect, int, int H) { return Point(s.Right, H - 10); }, kBorder},
           {"frame", [](TRect s, TRect, TRect, int, int H) { return Point(s.Right + 2, H - 10); }, kPage},
-          {"open beside active", [&](TRect s, TRect a, TRect, int, int) { return Point(s.Right, midY(a)); }, kPage},
-          {"closed beside inactive", [&](TRect s, TRect, TRect b, int, int) { return Point(s.Right, midY(b)); }, kOutline},
-          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(midX(a), a.Bottom - 2); }, kActive}}},
+          {"open beside active", [&](TRect s, TRect a, TRect, int, int) { return Point(s.Right, midY(a)); },
+           kPage},
+          {"closed beside inactive",
+           [&](TRect s, TRect, TRect b, int, int) { return Point(s.Right, midY(b)); }, kOutline},
+          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(midX(a), a.Bottom - 2); },
+           kActive}}},
         {TTabPosition::tpRight,
          {{"band", [](TRect, TRect, TRect, int W, int H) { return Point(W - 1, H - 10); }, kBand},
           {"border", [](TRect s, TRect, TRect, int, int H) { return Point(s.Left - 1, H - 10); }, kBorder},
           {"frame", [](TRect s, TRect, TRect, int, int H) { return Point(s.Left - 3, H - 10); }, kPage},
-          {"open beside active", [&](TRect s, TRect a, TRect, int, int) { return Point(s.Left - 1, midY(a)); }, kPage},
-          {"closed beside inactive", [&](TRect s, TRect, TRect b, int, int) { return Point(s.Left - 1, midY(b)); }, kOutline},
-          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(midX(a), a.Top + 2); }, kActive}}},
+          {"open beside active",
+           [&](TRect s, TRect a, TRect, int, int) { return Point(s.Left - 1, midY(a)); }, kPage},
+          {"closed beside inactive",
+           [&](TRect s, TRect, TRect b, int, int) { return Point(s.Left - 1, midY(b)); }, kOutline},
+          {"active fill", [&](TRect, TRect a, TRect, int, int) { return Point(midX(a), a.Top + 2); },
+           kActive}}},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position);
         const Picture p = f.Render();
         for (const Probe& probe : c.probes) {
             const TPoint at = probe.at(f.Strip(), f.Tab(0), f.Tab(1), f.pc().width(), f.pc().height());
-            EXPECT_EQ(p.At(at.X, at.Y), probe.color) << static_cast<int>(c.position) << " " << probe.what << " at " << at.X
-                                                     << "," << at.Y;
+            EXPECT_EQ(p.At(at.X, at.Y), probe.color)
+                << static_cast<int>(c.position) << " " << probe.what << " at " << at.X << "," << at.Y;
         }
     }
 }
@@ -116,9 +133,9 @@ TEST(TabPaint, ControlWithoutPagesHasATwoPixelBandAndNoBaseLine) {
     const int W = f.pc().width(), H = f.pc().height();
     EXPECT_EQ(p.At(10, 0), kBand);
     EXPECT_EQ(p.At(10, 1), kBand);
-    EXPECT_EQ(p.At(5, 2), kBorder);  // no base line over the border
+    EXPECT_EQ(p.At(5, 2), kBorder); // no base line over the border
     EXPECT_EQ(p.At(0, 50), kBorder);
-    EXPECT_EQ(p.At(10, H - 2), kControl);  // no page: the inner edge in the control's colour
+    EXPECT_EQ(p.At(10, H - 2), kControl); // no page: the inner edge in the control's colour
     EXPECT_EQ(p.At(W - 2, 50), kControl);
 }
 
@@ -130,9 +147,9 @@ TEST(TabPaint, TabSheet3DLeavesOutBorderAndNarrowsTheFrame) {
     const int W = f.pc().width();
     EXPECT_EQ(p.At(0, s.Bottom + 10), kControl);
     EXPECT_EQ(p.At(1, s.Bottom + 10), kPage);
-    EXPECT_EQ(p.At(s.Right + 3, s.Bottom), kControl);  // the strip-side band starts one row lower
+    EXPECT_EQ(p.At(s.Right + 3, s.Bottom), kControl); // the strip-side band starts one row lower
     EXPECT_EQ(p.At(s.Right + 3, s.Bottom + 1), kPage);
-    EXPECT_EQ(p.At(W - 5, s.Bottom), clWhite);  // the scroll area's line is no longer covered
+    EXPECT_EQ(p.At(W - 5, s.Bottom), clWhite); // the scroll area's line is no longer covered
 }
 
 // The colour a vertical gradient of `bands` bands over [0, extent) gives row y: each band i runs
@@ -147,21 +164,23 @@ TColor GradientRow(TColor from, TColor to, int bands, int extent, int y) {
     }
     auto channel = [&](int shift) {
         const int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
-        return static_cast<TColor>(a + static_cast<int>(std::nearbyint(band * (b - a) / static_cast<double>(bands))));
+        return static_cast<TColor>(
+            a + static_cast<int>(std::nearbyint(band * (b - a) / static_cast<double>(bands))));
     };
     return channel(0) | channel(8) << 8 | channel(16) << 16;
 }
 
 TEST(TabPaint, GradientPageFrameHasASolidTopBand) {
     const TColor to = RGB(90, 10, 40);
-    for (const int H : {140, 157}) {  // a whole and a fractional band height
+    for (const int H : {140, 157}) { // a whole and a fractional band height
         PaintFixture f(TTabPosition::tpTop, 2, 220, H);
         f.pages[0]->SetColorTo(to);
         const Picture p = f.Render();
         const TRect s = f.Strip();
         const int W = f.pc().width();
         // The band next to the strip is solid in the page colour.
-        for (int y = s.Bottom + 1; y < s.Bottom + 4; ++y) EXPECT_EQ(p.At(W / 2, y), kPage) << H << " row " << y;
+        for (int y = s.Bottom + 1; y < s.Bottom + 4; ++y)
+            EXPECT_EQ(p.At(W / 2, y), kPage) << H << " row " << y;
         // Below it the side bands show the 16-band gradient over the control's full height.
         for (const int y : {s.Bottom + 5, H / 2, H / 2 + 1, H - 6, H - 3, H - 2}) {
             const TColor want = GradientRow(kPage, to, 16, H, y);
@@ -174,21 +193,33 @@ TEST(TabPaint, GradientPageFrameHasASolidTopBand) {
 TEST(TabPaint, RoundedCorners) {
     struct Case {
         TTabPosition position;
-        std::vector<std::pair<TPoint, TColor>> probes;  // relative to W, H when negative
+        std::vector<std::pair<TPoint, TColor>> probes; // relative to W, H when negative
     };
     const int W = 220, H = 140;
     const Case cases[] = {
-        {TTabPosition::tpTop, {{{0, H - 1}, kControl}, {{1, H - 3}, kBorder}, {{3, H - 2}, kBorder}, {{W - 1, H - 1}, kControl}, {{W - 2, H - 4}, kBorder}}},
-        {TTabPosition::tpBottom, {{{0, 0}, kControl}, {{1, 2}, kBorder}, {{W - 1, 1}, kControl}, {{W - 4, 1}, kBorder}}},
-        {TTabPosition::tpLeft, {{{W - 2, H - 2}, kControl}, {{W - 4, H - 3}, kBorder}, {{W - 3, 2}, kBorder}, {{W - 2, 1}, kControl}}},
-        {TTabPosition::tpRight, {{{0, 0}, kControl}, {{1, 2}, kBorder}, {{0, H - 3}, kControl}, {{3, H - 3}, kBorder}}},
+        {TTabPosition::tpTop,
+         {{{0, H - 1}, kControl},
+          {{1, H - 3}, kBorder},
+          {{3, H - 2}, kBorder},
+          {{W - 1, H - 1}, kControl},
+          {{W - 2, H - 4}, kBorder}}},
+        {TTabPosition::tpBottom,
+         {{{0, 0}, kControl}, {{1, 2}, kBorder}, {{W - 1, 1}, kControl}, {{W - 4, 1}, kBorder}}},
+        {TTabPosition::tpLeft,
+         {{{W - 2, H - 2}, kControl},
+          {{W - 4, H - 3}, kBorder},
+          {{W - 3, 2}, kBorder},
+          {{W - 2, 1}, kControl}}},
+        {TTabPosition::tpRight,
+         {{{0, 0}, kControl}, {{1, 2}, kBorder}, {{0, H - 3}, kControl}, {{3, H - 3}, kBorder}}},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position, 2, W, H);
         f.pc().SetRoundEdges(true);
         const Picture p = f.Render();
         for (const auto& [at, color] : c.probes)
-            EXPECT_EQ(p.At(at.X, at.Y), color) << static_cast<int>(c.position) << " at " << at.X << "," << at.Y;
+            EXPECT_EQ(p.At(at.X, at.Y), color)
+                << static_cast<int>(c.position) << " at " << at.X << "," << at.Y;
     }
 }
 
@@ -198,38 +229,52 @@ TEST(TabPaint, OutlinesPerStyle) {
     struct Case {
         TTabStyle style;
         TTabPosition position;
-        std::function<TPoint(TRect)> at;  // a point of the given tab
+        std::function<TPoint(TRect)> at; // a point of the given tab
         int tab;
         TColor color;
     };
     const Case cases[] = {
-        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, 2, kOutline},
-        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, 0, kTab},
-        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kActive},
-        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Left, r.Top + 4); }, 1, kOutline},
-        {TTabStyle::tsDotNet, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 3, r.Top + 4); }, 2, kActive},
-        {TTabStyle::tsDotNet, TTabPosition::tpTop, [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kOutline},
-        {TTabStyle::tsDotNet, TTabPosition::tpTop, [](TRect r) { return Point(r.Left + 2, r.Bottom); }, 2, kOutline},
-        {TTabStyle::tsDotNet, TTabPosition::tpLeft, [](TRect r) { return Point(r.Left + 4, r.Bottom - 3); }, 2, kActive},
-        {TTabStyle::tsDelphi, TTabPosition::tpLeft, [](TRect r) { return Point(r.Left + 4, r.Bottom - 2); }, 2, kOutline},
-        {TTabStyle::tsDelphi, TTabPosition::tpRight, [](TRect r) { return Point(r.Left - 1, r.Top + 4); }, 2, kOutline},
-        {TTabStyle::tsClassic, TTabPosition::tpTop, [](TRect r) { return Point(r.Left, r.Top + 4); }, 0, kOutline},
-        {TTabStyle::tsClassic, TTabPosition::tpTop, [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kOutline},
+        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, 2,
+         kOutline},
+        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, 0,
+         kTab},
+        {TTabStyle::tsDelphi, TTabPosition::tpTop,
+         [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kActive},
+        {TTabStyle::tsDelphi, TTabPosition::tpTop, [](TRect r) { return Point(r.Left, r.Top + 4); }, 1,
+         kOutline},
+        {TTabStyle::tsDotNet, TTabPosition::tpTop, [](TRect r) { return Point(r.Right - 3, r.Top + 4); }, 2,
+         kActive},
+        {TTabStyle::tsDotNet, TTabPosition::tpTop,
+         [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kOutline},
+        {TTabStyle::tsDotNet, TTabPosition::tpTop, [](TRect r) { return Point(r.Left + 2, r.Bottom); }, 2,
+         kOutline},
+        {TTabStyle::tsDotNet, TTabPosition::tpLeft, [](TRect r) { return Point(r.Left + 4, r.Bottom - 3); },
+         2, kActive},
+        {TTabStyle::tsDelphi, TTabPosition::tpLeft, [](TRect r) { return Point(r.Left + 4, r.Bottom - 2); },
+         2, kOutline},
+        {TTabStyle::tsDelphi, TTabPosition::tpRight, [](TRect r) { return Point(r.Left - 1, r.Top + 4); }, 2,
+         kOutline},
+        {TTabStyle::tsClassic, TTabPosition::tpTop, [](TRect r) { return Point(r.Left, r.Top + 4); }, 0,
+         kOutline},
+        {TTabStyle::tsClassic, TTabPosition::tpTop,
+         [](TRect r) { return Point((r.Left + r.Right) / 2, r.Top - 1); }, 1, kOutline},
     };
     for (const Case& c : cases) {
-        PaintFixture f(c.position, 3, 220, 200);  // tall enough for one column of left or right tabs
+        PaintFixture f(c.position, 3, 220, 200); // tall enough for one column of left or right tabs
         f.pc().SetActiveColor(kActive);
         f.pc().SetTabStyle(c.style);
         f.pc().SetActivePage(f.pages[1]);
         const Picture p = f.Render();
         const TPoint at = c.at(f.Tab(c.tab));
-        EXPECT_EQ(p.At(at.X, at.Y), c.color) << static_cast<int>(c.style) << "/" << static_cast<int>(c.position) << " tab "
-                                             << c.tab << " at " << at.X << "," << at.Y;
+        EXPECT_EQ(p.At(at.X, at.Y), c.color)
+            << static_cast<int>(c.style) << "/" << static_cast<int>(c.position) << " tab " << c.tab << " at "
+            << at.X << "," << at.Y;
     }
 }
 
 void Move(TQmPageControl& pc, QPoint at) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(at), pc.mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), pc.mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
     QApplication::sendEvent(&pc, &e);
 }
 
@@ -237,39 +282,55 @@ TEST(TabPaint, CloseBoxLooksAndOrigins) {
     struct Case {
         const char* name;
         TTabPosition position;
-        int tab;          // whose box is looked at
-        int action;       // 0 none, 1 hover the active box, 2 press it
+        int tab;    // whose box is looked at
+        int action; // 0 none, 1 hover the active box, 2 press it
         std::function<TPoint(TRect, int la)> origin;
         TColor frame, fill, cross;
     };
     const Case cases[] = {
-        {"top active normal", TTabPosition::tpTop, 0, 0, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clGray, clWhite, clBlack},
-        {"top inactive normal", TTabPosition::tpTop, 1, 0, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clGray, clWhite, clBlack},
-        {"top lit", TTabPosition::tpTop, 0, 1, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clWhite, clGray},
-        {"top pressed", TTabPosition::tpTop, 0, 2, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clSilver, clBlack},
-        {"left active", TTabPosition::tpLeft, 0, 0, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
-        {"right active normal", TTabPosition::tpRight, 0, 0, [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clGray, clWhite, clBlack},
-        {"right lit", TTabPosition::tpRight, 0, 1, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clBlack, clWhite, clGray},
-        {"right pressed", TTabPosition::tpRight, 0, 2, [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clBlack, clSilver, clBlack},
-        {"bottom active normal", TTabPosition::tpBottom, 0, 0, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clGray, clWhite, clBlack},
-        {"bottom inactive normal", TTabPosition::tpBottom, 1, 0, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clGray, clWhite, clBlack},
-        {"bottom lit", TTabPosition::tpBottom, 0, 1, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clWhite, clGray},
-        {"bottom pressed", TTabPosition::tpBottom, 0, 2, [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clSilver, clBlack},
-        {"left inactive normal", TTabPosition::tpLeft, 1, 0, [](TRect r, int) { return Point(r.Left + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
-        {"left lit", TTabPosition::tpLeft, 0, 1, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clWhite, clGray},
-        {"left pressed", TTabPosition::tpLeft, 0, 2, [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clSilver, clBlack},
+        {"top active normal", TTabPosition::tpTop, 0, 0,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clGray, clWhite, clBlack},
+        {"top inactive normal", TTabPosition::tpTop, 1, 0,
+         [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clGray, clWhite, clBlack},
+        {"top lit", TTabPosition::tpTop, 0, 1,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clWhite, clGray},
+        {"top pressed", TTabPosition::tpTop, 0, 2,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clSilver, clBlack},
+        {"left active", TTabPosition::tpLeft, 0, 0,
+         [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
+        {"right active normal", TTabPosition::tpRight, 0, 0,
+         [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clGray, clWhite, clBlack},
+        {"right lit", TTabPosition::tpRight, 0, 1, [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); },
+         clBlack, clWhite, clGray},
+        {"right pressed", TTabPosition::tpRight, 0, 2,
+         [](TRect r, int la) { return Point(r.Left + 4 - la, r.Top + 2); }, clBlack, clSilver, clBlack},
+        {"bottom active normal", TTabPosition::tpBottom, 0, 0,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clGray, clWhite, clBlack},
+        {"bottom inactive normal", TTabPosition::tpBottom, 1, 0,
+         [](TRect r, int) { return Point(r.Left + 2, r.Top + 2); }, clGray, clWhite, clBlack},
+        {"bottom lit", TTabPosition::tpBottom, 0, 1,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clWhite, clGray},
+        {"bottom pressed", TTabPosition::tpBottom, 0, 2,
+         [](TRect r, int la) { return Point(r.Left + 2, r.Top + la + 2); }, clBlack, clSilver, clBlack},
+        {"left inactive normal", TTabPosition::tpLeft, 1, 0,
+         [](TRect r, int) { return Point(r.Left + 2, r.Bottom - 13); }, clGray, clWhite, clBlack},
+        {"left lit", TTabPosition::tpLeft, 0, 1,
+         [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clWhite, clGray},
+        {"left pressed", TTabPosition::tpLeft, 0, 2,
+         [](TRect r, int la) { return Point(r.Left + la + 2, r.Bottom - 13); }, clBlack, clSilver, clBlack},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position);
-        for (TQmTabSheet* p : f.pages) p->SetShowClose(true);
+        for (TQmTabSheet* p : f.pages)
+            p->SetShowClose(true);
         f.pc().SetTabHoverColor(kHover);
         const TRect active = f.Tab(0);
         const QPoint hit = c.position == TTabPosition::tpLeft ? QPoint(active.Left + 8, active.Bottom - 8)
                                                               : QPoint(active.Left + 8, active.Top + 7);
         if (c.action == 1) Move(f.pc(), hit);
         if (c.action == 2) {
-            QMouseEvent e(QEvent::MouseButtonPress, QPointF(hit), f.pc().mapToGlobal(QPointF(hit)), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent e(QEvent::MouseButtonPress, QPointF(hit), f.pc().mapToGlobal(QPointF(hit)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(&f.pc(), &e);
         }
         ASSERT_EQ(f.pc().CloseBoxHit(0, hit.x(), hit.y()), true) << c.name;
@@ -298,7 +359,7 @@ TEST(TabPaint, FocusFrameOnlyWhileTheControlItselfHasFocusAndShowFocus) {
     struct Case {
         const char* name;
         bool showFocus;
-        bool focusOnPage;  // a control on the active page holds the focus instead
+        bool focusOnPage; // a control on the active page holds the focus instead
         bool framed;
     } cases[] = {
         {"no ShowFocus", false, false, false},
@@ -319,10 +380,11 @@ TEST(TabPaint, FocusFrameOnlyWhileTheControlItselfHasFocusAndShowFocus) {
         const TRect r = f.Tab(0);
         // The active tab's adjusted rectangle starts a row above the tab.
         int black = 0;
-        for (int x = r.Left + 5; x < r.Right - 5; ++x) black += p.At(x, r.Top - 1 + 3) == clBlack;
+        for (int x = r.Left + 5; x < r.Right - 5; ++x)
+            black += p.At(x, r.Top - 1 + 3) == clBlack;
         EXPECT_EQ(p.At(r.Left + 5, r.Top + 2) == clBlack, c.framed) << c.name;
         if (c.framed) {
-            EXPECT_LT(black, r.Right - r.Left - 10) << c.name;  // dotted, not solid
+            EXPECT_LT(black, r.Right - r.Left - 10) << c.name; // dotted, not solid
         }
     }
 }
@@ -362,17 +424,17 @@ TEST(TabPaint, PictureTabsAreDrawnInThreeSlices) {
     f.pc().SetTabBackGround(SlicePicture());
     f.pc().SetActivePage(f.pages[1]);
     const Picture p = f.Render();
-    const TRect r = f.Tab(0);  // inactive: start (L - 1, T - 2), length R - L + 2
+    const TRect r = f.Tab(0); // inactive: start (L - 1, T - 2), length R - L + 2
     const int x = r.Left - 1, y = r.Top - 2, n = r.Right - r.Left + 2;
     EXPECT_EQ(p.At(x, y), clRed);
     EXPECT_EQ(p.At(x + 3, y), clRed);
-    EXPECT_EQ(p.At(x + 4, y), RGB(0, 255, 0));   // the left half is 5 columns of a 10-wide picture
-    EXPECT_EQ(p.At(x + 5, y), RGB(0, 255, 0));   // the stretched middle starts at w div 2
+    EXPECT_EQ(p.At(x + 4, y), RGB(0, 255, 0)); // the left half is 5 columns of a 10-wide picture
+    EXPECT_EQ(p.At(x + 5, y), RGB(0, 255, 0)); // the stretched middle starts at w div 2
     EXPECT_EQ(p.At(x + n - 6, y), RGB(0, 255, 0));
-    EXPECT_EQ(p.At(x + n - 5, y), RGB(0, 255, 0));  // the right half starts with column w div 2
+    EXPECT_EQ(p.At(x + n - 5, y), RGB(0, 255, 0)); // the right half starts with column w div 2
     EXPECT_EQ(p.At(x + n - 4, y), RGB(0, 0, 255));
     EXPECT_EQ(p.At(x + n - 1, y), RGB(0, 0, 255));
-    EXPECT_NE(p.At(x, y + 5), RGB(255, 0, 255));    // transparent
+    EXPECT_NE(p.At(x, y + 5), RGB(255, 0, 255)); // transparent
     EXPECT_NE(p.At(x + n, y), RGB(0, 0, 255));
 }
 
@@ -385,16 +447,17 @@ TEST(TabPaint, DeferredActivePictureIsDrawnOverItsNeighbours) {
     active.GetCanvas().SetPixel(0, 5, RGB(255, 0, 255));
     f.pc().SetTabBackGroundActive(active);
     const Picture p = f.Render();
-    const TRect r = f.Tab(0);  // active, LowerActive 2: start (L - 2, T - 1)
+    const TRect r = f.Tab(0); // active, LowerActive 2: start (L - 2, T - 1)
     EXPECT_EQ(p.At(r.Left - 2, r.Top - 1), kHover);
-    EXPECT_EQ(p.At(r.Right - r.Left + r.Left - 1, r.Top - 1), kHover);  // reaches over the next tab's start
+    EXPECT_EQ(p.At(r.Right - r.Left + r.Left - 1, r.Top - 1), kHover); // reaches over the next tab's start
 }
 
 TEST(TabPaint, InactiveTabInARowAwayFromThePageIsClosedShorter) {
     PaintFixture f(TTabPosition::tpTop, 6, 160, 140);
     f.pc().SetMultiLine(true);
     f.pc().SetScrollOpposite(true);
-    for (int i = 0; i < 6; ++i) f.pages[static_cast<std::size_t>(i)]->SetCaption("Caption" + std::to_string(i));
+    for (int i = 0; i < 6; ++i)
+        f.pages[static_cast<std::size_t>(i)]->SetCaption("Caption" + std::to_string(i));
     ASSERT_GT(f.pc().Strip().Rows(), 1);
     // Activate the last page: its row moves next to the page and the first row goes away from it.
     f.pc().SetActivePage(f.pages[5]);
@@ -469,9 +532,9 @@ TEST(TabPaint, CaptionsStayInsideTheirTabs) {
             TQmPageControl& pc = f.pc();
             pc.SetTabStyle(c.style);
             if (c.image) pc.SetImages(&images);
-            TFont bold = pc.ActiveFont();  // a wider active font must widen its tab too
+            TFont bold = pc.ActiveFont(); // a wider active font must widen its tab too
             bold.SetStyle(fsBold);
-            bold.SetColor(active ? kText : clBlack);  // only the tab under test writes in kText
+            bold.SetColor(active ? kText : clBlack); // only the tab under test writes in kText
             pc.SetActiveFont(bold);
             f.pages[0]->SetShowClose(c.close);
             f.pages[0]->SetCaption(c.caption);
@@ -484,7 +547,8 @@ TEST(TabPaint, CaptionsStayInsideTheirTabs) {
             measure.Font.Assign(active ? pc.ActiveFont() : pc.Font());
             const bool vertical = c.position == TTabPosition::tpLeft || c.position == TTabPosition::tpRight;
             const std::string name = std::to_string(static_cast<int>(c.position)) + " " + c.caption +
-                                     (c.image ? " image" : "") + (c.close ? " close" : "") + (active ? " active" : " inactive");
+                                     (c.image ? " image" : "") + (c.close ? " close" : "") +
+                                     (active ? " active" : " inactive");
             EXPECT_GT(vertical ? tab.Height() : tab.Width(), measure.TextWidth(c.caption)) << name;
 
             // Clear of the outlines at both ends of the tab, not only inside it.
@@ -496,7 +560,8 @@ TEST(TabPaint, CaptionsStayInsideTheirTabs) {
                 for (int x = 0; x < p.image.width(); ++x)
                     if (p.At(x, y) == kText) ++(clear.Contains(Point(x, y)) ? inside : outside);
             EXPECT_GT(inside, 0) << name;
-            EXPECT_EQ(outside, 0) << name << " tab " << tab.Left << "," << tab.Top << "," << tab.Right << "," << tab.Bottom;
+            EXPECT_EQ(outside, 0) << name << " tab " << tab.Left << "," << tab.Top << "," << tab.Right << ","
+                                  << tab.Bottom;
         }
     }
 }
@@ -509,7 +574,8 @@ TEST(TabPaint, CloseGlyphReplacesTheBoxClippedAndTransparent) {
     glyph.GetCanvas().FillRect(Rect(0, 0, 14, 13));
     glyph.GetCanvas().SetPixel(0, 12, kSee);
     glyph.GetCanvas().SetPixel(5, 5, kSee);
-    for (const TTabPosition position : {TTabPosition::tpTop, TTabPosition::tpBottom, TTabPosition::tpLeft, TTabPosition::tpRight}) {
+    for (const TTabPosition position :
+         {TTabPosition::tpTop, TTabPosition::tpBottom, TTabPosition::tpLeft, TTabPosition::tpRight}) {
         PaintFixture f(position);
         for (TQmTabSheet* p : f.pages) {
             p->SetShowClose(true);
@@ -517,16 +583,16 @@ TEST(TabPaint, CloseGlyphReplacesTheBoxClippedAndTransparent) {
         }
         f.pc().SetCloseGlyph(glyph);
         const Picture p = f.Render();
-        const TRect r = f.Tab(1);  // inactive: D is 0
-        const TPoint o = position == TTabPosition::tpLeft ? Point(r.Left + 2, r.Bottom - 13)
+        const TRect r = f.Tab(1); // inactive: D is 0
+        const TPoint o = position == TTabPosition::tpLeft    ? Point(r.Left + 2, r.Bottom - 13)
                          : position == TTabPosition::tpRight ? Point(r.Left + 4, r.Top + 2)
                                                              : Point(r.Left + 2, r.Top + 2);
         const int pos = static_cast<int>(position);
         EXPECT_EQ(p.At(o.X, o.Y), kGlyph) << pos;
         EXPECT_EQ(p.At(o.X + 11, o.Y + 10), kGlyph) << pos;
-        EXPECT_NE(p.At(o.X + 12, o.Y + 3), kGlyph) << pos;   // clipped to 12 columns
-        EXPECT_NE(p.At(o.X + 3, o.Y + 11), kGlyph) << pos;   // and 11 rows
-        EXPECT_EQ(p.At(o.X + 5, o.Y + 5), kTab) << pos;      // the transparent colour shows the tab
+        EXPECT_NE(p.At(o.X + 12, o.Y + 3), kGlyph) << pos; // clipped to 12 columns
+        EXPECT_NE(p.At(o.X + 3, o.Y + 11), kGlyph) << pos; // and 11 rows
+        EXPECT_EQ(p.At(o.X + 5, o.Y + 5), kTab) << pos;    // the transparent colour shows the tab
         EXPECT_EQ(p.Count(kSee), 0) << pos;
     }
 }
@@ -550,47 +616,53 @@ TEST(TabPaint, BottomAndRightOutlinesPerStyle) {
         {C, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
         {C, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom + 1); }, kOutline},
         {C, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
-        {C, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},  // closes over the base line
+        {C, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); },
+         kOutline}, // closes over the base line
         {C, Bot, 2, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
         {C, Bot, 2, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
         {D, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
         {D, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
-        {D, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kActive},  // open at the bottom
+        {D, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kActive}, // open at the bottom
         {D, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},
-        {D, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 3); }, kOutline},  // separator
+        {D, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 3); }, kOutline}, // separator
         {D, Bot, 2, [](TRect r) { return Point(r.Right - 1, r.Top + 3); }, kTab},
         {N, Bot, 1, [](TRect r) { return Point(r.Left, r.Top + 2); }, kOutline},
         {N, Bot, 1, [&](TRect r) { return Point(midX(r), r.Bottom + 1); }, kOutline},
         {N, Bot, 1, [](TRect r) { return Point(r.Right, r.Top + 2); }, kOutline},
         {N, Bot, 2, [&](TRect r) { return Point(midX(r), r.Top - 1); }, kOutline},
-        {N, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 4); }, kActive},  // separator in ActiveColor
+        {N, Bot, 2, [](TRect r) { return Point(r.Right - 2, r.Top + 4); },
+         kActive}, // separator in ActiveColor
         {N, Bot, 2, [](TRect r) { return Point(r.Right - 3, r.Top + 4); }, kActive},
         {C, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
         {C, Rt, 1, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
         {C, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
-        {C, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},  // closes over the base line
+        {C, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); },
+         kOutline}, // closes over the base line
         {C, Rt, 2, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
         {D, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
         {D, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
         {D, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},
-        {D, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); }, kOutline},  // separator
+        {D, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); }, kOutline}, // separator
         {N, Rt, 1, [&](TRect r) { return Point(midX(r), r.Top); }, kOutline},
         {N, Rt, 1, [&](TRect r) { return Point(r.Right, midY(r)); }, kOutline},
         {N, Rt, 1, [&](TRect r) { return Point(midX(r), r.Bottom); }, kOutline},
         {N, Rt, 2, [&](TRect r) { return Point(r.Left - 1, midY(r)); }, kOutline},
-        {N, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); }, kActive},  // separator in ActiveColor
+        {N, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 2); },
+         kActive}, // separator in ActiveColor
         {N, Rt, 2, [&](TRect r) { return Point(midX(r), r.Bottom - 3); }, kActive},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position, 3, 220, 200);
-        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        for (TQmTabSheet* p : f.pages)
+            p->SetCaption("");
         f.pc().SetActiveColor(kActive);
         f.pc().SetTabStyle(c.style);
         f.pc().SetActivePage(f.pages[1]);
         const Picture p = f.Render();
         const TPoint at = c.at(f.Tab(c.tab));
-        EXPECT_EQ(p.At(at.X, at.Y), c.color) << static_cast<int>(c.style) << "/" << static_cast<int>(c.position)
-                                             << " tab " << c.tab << " at " << at.X << "," << at.Y;
+        EXPECT_EQ(p.At(at.X, at.Y), c.color)
+            << static_cast<int>(c.style) << "/" << static_cast<int>(c.position) << " tab " << c.tab << " at "
+            << at.X << "," << at.Y;
     }
 }
 
@@ -632,7 +704,7 @@ TEST(TabPaint, TabGradientsRunTheirDirection) {
     const TColor from = RGB(0, 0, 160), to = RGB(160, 0, 0);
     for (const TGradientDirection dir : {TGradientDirection::gdVertical, TGradientDirection::gdHorizontal}) {
         PaintFixture f(TTabPosition::tpTop);
-        f.pc().SetActiveColor(clNone);  // the active tab uses its page's colours too
+        f.pc().SetActiveColor(clNone); // the active tab uses its page's colours too
         for (TQmTabSheet* p : f.pages) {
             p->SetCaption("");
             p->SetTabColor(from);
@@ -640,12 +712,12 @@ TEST(TabPaint, TabGradientsRunTheirDirection) {
             p->SetTabGradientDirection(dir);
         }
         const Picture p = f.Render();
-        const TRect r = f.Tab(1);  // inactive: filled over (L, T - 1, ...) in 16 bands
+        const TRect r = f.Tab(1); // inactive: filled over (L, T - 1, ...) in 16 bands
         const bool vertical = dir == TGradientDirection::gdVertical;
         // First and a later band, along the gradient's direction only.
         const int T = r.Top - 1;
         const int extent = vertical ? r.Bottom - 1 - T : r.Right - 1 - r.Left;
-        for (const int k : {1, extent / 2, extent - 2}) {  // row or column 0 is the outline
+        for (const int k : {1, extent / 2, extent - 2}) { // row or column 0 is the outline
             const TPoint at = vertical ? Point(r.Left + 3, T + k) : Point(r.Left + k, r.Top + 3);
             EXPECT_EQ(p.At(at.X, at.Y), GradientRow(from, to, 16, extent, k)) << int(dir) << " at " << k;
         }
@@ -661,21 +733,26 @@ TEST(TabPaint, HoverOutlineOffTheTop) {
     };
     const Case cases[] = {
         {TTabPosition::tpBottom,
-         {[](TRect r) { return Point(r.Left, r.Top + 1); }, [](TRect r) { return Point(r.Left, r.Bottom - 1); },
-          [](TRect r) { return Point((r.Left + r.Right) / 2, r.Bottom); }, [](TRect r) { return Point(r.Right, r.Bottom); },
+         {[](TRect r) { return Point(r.Left, r.Top + 1); },
+          [](TRect r) { return Point(r.Left, r.Bottom - 1); },
+          [](TRect r) { return Point((r.Left + r.Right) / 2, r.Bottom); },
+          [](TRect r) { return Point(r.Right, r.Bottom); },
           [](TRect r) { return Point(r.Right, r.Top + 1); }}},
         {TTabPosition::tpLeft,
          {[](TRect r) { return Point(r.Right - 2, r.Top); }, [](TRect r) { return Point(r.Left - 1, r.Top); },
-          [](TRect r) { return Point(r.Left - 1, (r.Top + r.Bottom) / 2); }, [](TRect r) { return Point(r.Left - 1, r.Bottom); },
+          [](TRect r) { return Point(r.Left - 1, (r.Top + r.Bottom) / 2); },
+          [](TRect r) { return Point(r.Left - 1, r.Bottom); },
           [](TRect r) { return Point(r.Right - 1, r.Bottom); }}},
         {TTabPosition::tpRight,
          {[](TRect r) { return Point(r.Left + 1, r.Top); }, [](TRect r) { return Point(r.Right - 1, r.Top); },
-          [](TRect r) { return Point(r.Right, (r.Top + r.Bottom) / 2); }, [](TRect r) { return Point(r.Right, r.Bottom); },
+          [](TRect r) { return Point(r.Right, (r.Top + r.Bottom) / 2); },
+          [](TRect r) { return Point(r.Right, r.Bottom); },
           [](TRect r) { return Point(r.Left + 1, r.Bottom); }}},
     };
     for (const Case& c : cases) {
         PaintFixture f(c.position, 3, 220, 200);
-        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        for (TQmTabSheet* p : f.pages)
+            p->SetCaption("");
         f.pc().SetTabHoverColor(kHover);
         f.pc().SetTabHoverBorder(kBorder);
         const TRect r = f.Tab(1);
@@ -699,7 +776,7 @@ TEST(TabPaint, DeferredActivePictureStartsOffTheTop) {
     struct Case {
         TTabPosition position;
         int lowerActive;
-        int dx, dy;  // the start relative to the tab's left and top
+        int dx, dy; // the start relative to the tab's left and top
     } cases[] = {
         {TTabPosition::tpBottom, 2, -2, -3}, {TTabPosition::tpBottom, 0, -2, -1},
         {TTabPosition::tpLeft, 2, 1, 0},     {TTabPosition::tpLeft, 0, 0, 0},
@@ -722,11 +799,13 @@ TEST(TabPaint, FocusFrameOffTheTop) {
     // The dotted frame's corner: (L + 5, T + 3) of the tab as adjusted for its position.
     struct Case {
         TTabPosition position;
-        int dx, dy;  // of the adjusted rectangle against PageTabRect
-    } cases[] = {{TTabPosition::tpBottom, 0, 0}, {TTabPosition::tpLeft, -1, 0}, {TTabPosition::tpRight, 0, 0}};
+        int dx, dy; // of the adjusted rectangle against PageTabRect
+    } cases[] = {
+        {TTabPosition::tpBottom, 0, 0}, {TTabPosition::tpLeft, -1, 0}, {TTabPosition::tpRight, 0, 0}};
     for (const Case& c : cases) {
         PaintFixture f(c.position, 2, 220, 200);
-        for (TQmTabSheet* p : f.pages) p->SetCaption("");
+        for (TQmTabSheet* p : f.pages)
+            p->SetCaption("");
         f.pc().SetShowFocus(true);
         f.pc().show();
         f.pc().activateWindow();
@@ -740,5 +819,5 @@ TEST(TabPaint, FocusFrameOffTheTop) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

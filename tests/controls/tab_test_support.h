@@ -27,4 +27,4 @@ struct TabFixture {
     TQmPageControl& pc() { return *control; }
 };
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -14,7 +14,8 @@ using test::Names;
 void Load(TMemTable& t, const std::vector<std::pair<int, std::string>>& rows) {
     auto src = MakeTable(false);
     AddRows(*src, rows);
-    for (src->First(); !src->Eof(); src->Next()) t.AppendCopy(*src);
+    for (src->First(); !src->Eof(); src->Next())
+        t.AppendCopy(*src);
 }
 
 TEST(ChangeLog, StatusesFollowEdits) {
@@ -26,19 +27,19 @@ TEST(ChangeLog, StatusesFollowEdits) {
     EXPECT_EQ(t->UpdateStatus(), usUnmodified);
     t->Edit();
     t->FieldByName("NAME")->SetAsString("A");
-    EXPECT_EQ(t->UpdateStatus(), usUnmodified);  // not posted yet
+    EXPECT_EQ(t->UpdateStatus(), usUnmodified); // not posted yet
     t->Post();
     EXPECT_EQ(t->UpdateStatus(), usModified);
 
     t->Append();
     t->FieldByName("ID")->SetAsInteger(4);
-    EXPECT_EQ(t->UpdateStatus(), usUnmodified);  // a new row before its post
+    EXPECT_EQ(t->UpdateStatus(), usUnmodified); // a new row before its post
     t->Post();
     EXPECT_EQ(t->UpdateStatus(), usInserted);
     t->Edit();
     t->FieldByName("NAME")->SetAsString("d");
     t->Post();
-    EXPECT_EQ(t->UpdateStatus(), usInserted);  // an inserted row stays inserted
+    EXPECT_EQ(t->UpdateStatus(), usInserted); // an inserted row stays inserted
 
     t->SetRecNo(2);
     t->Delete();
@@ -46,13 +47,14 @@ TEST(ChangeLog, StatusesFollowEdits) {
     EXPECT_EQ(t->ChangeCount(), 3);
 
     t->Last();
-    t->Delete();  // an inserted row leaves no trace
+    t->Delete(); // an inserted row leaves no trace
     EXPECT_EQ(t->ChangeCount(), 2);
 
     t->MergeChangeLog();
     EXPECT_EQ(t->ChangeCount(), 0);
     EXPECT_EQ(Names(*t), (std::vector<std::string>{"A", "c"}));
-    for (t->First(); !t->Eof(); t->Next()) EXPECT_EQ(t->UpdateStatus(), usUnmodified);
+    for (t->First(); !t->Eof(); t->Next())
+        EXPECT_EQ(t->UpdateStatus(), usUnmodified);
 }
 
 TEST(ChangeLog, PostWithoutChangeKeepsStatus) {
@@ -60,7 +62,7 @@ TEST(ChangeLog, PostWithoutChangeKeepsStatus) {
     Load(*t, {{1, "a"}});
     t->First();
     t->Edit();
-    t->FieldByName("NAME")->SetAsString("a");  // same value
+    t->FieldByName("NAME")->SetAsString("a"); // same value
     t->Post();
     EXPECT_EQ(t->UpdateStatus(), usUnmodified);
     EXPECT_EQ(t->ChangeCount(), 0);
@@ -121,7 +123,7 @@ TEST(ChangeLog, AppendWithStatusRemembersSourceRow) {
         EXPECT_EQ(t->SourceRowNo(), 10 + i);
         EXPECT_EQ(t->FieldByName("ID")->AsInteger(), i);
     }
-    EXPECT_EQ(i, 4);  // a row that came in as deleted is still walked
+    EXPECT_EQ(i, 4); // a row that came in as deleted is still walked
     t->MergeChangeLog();
     EXPECT_EQ(t->RecordCount(), 3);
 }
@@ -130,7 +132,7 @@ TEST(ChangeLog, AppendCopyMatchesNamesConvertsAndLogsNothing) {
     TMemTable src;
     src.FieldDefs().Add("name", ftString, 10);  // other case
     src.FieldDefs().Add("QTY", ftString, 10);   // other type
-    src.FieldDefs().Add("EXTRA", ftString, 10);  // no namesake
+    src.FieldDefs().Add("EXTRA", ftString, 10); // no namesake
     src.CreateDataSet();
     src.Append();
     src.FieldByName("name")->SetAsString("等级");
@@ -195,7 +197,7 @@ TEST(ChangeLog, BeforePostMayStampOrRefuse) {
 
 TEST(ChangeLog, LongTextKeptWholeThroughStore) {
     auto t = MakeTable();
-    const std::string longText = "一二三四五六七八九十abc";  // NAME has size 4
+    const std::string longText = "一二三四五六七八九十abc"; // NAME has size 4
     AddRows(*t, {{1, longText}, {2, ""}});
     t->First();
     EXPECT_EQ(t->FieldByName("NAME")->AsString(), longText);
@@ -203,5 +205,5 @@ TEST(ChangeLog, LongTextKeptWholeThroughStore) {
     EXPECT_FALSE(t->FieldByName("NAME")->IsNull());
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

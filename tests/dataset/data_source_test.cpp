@@ -23,7 +23,9 @@ protected:
     void DataSetChanged() override { Log.push_back("changed"); }
     void RowInserted(int pos) override { Log.push_back("inserted " + std::to_string(pos)); }
     void RowRemoved(int pos) override { Log.push_back("removed " + std::to_string(pos)); }
-    void RecordChanged(TField* f) override { Log.push_back("record " + (f ? f->FieldName() : std::string("*"))); }
+    void RecordChanged(TField* f) override {
+        Log.push_back("record " + (f ? f->FieldName() : std::string("*")));
+    }
     void DataSetScrolled(int d) override { Log.push_back("scrolled " + std::to_string(d)); }
     void EditingChanged() override { Log.push_back("state"); }
 };
@@ -118,11 +120,11 @@ TEST(DataLink, DetachesSafelyWhicheverDiesFirst) {
         TDataSource ds;
         ds.SetDataSet(t.get());
         link.SetDataSource(&ds);
-        t.reset();  // the table goes first
+        t.reset(); // the table goes first
         EXPECT_EQ(ds.DataSet(), nullptr);
         EXPECT_FALSE(link.Active());
     }
-    EXPECT_EQ(link.DataSource(), nullptr);  // then the source
+    EXPECT_EQ(link.DataSource(), nullptr); // then the source
     auto t = MakeTable();
     {
         TDataSource ds;
@@ -130,7 +132,7 @@ TEST(DataLink, DetachesSafelyWhicheverDiesFirst) {
         RecordingLink shortLived;
         shortLived.SetDataSource(&ds);
     }
-    AddRows(*t, {{1, "a"}});  // nobody left to notify
+    AddRows(*t, {{1, "a"}}); // nobody left to notify
     EXPECT_EQ(t->RecordCount(), 1);
 }
 
@@ -150,5 +152,5 @@ TEST(DataSource, DisabledSourceIsSilentAndEventsFire) {
     EXPECT_EQ(states + data, 0);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -16,14 +16,14 @@ using test::MakeTable;
 struct TextCase {
     const char* field;
     const char* text;
-    std::optional<std::string> stored;  // nullopt: EConvertError
+    std::optional<std::string> stored; // nullopt: EConvertError
 };
 
 TEST(FastPaths, PlainTextsReadAsTheGeneralConversion) {
     const TextCase cases[] = {
         {"ID", "-0012", "-12"},
         {"ID", "123456789012345678", "123456789012345678"},
-        {"ID", "1234567890123456789", "1234567890123456789"},  // 19 digits: the general path
+        {"ID", "1234567890123456789", "1234567890123456789"}, // 19 digits: the general path
         {"ID", "+7", "7"},
         {"ID", " 7 ", "7"},
         {"ID", "-", std::nullopt},
@@ -77,7 +77,7 @@ TEST(FastPaths, AppendRowCopyDeclinesWhatItCannotCopyAsIs) {
     source->First();
 
     auto other = std::make_unique<TMemTable>();
-    other->FieldDefs().Add("ID", ftInteger);  // another type than the source's
+    other->FieldDefs().Add("ID", ftInteger); // another type than the source's
     other->CreateDataSet();
     EXPECT_FALSE(other->AppendRowCopy(*source, usInserted, 1));
 
@@ -90,9 +90,10 @@ TEST(FastPaths, AppendRowCopyDeclinesWhatItCannotCopyAsIs) {
     EXPECT_FALSE(posting->AppendRowCopy(*source, usInserted, 1));
 
     auto target = MakeTable();
-    source->Edit();  // a pending edit is not a stored row
+    source->Edit(); // a pending edit is not a stored row
     EXPECT_FALSE(target->AppendRowCopy(*source, usInserted, 1));
-    for (auto* t : {other.get(), handled.get(), posting.get(), target.get()}) EXPECT_EQ(t->RecordCount(), 0);
+    for (auto* t : {other.get(), handled.get(), posting.get(), target.get()})
+        EXPECT_EQ(t->RecordCount(), 0);
 }
 
 // AppendCopy takes a row of wider integers as it is, unless a value does not fit.
@@ -142,8 +143,8 @@ TEST(FastPaths, QuietRowsAreStoredAsAppendAndPostStoreThem) {
     watched->AfterPost = [](TMemTable*) {};
     EXPECT_FALSE(watched->BeginQuietRow());
     watched->Append();
-    EXPECT_FALSE(watched->BeginQuietRow());  // not while a row is being edited
+    EXPECT_FALSE(watched->BeginQuietRow()); // not while a row is being edited
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -11,7 +11,7 @@ using test::MakeTable;
 struct TextCase {
     const char* Field;
     const char* Input;
-    const char* Stored;  // AsString afterwards
+    const char* Stored; // AsString afterwards
 };
 
 class FieldText : public ::testing::TestWithParam<TextCase> {};
@@ -43,7 +43,8 @@ TEST(Field, InvalidTextRaisesConvertErrorAndKeepsValue) {
     auto t = MakeTable();
     t->Append();
     const std::pair<const char*, const char*> valid[] = {
-        {"ID", "1"}, {"QTY", "1"}, {"PRICE", "1.5"}, {"DAY", "2008-06-02"}, {"STAMP", "2008-06-02 10:00"}, {"OK", "1"}};
+        {"ID", "1"}, {"QTY", "1"}, {"PRICE", "1.5"}, {"DAY", "2008-06-02"}, {"STAMP", "2008-06-02 10:00"},
+        {"OK", "1"}};
     for (auto [name, value] : valid) {
         TField* f = t->FieldByName(name);
         f->SetAsString(value);
@@ -83,7 +84,7 @@ TEST(Field, NullReadsAsEmptyAndZero) {
     }
     TField* qty = t->FieldByName("QTY");
     qty->SetAsInteger(3);
-    qty->SetAsString("");  // empty text on a number is null
+    qty->SetAsString(""); // empty text on a number is null
     EXPECT_TRUE(qty->IsNull());
     TField* name = t->FieldByName("NAME");
     name->SetAsString("");
@@ -96,11 +97,12 @@ TEST(Field, AsIntegerOfTextThatIsNoIntegerIsZero) {
     auto t = MakeTable();
     t->Append();
     TField* name = t->FieldByName("NAME");
-    for (auto [text, expected] : std::vector<std::pair<const char*, int>>{{"12", 12}, {" -3 ", -3}, {"1.5", 0}, {"x1", 0}, {"", 0}}) {
+    for (auto [text, expected] :
+         std::vector<std::pair<const char*, int>>{{"12", 12}, {" -3 ", -3}, {"1.5", 0}, {"x1", 0}, {"", 0}}) {
         name->SetAsString(text);
         EXPECT_EQ(name->AsInteger(), expected) << text;
     }
-    EXPECT_THROW(name->AsFloat(), EConvertError);  // only AsInteger forgives
+    EXPECT_THROW(name->AsFloat(), EConvertError); // only AsInteger forgives
 }
 
 TEST(Field, TypedSettersConvert) {
@@ -123,7 +125,7 @@ TEST(Field, WritesNeedEditState) {
     EXPECT_THROW(t->FieldByName("ID")->SetAsInteger(1), EDatabaseError);
     EXPECT_THROW(t->FieldByName("NOPE"), EDatabaseError);
     EXPECT_EQ(t->FindField("nope"), nullptr);
-    EXPECT_EQ(t->FindField("name"), t->FieldByName("NAME"));  // names ignore case
+    EXPECT_EQ(t->FindField("name"), t->FieldByName("NAME")); // names ignore case
 }
 
 TEST(Field, NewFieldAndTableExtensionsStartEmpty) {
@@ -196,5 +198,5 @@ TEST(FieldDefs, RejectMissingAndDuplicateNames) {
     EXPECT_FALSE(t.Active());
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

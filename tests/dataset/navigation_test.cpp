@@ -30,13 +30,14 @@ TEST(Navigation, WalkBothWays) {
     AddRows(*t, {{1, "a"}, {2, "b"}, {3, "c"}});
     EXPECT_EQ(Names(*t), (Strings{"a", "b", "c"}));
     EXPECT_TRUE(t->Eof());
-    EXPECT_EQ(t->RecNo(), 3);  // stays on the last row
+    EXPECT_EQ(t->RecNo(), 3); // stays on the last row
     Strings back;
-    for (t->Last(); !t->Bof(); t->Prior()) back.push_back(t->FieldByName("NAME")->AsString());
+    for (t->Last(); !t->Bof(); t->Prior())
+        back.push_back(t->FieldByName("NAME")->AsString());
     EXPECT_EQ(back, (Strings{"c", "b", "a"}));
     t->SetRecNo(2);
     EXPECT_EQ(t->FieldByName("NAME")->AsString(), "b");
-    t->SetRecNo(9);  // out of range: stays
+    t->SetRecNo(9); // out of range: stays
     EXPECT_EQ(t->RecNo(), 2);
 }
 
@@ -47,10 +48,10 @@ TEST(Navigation, InsertGoesBeforeCurrentAndMovingPosts) {
     t->Insert();
     t->FieldByName("NAME")->SetAsString("b");
     EXPECT_EQ(t->RecNo(), 2);
-    t->First();  // posts the pending row
+    t->First(); // posts the pending row
     EXPECT_EQ(t->State(), dsBrowse);
     EXPECT_EQ(Names(*t), (Strings{"a", "b", "c"}));
-    t->Append();  // nothing typed: moving away drops it
+    t->Append(); // nothing typed: moving away drops it
     t->First();
     EXPECT_EQ(t->RecordCount(), 3);
 }
@@ -60,8 +61,10 @@ TEST(Navigation, DeleteKeepsPositionAndEndsLoops) {
     AddRows(*t, {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}});
     t->First();
     while (!t->Eof()) {
-        if (t->FieldByName("ID")->AsInteger() % 2 == 0) t->Delete();
-        else t->Next();
+        if (t->FieldByName("ID")->AsInteger() % 2 == 0)
+            t->Delete();
+        else
+            t->Next();
     }
     EXPECT_EQ(Names(*t), (Strings{"a", "c"}));
 }
@@ -104,7 +107,7 @@ TEST(Filter, HidesRowsWithOtherText) {
     t->First();
     t->Edit();
     t->FieldByName("NAME")->SetAsString("x");
-    t->Post();  // no longer matches
+    t->Post(); // no longer matches
     EXPECT_TRUE(t->IsEmpty());
 
     t->SetFiltered(false);
@@ -119,7 +122,7 @@ TEST(Filter, BadFiltersRaise) {
     t->SetFilter("ID");
     EXPECT_THROW(t->SetFiltered(true), EDatabaseError);
     t->SetFilter("");
-    t->SetFiltered(true);  // an empty filter hides nothing
+    t->SetFiltered(true); // an empty filter hides nothing
     AddRows(*t, {{1, "a"}});
     EXPECT_EQ(t->RecordCount(), 1);
 }
@@ -145,8 +148,9 @@ TEST(Events, OrderOfTableEvents) {
     t->Edit();
     t->Post();
     t->Delete();
-    EXPECT_EQ(log, (Strings{"AfterOpen", "AfterScroll", "AfterInsert", "AfterScroll", "BeforePost", "AfterPost",
-                            "AfterEdit", "BeforePost", "AfterPost", "BeforeDelete", "AfterDelete", "AfterScroll"}));
+    EXPECT_EQ(
+        log, (Strings{"AfterOpen", "AfterScroll", "AfterInsert", "AfterScroll", "BeforePost", "AfterPost",
+                      "AfterEdit", "BeforePost", "AfterPost", "BeforeDelete", "AfterDelete", "AfterScroll"}));
 }
 
 TEST(Lifecycle, ReopenKeepsFieldsAndDropsRows) {
@@ -172,5 +176,5 @@ TEST(Lifecycle, ReopenKeepsFieldsAndDropsRows) {
     EXPECT_EQ(copy.FieldCount(), 0);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

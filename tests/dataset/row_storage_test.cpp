@@ -32,7 +32,8 @@ TEST(RowArena, HandsOutAlignedBytesThatDoNotOverlap) {
     }
     for (std::size_t i = 0; i < std::size(sizes); ++i)
         for (std::size_t b = 0; b < sizes[i]; ++b)
-            ASSERT_EQ(std::to_integer<std::size_t>(blocks[i][b]), i + 1) << "allocation " << i << " overwritten";
+            ASSERT_EQ(std::to_integer<std::size_t>(blocks[i][b]), i + 1)
+                << "allocation " << i << " overwritten";
     EXPECT_GE(arena.BytesHeld(), total);
 }
 
@@ -55,7 +56,8 @@ std::unique_ptr<TMemTable> MixedSource() {
 
 std::unique_ptr<TMemTable> CopyAll(TMemTable& source) {
     auto target = test::MakeTable();
-    for (source.First(); !source.Eof(); source.Next()) target->AppendCopy(source, true);
+    for (source.First(); !source.Eof(); source.Next())
+        target->AppendCopy(source, true);
     return target;
 }
 
@@ -65,7 +67,8 @@ TEST(SharedRows, TargetKeepsItsValuesWhateverTheSourceDoes) {
         {"emptied", [](auto& s) { s->EmptyTable(); }},
         {"closed", [](auto& s) { s->Close(); }},
         {"destroyed", [](auto& s) { s.reset(); }},
-        {"edited", [](auto& s) {
+        {"edited",
+         [](auto& s) {
              s->First();
              s->Edit();
              s->FieldByName("NAME")->SetAsString("zz");
@@ -159,9 +162,9 @@ TEST(SharedRows, MemoryUsedCountsArenaRows) {
         t->PostQuietRow();
     }
     const std::size_t full = t->MemoryUsed();
-    EXPECT_GE(full - empty, 1000u * (8 * 8 + 4));  // a slot per field and the text
+    EXPECT_GE(full - empty, 1000u * (8 * 8 + 4)); // a slot per field and the text
     t->EmptyTable();
-    EXPECT_LE(t->MemoryUsed() + 1000u * (8 * 8 + 4), full);  // the rows' bytes are given back
+    EXPECT_LE(t->MemoryUsed() + 1000u * (8 * 8 + 4), full); // the rows' bytes are given back
 }
 
 // A whole table taken aside and put back: the same rows, values and statuses, the source's cursor
@@ -213,5 +216,5 @@ TEST(WholeTable, RefusesTablesOfOtherFields) {
     EXPECT_EQ(aside->RecordCount(), 0);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

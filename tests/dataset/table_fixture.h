@@ -36,8 +36,9 @@ inline void AddRows(TMemTable& t, const std::vector<std::pair<int, std::string>>
 
 inline std::vector<std::string> Names(TMemTable& t) {
     std::vector<std::string> out;
-    for (t.First(); !t.Eof(); t.Next()) out.push_back(t.FieldByName("NAME")->AsString());
+    for (t.First(); !t.Eof(); t.Next())
+        out.push_back(t.FieldByName("NAME")->AsString());
     return out;
 }
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -85,7 +85,8 @@ TEST_F(DialogTest, RealBoxAnswersWithTheButtonClicked) {
         int flags;
         QMessageBox::StandardButton click;
         int answer;
-    } cases[] = {{4, QMessageBox::Yes, 6}, {4, QMessageBox::No, 7}, {1, QMessageBox::Ok, 1}, {2, QMessageBox::Ok, 1}};
+    } cases[] = {
+        {4, QMessageBox::Yes, 6}, {4, QMessageBox::No, 7}, {1, QMessageBox::Ok, 1}, {2, QMessageBox::Ok, 1}};
     for (const auto& c : cases) {
         QWidget* parentSeen = nullptr;
         QTimer::singleShot(0, [&] {
@@ -139,5 +140,5 @@ TEST_F(DialogTest, RealBoxSpeaksChineseWithTheIconItsFlagsAskFor) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -51,8 +51,9 @@ TEST(ChildFormIcons, TitleButtonsFollowTheBorderIcons) {
         EXPECT_EQ(!t->pnlFormTitleCloseBtn->isHidden(), c.close) << c.icons;
         // The visible holders pack against the right edge of their 57-pixel holder.
         int right = 57;
-        for (QWidget* p : {static_cast<QWidget*>(t->pnlFormTitleCloseBtn), static_cast<QWidget*>(t->pnlFormTitleMaxBtn),
-                           static_cast<QWidget*>(t->pnlFormTitleMinBtn)}) {
+        for (QWidget* p :
+             {static_cast<QWidget*>(t->pnlFormTitleCloseBtn), static_cast<QWidget*>(t->pnlFormTitleMaxBtn),
+              static_cast<QWidget*>(t->pnlFormTitleMinBtn)}) {
             if (p->isHidden()) continue;
             EXPECT_EQ(p->geometry(), QRect(right - 18, 0, 18, 18));
             right -= 18;
@@ -63,7 +64,7 @@ TEST(ChildFormIcons, TitleButtonsFollowTheBorderIcons) {
 
 TEST_F(ChildFormTest, FirstActivationIsPostedAndRunsOnce) {
     form->show();
-    EXPECT_EQ(form->Inits, 0);  // not before the posted message runs
+    EXPECT_EQ(form->Inits, 0); // not before the posted message runs
     Pump();
     EXPECT_EQ(form->Inits, 1);
     EXPECT_EQ(form->Afters, 1);
@@ -82,9 +83,9 @@ TEST_F(ChildFormTest, ContextTextSetsSystemCodeOnceAndTailEachTime) {
         const char* tail;
     } cases[] = {
         {"MEM:TB_MEMAC", "MEM", "TB_MEMAC"},
-        {"XYZ:OTHER:MORE", "MEM", "OTHER:MORE"},  // the first non-empty code stays
+        {"XYZ:OTHER:MORE", "MEM", "OTHER:MORE"}, // the first non-empty code stays
         {"NOCOLON", "MEM", "NOCOLON"},
-        {nullptr, "MEM", ""},  // a null text reads as empty
+        {nullptr, "MEM", ""}, // a null text reads as empty
     };
     THostContext context{};
     for (const Case& c : cases) {
@@ -117,7 +118,7 @@ TEST_F(ChildFormTest, ColourSchemeShowsOrHidesTheTitle) {
         EXPECT_EQ(form->TitleBar()->height(), c.height);
     }
     EXPECT_EQ(form->TitleBar()->pnlFormTileMid->Color(), 0x123456u);
-    Send(WM_QM_COLORS, 0);  // a null scheme is ignored
+    Send(WM_QM_COLORS, 0); // a null scheme is ignored
     EXPECT_EQ(HostColors(), &colors);
 }
 
@@ -161,7 +162,7 @@ TEST_F(ChildFormTest, CloseAndMayCloseFollowTheCheck) {
     EXPECT_EQ(Send(WM_QM_CANCLOSE), 1);
     EXPECT_EQ(Send(WM_QM_CLOSE), 1);
     EXPECT_FALSE(form->Closed());
-    EXPECT_NE(form->Protocol(), nullptr);  // a refused close keeps the data
+    EXPECT_NE(form->Protocol(), nullptr); // a refused close keeps the data
     form->MayClose = true;
     EXPECT_EQ(Send(WM_QM_CANCLOSE), 0);
     EXPECT_EQ(Send(WM_QM_CLOSE), 0);
@@ -185,9 +186,10 @@ TEST_F(ChildFormTest, FailingChecksAndCommandsAreReportedToTheHost) {
     form->ThrowOnSave = true;
     form->RunBaseCommand(3);
     EXPECT_EQ(host.Statuses(), (std::vector<std::string>{"check failed", "check failed", "save broke"}));
-    for (const Sent& s : host.Of(WM_QM_STATUS)) EXPECT_EQ(s.wParam, 3u);
+    for (const Sent& s : host.Of(WM_QM_STATUS))
+        EXPECT_EQ(s.wParam, 3u);
     form->ThrowOnSave = false;
-    form->RunBaseCommand(3);  // still usable
+    form->RunBaseCommand(3); // still usable
     EXPECT_EQ(form->Saves, 2);
 }
 
@@ -228,12 +230,12 @@ TEST_F(ChildFormTest, WindowCommandsActInsideTheParent) {
     const QRect normal = form->geometry();
     Send(WM_SYSCOMMAND, SC_MAXIMIZE);
     EXPECT_EQ(form->geometry(), QRect(0, 0, 800, 600));
-    host.Parent->resize(640, 480);  // a maximised form follows its parent
+    host.Parent->resize(640, 480); // a maximised form follows its parent
     EXPECT_EQ(form->geometry(), QRect(0, 0, 640, 480));
     Send(WM_SYSCOMMAND, SC_MINIMIZE);
     EXPECT_EQ(form->geometry().bottomLeft(), QPoint(0, 479));
     EXPECT_EQ(form->height(), 18);
-    host.Parent->resize(700, 500);  // a minimised one does not
+    host.Parent->resize(700, 500); // a minimised one does not
     EXPECT_EQ(form->height(), 18);
     Send(WM_SYSCOMMAND, SC_RESTORE);
     EXPECT_EQ(form->geometry(), normal);
@@ -255,7 +257,7 @@ TEST_F(ChildFormTest, DragMovesWithTheMouseInsideTheParent) {
     };
     move(start + QPoint(25, 15), QEvent::MouseMove);
     EXPECT_EQ(form->pos(), QPoint(65, 45));
-    move(start + QPoint(5000, 5000), QEvent::MouseMove);  // kept inside the parent
+    move(start + QPoint(5000, 5000), QEvent::MouseMove); // kept inside the parent
     EXPECT_EQ(form->pos(), QPoint(800 - 333, 600 - 209));
     move(start + QPoint(-5000, 10), QEvent::MouseButtonRelease);
     EXPECT_EQ(form->pos(), QPoint(0, 40));
@@ -271,7 +273,7 @@ TEST_F(ChildFormTest, CloseButtonPostsCloseThenFormClosed) {
     EXPECT_TRUE(host.Of(WM_QM_FORMCLOSED).empty());
     form->MayClose = true;
     form->btnFormTitleColseClick();
-    EXPECT_FALSE(form->Closed());  // both messages are posted
+    EXPECT_FALSE(form->Closed()); // both messages are posted
     Pump();
     EXPECT_TRUE(form->Closed());
     ASSERT_EQ(host.Of(WM_QM_FORMCLOSED).size(), 1u);
@@ -283,8 +285,8 @@ TEST_F(ChildFormTest, TitleTextPressStartsADrag) {
     form->show();
     form->pnlFormTileMidMouseDown();
     EXPECT_TRUE(form->Dragging());
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QCursor::pos(), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(0, 0), QCursor::pos(), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(form, &release);
     EXPECT_FALSE(form->Dragging());
 }
@@ -297,8 +299,8 @@ TEST_F(ChildFormTest, DestroyingTheFormReleasesItsHandle) {
     EXPECT_FALSE(IsWindow(handle));
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test
 
 namespace qm::test {
 namespace {
@@ -311,7 +313,8 @@ TEST_F(ChildFormTest, RegistrationAndReleaseReadTheirAnswers) {
     } cases[] = {
         {"<quelmar><status><code>5</code></status><rs typ=\"integer\">42</rs></quelmar>", 42, {}},
         {"<quelmar><status><code>0</code></status></quelmar>", 0, {}},
-        {"<quelmar><status><code>-2</code><info>拒绝</info></status><rs typ=\"integer\">9</rs></quelmar>", 0,
+        {"<quelmar><status><code>-2</code><info>拒绝</info></status><rs typ=\"integer\">9</rs></quelmar>",
+         0,
          {"拒绝"}},
         {"", 0, {"主机应答无法读取！"}},
     };
@@ -328,5 +331,5 @@ TEST_F(ChildFormTest, RegistrationAndReleaseReadTheirAnswers) {
     EXPECT_EQ(host.Statuses(), std::vector<std::string>{"未登记"});
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test

@@ -9,21 +9,22 @@ namespace {
 
 std::vector<std::string> Names(const TCommands& c) {
     std::vector<std::string> out;
-    for (int i = 0; i < c.Count(); ++i) out.push_back(c.Items(i)->Name);
+    for (int i = 0; i < c.Count(); ++i)
+        out.push_back(c.Items(i)->Name);
     return out;
 }
 
 TEST(Commands, UnnamedItemsTakeTheFirstFreeNumber) {
     struct Case {
-        std::vector<std::string> existing;  // "" adds an unnamed item
+        std::vector<std::string> existing; // "" adds an unnamed item
         std::string next;
     } cases[] = {
         {{}, "Command1"},
         {{"", ""}, "Command3"},
-        {{"command1"}, "Command2"},  // case-insensitive
+        {{"command1"}, "Command2"}, // case-insensitive
         {{"COMMAND2", "Command1"}, "Command3"},
         {{"new", "Command10"}, "Command1"},
-        {{"Command01"}, "Command1"},  // not the same text
+        {{"Command01"}, "Command1"}, // not the same text
     };
     for (const auto& c : cases) {
         TChildCommand set;
@@ -37,7 +38,8 @@ TEST(Commands, UnnamedItemsTakeTheFirstFreeNumber) {
 
 TEST(Commands, DeletedNameIsReused) {
     TChildCommand set;
-    for (int i = 0; i < 3; ++i) set.Commands()->Add();
+    for (int i = 0; i < 3; ++i)
+        set.Commands()->Add();
     EXPECT_EQ(Names(*set.Commands()), (std::vector<std::string>{"Command1", "Command2", "Command3"}));
     set.Commands()->Delete(1);
     EXPECT_EQ(set.Commands()->Add()->Name, "Command2");
@@ -109,11 +111,12 @@ TEST(Commands, BaseSetHasTheTenInOrderWithTheirHandlers) {
     TChildCommand set;
     std::vector<int> ran;
     std::array<TNotifyEvent, 10> handlers;
-    for (int i = 0; i < 10; ++i) handlers[static_cast<std::size_t>(i)] = [&ran, i](TObject*) { ran.push_back(i); };
+    for (int i = 0; i < 10; ++i)
+        handlers[static_cast<std::size_t>(i)] = [&ran, i](TObject*) { ran.push_back(i); };
     BuildBaseCommands(set, handlers);
-    EXPECT_EQ(Names(*set.Commands()), (std::vector<std::string>{"new", "update", "delete", "save", "search",
-                                                                "cancel", "firstrec", "priorrec", "nextrec",
-                                                                "lastrec"}));
+    EXPECT_EQ(Names(*set.Commands()),
+              (std::vector<std::string>{"new", "update", "delete", "save", "search", "cancel", "firstrec",
+                                        "priorrec", "nextrec", "lastrec"}));
     for (int i = 0; i < 10; ++i) {
         TCommand* c = set.Commands()->Items(i);
         EXPECT_EQ(c->Caption, i == 0 ? "new" : "");
@@ -131,8 +134,8 @@ TEST(Commands, SetIsFreedWithItsOwner) {
     set->Name = "chldcmndBase";
     BuildBaseCommands(*set, {});
     EXPECT_EQ(form->FindComponent("chldcmndBase"), set);
-    delete form;  // frees the set and its commands; sanitiser builds catch a leak or double free
+    delete form; // frees the set and its commands; sanitiser builds catch a leak or double free
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -12,10 +12,10 @@
 #include "controls/page_control.h"
 #include "controls/tab_sheet.h"
 #include "dataset/data_source.h"
-#include "grid/db_controls.h"
-#include "grid/db_value_controls.h"
-#include "grid/db_grid.h"
 #include "fake_host.h"
+#include "grid/db_controls.h"
+#include "grid/db_grid.h"
+#include "grid/db_value_controls.h"
 #include "test_form.h"
 
 namespace qm::test {
@@ -54,10 +54,10 @@ TEST_F(EditStateTest, RequiredCheckVisitsRowsThenFields) {
         const char* label;
     } cases[] = {
         {{{nullptr, nullptr}, {"x", nullptr}}, "A,B", "Label A"},
-        {{{"x", nullptr}, {nullptr, "y"}}, "A,B", "Label B"},  // row order first
-        {{{"x", "y"}, {" \t", "y"}}, "A,B", "Label A"},          // blanks count as empty
+        {{{"x", nullptr}, {nullptr, "y"}}, "A,B", "Label B"}, // row order first
+        {{{"x", "y"}, {" \t", "y"}}, "A,B", "Label A"},       // blanks count as empty
         {{{"x", "y"}}, "A,B", ""},
-        {{{nullptr, "y"}}, "NOPE,B", ""},  // unknown names are skipped
+        {{{nullptr, "y"}}, "NOPE,B", ""}, // unknown names are skipped
         {{}, "A", ""},
     };
     for (const Case& c : cases) {
@@ -73,10 +73,10 @@ TEST_F(EditStateTest, UniqueCheckComparesWholeTrimmedValues) {
         const char* label;
     } cases[] = {
         {{{"X", "1"}, {"Y", "2"}, {" X", "3"}}, "A", "Label A"},
-        {{{"", "1"}, {nullptr, "2"}}, "A", "Label A"},  // two empty values are duplicates
-        {{{"P,Q", "1"}, {"Q", "2"}}, "A", ""},          // not a substring match
+        {{{"", "1"}, {nullptr, "2"}}, "A", "Label A"}, // two empty values are duplicates
+        {{{"P,Q", "1"}, {"Q", "2"}}, "A", ""},         // not a substring match
         {{{"P", "1"}, {"PQ", "2"}}, "A", ""},
-        {{{"X", "1"}, {"Y", "1"}}, "A,B", "Label B"},   // fields in list order
+        {{{"X", "1"}, {"Y", "1"}}, "A,B", "Label B"}, // fields in list order
         {{{"X", "1"}, {"X", "1"}}, "B,A", "Label B"},
     };
     for (const Case& c : cases) {
@@ -102,9 +102,9 @@ TEST_F(EditStateTest, BrowseEmptiesTheDeltaTableAndPostsPendingRows) {
     form->Main->Append();
     form->Main->Fields(0)->SetAsString("pending");
     form->SetEditState(esEdit);
-    EXPECT_EQ(form->Main->State(), dsBrowse);  // posted
-    EXPECT_EQ(form->Delta->RecordCount(), 1);   // kept outside browse
-    form->SetEditState(7);                      // any value settles the tables
+    EXPECT_EQ(form->Main->State(), dsBrowse); // posted
+    EXPECT_EQ(form->Delta->RecordCount(), 1); // kept outside browse
+    form->SetEditState(7);                    // any value settles the tables
     EXPECT_EQ(form->EditState(), 7);
     EXPECT_EQ(form->Delta->RecordCount(), 1);
     form->SetEditState(esBrowse);
@@ -123,12 +123,13 @@ TEST_F(EditStateTest, FieldReadOnlyFollowsTheFieldOnlyOnAWritableForm) {
         bool readOnly;
         bool result;
     } cases[] = {
-        {&source, "A", false, false}, {&source, "B", false, true},  {&source, "B", true, true},
+        {&source, "A", false, false}, {&source, "B", false, true},     {&source, "B", true, true},
         {&source, "A", true, true},   {&source, "NONE", false, false}, {&source, "  ", false, false},
         {nullptr, "B", false, false}, {nullptr, "B", true, true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TfrmChildBase::FieldReadOnly(c.source, c.name, c.readOnly), c.result) << c.name << c.readOnly;
+        EXPECT_EQ(TfrmChildBase::FieldReadOnly(c.source, c.name, c.readOnly), c.result)
+            << c.name << c.readOnly;
 }
 
 TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
@@ -162,7 +163,7 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
     auto* check = new TQmFlatCheckBox(panel);
     auto* grid = new TQmDBGrid(panel);
     auto* inner = new QWidget(panel);
-    auto* nested = new TQmFlatEdit(inner);  // not a direct child: left alone
+    auto* nested = new TQmFlatEdit(inner); // not a direct child: left alone
     auto* pages = new TQmPageControl(form);
     auto* page = new TQmTabSheet(pages);
     auto* onPage = new TQmFlatEdit(page);
@@ -172,11 +173,9 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
         std::uint8_t state;
         bool dataA, dataB, dataZ, flat, enabled, gridReadOnly;
     } cases[] = {
-        {esEdit, false, true, false, false, true, false},
-        {esBrowse, true, true, true, true, false, true},
-        {esInsert, false, true, false, false, true, false},
-        {esInitial, true, true, true, true, false, true},
-        {9, true, true, true, true, false, true},  // other values leave the controls as they are
+        {esEdit, false, true, false, false, true, false},   {esBrowse, true, true, true, true, false, true},
+        {esInsert, false, true, false, false, true, false}, {esInitial, true, true, true, true, false, true},
+        {9, true, true, true, true, false, true}, // other values leave the controls as they are
     };
     for (const Case& c : cases) {
         form->SetEditState(c.state);
@@ -194,9 +193,11 @@ TEST_F(EditStateTest, ControlsOfListedPanelsAndPagesFollowTheState) {
         EXPECT_EQ(grid->ReadOnly(), c.gridReadOnly) << int(c.state);
         EXPECT_FALSE(nested->ReadOnly());
     }
-    for (auto* e : {writableField, readOnlyField, unknownField}) e->SetDataSource(nullptr);
+    for (auto* e : {writableField, readOnlyField, unknownField})
+        e->SetDataSource(nullptr);
     for (auto& pair : valueControls)
-        for (TQmDBControl* c : pair) c->SetDataSource(nullptr);
+        for (TQmDBControl* c : pair)
+            c->SetDataSource(nullptr);
 }
 
 TEST_F(EditStateTest, TabMovesFocusForwardAndShiftTabBack) {
@@ -216,7 +217,7 @@ TEST_F(EditStateTest, TabMovesFocusForwardAndShiftTabBack) {
     } cases[] = {
         {Qt::Key_Tab, Qt::NoModifier, b},
         {Qt::Key_Backtab, Qt::ShiftModifier, a},
-        {Qt::Key_Tab, Qt::ControlModifier, b},  // Ctrl+Tab moves forwards like Tab
+        {Qt::Key_Tab, Qt::ControlModifier, b}, // Ctrl+Tab moves forwards like Tab
     };
     for (const Case& c : cases) {
         QKeyEvent press(QEvent::KeyPress, c.key, c.mods);
@@ -239,25 +240,31 @@ TEST_F(EditStateTest, TabMovesTheFocusOnceUnlessTheControlTakesTheKey) {
     auto* onPage = new TQmFlatEdit(page1);
     new TQmFlatEdit(page2);
     pages->SetActivePage(page1);
-    for (QWidget* w : std::initializer_list<QWidget*>{first, memo, tabbingMemo, last, pages}) w->show();
+    for (QWidget* w : std::initializer_list<QWidget*>{first, memo, tabbingMemo, last, pages})
+        w->show();
     auto editorOf = [](TQmFlatEdit* e) -> QWidget* {
-        return e->LineEditor() ? static_cast<QWidget*>(e->LineEditor()) : static_cast<QWidget*>(e->TextEditor());
+        return e->LineEditor() ? static_cast<QWidget*>(e->LineEditor())
+                               : static_cast<QWidget*>(e->TextEditor());
     };
     struct Case {
         const char* name;
         TQmFlatEdit* from;
         Qt::Key key;
         Qt::KeyboardModifiers mods;
-        TQmFlatEdit* focusAfter;  // null: the focus stays where it was
+        TQmFlatEdit* focusAfter; // null: the focus stays where it was
         TQmTabSheet* pageAfter;
         const char* memoText;
     } cases[] = {
         {"Tab on an edit moves one control on", first, Qt::Key_Tab, Qt::NoModifier, memo, page1, ""},
-        {"Shift+Tab moves one control back", last, Qt::Key_Backtab, Qt::ShiftModifier, tabbingMemo, page1, ""},
-        {"a memo without tabs passes the focus on", memo, Qt::Key_Tab, Qt::NoModifier, tabbingMemo, page1, ""},
+        {"Shift+Tab moves one control back", last, Qt::Key_Backtab, Qt::ShiftModifier, tabbingMemo, page1,
+         ""},
+        {"a memo without tabs passes the focus on", memo, Qt::Key_Tab, Qt::NoModifier, tabbingMemo, page1,
+         ""},
         {"a memo that wants tabs types one", tabbingMemo, Qt::Key_Tab, Qt::NoModifier, nullptr, page1, "\t"},
-        {"Ctrl+Tab outside a page control moves like Tab", first, Qt::Key_Tab, Qt::ControlModifier, memo, page1, ""},
-        {"Ctrl+Tab inside a page control turns the page", onPage, Qt::Key_Tab, Qt::ControlModifier, nullptr, page2, ""},
+        {"Ctrl+Tab outside a page control moves like Tab", first, Qt::Key_Tab, Qt::ControlModifier, memo,
+         page1, ""},
+        {"Ctrl+Tab inside a page control turns the page", onPage, Qt::Key_Tab, Qt::ControlModifier, nullptr,
+         page2, ""},
     };
     for (const Case& c : cases) {
         pages->SetActivePage(page1);
@@ -278,5 +285,5 @@ TEST_F(EditStateTest, TabMovesTheFocusOnceUnlessTheControlTakesTheKey) {
     }
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test

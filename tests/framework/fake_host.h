@@ -34,7 +34,7 @@ struct Sent {
     unsigned msg;
     WPARAM wParam;
     LPARAM lParam;
-    std::string text;  // status text, request of an execute, context tail of a search
+    std::string text; // status text, request of an execute, context tail of a search
 };
 
 class FakeHost : public MessageTarget {
@@ -66,19 +66,26 @@ public:
             return a;
         };
         switch (msg) {
-            case WM_QM_STATUS: s.text = lParam ? reinterpret_cast<const char*>(lParam) : ""; break;
-            case WM_QM_REGISTER: SetSlotText(record->RegisterAnswer, next(Registers)); break;
-            case WM_QM_RELEASE: SetSlotText(record->ReleaseAnswer, next(Releases)); break;
-            case WM_QM_EXECUTE:
-                s.text = SlotText(record->RequestXml);
-                if (OnExecute) OnExecute();
-                if (!Executes.empty()) SetSlotText(record->ExecuteAnswer, next(Executes));
-                break;
-            case WM_QM_SEARCH:
-                s.text = SlotText(record->ContextTail);
-                SetSlotText(record->SearchAnswer, next(Searches));
-                break;
-            default: break;
+        case WM_QM_STATUS:
+            s.text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+            break;
+        case WM_QM_REGISTER:
+            SetSlotText(record->RegisterAnswer, next(Registers));
+            break;
+        case WM_QM_RELEASE:
+            SetSlotText(record->ReleaseAnswer, next(Releases));
+            break;
+        case WM_QM_EXECUTE:
+            s.text = SlotText(record->RequestXml);
+            if (OnExecute) OnExecute();
+            if (!Executes.empty()) SetSlotText(record->ExecuteAnswer, next(Executes));
+            break;
+        case WM_QM_SEARCH:
+            s.text = SlotText(record->ContextTail);
+            SetSlotText(record->SearchAnswer, next(Searches));
+            break;
+        default:
+            break;
         }
         Log.push_back(s);
         return 0;
@@ -92,13 +99,14 @@ public:
     }
     std::vector<std::string> Statuses() const {
         std::vector<std::string> out;
-        for (const Sent& s : Of(WM_QM_STATUS)) out.push_back(s.text);
+        for (const Sent& s : Of(WM_QM_STATUS))
+            out.push_back(s.text);
         return out;
     }
 
     static std::string Answer(int code, const std::string& info = {}, const std::string& body = {}) {
-        return "<?xml version=\"1.0\"?><quelmar><status><code>" + std::to_string(code) + "</code><info>" + info +
-               "</info></status>" + body + "</quelmar>";
+        return "<?xml version=\"1.0\"?><quelmar><status><code>" + std::to_string(code) + "</code><info>" +
+               info + "</info></status>" + body + "</quelmar>";
     }
 
     HWND Wnd = 0;
@@ -117,4 +125,4 @@ inline void Pump(int rounds = 3) {
     }
 }
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -3,9 +3,9 @@
 
 #include "controls/flat_panel.h"
 #include "dataset/mem_table.h"
-#include "grid/db_grid.h"
 #include "dialog/dialog_api.h"
 #include "fake_host.h"
+#include "grid/db_grid.h"
 #include "modules/tarn204/dm/tarn204_dm.h"
 #include "modules/tarn204/tarn204_form.h"
 #include "protocol/qm_protocol.h"
@@ -18,7 +18,8 @@ const std::string kSearch = FakeHost::Answer(
     "<rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4 "
     "MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 CREATE_USER:VARCHAR2:12 "
     "USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">"
-    "<r MEMAC_ID=\"10\" MEMAC001=\"01\" MEMAC002=\"Low\" MEMAC003=\"0\" MEMAC004=\"2999\" CREATE_USER=\"u001\" "
+    "<r MEMAC_ID=\"10\" MEMAC001=\"01\" MEMAC002=\"Low\" MEMAC003=\"0\" MEMAC004=\"2999\" "
+    "CREATE_USER=\"u001\" "
     "USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" FLAG=\"0\"/></rs>");
 
 class Tarn204FormTest : public ::testing::Test {
@@ -31,7 +32,8 @@ protected:
         context.UserName = SysAllocStringUtf8("u002");
         context.UserGroup = SysAllocStringUtf8("g01");
         context.AppPath = SysAllocStringUtf8(folder);
-        host.Registers.push_back("<quelmar><status><code>0</code></status><rs typ=\"integer\">7</rs></quelmar>");
+        host.Registers.push_back(
+            "<quelmar><status><code>0</code></status><rs typ=\"integer\">7</rs></quelmar>");
         form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
         form->SetFormId(form->Handle());
         SendMessage(form->Handle(), WM_QM_CONTEXT, reinterpret_cast<WPARAM>(&context),
@@ -44,14 +46,16 @@ protected:
     }
     void TearDown() override {
         delete form;
-        for (BSTR s : {context.UserName, context.UserGroup, context.AppPath}) SysFreeString(s);
+        for (BSTR s : {context.UserName, context.UserGroup, context.AppPath})
+            SysFreeString(s);
         EXPECT_EQ(dialog.PendingAnswers(), 0);
         dialog.SetStrict(0);
         dialog.ClearQueue();
     }
     std::vector<std::string> Boxes() {
         std::vector<std::string> out;
-        for (int i = seenBoxes; i < dialog.CallCount(); ++i) out.push_back(dialog.CallText(i));
+        for (int i = seenBoxes; i < dialog.CallCount(); ++i)
+            out.push_back(dialog.CallText(i));
         seenBoxes = dialog.CallCount();
         return out;
     }
@@ -176,7 +180,7 @@ TEST_F(Tarn204FormTest, ARefusalWithoutInfoShowsItsOwnCode) {
 }
 
 TEST_F(Tarn204FormTest, DeleteConfirmedRefusedAndRefusedByHost) {
-    dialog.QueueAnswer(7);  // no
+    dialog.QueueAnswer(7); // no
     form->RunBaseCommand(2);
     EXPECT_EQ(Main().RecordCount(), 1);
     EXPECT_TRUE(host.Of(WM_QM_EXECUTE).empty());
@@ -205,7 +209,7 @@ TEST_F(Tarn204FormTest, DeleteConfirmedRefusedAndRefusedByHost) {
 TEST_F(Tarn204FormTest, CancelDropsAPostedNewRowAfterAsking) {
     NewRow("02", "Mid");
     Main().Post();
-    Main().First();  // the new row was posted and left
+    Main().First(); // the new row was posted and left
     dialog.QueueAnswer(7);
     form->RunBaseCommand(5);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"将放弃 1 条未保存的修改，确定吗？"});
@@ -265,8 +269,8 @@ TEST_F(Tarn204FormTest, RecordMovesFollowTheTable) {
     EXPECT_EQ(Main().RecNo(), 2);
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test
 
 namespace qm::test {
 namespace {
@@ -300,5 +304,5 @@ TEST_F(Tarn204FormTest, TitleTextDoesNotDragButDoubleClickToggles) {
     EXPECT_FALSE(form->TitleBar()->pnlFormTitleCloseBtn->isHidden());
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test

@@ -11,9 +11,9 @@ namespace qm::test {
 class TTestForm : public TfrmChildBase {
 public:
     explicit TTestForm(QWidget* parent)
-        : TfrmChildBase(parent,
-                        TBorderIcon::biSystemMenu | TBorderIcon::biMinimize | unsigned(TBorderIcon::biMaximize),
-                        QSize(333, 209)) {}
+        : TfrmChildBase(
+              parent, TBorderIcon::biSystemMenu | TBorderIcon::biMinimize | unsigned(TBorderIcon::biMaximize),
+              QSize(333, 209)) {}
     TTestForm(QWidget* parent, TBorderIcons icons) : TfrmChildBase(parent, icons, QSize(333, 209)) {}
 
     bool CanCloseForm() override {
@@ -59,4 +59,4 @@ public:
     TMemTable* Delta = nullptr;
 };
 
-}  // namespace qm::test
+} // namespace qm::test

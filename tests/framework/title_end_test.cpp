@@ -25,11 +25,12 @@ TEST(TitleEnd, DiagonalFromBottomLeftToTopRight) {
         int x, y;
         TColor color;
     } cases[] = {
-        {0, 0, Title},  {10, 0, Title}, {0, 10, Title},  // the upper-left triangle
-        {24, 17, Form}, {24, 1, Form},  {1, 17, Form},   // the lower-right one
+        {0, 0, Title},  {10, 0, Title}, {0, 10, Title}, // the upper-left triangle
+        {24, 17, Form}, {24, 1, Form},  {1, 17, Form},  // the lower-right one
         {12, 12, Form}, {11, 7, Title},
     };
-    for (const Case& c : cases) EXPECT_EQ(canvas.Pixel(c.x, c.y), c.color) << c.x << "," << c.y;
+    for (const Case& c : cases)
+        EXPECT_EQ(canvas.Pixel(c.x, c.y), c.color) << c.x << "," << c.y;
     // Every pixel is one of the two colours, and each column turns from title to form once.
     for (int x = 0; x < 25; ++x) {
         int turns = 0;
@@ -59,7 +60,9 @@ TEST(TitleGlyphs, OutlineAndSign) {
     struct Case {
         TTitleGlyph kind;
         const char* name;
-    } cases[] = {{TTitleGlyph::Close, "close"}, {TTitleGlyph::Maximize, "maximise"}, {TTitleGlyph::Minimize, "minimise"}};
+    } cases[] = {{TTitleGlyph::Close, "close"},
+                 {TTitleGlyph::Maximize, "maximise"},
+                 {TTitleGlyph::Minimize, "minimise"}};
     for (const Case& c : cases) {
         const QImage g = TitleGlyph(c.kind);
         ASSERT_EQ(g.size(), QSize(16, 16)) << c.name;
@@ -83,37 +86,37 @@ TEST(TitleGlyphs, OutlineAndSign) {
                 }
         const int w = right - left + 1, h = bottom - top + 1;
         switch (c.kind) {
-            case TTitleGlyph::Close:  // two diagonals of an 8 x 8 box
-                EXPECT_EQ(w, 8) << c.name;
-                EXPECT_EQ(h, 8) << c.name;
-                EXPECT_EQ(black, 16) << c.name;
-                for (int i = 0; i < 8; ++i) {
-                    EXPECT_EQ(at(left + i, top + i), 0u) << c.name << " " << i;
-                    EXPECT_EQ(at(right - i, top + i), 0u) << c.name << " " << i;
-                }
-                break;
-            case TTitleGlyph::Maximize:  // a frame whose top edge is two rows deep
-                EXPECT_GE(w, 6) << c.name;
-                for (int x = left; x <= right; ++x) {
-                    EXPECT_EQ(at(x, top), 0u) << c.name;
-                    EXPECT_EQ(at(x, top + 1), 0u) << c.name;
-                    EXPECT_EQ(at(x, bottom), 0u) << c.name;
-                }
-                for (int y = top; y <= bottom; ++y) {
-                    EXPECT_EQ(at(left, y), 0u) << c.name;
-                    EXPECT_EQ(at(right, y), 0u) << c.name;
-                }
-                EXPECT_EQ(black, 2 * w + 2 * (h - 2) + (w - 2)) << c.name;
-                break;
-            case TTitleGlyph::Minimize:  // a solid bar two rows high in the lower third
-                EXPECT_EQ(h, 2) << c.name;
-                EXPECT_EQ(black, 2 * w) << c.name;
-                EXPECT_GE(top, 16 * 2 / 3 - 1) << c.name;
-                EXPECT_LE(bottom, 13) << c.name;
-                break;
+        case TTitleGlyph::Close: // two diagonals of an 8 x 8 box
+            EXPECT_EQ(w, 8) << c.name;
+            EXPECT_EQ(h, 8) << c.name;
+            EXPECT_EQ(black, 16) << c.name;
+            for (int i = 0; i < 8; ++i) {
+                EXPECT_EQ(at(left + i, top + i), 0u) << c.name << " " << i;
+                EXPECT_EQ(at(right - i, top + i), 0u) << c.name << " " << i;
+            }
+            break;
+        case TTitleGlyph::Maximize: // a frame whose top edge is two rows deep
+            EXPECT_GE(w, 6) << c.name;
+            for (int x = left; x <= right; ++x) {
+                EXPECT_EQ(at(x, top), 0u) << c.name;
+                EXPECT_EQ(at(x, top + 1), 0u) << c.name;
+                EXPECT_EQ(at(x, bottom), 0u) << c.name;
+            }
+            for (int y = top; y <= bottom; ++y) {
+                EXPECT_EQ(at(left, y), 0u) << c.name;
+                EXPECT_EQ(at(right, y), 0u) << c.name;
+            }
+            EXPECT_EQ(black, 2 * w + 2 * (h - 2) + (w - 2)) << c.name;
+            break;
+        case TTitleGlyph::Minimize: // a solid bar two rows high in the lower third
+            EXPECT_EQ(h, 2) << c.name;
+            EXPECT_EQ(black, 2 * w) << c.name;
+            EXPECT_GE(top, 16 * 2 / 3 - 1) << c.name;
+            EXPECT_LE(bottom, 13) << c.name;
+            break;
         }
     }
 }
 
-}  // namespace
-}  // namespace qm::test
+} // namespace
+} // namespace qm::test

@@ -51,9 +51,9 @@ TEST_F(DbControlsTest, MemoAndComboFollowTheRow) {
     table.SetRecNo(2);
     EXPECT_EQ(memo.Text(), "name 2");
     EXPECT_EQ(combo.Text(), "C2");
-    combo.SetText("C1");  // by code: the same path as a choice
+    combo.SetText("C1"); // by code: the same path as a choice
     EXPECT_EQ(table.FieldByName("CODE")->AsString(), "C1");
 }
 
-}  // namespace
-}  // namespace qm::gridtest
+} // namespace
+} // namespace qm::gridtest

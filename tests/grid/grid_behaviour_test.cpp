@@ -53,7 +53,11 @@ TEST_F(BehaviourTest, TypingEditsAndLeavingTheRowPosts) {
 }
 
 TEST_F(BehaviourTest, MovingPastTheLastRowAppendsOne) {
-    struct Case { const char* what; Qt::Key key; int column; };
+    struct Case {
+        const char* what;
+        Qt::Key key;
+        int column;
+    };
     for (const Case& c : {Case{"down arrow", Qt::Key_Down, 0}, Case{"tab from the last cell", Qt::Key_Tab, 2},
                           Case{"enter from the last cell", Qt::Key_Return, 2}}) {
         table.Close();
@@ -109,7 +113,7 @@ TEST_F(BehaviourTest, EditorLengthFollowsTheFieldSize) {
     Fill(2);
     table.SetRecNo(2);
     table.Edit();
-    table.FieldByName("CODE")->SetAsString("ABCDEFGHIJKLMNO");  // 15 characters, longer than 10
+    table.FieldByName("CODE")->SetAsString("ABCDEFGHIJKLMNO"); // 15 characters, longer than 10
     table.Post();
     ShowFocused();
     grid->setCurrentIndex(grid->Model()->index(0, 0));
@@ -132,7 +136,11 @@ TEST_F(BehaviourTest, EditorLengthFollowsTheFieldSize) {
 TEST_F(BehaviourTest, CtrlDeleteAsksAndDeletesOnlyOnYes) {
     Boxes boxes;
     if (!boxes.Loaded()) GTEST_SKIP() << "dialog.dll is not built";
-    struct Case { const char* what; int answer; int rowsAfter; };
+    struct Case {
+        const char* what;
+        int answer;
+        int rowsAfter;
+    };
     for (const Case& c : {Case{"yes", 6, 2}, Case{"no", 7, 3}, Case{"no host context", 0, 3}}) {
         table.Close();
         table.Open();
@@ -140,8 +148,10 @@ TEST_F(BehaviourTest, CtrlDeleteAsksAndDeletesOnlyOnYes) {
         ShowFocused();
         grid->setCurrentIndex(grid->Model()->index(1, 0));
         boxes.Api().ClearQueue();
-        if (c.answer) boxes.Api().QueueAnswer(c.answer);
-        else boxes.Detach();
+        if (c.answer)
+            boxes.Api().QueueAnswer(c.answer);
+        else
+            boxes.Detach();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(table.RecordCount(), c.rowsAfter) << c.what;
         if (c.answer) {
@@ -188,11 +198,11 @@ TEST_F(BehaviourTest, RenderedRowsShowTheirColours) {
         const QPoint at = grid->viewport()->mapTo(grid.get(), QPoint(cell.right() - 3, cell.center().y()));
         return image.pixelColor(at * image.devicePixelRatio()).rgb();
     };
-    EXPECT_EQ(sample(2), QColor(0xDD, 0xDD, 0xFF).rgb());  // record 3
-    EXPECT_EQ(sample(3), QColor(0xC4, 0xC4, 0xFF).rgb());  // record 4
+    EXPECT_EQ(sample(2), QColor(0xDD, 0xDD, 0xFF).rgb()); // record 3
+    EXPECT_EQ(sample(3), QColor(0xC4, 0xC4, 0xFF).rgb()); // record 4
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 18);
     EXPECT_EQ(grid->horizontalHeader()->height(), 16);
 }
 
-}  // namespace
-}  // namespace qm::gridtest
+} // namespace
+} // namespace qm::gridtest

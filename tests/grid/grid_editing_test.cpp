@@ -59,7 +59,11 @@ protected:
 };
 
 TEST_F(EditingTest, EllipsisButtonRunsItsClickHandler) {
-    struct Case { const char* what; bool visible; int clicks; };
+    struct Case {
+        const char* what;
+        bool visible;
+        int clicks;
+    };
     for (const Case& c : {Case{"shown button", true, 1}, Case{"hidden button", false, 0}}) {
         grid->Columns().Clear();
         table.Close();
@@ -90,7 +94,12 @@ TEST_F(EditingTest, EllipsisButtonRunsItsClickHandler) {
 }
 
 TEST_F(EditingTest, CheckBoxTogglesByMouseAndBySpace) {
-    struct Case { const char* what; bool byMouse; int before; const char* after; };
+    struct Case {
+        const char* what;
+        bool byMouse;
+        int before;
+        const char* after;
+    };
     const Case cases[] = {
         {"mouse checks", true, 0, "1"},
         {"mouse unchecks", true, 1, "0"},
@@ -115,7 +124,8 @@ TEST_F(EditingTest, CheckBoxTogglesByMouseAndBySpace) {
             option.initFrom(grid->viewport());
             option.rect = grid->visualRect(cell);
             option.features = QStyleOptionViewItem::HasCheckIndicator;
-            const QRect box = grid->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, grid.get());
+            const QRect box =
+                grid->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, grid.get());
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box.center());
         } else {
             grid->setCurrentIndex(cell);
@@ -124,14 +134,20 @@ TEST_F(EditingTest, CheckBoxTogglesByMouseAndBySpace) {
         QApplication::processEvents();
         EXPECT_EQ(table.RecNo(), 2) << c.what;
         EXPECT_EQ(table.FieldByName("AMT")->AsString(), c.after) << c.what;
-        EXPECT_EQ(model->data(cell, Qt::CheckStateRole).toInt(), std::string(c.after) == "1" ? Qt::Checked : Qt::Unchecked)
+        EXPECT_EQ(model->data(cell, Qt::CheckStateRole).toInt(),
+                  std::string(c.after) == "1" ? Qt::Checked : Qt::Unchecked)
             << c.what;
         if (table.State() != dsBrowse) table.Post();
     }
 }
 
 TEST_F(EditingTest, PickListShowsEntriesAndStoresKeys) {
-    struct Case { const char* what; std::vector<std::string> keys; const char* shown; const char* stored; };
+    struct Case {
+        const char* what;
+        std::vector<std::string> keys;
+        const char* shown;
+        const char* stored;
+    };
     const Case cases[] = {
         {"key list and pick list", {"name 1", "name 2", "name 3"}, "one", "name 2"},
         {"pick list only", {}, "name 1", "two"},
@@ -182,7 +198,12 @@ TEST_F(EditingTest, FindBarOpensWithCtrlFAndSteps) {
     ASSERT_TRUE(bar->isVisible());
     ASSERT_EQ(QApplication::focusWidget(), bar->Edit());
 
-    struct Step { const char* what; const char* text; int row; bool found; };
+    struct Step {
+        const char* what;
+        const char* text;
+        int row;
+        bool found;
+    };
     const Step steps[] = {
         {"first match below", "name", 2, true},
         {"next match", "name", 3, true},
@@ -210,7 +231,11 @@ TEST_F(EditingTest, FindBarOpensWithCtrlFAndSteps) {
 
 TEST_F(EditingTest, LeavingTheGridDropsOnlyAnUntouchedNewRow) {
     enum Touch { None, Typed, ByCode };
-    struct Case { const char* what; Touch touch; int rows; };
+    struct Case {
+        const char* what;
+        Touch touch;
+        int rows;
+    };
     const Case cases[] = {
         {"untouched", None, 2},
         {"typed into the cell", Typed, 3},
@@ -241,7 +266,11 @@ TEST_F(EditingTest, LeavingTheGridDropsOnlyAnUntouchedNewRow) {
 
 // Esc in a changed cell restores that cell only; Esc in an unchanged one cancels the row's edit.
 TEST_F(EditingTest, EscRestoresTheCellThenCancelsTheEdit) {
-    struct Case { const char* what; bool newRow; int rows; };
+    struct Case {
+        const char* what;
+        bool newRow;
+        int rows;
+    };
     for (const Case& c : {Case{"changed row", false, 2}, Case{"new row", true, 2}}) {
         table.Close();
         table.Open();
@@ -283,7 +312,10 @@ TEST_F(EditingTest, EscRestoresTheCellThenCancelsTheEdit) {
 // A toolbar button of the host does not take the focus: the text still in the cell editor must
 // reach the field when the form posts or moves the table from outside the grid.
 TEST_F(EditingTest, TextStillInTheEditorIsWrittenBeforeThePost) {
-    struct Case { const char* what; bool post; };
+    struct Case {
+        const char* what;
+        bool post;
+    };
     for (const Case& c : {Case{"post", true}, Case{"move to the first row", false}}) {
         table.Close();
         table.Open();
@@ -296,13 +328,15 @@ TEST_F(EditingTest, TextStillInTheEditorIsWrittenBeforeThePost) {
         const std::string typed = editor->text().toStdString();
         ASSERT_NE(typed, "name 2") << c.what;
         ASSERT_NE(table.State(), dsBrowse) << c.what;
-        if (c.post) table.Post();
-        else table.First();
+        if (c.post)
+            table.Post();
+        else
+            table.First();
         QApplication::processEvents();
         EXPECT_EQ(table.State(), dsBrowse) << c.what;
         EXPECT_EQ(Value(2, "NAME"), typed) << c.what;
     }
 }
 
-}  // namespace
-}  // namespace qm::gridtest
+} // namespace
+} // namespace qm::gridtest

@@ -106,4 +106,4 @@ protected:
     std::unique_ptr<TQmDBGrid> grid;
 };
 
-}  // namespace qm::gridtest
+} // namespace qm::gridtest

@@ -16,15 +16,43 @@ struct RowCountCase {
 
 TEST_F(ModelTest, RowCountFollowsTheTable) {
     const RowCountCase cases[] = {
-        {"append", 3, [](TMemTable& t) { t.Append(); t.FieldByName("CODE")->SetAsString("X"); t.Post(); }, 4},
-        {"delete", 3, [](TMemTable& t) { t.SetRecNo(2); t.Delete(); }, 2},
-        {"filter", 4, [](TMemTable& t) { t.SetFilter("CODE=C2"); t.SetFiltered(true); }, 1},
-        {"reload of many rows", 0, [](TMemTable& t) {
+        {"append", 3,
+         [](TMemTable& t) {
+             t.Append();
+             t.FieldByName("CODE")->SetAsString("X");
+             t.Post();
+         },
+         4},
+        {"delete", 3,
+         [](TMemTable& t) {
+             t.SetRecNo(2);
+             t.Delete();
+         },
+         2},
+        {"filter", 4,
+         [](TMemTable& t) {
+             t.SetFilter("CODE=C2");
+             t.SetFiltered(true);
+         },
+         1},
+        {"reload of many rows", 0,
+         [](TMemTable& t) {
              t.DisableControls();
-             for (int i = 0; i < 1500; ++i) { t.Append(); t.FieldByName("AMT")->SetAsInteger(i); t.Post(); }
+             for (int i = 0; i < 1500; ++i) {
+                 t.Append();
+                 t.FieldByName("AMT")->SetAsInteger(i);
+                 t.Post();
+             }
              t.EnableControls();
-         }, 1500},
-        {"empty", 5, [](TMemTable& t) { t.EmptyTable(); t.Close(); t.Open(); }, 0},
+         },
+         1500},
+        {"empty", 5,
+         [](TMemTable& t) {
+             t.EmptyTable();
+             t.Close();
+             t.Open();
+         },
+         0},
     };
     for (const RowCountCase& c : cases) {
         table.SetFiltered(false);
@@ -62,7 +90,8 @@ TEST_F(ModelTest, DataReadsTheCurrentAndOtherRows) {
     table.SetRecNo(3);
     EXPECT_EQ(Cell(2, 0), "C3");
     EXPECT_EQ(Cell(2, 2), "30");
-    if (!gridimpl::CanReadAnyRow()) GTEST_SKIP() << "the table offers no read of a row other than the current one";
+    if (!gridimpl::CanReadAnyRow())
+        GTEST_SKIP() << "the table offers no read of a row other than the current one";
     EXPECT_EQ(Cell(0, 1), "name 1");
     EXPECT_EQ(Cell(4, 2), "50");
     EXPECT_EQ(table.RecNo(), 3) << "reading moved the cursor";
@@ -76,7 +105,8 @@ TEST_F(ModelTest, HeaderCarriesTitleAndFieldName) {
     auto* model = grid->Model();
     ASSERT_EQ(model->columnCount(), 1);
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名称"));
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal, TQmGridModel::FieldNameRole).toString(), QStringLiteral("NAME"));
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal, TQmGridModel::FieldNameRole).toString(),
+              QStringLiteral("NAME"));
     EXPECT_EQ(model->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
               Qt::AlignHCenter);
 }
@@ -97,7 +127,7 @@ TEST_F(ModelTest, ColumnsDecideEditingAndPresentation) {
     auto* model = grid->Model();
     EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
-    EXPECT_EQ(Cell(0, 1), "one");  // the key shows as its pick-list entry
+    EXPECT_EQ(Cell(0, 1), "one"); // the key shows as its pick-list entry
     EXPECT_EQ(model->index(0, 2).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     // Choosing an entry stores its key.
     ASSERT_TRUE(model->setData(model->index(0, 1), QStringLiteral("two")));
@@ -113,9 +143,11 @@ TEST_F(ModelTest, RowColoursAlternateUnlessTheColumnHasItsOwn) {
     key->Color = 0xC0DCC0;
     TQmColumn* plain = grid->Columns().Add();
     plain->FieldName = "NAME";
-    auto colour = [&](int row, int column) { return grid->Model()->index(row, column).data(Qt::BackgroundRole).value<QColor>(); };
-    EXPECT_EQ(colour(0, 1), QColor(0xDD, 0xDD, 0xFF));  // record 1: odd
-    EXPECT_EQ(colour(1, 1), QColor(0xC4, 0xC4, 0xFF));  // record 2: even
+    auto colour = [&](int row, int column) {
+        return grid->Model()->index(row, column).data(Qt::BackgroundRole).value<QColor>();
+    };
+    EXPECT_EQ(colour(0, 1), QColor(0xDD, 0xDD, 0xFF)); // record 1: odd
+    EXPECT_EQ(colour(1, 1), QColor(0xC4, 0xC4, 0xFF)); // record 2: even
     EXPECT_EQ(colour(1, 0), QColor(0xC0, 0xDC, 0xC0));
 }
 
@@ -129,13 +161,14 @@ TEST_F(ModelTest, BadValueIsRefusedWithItsReason) {
 
 TEST_F(ModelTest, FindLooksInOneColumnAndWraps) {
     Fill(5);
-    if (!gridimpl::CanReadAnyRow()) GTEST_SKIP() << "the table offers no read of a row other than the current one";
+    if (!gridimpl::CanReadAnyRow())
+        GTEST_SKIP() << "the table offers no read of a row other than the current one";
     auto* model = grid->Model();
     EXPECT_EQ(model->FindRow(0, "c4", 0), 3);
-    EXPECT_EQ(model->FindRow(0, "C1", 2), 0);  // wraps past the end
+    EXPECT_EQ(model->FindRow(0, "C1", 2), 0); // wraps past the end
     EXPECT_EQ(model->FindRow(0, "C3", 3, false), 2);
     EXPECT_EQ(model->FindRow(0, "zz", 0), -1);
 }
 
-}  // namespace
-}  // namespace qm::gridtest
+} // namespace
+} // namespace qm::gridtest

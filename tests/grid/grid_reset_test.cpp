@@ -34,7 +34,10 @@ protected:
 };
 
 TEST_F(ResetTest, ReloadUnderAFocusedEditorLeavesOneEditorTheViewOwns) {
-    struct Case { const char* what; int rows; };
+    struct Case {
+        const char* what;
+        int rows;
+    };
     for (const Case& c : {Case{"answer with rows", 3}, Case{"empty answer", 0}}) {
         table.Close();
         table.Open();
@@ -79,5 +82,5 @@ TEST_F(ResetTest, ReloadUnderAFocusedEditorLeavesOneEditorTheViewOwns) {
     }
 }
 
-}  // namespace
-}  // namespace qm::gridtest
+} // namespace
+} // namespace qm::gridtest

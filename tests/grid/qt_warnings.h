@@ -29,4 +29,4 @@ private:
     QtMessageHandler FPrevious;
 };
 
-}  // namespace qm::gridtest
+} // namespace qm::gridtest

@@ -7,7 +7,7 @@ namespace {
 
 struct HitCase {
     const char* what;
-    int dx;  // pointer minus corner
+    int dx; // pointer minus corner
     int dy;
     int code;
 };
@@ -31,5 +31,5 @@ TEST(GridSizingHitTest, ZonesAroundTheCorner) {
         EXPECT_EQ(GridSizingHitTest(cornerX, cornerY, cornerX + c.dx, cornerY + c.dy), c.code) << c.what;
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -4,10 +4,10 @@
 
 #include "dialog/dialog_api.h"
 #include "host/host_records.h"
-#include "host/ui/main_window.h"
 #include "host/module_library.h"
 #include "host/script/script.h"
 #include "host/store/store.h"
+#include "host/ui/main_window.h"
 #include "qt_environment.h"
 #include "store_fixture.h"
 

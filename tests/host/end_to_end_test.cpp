@@ -373,8 +373,9 @@ TEST_F(HostRun, ForeignValuesInTheStoreNeitherStopTheHostNorGetOverwritten) {
     Sql("UPDATE TB_MEMAC SET MEMAC003='abc' WHERE MEMAC001='02'");
     Sql("UPDATE TB_MEMAC SET MODI_DATE='2024-13-45' WHERE MEMAC001='03'");
     Sql("UPDATE TB_MEMAC SET MEMAC002=CAST(X'41FF42' AS TEXT) WHERE MEMAC001='04'");
-    const std::string foreign = "SELECT group_concat(MEMAC001 || MEMAC002 || MEMAC003 || COALESCE(MODI_DATE, '') || "
-                                "ROW_VERSION, ';') FROM TB_MEMAC WHERE MEMAC001 IN ('02','03','04')";
+    const std::string foreign =
+        "SELECT group_concat(MEMAC001 || MEMAC002 || MEMAC003 || COALESCE(MODI_DATE, '') || "
+        "ROW_VERSION, ';') FROM TB_MEMAC WHERE MEMAC001 IN ('02','03','04')";
     const std::string before = Scalar(foreign);
     const std::string script = "command search\n"
                                "command new\n"
@@ -396,7 +397,8 @@ TEST_F(HostRun, ForeignValuesInTheStoreNeitherStopTheHostNorGetOverwritten) {
 TEST_F(HostRun, ASaveAfterAnAnswerTheFormCouldNotFullyLoadIsStillChecked) {
     FillAgedDemo();
     const std::string flag = Dir.string() + "/";
-    const std::string b = "command search\ntouch " + flag + "b-searched\nwait-for " + flag + "changed\n"
+    const std::string b = "command search\ntouch " + flag + "b-searched\nwait-for " + flag +
+                          "changed\n"
                           "command search\nexpect-status 无法显示的值\nexpect-rows 5\ndismiss-error\n"
                           "select row 2\nexpect-cell MEMAC001 03\n";
     const std::string cmd = Command("clerkb", "g02", b, "", "b");

@@ -36,7 +36,7 @@ protected:
 
     // Runs qmhost with the arguments (and a script when given) on the offscreen platform.
     HostRun Host(std::vector<std::string> args, const std::string& script = "",
-             const std::filesystem::path& program = {}) {
+                 const std::filesystem::path& program = {}) {
         if (!script.empty()) {
             std::ofstream(Dir / "run.txt") << script;
             args.push_back("--script");
@@ -179,12 +179,12 @@ TEST_F(HostFaults, AHugeStoredValueComesBackInPartInTheRefusal) {
                   SQLITE_OK);
     }
     const HostRun run = Host(Login(), "command search\n"
-                                  "select row 2\n"
-                                  "command update\n"
-                                  "edit MEMAC003 3100\n"
-                                  "command save\n"
-                                  "expect-status …（共 100000 个字符）\n"
-                                  "expect-status 超过 30 个字符\n");
+                                      "select row 2\n"
+                                      "command update\n"
+                                      "edit MEMAC003 3100\n"
+                                      "command save\n"
+                                      "expect-status …（共 100000 个字符）\n"
+                                      "expect-status 超过 30 个字符\n");
     EXPECT_EQ(run.Code, 0) << run.Err.substr(0, 2000);
     Store s(Db.string());
     sqlite3_stmt* st = nullptr;

@@ -26,8 +26,8 @@ struct RecordingListener : HostLink::Listener {
 struct Record {
     TShareVar Var{};
     ~Record() {
-        for (BSTR s : {Var.RequestXml, Var.RegisterAnswer, Var.ReleaseAnswer, Var.ExecuteAnswer, Var.ModuleKey,
-                       Var.ActionName, Var.SearchAnswer, Var.SystemCode, Var.ContextTail})
+        for (BSTR s : {Var.RequestXml, Var.RegisterAnswer, Var.ReleaseAnswer, Var.ExecuteAnswer,
+                       Var.ModuleKey, Var.ActionName, Var.SearchAnswer, Var.SystemCode, Var.ContextTail})
             SysFreeString(s);
     }
     WPARAM Address() { return reinterpret_cast<WPARAM>(&Var); }
@@ -69,7 +69,8 @@ TEST_F(HostLinkTest, AnswersTheDataExchangesInTheirSlots) {
             SetSlotText(search.Var.ContextTail, "TB_MEMAC");
             SendMessage(link.Handle(), WM_QM_SEARCH, search.Address(), 0);
             auto answer = ReadAnswer(SlotText(search.Var.SearchAnswer));
-            EXPECT_STREQ(answer->Doc.child("quelmar").child("rs").first_child().attribute("MEMAC002").value(), "低收入");
+            EXPECT_STREQ(answer->Doc.child("quelmar").child("rs").first_child().attribute("MEMAC002").value(),
+                         "低收入");
         }
         {
             Record release;
@@ -86,7 +87,7 @@ TEST_F(HostLinkTest, AnswersTheDataExchangesInTheirSlots) {
 
 TEST_F(HostLinkTest, PassesWindowMessagesToTheListener) {
     HostLink link(*S, Ui);
-    void* field = &link;  // any address: the link only passes it on
+    void* field = &link; // any address: the link only passes it on
     const char* text = "保存失败";
     SendMessage(link.Handle(), WM_QM_FORMCREATED, 42, 0);
     SendMessage(link.Handle(), WM_QM_COMMANDS, reinterpret_cast<WPARAM>(field), 0);
@@ -117,5 +118,5 @@ TEST_F(HostLinkTest, RefusesARequestAboveTheLimitBeforeReadingIt) {
     EXPECT_EQ(ReadFileBytes(DbPath), before);
 }
 
-}  // namespace
-}  // namespace qm::host::testing
+} // namespace
+} // namespace qm::host::testing

@@ -1,8 +1,8 @@
 // The window pieces without the module: toolbar from hand-made command sets, status display,
 // closing, a dropped form; the script format and shortcut conversion.
-#include "host/ui/main_window.h"
 #include "host/script/script.h"
 #include "host/settings.h"
+#include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 #include "qt_environment.h"
@@ -88,7 +88,8 @@ TEST_F(WindowTest, ToolbarShowsTheHostCaptionsAndShortcuts) {
     QStringList captions;
     for (QAction* a : Window->Commands().Actions())
         if (!a->isSeparator()) captions << a->text();
-    EXPECT_EQ(captions.join(' '), QString::fromUtf8("新增 修改 删除 保存 查询 取消 首条 上条 下条 末条 导出"));
+    EXPECT_EQ(captions.join(' '),
+              QString::fromUtf8("新增 修改 删除 保存 查询 取消 首条 上条 下条 末条 导出"));
     struct Key {
         const char* Name;
         QKeySequence Keys;
@@ -152,7 +153,7 @@ TEST_F(WindowTest, ErrorStatusStaysUntilDismissedOtherKindsOnlyInTheStatusBar) {
     EXPECT_TRUE(Window->ErrorShown());
     EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8("代码“01”已存在")));
     SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(saved.c_str()));
-    EXPECT_TRUE(Window->ErrorShown());  // a later notice does not hide the error
+    EXPECT_TRUE(Window->ErrorShown()); // a later notice does not hide the error
     Window->DismissError();
     EXPECT_FALSE(Window->ErrorShown());
 }
@@ -182,7 +183,7 @@ TEST_F(WindowTest, AClosedFormIsHiddenAndForgottenNotDeleted) {
     EXPECT_TRUE(Window->Commands().Actions().isEmpty());
     EXPECT_FALSE(form.Widget->isVisible());
     EXPECT_EQ(WidgetOfHandle(form.Handle), form.Widget);
-    EXPECT_TRUE(Window->close());  // nothing left to ask
+    EXPECT_TRUE(Window->close()); // nothing left to ask
     EXPECT_EQ(form.CloseRequests, 0);
 }
 
@@ -192,7 +193,8 @@ TEST(ShortCut, ConvertsKeyCodesWithModifiers) {
         QKeySequence Out;
     };
     for (const Case& c : {Case{0, QKeySequence()}, Case{0x4000 | 'S', QKeySequence(Qt::CTRL | Qt::Key_S)},
-                          Case{0x72, QKeySequence(Qt::Key_F3)}, Case{0x2000 | 0x8000 | 0x2E, QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Delete)},
+                          Case{0x72, QKeySequence(Qt::Key_F3)},
+                          Case{0x2000 | 0x8000 | 0x2E, QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Delete)},
                           Case{0x1B, QKeySequence(Qt::Key_Escape)}, Case{0x4000 | 0xBA, QKeySequence()}}) {
         SCOPED_TRACE(c.In);
         EXPECT_EQ(ShortCutToKeySequence(c.In), c.Out);
@@ -200,8 +202,9 @@ TEST(ShortCut, ConvertsKeyCodesWithModifiers) {
 }
 
 TEST(Script, ReadsStepsAndKeepsTextsWhole) {
-    auto steps = ParseScript("# a comment\n\ncommand new\r\nedit MEMAC002 中 等  收入\nedit MODIFIER \nanswer 6\n"
-                             "select row 2\nexpect-status 已存在\nexpect-rows 3\nwait\n");
+    auto steps =
+        ParseScript("# a comment\n\ncommand new\r\nedit MEMAC002 中 等  收入\nedit MODIFIER \nanswer 6\n"
+                    "select row 2\nexpect-status 已存在\nexpect-rows 3\nwait\n");
     ASSERT_EQ(steps.size(), 8u);
     EXPECT_EQ(steps[0].Line, 3);
     EXPECT_EQ(steps[0].Args, std::vector<std::string>{"new"});
@@ -230,8 +233,9 @@ TEST(DamagedStore, StaysShownAsAStandingCondition) {
 }
 
 TEST(Script, RefusesStepsItCannotRead) {
-    for (const char* bad : {"fly away", "command", "answer", "select 2", "select row", "expect-status",
-                            "wait now", "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {
+    for (const char* bad :
+         {"fly away", "command", "answer", "select 2", "select row", "expect-status", "wait now",
+          "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
     }
@@ -274,5 +278,5 @@ TEST(Settings, FillWhatTheCommandLineLeavesOpen) {
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
-}  // namespace qm::host::testing
+} // namespace
+} // namespace qm::host::testing

@@ -25,4 +25,4 @@ private:
     std::unique_ptr<QApplication> FApp;
 };
 
-}  // namespace qm::host::testing
+} // namespace qm::host::testing

@@ -90,7 +90,7 @@ TEST_F(StoreTest, OversizedRequestsAreRefusedBeforeTheyAreRead) {
 
 TEST_F(StoreTest, RefusalsQuoteOnlyTheStartOfLongValues) {
     ThreeLevels();
-    Search(); // the host only takes changes to rows it has shown
+    Search();                            // the host only takes changes to rows it has shown
     const std::string name(100000, 'n'); // MEMAC002 holds 30 characters
     struct Case {
         const char* Name;

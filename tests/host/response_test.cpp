@@ -22,8 +22,11 @@ TEST(AppendEscaped, EscapesMarkupAndControlsAndReplacesForeignBytes) {
         {"a\nb\rc\td", "a&#10;b&#13;c&#9;d"},
         {"x\x01y\x1f", "x y "},
         {"低收入&高", "低收入&amp;高"},
-        {"ab\xff" "cd", "ab\xEF\xBF\xBD" "cd"},
-        {"\xe4\xbd", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // a cut-off sequence: each byte replaced
+        {"ab\xff"
+         "cd",
+         "ab\xEF\xBF\xBD"
+         "cd"},
+        {"\xe4\xbd", "\xEF\xBF\xBD\xEF\xBF\xBD"}, // a cut-off sequence: each byte replaced
     };
     for (const Case& c : cases) {
         std::string out = "<";

@@ -1,8 +1,8 @@
 // Start-up checks of the store file and the login, and the window that says why the host cannot
 // start; the error bar's handling of huge texts.
 #include "host/host_app.h"
-#include "host/ui/main_window.h"
 #include "host/startup_checks.h"
+#include "host/ui/main_window.h"
 #include "host/ui/startup_window.h"
 #include "qt_environment.h"
 #include "store_fixture.h"

@@ -22,22 +22,24 @@ TEST_P(BothEngines, SearchAnswersInTheResponseFormat) {
                  "MODIFIER:VARCHAR2:12 MODI_DATE:DATE:7 FLAG:NUMBER:1:0");
     pugi::xml_node row = rs.first_child();
     std::vector<std::string> attrs;
-    for (pugi::xml_attribute a : row.attributes()) attrs.push_back(std::string(a.name()) + "=" + a.value());
+    for (pugi::xml_attribute a : row.attributes())
+        attrs.push_back(std::string(a.name()) + "=" + a.value());
     EXPECT_EQ(attrs, (std::vector<std::string>{"MEMAC_ID=10", "MEMAC001=01", "MEMAC002=Low", "MEMAC003=0",
                                                "MEMAC004=2999", "CREATE_USER=u001", "USER_GROUP=g01",
                                                "CREATE_DATE=2008-06-02 00:00:00", "FLAG=0"}));
     EXPECT_FALSE(row.next_sibling());
-    EXPECT_FALSE(row.attribute("rn"));  // a data row, not a key row
+    EXPECT_FALSE(row.attribute("rn")); // a data row, not a key row
 }
 
 TEST_P(BothEngines, SearchOrdersByCodeAndEscapesValues) {
-    const std::string save = Request(InsertRow(1, "03", "a&amp;b&lt;&quot;c&quot;&gt;") + InsertRow(2, "01", "低收入") +
-                                     InsertRow(3, "02", "line&#10;break"));
+    const std::string save = Request(InsertRow(1, "03", "a&amp;b&lt;&quot;c&quot;&gt;") +
+                                     InsertRow(2, "01", "低收入") + InsertRow(3, "02", "line&#10;break"));
     ASSERT_EQ(ReadAnswer(Save(save))->Code, 0);
     auto answer = ReadAnswer(S->Search("TB_MEMAC"));
     std::vector<std::string> seen;
     for (pugi::xml_node row : answer->Doc.child("quelmar").child("rs").children())
-        seen.push_back(std::string(row.attribute("MEMAC001").value()) + ":" + row.attribute("MEMAC002").value());
+        seen.push_back(std::string(row.attribute("MEMAC001").value()) + ":" +
+                       row.attribute("MEMAC002").value());
     EXPECT_EQ(seen, (std::vector<std::string>{"01:低收入", "02:line\nbreak", "03:a&b<\"c\">"}));
 }
 
@@ -80,5 +82,5 @@ TEST(StoreOpen, ReopeningKeepsRowsAndABadPathThrows) {
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
-}  // namespace qm::host::testing
+} // namespace
+} // namespace qm::host::testing

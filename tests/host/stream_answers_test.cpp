@@ -22,8 +22,8 @@ void ExpectStreamed(const std::string& answer) {
 
 TEST_F(StoreTest, EveryAnswerIsReadByTheStreamingReader) {
     ExpectStreamed(S->Register("Tarn204", "MEM"));
-    const std::string saved = Save(Request(InsertRow(1, "01", "低收入&amp;&lt;&quot;&gt;'") +
-                                           InsertRow(2, "02", "a&#10;b&#10;c&#9;d")));
+    const std::string saved = Save(
+        Request(InsertRow(1, "01", "低收入&amp;&lt;&quot;&gt;'") + InsertRow(2, "02", "a&#10;b&#10;c&#9;d")));
     EXPECT_EQ(ReadAnswer(saved)->Code, 0) << saved;
     ExpectStreamed(saved);
     ExpectStreamed(Save(Request(InsertRow(3, "01")))); // refused: the code is taken

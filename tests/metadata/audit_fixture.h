@@ -61,4 +61,4 @@ protected:
     THostContext Context{};
 };
 
-}  // namespace qm::testing
+} // namespace qm::testing

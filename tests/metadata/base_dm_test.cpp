@@ -46,7 +46,7 @@ TEST_F(BaseDm, EditOfLoadedRowStampsOnlyWhenARealColumnChanges) {
     struct Case {
         const char* name;
         const char* loadedFlag;
-        const char* newName;  // null: NAME untouched
+        const char* newName; // null: NAME untouched
         TUpdateStatus status;
         bool modifierStamped;
     };
@@ -149,12 +149,12 @@ TEST(BaseDmWithoutAuditColumns, StopsQuietlyAtMissingColumn) {
     THostContext context{};
     SetHostContext(&context);
     EXPECT_NO_THROW(dm.SetFlag(0, table));
-    EXPECT_EQ(table->State(), dsEdit);  // edit state stays; nothing written
+    EXPECT_EQ(table->State(), dsEdit); // edit state stays; nothing written
     table->FieldByName("NAME")->SetAsString("b");
     EXPECT_NO_THROW(dm.SetAuditInfo(table));
     EXPECT_NO_THROW(table->Post());
     SetHostContext(nullptr);
 }
 
-}  // namespace
-}  // namespace qm::testing
+} // namespace
+} // namespace qm::testing

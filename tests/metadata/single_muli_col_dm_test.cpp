@@ -37,7 +37,8 @@ struct Tracked {
     std::vector<std::string> DeltaRow() const {
         std::vector<std::string> row;
         for (int i = 0; i < Dm.mtblMainDelta->FieldCount(); ++i)
-            row.push_back(Dm.mtblMainDelta->Fields(i)->IsNull() ? "<null>" : Dm.mtblMainDelta->Fields(i)->AsString());
+            row.push_back(Dm.mtblMainDelta->Fields(i)->IsNull() ? "<null>"
+                                                                : Dm.mtblMainDelta->Fields(i)->AsString());
         return row;
     }
 
@@ -72,9 +73,9 @@ TEST_F(DeltaTracking, ComponentsAreOwnedNamedAndWired) {
 TEST_F(DeltaTracking, DeletedRowsAreCopiedUnlessNeverSaved) {
     struct Case {
         const char* name;
-        bool merged;        // the row came from the store
-        const char* edit;   // a posted edit of NAME before the delete, or null
-        std::vector<std::string> expectedDelta;  // empty: nothing tracked
+        bool merged;                            // the row came from the store
+        const char* edit;                       // a posted edit of NAME before the delete, or null
+        std::vector<std::string> expectedDelta; // empty: nothing tracked
     };
     const Case cases[] = {
         {"loaded", true, nullptr, {"2", "b", "<null>"}},
@@ -148,7 +149,7 @@ TEST_F(DeltaTracking, DeltaWithoutFieldsRecordsNothing) {
 }
 
 TEST_F(DeltaTracking, RefusedValueStopsTheDeleteAndLeavesNoHalfRow) {
-    Bind(ftInteger);  // the delta's NAME cannot hold text
+    Bind(ftInteger); // the delta's NAME cannot hold text
     AddRow(1, "abc");
     EXPECT_ANY_THROW(Dm.mtblMain->Delete());
     EXPECT_EQ(Dm.mtblMain->RecordCount(), 1);
@@ -163,7 +164,7 @@ TEST_F(DeltaTracking, OpeningMainTableOpensClosedDeltaOnly) {
     ASSERT_EQ(Dm.mtblMainDelta->RecordCount(), 1);
     Dm.mtblMain->Close();
     Dm.mtblMain->Open();
-    EXPECT_EQ(Dm.mtblMainDelta->RecordCount(), 1);  // open delta untouched
+    EXPECT_EQ(Dm.mtblMainDelta->RecordCount(), 1); // open delta untouched
 
     Dm.mtblMainDelta->Close();
     Dm.mtblMain->Close();
@@ -182,5 +183,5 @@ TEST_F(DeltaTracking, DeltaClosedWithDefinitionsIsOpenedForTheCopy) {
     EXPECT_EQ(Dm.mtblMainDelta->RecordCount(), 1);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -79,7 +79,8 @@ TEST(Tarn204Dm, StoredItemsDescribeMemac) {
 TEST(Tarn204Dm, StoredDocumentImportsToStoredItemsBarPresentation) {
     TTarn204Dm dm;
     std::string stored;
-    for (const std::string& line : dm.tbfldMain->XML()) stored += line + "\n";
+    for (const std::string& line : dm.tbfldMain->XML())
+        stored += line + "\n";
     std::ifstream corpus(QM_MEMAC_DOCUMENT);
     std::stringstream file;
     file << corpus.rdbuf();
@@ -164,5 +165,5 @@ TEST_F(Tarn204Posting, SavedRowEditStampsModificationAndDeleteIsTracked) {
     EXPECT_EQ(Dm.mtblMainDelta->FieldByName("MEMAC002")->AsString(), "低收入");
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -30,9 +30,9 @@ TEST(TbField, NewItemHasDocumentedDefaults) {
 TEST(TbField, NewItemTakesSmallestFreeNumberIgnoringCase) {
     TQmTbField meta;
     TTbFields& items = meta.TbFields();
-    items.Add();                                // Field1
-    items.Add()->FieldName = "other";           // was Field2
-    items.Add();                                // Field2 again, since the name above was changed
+    items.Add();                      // Field1
+    items.Add()->FieldName = "other"; // was Field2
+    items.Add();                      // Field2 again, since the name above was changed
     EXPECT_EQ(items[2]->FieldName, "Field2");
     items[1]->FieldName = "FIELD3";
     items[2]->FieldName = "field4";
@@ -73,7 +73,7 @@ TEST(TbField, AssignCopiesEveryPropertyAndHandler) {
     src->OnUpdateData = [&](TObject*, std::string&, TQmValue&, bool&, bool&) { ++calls; };
 
     b.SetTbFields(&a.TbFields());
-    b.SetTbFields(nullptr);  // does nothing
+    b.SetTbFields(nullptr); // does nothing
     ASSERT_EQ(b.TbFields().Count(), 1);
     const TTbField* d = b.TbFields()[0];
     EXPECT_EQ(d->Alignment, taCenter);
@@ -119,7 +119,7 @@ TEST(TbField, DisplayNameFallsBackToClassName) {
 TEST(GetFKName, JoinsForeignKeyEntriesInOrder) {
     struct Case {
         const char* name;
-        std::vector<std::tuple<std::string, bool, std::string>> items;  // name, IsFK, FKTable
+        std::vector<std::tuple<std::string, bool, std::string>> items; // name, IsFK, FKTable
         std::string expected;
     };
     const Case cases[] = {
@@ -141,5 +141,5 @@ TEST(GetFKName, JoinsForeignKeyEntriesInOrder) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

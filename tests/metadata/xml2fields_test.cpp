@@ -72,7 +72,7 @@ TEST(Xml2Fields, StoredMemacDocumentGivesItsColumns) {
         EXPECT_EQ(f->Hint, "");
         EXPECT_EQ(f->NumPrec, 0);
         EXPECT_FALSE(f->ReadOnly);
-        EXPECT_TRUE(f->Visible);  // the document carries no VS
+        EXPECT_TRUE(f->Visible); // the document carries no VS
         EXPECT_EQ(f->ButtonStyle, gbsNone);
         EXPECT_FALSE(f->IsJoin);
         EXPECT_FALSE(f->IsFK);
@@ -95,21 +95,29 @@ TEST(Xml2Fields, ReadsEachAttributeByItsRule) {
         {R"(FN="A")", ftString, 0, taLeftJustify, true, true, true, true, 0, 0},
         {R"(FN="A" KEY="00" RO="no" VS="" NN="1")", ftString, 0, taLeftJustify, true, true, true, true, 0, 0},
         {R"(FN="A" KEY=" 0 " RO="0" VS="	0
-" NN="0")", ftString, 0, taLeftJustify, false, false, false, false, 0, 0},
-        {R"(FN="A" DT="number" NP="2" FW="9" KEY="0")", ftFloat, 0, taRightJustify, false, true, true, true, 0, 2},
-        {R"(FN="A" DT="Number" NP="0" FW="9" KEY="0")", ftInteger, 0, taRightJustify, false, true, true, true, 0, 0},
-        {R"(FN="A" DT="INTEGER" NP="3" KEY="0")", ftInteger, 0, taRightJustify, false, true, true, true, 0, 3},
-        {R"(FN="A" DT="varchar2" FW="17" KEY="0")", ftString, 17, taLeftJustify, false, true, true, true, 0, 0},
-        {R"(FN="A" DT="VARCHAR2" FW="abc" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0, 0},
-        {R"(FN="A" DT=" VARCHAR2" FW="5" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0, 0},
+" NN="0")",
+         ftString, 0, taLeftJustify, false, false, false, false, 0, 0},
+        {R"(FN="A" DT="number" NP="2" FW="9" KEY="0")", ftFloat, 0, taRightJustify, false, true, true, true,
+         0, 2},
+        {R"(FN="A" DT="Number" NP="0" FW="9" KEY="0")", ftInteger, 0, taRightJustify, false, true, true, true,
+         0, 0},
+        {R"(FN="A" DT="INTEGER" NP="3" KEY="0")", ftInteger, 0, taRightJustify, false, true, true, true, 0,
+         3},
+        {R"(FN="A" DT="varchar2" FW="17" KEY="0")", ftString, 17, taLeftJustify, false, true, true, true, 0,
+         0},
+        {R"(FN="A" DT="VARCHAR2" FW="abc" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0,
+         0},
+        {R"(FN="A" DT=" VARCHAR2" FW="5" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0,
+         0},
         {R"(FN="A" DT="DATE" FW="7" KEY="0")", ftDate, 0, taLeftJustify, false, true, true, true, 0, 0},
         {R"(FN="A" DT="CLOB" FW="7" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0, 0},
         {R"(FN="A" DW="-3" NP="x" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, -3, 0},
-        {R"(FN="A" DW="99999999999" NP="1e3" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0, 0},
+        {R"(FN="A" DW="99999999999" NP="1e3" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true,
+         0, 0},
         {R"(FN="A" DW=" 12" NP="+4" KEY="0")", ftString, 0, taLeftJustify, false, true, true, true, 0, 4},
         // Attribute names ignore letter case.
-        {R"(fn="A" dt="varchar2" fw="3" Key="0" rO="0" vs="0" nN="0" dw="8")", ftString, 3, taLeftJustify, false, false,
-         false, false, 8, 0},
+        {R"(fn="A" dt="varchar2" fw="3" Key="0" rO="0" vs="0" nN="0" dw="8")", ftString, 3, taLeftJustify,
+         false, false, false, false, 8, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.attributes);
@@ -166,9 +174,10 @@ TEST(Xml2Fields, KeyNameKeepsLastKeyOrEarlierValue) {
     meta.PKName = "OLD";
     meta.TableName = "OLD_TABLE";
     ASSERT_TRUE(Import(meta, R"(<t><fields><filed FN="A" KEY="0"/></fields></t>)"));
-    EXPECT_EQ(meta.PKName, "OLD");   // no key column: kept
-    EXPECT_EQ(meta.TableName, "");   // set even when the attribute is absent
-    ASSERT_TRUE(Import(meta, R"(<t><fields><filed FN="A"/><filed FN="B" KEY="1"/><filed FN="C" KEY="0"/></fields></t>)"));
+    EXPECT_EQ(meta.PKName, "OLD"); // no key column: kept
+    EXPECT_EQ(meta.TableName, ""); // set even when the attribute is absent
+    ASSERT_TRUE(Import(
+        meta, R"(<t><fields><filed FN="A"/><filed FN="B" KEY="1"/><filed FN="C" KEY="0"/></fields></t>)"));
     EXPECT_EQ(meta.PKName, "B");
 }
 
@@ -196,8 +205,8 @@ TEST(Xml2Fields, FailedImportsKeepCollectionAndNames) {
         {"empty", "", false, false},
         {"blank lines", " \n\t\r\n  ", false, false},
         {"no fields element", R"(<table tablename="NEW"><filed FN="X"/></table>)", false, true},
-        {"fields not under root", R"(<table tablename="NEW"><x><fields><filed FN="X"/></fields></x></table>)", false,
-         true},
+        {"fields not under root", R"(<table tablename="NEW"><x><fields><filed FN="X"/></fields></x></table>)",
+         false, true},
         {"malformed", R"(<table tablename="NEW"><fields><filed FN="X"></fields></table>)", true, true},
         {"unterminated attribute", R"(<table tablename="NEW><fields/></table>)", true, true},
         {"declaration only", R"(<?xml version="1.0"?>)", true, true},
@@ -235,7 +244,7 @@ TEST(ActiveXml2Fields, ImportsOnlyWhenTurnedOn) {
     const std::string doc = OneFiled(R"(FN="A")");
     TQmTbField meta;
     meta.SetXMLText(doc);
-    meta.SetActiveXml2Fields(false);  // no change: nothing happens
+    meta.SetActiveXml2Fields(false); // no change: nothing happens
     EXPECT_EQ(meta.TbFields().Count(), 0);
     EXPECT_FALSE(meta.XML().empty());
 
@@ -272,5 +281,5 @@ TEST(ActiveXml2Fields, ResultOfBlankImportIsNotReported) {
     EXPECT_EQ(meta.XML().size(), 2u);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -15,13 +15,13 @@ TEST(Colors, SystemColoursResolveThroughTheTable) {
     EXPECT_EQ(ColorToRGB(clNone), clNone);
     EXPECT_TRUE(IsSystemColor(clBtnFace));
     EXPECT_FALSE(IsSystemColor(clNone));
-    EXPECT_EQ(ColorToRGB(0xFF0000FF), clBlack);  // beyond the table
+    EXPECT_EQ(ColorToRGB(0xFF0000FF), clBlack); // beyond the table
 
     const TColor face = ColorToRGB(clBtnFace);
     SetSystemColor(15, 0x112233);
     EXPECT_EQ(ColorToRGB(clBtnFace), 0x112233u);
     SetSystemColor(15, face);
-    SetSystemColor(-1, 0);  // ignored
+    SetSystemColor(-1, 0); // ignored
     SetSystemColor(999, 0);
 }
 
@@ -32,5 +32,5 @@ TEST(Colors, RgbPacking) {
     EXPECT_EQ(GetBValue(0x030201), 3u);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -12,9 +12,9 @@ TEST(DateTime, KnownSerialNumbers) {
         int y, m, d;
         double serial;
     } cases[] = {
-        {1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2}, {1899, 12, 29, -1},
-        {2000, 1, 1, 36526}, {2000, 2, 29, 36585}, {2024, 3, 1, 45352}, {1, 1, 1, -693593},
-        {9999, 12, 31, 2958465},
+        {1899, 12, 30, 0},   {1899, 12, 31, 1},   {1900, 1, 1, 2},
+        {1899, 12, 29, -1},  {2000, 1, 1, 36526}, {2000, 2, 29, 36585},
+        {2024, 3, 1, 45352}, {1, 1, 1, -693593},  {9999, 12, 31, 2958465},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EncodeDate(c.y, c.m, c.d).Value, c.serial) << c.y << "-" << c.m << "-" << c.d;
@@ -29,8 +29,8 @@ TEST(DateTime, KnownSerialNumbers) {
 TEST(DateTime, InvalidPartsAreRefused) {
     struct Case {
         int y, m, d, h, n, s, z;
-    } cases[] = {{2023, 2, 29, 0, 0, 0, 0}, {1900, 2, 29, 0, 0, 0, 0}, {2024, 13, 1, 0, 0, 0, 0},
-                 {2024, 1, 0, 0, 0, 0, 0},  {0, 1, 1, 0, 0, 0, 0},     {2024, 1, 1, 24, 0, 0, 0},
+    } cases[] = {{2023, 2, 29, 0, 0, 0, 0}, {1900, 2, 29, 0, 0, 0, 0},  {2024, 13, 1, 0, 0, 0, 0},
+                 {2024, 1, 0, 0, 0, 0, 0},  {0, 1, 1, 0, 0, 0, 0},      {2024, 1, 1, 24, 0, 0, 0},
                  {2024, 1, 1, 0, 60, 0, 0}, {2024, 1, 1, 0, 0, 0, 1000}};
     for (const auto& c : cases) {
         TDateTime out;
@@ -42,7 +42,9 @@ TEST(DateTime, InvalidPartsAreRefused) {
 TEST(DateTime, RoundTripWithTime) {
     struct Case {
         int y, m, d, h, n, s, z;
-    } cases[] = {{2024, 5, 17, 13, 45, 30, 250}, {1899, 12, 29, 6, 0, 0, 0}, {1850, 7, 1, 23, 59, 59, 999},
+    } cases[] = {{2024, 5, 17, 13, 45, 30, 250},
+                 {1899, 12, 29, 6, 0, 0, 0},
+                 {1850, 7, 1, 23, 59, 59, 999},
                  {2000, 1, 1, 0, 0, 0, 1}};
     for (const auto& c : cases) {
         const TDateTime dt = EncodeDateTime(c.y, c.m, c.d, c.h, c.n, c.s, c.z);
@@ -62,11 +64,16 @@ TEST(DateTime, FormatLetters) {
         const char* format;
         const char* text;
     } cases[] = {
-        {"yyyy-mm-dd", "2024-03-05"}, {"yy/m/d", "24/3/5"},       {"hh:nn:ss.zzz", "07:08:09.045"},
-        {"h:n:s", "7:8:9"},           {"YYYY-MM-DD", "2024-03-05"}, {"[yyyy]", "[2024]"},
+        {"yyyy-mm-dd", "2024-03-05"},
+        {"yy/m/d", "24/3/5"},
+        {"hh:nn:ss.zzz", "07:08:09.045"},
+        {"h:n:s", "7:8:9"},
+        {"YYYY-MM-DD", "2024-03-05"},
+        {"[yyyy]", "[2024]"},
         {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.format, dt), c.text) << c.format;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDateTime(c.format, dt), c.text) << c.format;
 }
 
 TEST(DateTime, ClockCanBeFixedByTests) {
@@ -77,5 +84,5 @@ TEST(DateTime, ClockCanBeFixedByTests) {
     EXPECT_GT(Now().Value, EncodeDate(2020, 1, 1).Value);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

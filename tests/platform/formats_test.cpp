@@ -52,10 +52,12 @@ TEST(Formats, FloatToStrIsShortestRoundTrip) {
     struct Case {
         double value;
         const char* text;
-    } cases[] = {{12.5, "12.5"}, {1000, "1000"}, {0.1, "0.1"},       {-3.25, "-3.25"},
-                 {0, "0"},       {-0.0, "0"},    {1e20, "1E20"},     {1.5e-7, "1.5E-7"},
-                 {123456789012345.0, "123456789012345"}, {0.3, "0.3"}};
-    for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.value;
+    } cases[] = {{12.5, "12.5"},   {1000, "1000"},     {0.1, "0.1"},
+                 {-3.25, "-3.25"}, {0, "0"},           {-0.0, "0"},
+                 {1e20, "1E20"},   {1.5e-7, "1.5E-7"}, {123456789012345.0, "123456789012345"},
+                 {0.3, "0.3"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FloatToStr(c.value), c.text) << c.value;
     for (double v : {0.1 + 0.2, 1.0 / 3, 2.5e-300, 12345.678}) {
         double back = 0;
         ASSERT_TRUE(TryStrToFloat(FloatToStr(v), back)) << FloatToStr(v);
@@ -68,11 +70,13 @@ TEST(Formats, IntegerParsingTakesTheWholeText) {
         const char* text;
         bool ok;
         std::int32_t value;
-    } cases[] = {{"0", true, 0},       {"-12", true, -12},   {"+7", true, 7},
-                 {"2147483647", true, 2147483647},           {"2147483648", false, 0},
-                 {"-2147483648", true, INT32_MIN},           {"", false, 0},
-                 {" 1", false, 0},     {"1 ", false, 0},     {"1.0", false, 0},
-                 {"+-1", false, 0},    {"-", false, 0},      {"0x10", false, 0}};
+    } cases[] = {{"0", true, 0},           {"-12", true, -12},
+                 {"+7", true, 7},          {"2147483647", true, 2147483647},
+                 {"2147483648", false, 0}, {"-2147483648", true, INT32_MIN},
+                 {"", false, 0},           {" 1", false, 0},
+                 {"1 ", false, 0},         {"1.0", false, 0},
+                 {"+-1", false, 0},        {"-", false, 0},
+                 {"0x10", false, 0}};
     for (const auto& c : cases) {
         std::int32_t v = 99;
         ASSERT_EQ(TryStrToInt(c.text, v), c.ok) << c.text;
@@ -91,7 +95,7 @@ TEST(Formats, FloatParsing) {
         const char* text;
         bool ok;
         double value;
-    } cases[] = {{"12.5", true, 12.5}, {"-0.5", true, -0.5}, {"+3", true, 3},  {"1e3", true, 1000},
+    } cases[] = {{"12.5", true, 12.5}, {"-0.5", true, -0.5}, {"+3", true, 3},   {"1e3", true, 1000},
                  {"", false, 0},       {"1,5", false, 0},    {"inf", false, 0}, {"nan", false, 0},
                  {"1.5x", false, 0},   {" 1", false, 0},     {"+-1", false, 0}};
     for (const auto& c : cases) {
@@ -103,5 +107,5 @@ TEST(Formats, FloatParsing) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -22,5 +22,5 @@ TEST(Library, LoadsAndResolvesTheC_Library) {
     FreeLibrary(lib);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -120,5 +120,5 @@ TEST(Messages, NotifierRunsOnEveryPost) {
     DeliverPostedMessages();
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -11,7 +11,9 @@ namespace qm {
 namespace {
 
 int gPumped = 0;
-void CountingPump() { ++gPumped; }
+void CountingPump() {
+    ++gPumped;
+}
 
 // Installs the counting pump for one test and restores the previous one.
 struct PumpGuard {
@@ -25,10 +27,11 @@ struct PumpGuard {
 
 TEST(Pump, ProcessMessagesPumpsOnlyNowAndThen) {
     PumpGuard guard;
-    ProcessMessagesNow();  // sets the time of the last pump to now
+    ProcessMessagesNow(); // sets the time of the last pump to now
     gPumped = 0;
     // A burst far shorter than the pump interval: at most the one clock read could pass.
-    for (int i = 0; i < 100000; ++i) ProcessMessages();
+    for (int i = 0; i < 100000; ++i)
+        ProcessMessages();
     EXPECT_LE(gPumped, 2);
 }
 
@@ -37,7 +40,8 @@ TEST(Pump, ProcessMessagesPumpsAgainAfterTheInterval) {
     ProcessMessagesNow();
     gPumped = 0;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
-    while (std::chrono::steady_clock::now() < until) ProcessMessages();
+    while (std::chrono::steady_clock::now() < until)
+        ProcessMessages();
     EXPECT_GE(gPumped, 1);
 }
 
@@ -112,5 +116,5 @@ TEST(Pump, RunAsideKeepsPumpingUntilTheStepEnds) {
     SetPump(previous);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -28,7 +28,7 @@ protected:
 TEST_F(QtPumpTest, PostedMessagesArriveFromTheEventLoop) {
     Counter target;
     HWND h = AllocateHandle(&target);
-    PostMessage(h, 1, 0, 0);  // before the pump: delivered once it is installed
+    PostMessage(h, 1, 0, 0); // before the pump: delivered once it is installed
     InstallQtPump();
     PostMessage(h, 2, 0, 0);
     EXPECT_EQ(target.n, 0);
@@ -76,7 +76,7 @@ TEST_F(QtPumpTest, PumpRunsQueuedTimersAndMessages) {
     QTimer::singleShot(0, [&] { timer = true; });
     PostMessage(h, 1, 0, 0);
     {
-        OperationScope running;  // user input waits, timers and messages do not
+        OperationScope running; // user input waits, timers and messages do not
         ProcessMessagesNow();
     }
     EXPECT_TRUE(timer);
@@ -97,5 +97,5 @@ TEST_F(QtPumpTest, HandlesNameWidgets) {
     EXPECT_EQ(WidgetOfHandle(0), nullptr);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

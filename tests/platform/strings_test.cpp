@@ -47,7 +47,7 @@ TEST(Utf, ConversionTable) {
         {"", u""},
         {"abc", u"abc"},
         {"提示：", u"提示："},
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},  // outside the BMP: a surrogate pair
+        {"\xF0\x9F\x98\x80", u"\U0001F600"}, // outside the BMP: a surrogate pair
         {"\xC3\xA9", u"\u00E9"},
     };
     for (const auto& c : cases) {
@@ -61,13 +61,16 @@ TEST(Utf, InvalidBytesBecomeReplacementCharacters) {
         std::string utf8;
         std::u16string utf16;
     } cases[] = {
-        {"a\xFF" "b", u"a\uFFFDb"},
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"},
         {"\xC0\xAF", u"\uFFFD\uFFFD"},           // overlong
         {"\xE6\x94", u"\uFFFD\uFFFD"},           // truncated at the end
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // encoded surrogate
         {"\x80x", u"\uFFFDx"},                   // stray continuation byte
     };
-    for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
+    for (const auto& c : cases)
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
@@ -78,7 +81,7 @@ TEST(Utf, NonAsciiAnywhereAroundAsciiBlocks) {
         const char* what;
         std::u16string utf16;
         std::string utf8;
-        bool roundTrip;  // false where the UTF-16 is invalid and becomes U+FFFD
+        bool roundTrip; // false where the UTF-16 is invalid and becomes U+FFFD
     } cases[] = {
         {"two bytes", u"\u00E9", "\xC3\xA9", true},
         {"three bytes", u"收", "收", true},
@@ -87,15 +90,17 @@ TEST(Utf, NonAsciiAnywhereAroundAsciiBlocks) {
         {"first non-ASCII", u"\x80", "\xC2\x80", true},
         {"lone high", std::u16string(1, char16_t(0xD800)), "\xEF\xBF\xBD", false},
         {"lone low", std::u16string(1, char16_t(0xDC00)), "\xEF\xBF\xBD", false},
-        {"low before high", std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xEF\xBF\xBD\xEF\xBF\xBD", false},
+        {"low before high", std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xEF\xBF\xBD\xEF\xBF\xBD",
+         false},
     };
     for (const Case& c : cases) {
         for (const std::size_t before : {0, 1, 7, 8, 9, 15, 16, 17}) {
             for (const std::size_t after : {0, 1, 8, 9}) {
-                const std::u16string utf16 = std::u16string(before, u'a') + c.utf16 + std::u16string(after, u'z');
+                const std::u16string utf16 =
+                    std::u16string(before, u'a') + c.utf16 + std::u16string(after, u'z');
                 const std::string utf8 = std::string(before, 'a') + c.utf8 + std::string(after, 'z');
-                const std::string where = std::string(c.what) + " after " + std::to_string(before) + ", before " +
-                                          std::to_string(after);
+                const std::string where = std::string(c.what) + " after " + std::to_string(before) +
+                                          ", before " + std::to_string(after);
                 EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << where;
                 EXPECT_EQ(Utf8Size(utf16), utf8.size()) << where;
                 if (c.roundTrip) {
@@ -114,5 +119,5 @@ TEST(Utf, NonAsciiAnywhereAroundAsciiBlocks) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -28,8 +28,9 @@ TEST(Text, TrimAndCase) {
 
 TEST(Text, ExcerptKeepsShortValuesAndCutsLongOnesAtACharacter) {
     const std::string thirty(30, 'x');
-    std::string han;  // 31 three-byte characters: a byte cut would split one
-    for (int i = 0; i < 31; ++i) han += "级";
+    std::string han; // 31 three-byte characters: a byte cut would split one
+    for (int i = 0; i < 31; ++i)
+        han += "级";
     struct Case {
         std::string text, excerpt;
     } cases[] = {
@@ -39,8 +40,9 @@ TEST(Text, ExcerptKeepsShortValuesAndCutsLongOnesAtACharacter) {
         {han, han.substr(0, 90) + "…（共 31 个字符）"},
         {std::string(100000, 'a'), std::string(30, 'a') + "…（共 100000 个字符）"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Excerpt(c.text), c.excerpt) << c.text.size();
+    for (const auto& c : cases)
+        EXPECT_EQ(Excerpt(c.text), c.excerpt) << c.text.size();
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -7,14 +7,21 @@ namespace qm {
 namespace {
 
 int gPumps = 0;
-void CountingPump() { ++gPumps; }
+void CountingPump() {
+    ++gPumps;
+}
 
 // Answers of every size read back exactly, surrogate pairs on piece borders included; a large one
 // lets messages run while it is converted.
 TEST(ReadAnswerText, ReadsEveryAnswerWhole) {
     std::string large;
-    while (large.size() < 3'000'000) large += "<r a=\"收入\" b=\"x\"/>😀";
-    struct Case { const char* what; std::string text; bool pumps; };
+    while (large.size() < 3'000'000)
+        large += "<r a=\"收入\" b=\"x\"/>😀";
+    struct Case {
+        const char* what;
+        std::string text;
+        bool pumps;
+    };
     const Case cases[] = {
         {"empty", "", false},
         {"small", "<quelmar><status code=\"0\"/></quelmar>", false},
@@ -25,7 +32,8 @@ TEST(ReadAnswerText, ReadsEveryAnswerWhole) {
         SetPump(&CountingPump);
         gPumps = 0;
         const std::string read = ReadAnswerText(slot);
-        for (int i = 0; i < 2000 && c.pumps && gPumps == 0; ++i) ReadAnswerText(slot);
+        for (int i = 0; i < 2000 && c.pumps && gPumps == 0; ++i)
+            ReadAnswerText(slot);
         SetPump(nullptr);
         EXPECT_EQ(read, c.text) << c.what;
         EXPECT_EQ(gPumps > 0, c.pumps) << c.what;
@@ -34,5 +42,5 @@ TEST(ReadAnswerText, ReadsEveryAnswerWhole) {
     EXPECT_EQ(ReadAnswerText(nullptr), "");
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

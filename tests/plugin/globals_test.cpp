@@ -40,5 +40,5 @@ TEST(Messages, NumbersOfTheHostLink) {
     EXPECT_EQ(WM_QM_CANCLOSE, 1142u);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -44,4 +44,6 @@ static_assert(offsetof(THostColors, FormColor) == 24);
 static_assert(offsetof(THostColors, TitleColor) == 36);
 static_assert(sizeof(THostColors::TitleColor) == 4);
 
-int main() { return 0; }
+int main() {
+    return 0;
+}

@@ -41,7 +41,7 @@ struct MasterDetail {
         FillRows(master, a);
         FillDeleted(master, aDeleted);
         TQmTable& detail = master.Child(master.AddChild());
-        detail.CopyMode = cmCurrentRow;  // a child copies every row anyway
+        detail.CopyMode = cmCurrentRow; // a child copies every row anyway
         FillRows(detail, b);
         FillDeleted(detail, bDeleted);
         return protocol.WriteXml();
@@ -68,8 +68,13 @@ TEST(ChildTables, UnchangedParentCarriesChangedChildRows) {
     EXPECT_EQ(nodes[3], kMasterParam);
     EXPECT_EQ(nodes[4], (Node{"TB_A", 4, {{"op", "0"}, {"pk", "A_ID"}, {"fk", ""}, {"A_ID", "1"}}}));
     EXPECT_EQ(nodes[5], (Node{"child", 5, {{"tbname", "TB_B"}}}));
-    EXPECT_EQ(nodes[6], (Node{"TB_B", 6,
-                              {{"op", "3"}, {"pk", "B_ID"}, {"fk", "TB_A:A_ID"}, {"B_ID", "10"}, {"A_ID", "1"},
+    EXPECT_EQ(nodes[6], (Node{"TB_B",
+                              6,
+                              {{"op", "3"},
+                               {"pk", "B_ID"},
+                               {"fk", "TB_A:A_ID"},
+                               {"B_ID", "10"},
+                               {"A_ID", "1"},
                                {"V", "new"}}}));
 }
 
@@ -85,7 +90,8 @@ TEST(ChildTables, DeletedChildRowsTravelUnderAKeylessCarrier) {
     ASSERT_EQ(nodes.size(), 7u);
     EXPECT_EQ(nodes[4], (Node{"TB_A", 4, {{"op", "0"}, {"pk", "A_ID"}, {"fk", ""}}}));
     EXPECT_EQ(nodes[5], (Node{"child", 5, {{"tbname", "TB_B"}}}));
-    EXPECT_EQ(nodes[6], (Node{"TB_B", 6, {{"op", "4"}, {"pk", "B_ID"}, {"fk", "TB_A:A_ID"}, {"B_ID", "10"}}}));
+    EXPECT_EQ(nodes[6],
+              (Node{"TB_B", 6, {{"op", "4"}, {"pk", "B_ID"}, {"fk", "TB_A:A_ID"}, {"B_ID", "10"}}}));
 }
 
 TEST(ChildTables, DeletedParentCascadesToChildWithoutKey) {
@@ -146,5 +152,5 @@ TEST(ChildTables, TableWithoutChildrenNeverWritesOpZero) {
     EXPECT_EQ(protocol.WriteXml().find("op=\"0\""), std::string::npos);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

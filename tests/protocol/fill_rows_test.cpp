@@ -29,7 +29,7 @@ TEST(FillRows, CopyModeChoosesRows) {
         {cmAllRows, false, {1, 2, 3}},
         {cmChangedRows, false, {2, 3}},
         {cmCurrentRow, false, {2}},
-        {cmCurrentRow, true, {1, 2, 3}},  // a child takes every row
+        {cmCurrentRow, true, {1, 2, 3}}, // a child takes every row
     };
     for (const auto& c : cases) {
         Source src;
@@ -122,5 +122,5 @@ TEST(FillRows, CopyingATableOntoItselfCopiesNothing) {
     EXPECT_EQ(table.Rows().RecordCount(), 1);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -17,11 +17,12 @@ std::string KeyRows(const std::string& rows) {
 
 TEST(LoadTable, AppendsRowsByNameAsUnchanged) {
     TQmProtocol protocol;
-    ASSERT_TRUE(protocol.ReadXml("<quelmar><status><code>0</code></status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" "
-                                 "fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4 EXTRA:VARCHAR2:4 "
-                                 "CREATE_DATE:DATE\">"
-                                 "<r MEMAC_ID=\"10\" MEMAC001=\"01\" EXTRA=\"x\" CREATE_DATE=\"2008-06-02\"/>"
-                                 "<r MEMAC_ID=\"11\" MEMAC001=\"02\"/></rs></quelmar>"));
+    ASSERT_TRUE(
+        protocol.ReadXml("<quelmar><status><code>0</code></status><rs typ=\"recordset\" tbname=\"TB_MEMAC\" "
+                         "fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4 EXTRA:VARCHAR2:4 "
+                         "CREATE_DATE:DATE\">"
+                         "<r MEMAC_ID=\"10\" MEMAC001=\"01\" EXTRA=\"x\" CREATE_DATE=\"2008-06-02\"/>"
+                         "<r MEMAC_ID=\"11\" MEMAC001=\"02\"/></rs></quelmar>"));
     TMemTable main;
     test::DefineMemac(main);
     LoadTable(protocol.Table(0), main);
@@ -31,7 +32,7 @@ TEST(LoadTable, AppendsRowsByNameAsUnchanged) {
     EXPECT_EQ(main.UpdateStatus(), usUnmodified);
     EXPECT_EQ(main.FieldByName("MEMAC_ID")->AsInteger(), 10);
     EXPECT_EQ(main.FieldByName("CREATE_DATE")->AsDateTime(), EncodeDate(2008, 6, 2));
-    EXPECT_TRUE(main.FieldByName("MEMAC002")->IsNull());  // not in the answer
+    EXPECT_TRUE(main.FieldByName("MEMAC002")->IsNull()); // not in the answer
     main.Next();
     EXPECT_EQ(main.FieldByName("MEMAC001")->AsString(), "02");
 }
@@ -55,7 +56,7 @@ TEST(LoadTable, LoadedRowsOutliveTheAnswer) {
         TMemTable& rows = protocol.Table(0).Rows();
         rows.First();
         EXPECT_EQ(rows.FieldByName("MEMAC001")->AsString(), "01");
-        ASSERT_TRUE(protocol.ReadXml(answer(11, "02")));  // the first answer's tables are dropped
+        ASSERT_TRUE(protocol.ReadXml(answer(11, "02"))); // the first answer's tables are dropped
         LoadTable(protocol.Table(0), main);
     }
     ASSERT_EQ(main.RecordCount(), 2);
@@ -88,7 +89,8 @@ TEST(ApplyKeys, InsertedRowsTakeTheirKeysOthersStay) {
     // positions: 1 unchanged, 2 inserted, 3 unchanged, 4 modified, 5 inserted, 6 inserted
     TMemTable main;
     test::DefineMemac(main);
-    for (const char* key : {"1", "2", "3"}) test::AppendRow(main, {key});
+    for (const char* key : {"1", "2", "3"})
+        test::AppendRow(main, {key});
     main.MergeChangeLog();
     main.SetRecNo(2);
     main.Insert();
@@ -105,8 +107,8 @@ TEST(ApplyKeys, InsertedRowsTakeTheirKeysOthersStay) {
     TQmProtocol protocol;
     ASSERT_TRUE(protocol.ReadXml(KeyRows("<r tbname=\"TB_MEMAC\" rn=\"2\" id=\"101\"/>"
                                          "<r tbname=\"tb_memac\" rn=\"5\" id=\"102\"/>"
-                                         "<r tbname=\"TB_MEMAC\" rn=\"4\" id=\"999\"/>"  // modified row
-                                         "<r rn=\"6\" id=\"555\"/>")));                  // no tbname
+                                         "<r tbname=\"TB_MEMAC\" rn=\"4\" id=\"999\"/>" // modified row
+                                         "<r rn=\"6\" id=\"555\"/>")));                 // no tbname
     int posts = 0;
     main.BeforePost = [&](TMemTable*) { ++posts; };
     protocol.ApplyKeys(main);
@@ -156,5 +158,5 @@ TEST(ApplyKeys, MissingKeyFieldRaisesAfterRestoringPosition) {
     EXPECT_EQ(main.State(), dsBrowse);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

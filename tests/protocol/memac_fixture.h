@@ -26,4 +26,4 @@ void MakeWorkedExample(TMemTable& main, TMemTable& deleted);
 // four-character codes, Chinese names.
 std::string MemacSearchAnswer(int rows);
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -16,7 +16,7 @@ TEST(QmParam, SettersStoreTextAndType) {
     EXPECT_EQ(p.Value, "0.5");
     EXPECT_EQ(p.ParamType, ptDouble);
     p.SetFloat(1.0 / 3.0);
-    EXPECT_EQ(p.Value, "0.333333333333333");  // 15 significant digits
+    EXPECT_EQ(p.Value, "0.333333333333333"); // 15 significant digits
     p.SetString("a&b");
     EXPECT_EQ(p.Value, "a&b");
     EXPECT_EQ(p.ParamType, ptString);
@@ -64,9 +64,9 @@ TEST(QmProtocol, AddTableCopiesModesAtThatMoment) {
     TQmTable& first = protocol.Table(protocol.AddTable());
     EXPECT_TRUE(first.DeleteMode);
     EXPECT_EQ(first.CopyMode, cmAllRows);
-    protocol.DeleteMode = false;  // does not reach tables already added
+    protocol.DeleteMode = false; // does not reach tables already added
     EXPECT_TRUE(first.DeleteMode);
-    protocol.SetCopyMode(cmChangedRows);  // does
+    protocol.SetCopyMode(cmChangedRows); // does
     EXPECT_EQ(first.CopyMode, cmChangedRows);
 }
 
@@ -130,5 +130,5 @@ TEST(QmTable, AddChildAttachesWithParentAndModes) {
     EXPECT_THROW(table.Child(0), EListError);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

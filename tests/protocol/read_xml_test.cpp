@@ -16,7 +16,8 @@ const char* const kSearchAnswer =
     "<rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"MEMAC_ID:NUMBER:22:0 MEMAC001:VARCHAR2:4 "
     "MEMAC002:VARCHAR2:30 MEMAC003:NUMBER:12:0 MEMAC004:NUMBER:12:0 CREATE_USER:VARCHAR2:12 "
     "USER_GROUP:VARCHAR2:12 CREATE_DATE:DATE:7 MODIFIER:VARCHAR2:12 MODI_DATE:DATE:7 FLAG:NUMBER:1:0\">"
-    "<row MEMAC_ID=\"10\" MEMAC001=\"01\" MEMAC002=\"Low\" MEMAC003=\"0\" MEMAC004=\"2999\" CREATE_USER=\"u001\" "
+    "<row MEMAC_ID=\"10\" MEMAC001=\"01\" MEMAC002=\"Low\" MEMAC003=\"0\" MEMAC004=\"2999\" "
+    "CREATE_USER=\"u001\" "
     "USER_GROUP=\"g01\" CREATE_DATE=\"2008-06-02 00:00:00\" FLAG=\"0\"/>"
     "</rs></quelmar>";
 
@@ -41,9 +42,9 @@ TEST(ReadXml, WorkedSearchAnswer) {
         const char* name;
         TFieldType type;
         int size;
-    } fields[] = {{"MEMAC_ID", ftLargeint, 0},  {"MEMAC001", ftString, 4},    {"MEMAC002", ftString, 30},
-                  {"MEMAC003", ftLargeint, 0},  {"MEMAC004", ftLargeint, 0},  {"CREATE_USER", ftString, 12},
-                  {"USER_GROUP", ftString, 12}, {"CREATE_DATE", ftDate, 0},   {"MODIFIER", ftString, 12},
+    } fields[] = {{"MEMAC_ID", ftLargeint, 0},  {"MEMAC001", ftString, 4},   {"MEMAC002", ftString, 30},
+                  {"MEMAC003", ftLargeint, 0},  {"MEMAC004", ftLargeint, 0}, {"CREATE_USER", ftString, 12},
+                  {"USER_GROUP", ftString, 12}, {"CREATE_DATE", ftDate, 0},  {"MODIFIER", ftString, 12},
                   {"MODI_DATE", ftDate, 0},     {"FLAG", ftLargeint, 0}};
     ASSERT_EQ(rows.FieldCount(), 11);
     for (int i = 0; i < 11; ++i) {
@@ -63,13 +64,13 @@ TEST(ReadXml, WorkedSearchAnswer) {
 
 TEST(ReadXml, SaveAnswerCarriesKeyRow) {
     TQmProtocol protocol;
-    ASSERT_TRUE(protocol.ReadXml(
-        Answer("<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><r tbname=\"TB_MEMAC\" rn=\"3\" id=\"13\"/></rs>")));
+    ASSERT_TRUE(protocol.ReadXml(Answer(
+        "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><r tbname=\"TB_MEMAC\" rn=\"3\" id=\"13\"/></rs>")));
     ASSERT_EQ(protocol.RowIdCount(), 1);
     EXPECT_EQ(protocol.RowId(0).TableName, "TB_MEMAC");
     EXPECT_EQ(protocol.RowId(0).RowNo, 3);
     EXPECT_EQ(protocol.RowId(0).Id, 13);
-    ASSERT_EQ(protocol.TableCount(), 1);  // a table without fields, closed
+    ASSERT_EQ(protocol.TableCount(), 1); // a table without fields, closed
     EXPECT_FALSE(protocol.Table(0).Rows().Active());
     EXPECT_EQ(protocol.Table(0).Rows().FieldCount(), 0);
 }
@@ -87,17 +88,24 @@ TEST(ReadXml, TypedItemsBecomeParametersInDocumentOrder) {
     struct Case {
         const char* typ;
         const char* text;
-        std::uint8_t type;  // ptNone: ignored
+        std::uint8_t type; // ptNone: ignored
         const char* value;
     } cases[] = {
-        {"integer", "42", ptInteger, "42"},   {"Integer", " 7 ", ptInteger, "7"}, {"LONG", "-3", ptInteger, "-3"},
-        {"integer", "4x", ptInteger, "0"},    {"double", "2.50", ptDouble, "2.5"}, {"double", "abc", ptDouble, "0"},
-        {"string", "a b", ptString, "a b"},   {"date", "2008-06-18", ptString, "2008-06-18"},
-        {"int", "1", ptNone, ""},             {"", "1", ptNone, ""},
+        {"integer", "42", ptInteger, "42"},
+        {"Integer", " 7 ", ptInteger, "7"},
+        {"LONG", "-3", ptInteger, "-3"},
+        {"integer", "4x", ptInteger, "0"},
+        {"double", "2.50", ptDouble, "2.5"},
+        {"double", "abc", ptDouble, "0"},
+        {"string", "a b", ptString, "a b"},
+        {"date", "2008-06-18", ptString, "2008-06-18"},
+        {"int", "1", ptNone, ""},
+        {"", "1", ptNone, ""},
     };
     for (const auto& c : cases) {
         TQmProtocol protocol;
-        ASSERT_TRUE(protocol.ReadXml(Answer(std::string("<x><rs typ=\"") + c.typ + "\">" + c.text + "</rs></x>")));
+        ASSERT_TRUE(
+            protocol.ReadXml(Answer(std::string("<x><rs typ=\"") + c.typ + "\">" + c.text + "</rs></x>")));
         if (c.type == ptNone) {
             EXPECT_EQ(protocol.ParamCount(), 0) << c.typ;
             continue;
@@ -107,11 +115,12 @@ TEST(ReadXml, TypedItemsBecomeParametersInDocumentOrder) {
         EXPECT_EQ(protocol.Param(0).Value, c.value) << c.typ;
     }
     TQmProtocol order;
-    ASSERT_TRUE(order.ReadXml(Answer("<rs typ=\"integer\">5</rs><rs>no typ</rs><a><rs typ=\"string\">x<b>y</b>"
-                                     "<![CDATA[&z]]></rs></a>")));
+    ASSERT_TRUE(
+        order.ReadXml(Answer("<rs typ=\"integer\">5</rs><rs>no typ</rs><a><rs typ=\"string\">x<b>y</b>"
+                             "<![CDATA[&z]]></rs></a>")));
     ASSERT_EQ(order.ParamCount(), 2);
     EXPECT_EQ(order.Param(0).AsInteger(), 5);
-    EXPECT_EQ(order.Param(1).Value, "xy&z");  // everything inside the element
+    EXPECT_EQ(order.Param(1).Value, "xy&z"); // everything inside the element
 }
 
 TEST(ReadXml, StatusCodeAndInfo) {
@@ -119,7 +128,7 @@ TEST(ReadXml, StatusCodeAndInfo) {
     ASSERT_TRUE(protocol.ReadXml(Answer("", "<code>5</code><info>refused</info>")));
     EXPECT_EQ(protocol.StatusCode, 5);
     EXPECT_EQ(protocol.StatusInfo, "refused");
-    ASSERT_TRUE(protocol.ReadXml(Answer("", "")));  // no code, no info: both stay
+    ASSERT_TRUE(protocol.ReadXml(Answer("", ""))); // no code, no info: both stay
     EXPECT_EQ(protocol.StatusCode, 5);
     EXPECT_EQ(protocol.StatusInfo, "refused");
     EXPECT_FALSE(protocol.HasNumericCode());
@@ -142,8 +151,9 @@ TEST(ReadXml, DocumentsThatCannotBeReadReturnFalseAndClearLists) {
     };
     for (const char* text : cases) {
         TQmProtocol protocol;
-        ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"string\">x</rs><rs typ=\"recordset\"><r rn=\"1\"/></rs>",
-                                            "<code>7</code><info>before</info>")));
+        ASSERT_TRUE(
+            protocol.ReadXml(Answer("<rs typ=\"string\">x</rs><rs typ=\"recordset\"><r rn=\"1\"/></rs>",
+                                    "<code>7</code><info>before</info>")));
         EXPECT_FALSE(protocol.ReadXml(text)) << text;
         EXPECT_EQ(protocol.ParamCount(), 0) << text;
         EXPECT_EQ(protocol.TableCount(), 0) << text;
@@ -164,7 +174,7 @@ TEST(ReadXml, RecordsetWithoutFieldsAtFirstDataRowStopsTheRead) {
     EXPECT_EQ(protocol.Table(0).Rows().QmTableName, "T");
     EXPECT_EQ(protocol.Table(0).Rows().FieldCount(), 0);
 
-    TQmProtocol empty;  // no data rows: no fields needed
+    TQmProtocol empty; // no data rows: no fields needed
     EXPECT_TRUE(empty.ReadXml(Answer("<rs typ=\"recordset\"/>")));
     ASSERT_EQ(empty.TableCount(), 1);
     EXPECT_EQ(empty.Table(0).Rows().QmTableName, "UNKNOWN");
@@ -172,15 +182,16 @@ TEST(ReadXml, RecordsetWithoutFieldsAtFirstDataRowStopsTheRead) {
 
 TEST(ReadXml, RowValuesByExactUpperOrLowerName) {
     TQmProtocol protocol;
-    ASSERT_TRUE(protocol.ReadXml(Answer(
-        "<rs typ=\"recordset\" tbname=\"t\" fields=\"Ab:VARCHAR2:9 cd:VARCHAR2:9 EF:VARCHAR2:9 D:DATE S:CHAR:30\">"
-        "<r AB=\"upper\" Ab=\"exact\" cd=\"\" ef=\"lower\" D=\"2008-06-18 13:05:09\" S=\"2008-06-18 13:05:09\"/>"
-        "<r ab=\"lower\" CD=\"upper\"/></rs>")));
+    ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"recordset\" tbname=\"t\" fields=\"Ab:VARCHAR2:9 "
+                                        "cd:VARCHAR2:9 EF:VARCHAR2:9 D:DATE S:CHAR:30\">"
+                                        "<r AB=\"upper\" Ab=\"exact\" cd=\"\" ef=\"lower\" D=\"2008-06-18 "
+                                        "13:05:09\" S=\"2008-06-18 13:05:09\"/>"
+                                        "<r ab=\"lower\" CD=\"upper\"/></rs>")));
     TMemTable& rows = protocol.Table(0).Rows();
     ASSERT_EQ(rows.RecordCount(), 2);
     rows.First();
     EXPECT_EQ(rows.Fields(0)->AsString(), "exact");
-    EXPECT_TRUE(rows.Fields(1)->IsNull());  // empty value
+    EXPECT_TRUE(rows.Fields(1)->IsNull()); // empty value
     EXPECT_EQ(rows.Fields(2)->AsString(), "lower");
     EXPECT_EQ(rows.Fields(3)->AsDateTime(), EncodeDate(2008, 6, 18));
     EXPECT_EQ(rows.Fields(4)->AsString(), "2008-06-18 13:05:09");
@@ -229,7 +240,8 @@ TEST(ReadXml, KeyRowsAreKnownByRnAnywhereInTheRow) {
 
 TEST(ReadXml, TwoRecordsetsOfOneNameGiveTwoTables) {
     TQmProtocol protocol;
-    ASSERT_TRUE(protocol.ReadXml(Answer("<rs typ=\"RecordSet\" tbname=\"t\"/><rs typ=\"recordset\" tbname=\"t\"/>")));
+    ASSERT_TRUE(
+        protocol.ReadXml(Answer("<rs typ=\"RecordSet\" tbname=\"t\"/><rs typ=\"recordset\" tbname=\"t\"/>")));
     EXPECT_EQ(protocol.TableCount(), 2);
 }
 
@@ -284,10 +296,11 @@ TEST(ReadXml, InPlaceReadLeavesOutRefusedRowsWhenAsked) {
         TQmProtocol protocol;
         std::vector<std::string> refused;
         TReadRows how;
-        if (c.leaveOut) how.Refused = [&](pugi::xml_node row) {
-            refused.push_back(row.attribute("A").value());
-            return true;
-        };
+        if (c.leaveOut)
+            how.Refused = [&](pugi::xml_node row) {
+                refused.push_back(row.attribute("A").value());
+                return true;
+            };
         if (c.leaveOut) {
             ASSERT_TRUE(protocol.ReadXmlInPlace(text, doc, how)) << c.what;
             EXPECT_EQ(refused, (std::vector<std::string>{"x", "3"})) << c.what;
@@ -301,7 +314,8 @@ TEST(ReadXml, InPlaceReadLeavesOutRefusedRowsWhenAsked) {
         }
         TMemTable& rows = protocol.Table(0).Rows();
         std::vector<int> values;
-        for (rows.First(); !rows.Eof(); rows.Next()) values.push_back(rows.FieldByName("A")->AsInteger());
+        for (rows.First(); !rows.Eof(); rows.Next())
+            values.push_back(rows.FieldByName("A")->AsInteger());
         EXPECT_EQ(values, c.values) << c.what;
         const pugi::xml_node rs = doc.child("quelmar").child("rs");
         EXPECT_EQ(std::distance(rs.children().begin(), rs.children().end()), 5) << c.what;
@@ -310,15 +324,18 @@ TEST(ReadXml, InPlaceReadLeavesOutRefusedRowsWhenAsked) {
 
 TEST(ReadXml, DeeplyNestedAnswerDoesNotCrash) {
     std::string deep;
-    for (int i = 0; i < 200000; ++i) deep += "<a>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<a>";
     deep += "5";
-    for (int i = 0; i < 200000; ++i) deep += "</a>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</a>";
     TQmProtocol protocol;
-    EXPECT_TRUE(protocol.ReadXml(Answer("<rs typ=\"integer\">" + deep + "</rs>", "<code>" + deep + "</code>")));
+    EXPECT_TRUE(
+        protocol.ReadXml(Answer("<rs typ=\"integer\">" + deep + "</rs>", "<code>" + deep + "</code>")));
     EXPECT_EQ(protocol.StatusCode, 5);
     ASSERT_EQ(protocol.ParamCount(), 1);
     EXPECT_EQ(protocol.Param(0).AsInteger(), 5);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

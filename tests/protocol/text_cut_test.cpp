@@ -17,12 +17,13 @@ TEST(TextCut, NthField) {
         int n;
         const char* expected;
     } cases[] = {
-        {"a:b:c:", 1, "a"}, {"a:b:c:", 3, "c"},  {"a:b:c:", 4, ""}, {"a:b:c", 3, "c"},  // to the end
-        {"abc", 1, ""},                                                                  // the whole text
-        {"abc:", 1, "abc"}, {":x:", 1, ""},      {":x:", 2, "x"},  {"a::b:", 2, ""},
-        {"a:b:", 0, ""},    {"a:b:", 9, ""},     {"", 1, ""},
+        {"a:b:c:", 1, "a"}, {"a:b:c:", 3, "c"}, {"a:b:c:", 4, ""}, {"a:b:c", 3, "c"}, // to the end
+        {"abc", 1, ""},                                                               // the whole text
+        {"abc:", 1, "abc"}, {":x:", 1, ""},     {":x:", 2, "x"},   {"a::b:", 2, ""},
+        {"a:b:", 0, ""},    {"a:b:", 9, ""},    {"", 1, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(NthField(c.text, ':', c.n), c.expected) << c.text << " #" << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(NthField(c.text, ':', c.n), c.expected) << c.text << " #" << c.n;
 }
 
 TEST(TextCut, ForeignKeyFieldByParentName) {
@@ -35,7 +36,7 @@ TEST(TextCut, ForeignKeyFieldByParentName) {
         {"TB_A:A_ID;TB_B:B_ID", "TB_A", "A_ID"},
         {"TB_A:A_ID;TB_B:B_ID", "TB_C", ""},
         {"TB_A:A_ID;TB_B:B_ID;", "TB_B", "B_ID"},
-        {"TB_A:A:X", "TB_A", "A:X"},  // the part after the first colon
+        {"TB_A:A:X", "TB_A", "A:X"}, // the part after the first colon
         {"TB_A", "TB_A", ""},
         {"", "TB_A", ""},
     };
@@ -46,5 +47,5 @@ TEST(TextCut, ForeignKeyFieldByParentName) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -40,14 +40,39 @@ TEST(WriteXml, WorkedExampleSaveNodeByNode) {
         kParams,
         {"param", 3, {{"typ", "recordset"}, {"tbname", "TB_MEMAC"}}},
         {"TB_MEMAC", 4, {{"op", "4"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"MEMAC_ID", "12"}}},
-        {"TB_MEMAC", 4, {{"op", "3"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"MEMAC_ID", "11"}, {"MEMAC001", "02"},
-                         {"MEMAC002", "Middle"}, {"MEMAC003", "3000"}, {"MEMAC004", "5999"}, {"CREATE_USER", "u001"},
-                         {"USER_GROUP", "g01"}, {"CREATE_DATE", "2008-06-02 00:00:00"}, {"MODIFIER", "u002"},
-                         {"MODI_DATE", "2008-06-18 00:00:00"}, {"FLAG", "0"}}},
-        {"TB_MEMAC", 4, {{"op", "1"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"rn", "3"}, {"MEMAC_ID", ""}, {"MEMAC001", "04"},
-                         {"MEMAC002", "Upper"}, {"MEMAC003", "10000"}, {"MEMAC004", "99999"}, {"CREATE_USER", "u002"},
-                         {"USER_GROUP", "g01"}, {"CREATE_DATE", "2008-06-18 00:00:00"}, {"MODIFIER", ""},
-                         {"MODI_DATE", ""}, {"FLAG", "0"}}},
+        {"TB_MEMAC",
+         4,
+         {{"op", "3"},
+          {"pk", "MEMAC_ID"},
+          {"fk", ""},
+          {"MEMAC_ID", "11"},
+          {"MEMAC001", "02"},
+          {"MEMAC002", "Middle"},
+          {"MEMAC003", "3000"},
+          {"MEMAC004", "5999"},
+          {"CREATE_USER", "u001"},
+          {"USER_GROUP", "g01"},
+          {"CREATE_DATE", "2008-06-02 00:00:00"},
+          {"MODIFIER", "u002"},
+          {"MODI_DATE", "2008-06-18 00:00:00"},
+          {"FLAG", "0"}}},
+        {"TB_MEMAC",
+         4,
+         {{"op", "1"},
+          {"pk", "MEMAC_ID"},
+          {"fk", ""},
+          {"rn", "3"},
+          {"MEMAC_ID", ""},
+          {"MEMAC001", "04"},
+          {"MEMAC002", "Upper"},
+          {"MEMAC003", "10000"},
+          {"MEMAC004", "99999"},
+          {"CREATE_USER", "u002"},
+          {"USER_GROUP", "g01"},
+          {"CREATE_DATE", "2008-06-18 00:00:00"},
+          {"MODIFIER", ""},
+          {"MODI_DATE", ""},
+          {"FLAG", "0"}}},
     };
     EXPECT_EQ(Flatten(WriteWorkedExample(false)), expected);
 }
@@ -69,12 +94,16 @@ TEST(WriteXml, EmptyProtocolGivesFrameOnly) {
 TEST(WriteXml, ParametersByType) {
     struct Case {
         std::uint8_t type;
-        Node node;  // parent 3
+        Node node; // parent 3
     } cases[] = {
-        {ptString, {"param", 3, {{"typ", "string"}}}},     {ptInteger, {"param", 3, {{"typ", "integer"}}}},
-        {ptDouble, {"param", 3, {{"typ", "double"}}}},     {ptFloat, {"param", 3, {{"typ", "float"}}}},
-        {ptDateTime, {"param", 3, {{"typ", "datetime"}}}}, {ptDate, {"param", 3, {{"typ", "date"}}}},
-        {ptTime, {"param", 3, {{"typ", "time"}}}},         {ptVar, {"param", 3, {}}},
+        {ptString, {"param", 3, {{"typ", "string"}}}},
+        {ptInteger, {"param", 3, {{"typ", "integer"}}}},
+        {ptDouble, {"param", 3, {{"typ", "double"}}}},
+        {ptFloat, {"param", 3, {{"typ", "float"}}}},
+        {ptDateTime, {"param", 3, {{"typ", "datetime"}}}},
+        {ptDate, {"param", 3, {{"typ", "date"}}}},
+        {ptTime, {"param", 3, {{"typ", "time"}}}},
+        {ptVar, {"param", 3, {}}},
         {9, {"param", 3, {}}},
     };
     for (const auto& c : cases) {
@@ -92,7 +121,7 @@ TEST(WriteXml, MemoKeepsAmpersandInCdataStringEscapesIt) {
     protocol.Param(protocol.AddParam()).Value = "a&b";
     protocol.Param(0).ParamType = ptMemo;
     protocol.Param(protocol.AddParam()).SetString("a&b");
-    protocol.Param(protocol.AddParam());  // ptNone
+    protocol.Param(protocol.AddParam()); // ptNone
     EXPECT_EQ(protocol.WriteXml(), "<?xml version=\"1.0\" encoding=\"utf-8\"?><quelmar><params>"
                                    "<param typ=\"memo\"><![CDATA[a&b]]></param>"
                                    "<param typ=\"string\">a&amp;b</param>"
@@ -134,7 +163,7 @@ TEST(WriteXml, VariablesSkipNoneAndOmitTypForMemo) {
 TEST(WriteXml, TableWithoutRowsIsUnknownOrNamed) {
     TQmProtocol protocol;
     TQmTable& closed = protocol.Table(protocol.AddTable());
-    closed.Rows().QmTableName = "TB_MEMAC";  // closed: the name is not used
+    closed.Rows().QmTableName = "TB_MEMAC"; // closed: the name is not used
 
     TMemTable main, deleted;
     test::MakeWorkedExample(main, deleted);
@@ -144,7 +173,7 @@ TEST(WriteXml, TableWithoutRowsIsUnknownOrNamed) {
     FillRows(unchanged, main);
     TMemTable noDeletions;
     test::DefineMemac(noDeletions);
-    FillDeleted(unchanged, noDeletions);  // open, without rows
+    FillDeleted(unchanged, noDeletions); // open, without rows
 
     const std::vector<Node> expected = {kDecl,
                                         kQuelmar,
@@ -157,7 +186,7 @@ TEST(WriteXml, TableWithoutRowsIsUnknownOrNamed) {
 TEST(WriteXml, FieldValueTextByType) {
     TMemTable source;
     TFieldDefs& defs = source.FieldDefs();
-    defs.Add("X_ID", ftInteger);  // the key name derived from the table name
+    defs.Add("X_ID", ftInteger); // the key name derived from the table name
     defs.Add("DT", ftDateTime);
     defs.Add("T", ftTime);
     defs.Add("B", ftBoolean);
@@ -177,10 +206,24 @@ TEST(WriteXml, FieldValueTextByType) {
     const auto nodes = Flatten(protocol.WriteXml());
     ASSERT_EQ(nodes.size(), 6u);
     using Attrs = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(nodes[4].attrs, (Attrs{{"op", "1"}, {"pk", "X_ID"}, {"fk", ""}, {"rn", "1"}, {"X_ID", "1"}, {"DT", ""}, {"T", ""},
-                                     {"B", "0"}, {"F", "2.5"}}));
-    EXPECT_EQ(nodes[5].attrs, (Attrs{{"op", "1"}, {"pk", "X_ID"}, {"fk", ""}, {"rn", "2"}, {"X_ID", "2"},
-                                     {"DT", "2008-06-18 13:05:09"}, {"T", "07:08:09"}, {"B", "1"}, {"F", ""}}));
+    EXPECT_EQ(nodes[4].attrs, (Attrs{{"op", "1"},
+                                     {"pk", "X_ID"},
+                                     {"fk", ""},
+                                     {"rn", "1"},
+                                     {"X_ID", "1"},
+                                     {"DT", ""},
+                                     {"T", ""},
+                                     {"B", "0"},
+                                     {"F", "2.5"}}));
+    EXPECT_EQ(nodes[5].attrs, (Attrs{{"op", "1"},
+                                     {"pk", "X_ID"},
+                                     {"fk", ""},
+                                     {"rn", "2"},
+                                     {"X_ID", "2"},
+                                     {"DT", "2008-06-18 13:05:09"},
+                                     {"T", "07:08:09"},
+                                     {"B", "1"},
+                                     {"F", ""}}));
     EXPECT_EQ(nodes[4].name, "TB_X");
 }
 
@@ -193,7 +236,7 @@ TEST(WriteXml, InsertedKeyWithBlanksIsWrittenUnchanged) {
     source.SetCachedUpdates(true);
     test::AppendRow(source, {"  7 "});
     TQmProtocol protocol;
-    FillRows(protocol.Table(protocol.AddTable()), source);  // current row
+    FillRows(protocol.Table(protocol.AddTable()), source); // current row
     const auto nodes = Flatten(protocol.WriteXml());
     ASSERT_EQ(nodes.size(), 5u);
     EXPECT_EQ(nodes[4].attrs.back(), (std::pair<std::string, std::string>{"K", "  7 "}));
@@ -239,5 +282,5 @@ TEST(WriteXml, DeletedRowsWithoutKeyNameDeriveItFromTableName) {
     EXPECT_EQ(unknown.Deleted().PKName, "");
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -11,15 +11,16 @@
 namespace qm::test {
 
 struct Node {
-    std::string name;  // "?xml" for the declaration, "#text"/"#cdata" for text
-    int parent;        // index of the parent node; 0 is the document
-    std::vector<std::pair<std::string, std::string>> attrs;  // or {"", value} for text
+    std::string name; // "?xml" for the declaration, "#text"/"#cdata" for text
+    int parent;       // index of the parent node; 0 is the document
+    std::vector<std::pair<std::string, std::string>> attrs; // or {"", value} for text
     bool operator==(const Node&) const = default;
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Node& n) {
     os << n.name << " (in " << n.parent << ")";
-    for (const auto& [k, v] : n.attrs) os << ' ' << k << "=\"" << v << '"';
+    for (const auto& [k, v] : n.attrs)
+        os << ' ' << k << "=\"" << v << '"';
     return os;
 }
 
@@ -35,7 +36,8 @@ inline std::vector<Node> Flatten(const std::string& text) {
             if (n.type() == pugi::node_declaration) node.name = "?xml";
             if (n.type() == pugi::node_pcdata) node = {"#text", parentIndex, {{"", n.value()}}};
             if (n.type() == pugi::node_cdata) node = {"#cdata", parentIndex, {{"", n.value()}}};
-            for (pugi::xml_attribute a : n.attributes()) node.attrs.emplace_back(a.name(), a.value());
+            for (pugi::xml_attribute a : n.attributes())
+                node.attrs.emplace_back(a.name(), a.value());
             nodes.push_back(node);
             self(self, n, static_cast<int>(nodes.size()));
         }
@@ -44,4 +46,4 @@ inline std::vector<Node> Flatten(const std::string& text) {
     return nodes;
 }
 
-}  // namespace qm::test
+} // namespace qm::test

@@ -17,8 +17,7 @@ namespace qm {
 namespace {
 
 // Builds the same shape through both writers: op(root) adds the shape under a root element.
-template <class Build>
-void ExpectSameText(Build build) {
+template <class Build> void ExpectSameText(Build build) {
     pugi::xml_document doc;
     build(TDomNode{doc.append_child("r")});
     std::string streamed;
@@ -47,13 +46,13 @@ TEST(XmlStream, ShapesAsPugixmlSavesThem) {
         root.Child("emptyText").Text("", false);
         root.Child("emptyCData").Text("", true);
         root.Child("split").Text("a]]>b]]>", true);
-        auto late = root.Child("late");  // text first, then the attribute, as parameters are written
+        auto late = root.Child("late"); // text first, then the attribute, as parameters are written
         late.Text("x<y", false);
         late.Attribute("typ", "string");
         auto replaced = root.Child("k");
         replaced.Attribute("op", "1");
         replaced.Attribute("ID", "7");
-        replaced.SetAttribute("op", "a&\"long\"");  // keeps its place; ID moves along
+        replaced.SetAttribute("op", "a&\"long\""); // keeps its place; ID moves along
         replaced.SetAttribute("NEW", "n");
         auto deep = root.Child("a").Child("b");
         deep.Child("c").Attribute("x", "");
@@ -100,7 +99,7 @@ TEST(WriteXml, SameTextAsTheDocumentBuiltAsATree) {
     TQmParam& memo = protocol.Param(protocol.AddParam());
     memo.SetString("a]]>b");
     memo.ParamType = ptMemo;
-    protocol.AddParam();  // without a type
+    protocol.AddParam(); // without a type
     TQmParam& var = protocol.Variable(protocol.AddVariable());
     var.Name = "V\"1";
     var.SetString("v&");
@@ -108,7 +107,7 @@ TEST(WriteXml, SameTextAsTheDocumentBuiltAsATree) {
     FillRows(table, main);
     FillDeleted(table, deleted);
     FillRows(table.Child(table.AddChild()), lines);
-    protocol.AddTable();  // empty: written as an UNKNOWN recordset
+    protocol.AddTable(); // empty: written as an UNKNOWN recordset
 
     pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
@@ -144,13 +143,18 @@ TEST(FieldXmlText, HandWrittenDatesMatchTheFormatter) {
     t.FieldDefs().Add("DT", ftDateTime);
     t.FieldDefs().Add("T", ftTime);
     t.CreateDataSet();
-    const TDateTime values[] = {EncodeDate(2008, 6, 2), EncodeDateTime(2008, 6, 18, 13, 5, 9),
-                                EncodeDateTime(999, 1, 2, 3, 4, 5), EncodeDateTime(9999, 12, 31, 23, 59, 59),
-                                TDateTime(-1.25), TDateTime(0.99999999), TDateTime(40000.5000001)};
+    const TDateTime values[] = {EncodeDate(2008, 6, 2),
+                                EncodeDateTime(2008, 6, 18, 13, 5, 9),
+                                EncodeDateTime(999, 1, 2, 3, 4, 5),
+                                EncodeDateTime(9999, 12, 31, 23, 59, 59),
+                                TDateTime(-1.25),
+                                TDateTime(0.99999999),
+                                TDateTime(40000.5000001)};
     std::string text;
     for (const TDateTime value : values) {
         t.Append();
-        for (int f = 0; f < 3; ++f) t.Fields(f)->SetAsDateTime(value);
+        for (int f = 0; f < 3; ++f)
+            t.Fields(f)->SetAsDateTime(value);
         t.Post();
         SCOPED_TRACE(value.Value);
         for (int f = 0; f < 3; ++f) {
@@ -161,5 +165,5 @@ TEST(FieldXmlText, HandWrittenDatesMatchTheFormatter) {
     }
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -21,13 +21,14 @@ protected:
 };
 
 const std::vector<std::pair<std::string, std::string>> kBaseCommands = {
-    {"new", "new"},   {"update", ""},   {"delete", ""},   {"save", ""},    {"search", ""},
-    {"cancel", ""},   {"firstrec", ""}, {"priorrec", ""}, {"nextrec", ""}, {"lastrec", ""}};
+    {"new", "new"}, {"update", ""},   {"delete", ""},   {"save", ""},    {"search", ""},
+    {"cancel", ""}, {"firstrec", ""}, {"priorrec", ""}, {"nextrec", ""}, {"lastrec", ""}};
 
 TEST_F(ExportTest, FormIsCreatedEmbeddedShownAndAnnounced) {
     const std::uint32_t id = host.ShowChildForm("收入等级");
     ASSERT_NE(id, 0u);
-    EXPECT_EQ(host.MessageNumbers(), (std::vector<unsigned>{WM_QM_FORMCREATED, WM_QM_COMMANDS, WM_QM_BASECOMMANDS}));
+    EXPECT_EQ(host.MessageNumbers(),
+              (std::vector<unsigned>{WM_QM_FORMCREATED, WM_QM_COMMANDS, WM_QM_BASECOMMANDS}));
     EXPECT_EQ(host.Messages()[0].WParam, id);
     EXPECT_TRUE(host.Messages()[1].Commands.empty());
     EXPECT_EQ(host.Messages()[2].Commands, kBaseCommands);
@@ -36,9 +37,9 @@ TEST_F(ExportTest, FormIsCreatedEmbeddedShownAndAnnounced) {
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->parentWidget(), host.ParentWidget());
     EXPECT_FALSE(form->isHidden());
-    EXPECT_EQ(form->geometry(), host.ParentWidget()->rect());  // maximised inside its parent
+    EXPECT_EQ(form->geometry(), host.ParentWidget()->rect()); // maximised inside its parent
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("收入等级"));
-    EXPECT_TRUE(host.ExecuteCommand("save"));  // the host runs commands through the announced set
+    EXPECT_TRUE(host.ExecuteCommand("save")); // the host runs commands through the announced set
     EXPECT_EQ(CurrentPump() != nullptr, true);
 }
 
@@ -68,7 +69,7 @@ TEST_F(ExportTest, ControlMessages) {
     host.RegisterAnswer = "<quelmar><status><code>0</code></status></quelmar>";
     const std::uint32_t id = host.ShowChildForm("a");
     QWidget* form = WidgetOfHandle(id);
-    DeliverPostedMessages();  // the first activation puts the form in the browse state
+    DeliverPostedMessages(); // the first activation puts the form in the browse state
     host.ClearMessages();
 
     SendMessage(id, WM_QM_HIDE, 0, 0);
@@ -82,7 +83,8 @@ TEST_F(ExportTest, ControlMessages) {
     struct Case {
         LPARAM visibleId;
         bool shown;
-    } cases[] = {{0, false}, {static_cast<LPARAM>(id) + 1, false}, {-1, false}, {static_cast<LPARAM>(id), true}};
+    } cases[] = {
+        {0, false}, {static_cast<LPARAM>(id) + 1, false}, {-1, false}, {static_cast<LPARAM>(id), true}};
     for (const auto& c : cases) {
         host.ClearMessages();
         SendMessage(id, WM_QM_REPARENT, second, c.visibleId);
@@ -102,8 +104,8 @@ TEST_F(ExportTest, ContextAndColoursAreAcceptedInPlace) {
     host.SendContext(id, "MEM:tail");
     host.SendColors(id);
     const QColor bg = WidgetOfHandle(id)->palette().color(QPalette::Window);
-    EXPECT_EQ(bg, QColor(0x95, 0xB2, 0xC3));  // 0x00BBGGRR
-    SendMessage(id, WM_QM_CONTEXT, 0, 0);  // null record and text: nothing breaks
+    EXPECT_EQ(bg, QColor(0x95, 0xB2, 0xC3)); // 0x00BBGGRR
+    SendMessage(id, WM_QM_CONTEXT, 0, 0);    // null record and text: nothing breaks
 }
 
 TEST_F(ExportTest, HostAnswersExchangesWithTheSuppliedDocuments) {
@@ -116,7 +118,7 @@ TEST_F(ExportTest, HostAnswersExchangesWithTheSuppliedDocuments) {
         SendMessage(host.Wnd(), WM_QM_EXECUTE, reinterpret_cast<WPARAM>(record.get()), 7);
         EXPECT_EQ(SlotText(record->ExecuteAnswer), "<quelmar status=\"0\"/>");
         SendMessage(host.Wnd(), WM_QM_SEARCH, reinterpret_cast<WPARAM>(record.get()), 0);
-        EXPECT_EQ(record->SearchAnswer, nullptr);  // no answer supplied: left null
+        EXPECT_EQ(record->SearchAnswer, nullptr); // no answer supplied: left null
     }
     EXPECT_EQ(LiveSharedStrings(), live);
     ASSERT_EQ(host.Requests().size(), 2u);
@@ -125,5 +127,5 @@ TEST_F(ExportTest, HostAnswersExchangesWithTheSuppliedDocuments) {
     EXPECT_EQ(host.Requests()[0].LParam, 7);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -1,8 +1,8 @@
 // The income-level form's commands through the real module, as a host drives them.
 #include "tests/tarn204/form_session.h"
 
-#include <QKeyEvent>
 #include <QApplication>
+#include <QKeyEvent>
 
 namespace qm::testing {
 namespace {
@@ -18,7 +18,7 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         Box box;
     } cases[] = {
         {"04", nullptr, {"[收入等级名称] 不得为空！", 1}},
-        {"   ", "Upper", {"[收入等级代码] 不得为空！", 1}},  // spaces only count as empty
+        {"   ", "Upper", {"[收入等级代码] 不得为空！", 1}}, // spaces only count as empty
         {"02", "Upper", {"[收入等级代码] 不得有重复值！", 1}},
         {" 02 ", "Upper", {"[收入等级代码] 不得有重复值！", 1}},
     };
@@ -30,7 +30,7 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         Run("save");
         EXPECT_EQ(Boxes(), std::vector<Box>{c.box}) << c.code;
         EXPECT_TRUE(Executes().empty());
-        EXPECT_TRUE(Writable());  // left in the edit state for a correction
+        EXPECT_TRUE(Writable()); // left in the edit state for a correction
         Queue({6});
         Run("search"); // back to the host's rows, once the clerk agreed to drop the new one
         EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
@@ -39,8 +39,9 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
     // Valid values: sent, the host's key written back, and back to browsing.
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
-    host.ExecuteAnswer = Answer(0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\">"
-                                       "<k tbname=\"TB_MEMAC\" rn=\"4\" id=\"13\"/></rs>");
+    host.ExecuteAnswer = Answer(0, "",
+                                "<rs typ=\"recordset\" tbname=\"TB_MEMAC\">"
+                                "<k tbname=\"TB_MEMAC\" rn=\"4\" id=\"13\"/></rs>");
     Queue({1});
     Run("save");
     EXPECT_EQ(Boxes(), std::vector<Box>{kSaved});
@@ -183,11 +184,11 @@ TEST_F(Commands, CloseWhileEditingAsksFirst) {
 }
 
 TEST_F(Commands, TheAnswersOwnCodeDecides) {
-    const std::string keyThenBadRow =
-        "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"4\" id=\"13\"/><r MEMAC_ID=\"1\"/></rs>";
+    const std::string keyThenBadRow = "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" "
+                                      "rn=\"4\" id=\"13\"/><r MEMAC_ID=\"1\"/></rs>";
     struct Case {
         std::string answer;
-        const char* status;  // null: saved
+        const char* status; // null: saved
     } cases[] = {
         {Answer(3, "代码重复"), "代码重复"},
         {"<quelmar><status><info>x</info></status></quelmar>", "主机应答无法读取！"},
@@ -208,7 +209,7 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
         if (c.status) {
             EXPECT_EQ(Statuses(), std::vector<std::string>{c.status}) << c.answer;
             EXPECT_TRUE(Boxes().empty());
-            EXPECT_TRUE(Writable());  // every change kept for another save
+            EXPECT_TRUE(Writable()); // every change kept for another save
             EXPECT_EQ(Cell(3, "MEMAC001"), "04");
         } else {
             EXPECT_TRUE(Statuses().empty());
@@ -222,7 +223,7 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
 TEST_F(Commands, CancelDropsAPostedNewRowAfterAsking) {
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
-    Run("firstrec");  // leaving the new row posts it
+    Run("firstrec"); // leaving the new row posts it
     Queue({6});
     Run("cancel");
     EXPECT_EQ(Boxes(), (std::vector<Box>{{"将放弃 1 条未保存的修改，确定吗？", 4}}));
@@ -282,11 +283,13 @@ TEST_F(Commands, BindingBuildsTheColumnsFromTheFieldList) {
     ASSERT_EQ(model()->columnCount(), 11);
     std::vector<std::string> visible;
     for (int c = 0; c < 11; ++c)
-        if (!grid->isColumnHidden(c)) visible.push_back(model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        if (!grid->isColumnHidden(c))
+            visible.push_back(model()->headerData(c, Qt::Horizontal).toString().toStdString());
     EXPECT_EQ(visible, (std::vector<std::string>{"收入等级代码", "收入等级名称", "收入下限", "收入上限"}));
     const int key = Column("MEMAC_ID");
     EXPECT_TRUE(grid->isColumnHidden(key));
-    EXPECT_EQ(model()->data(model()->index(0, key), Qt::BackgroundRole).value<QColor>(), QColor(0xC0, 0xDC, 0xC0));
+    EXPECT_EQ(model()->data(model()->index(0, key), Qt::BackgroundRole).value<QColor>(),
+              QColor(0xC0, 0xDC, 0xC0));
     EXPECT_NE(model()->data(model()->index(0, Column("MEMAC001")), Qt::BackgroundRole).value<QColor>(),
               QColor(0xC0, 0xDC, 0xC0));
 }
@@ -300,5 +303,5 @@ TEST_F(Commands, GridDeleteKeyAsksThroughTheBoxService) {
     EXPECT_EQ(Rows(), 2);
 }
 
-}  // namespace
-}  // namespace qm::testing
+} // namespace
+} // namespace qm::testing

@@ -39,8 +39,9 @@ inline std::string MemacRow(int id, const char* code, const char* name, int low,
 }
 
 inline std::string SearchAnswer(const std::string& rows) {
-    return Answer(0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"" + std::string(kMemacFields) + "\">" +
-                             rows + "</rs>");
+    return Answer(0, "",
+                  "<rs typ=\"recordset\" tbname=\"TB_MEMAC\" fields=\"" + std::string(kMemacFields) + "\">" +
+                      rows + "</rs>");
 }
 
 // Levels 10 "01" Low, 11 "02" Mid, 12 "03" High.
@@ -54,7 +55,9 @@ struct Box {
     int Flags;
     bool operator==(const Box&) const = default;
 };
-inline void PrintTo(const Box& b, std::ostream* os) { *os << '{' << b.Text << ", " << b.Flags << '}'; }
+inline void PrintTo(const Box& b, std::ostream* os) {
+    *os << '{' << b.Text << ", " << b.Flags << '}';
+}
 
 // The test host with a hook that runs while the form waits for an execute answer.
 class SessionHost : public TestHost {
@@ -82,7 +85,7 @@ protected:
         ASSERT_NE(id, 0u);
         host.SendContext(id, "MEM:TB_MEMAC");
         host.SendColors(id);
-        DeliverPostedMessages();  // the first activation registers and enters the browse state
+        DeliverPostedMessages(); // the first activation registers and enters the browse state
         grid = WidgetOfHandle(id)->findChild<QTableView*>();
         ASSERT_NE(grid, nullptr);
         host.SearchAnswer = ThreeLevels();
@@ -100,7 +103,8 @@ protected:
     dialog::DialogApi& dialog() { return host.Dialog(); }
     void Run(const std::string& command) { ASSERT_TRUE(host.ExecuteCommand(command)) << command; }
     void Queue(std::initializer_list<int> answers) {
-        for (int a : answers) dialog().QueueAnswer(a);
+        for (int a : answers)
+            dialog().QueueAnswer(a);
     }
     // The boxes shown since the last call.
     std::vector<Box> Boxes() {
@@ -124,7 +128,8 @@ protected:
     std::vector<ExchangeRequest> Executes() {
         std::vector<ExchangeRequest> out;
         for (; seenRequests < host.Requests().size(); ++seenRequests)
-            if (host.Requests()[seenRequests].Msg == WM_QM_EXECUTE) out.push_back(host.Requests()[seenRequests]);
+            if (host.Requests()[seenRequests].Msg == WM_QM_EXECUTE)
+                out.push_back(host.Requests()[seenRequests]);
         return out;
     }
 
@@ -148,8 +153,8 @@ protected:
         return model()->flags(model()->index(0, Column("MEMAC002"))).testFlag(Qt::ItemIsEditable);
     }
     void FillNewRow(int row, const char* code, const char* name, const char* low, const char* high) {
-        for (auto [field, text] : {std::pair{"MEMAC001", code}, {"MEMAC002", name}, {"MEMAC003", low},
-                                   {"MEMAC004", high}})
+        for (auto [field, text] :
+             {std::pair{"MEMAC001", code}, {"MEMAC002", name}, {"MEMAC003", low}, {"MEMAC004", high}})
             if (text) {
                 EXPECT_TRUE(SetCell(row, field, text)) << field;
             }
@@ -162,4 +167,4 @@ protected:
     std::size_t seenRequests = 0;
 };
 
-}  // namespace qm::testing
+} // namespace qm::testing

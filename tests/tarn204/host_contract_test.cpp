@@ -81,13 +81,13 @@ TEST_F(Contract, EveryExchangeCarriesTheFormIdAndAFreshAnswerSlot) {
             if (r.Msg != c.msg) continue;
             ++seen;
             if (c.msg != WM_QM_SEARCH) {
-                EXPECT_EQ(r.LParam, static_cast<LPARAM>(id)) << c.msg;  // the form id
+                EXPECT_EQ(r.LParam, static_cast<LPARAM>(id)) << c.msg; // the form id
             }
             EXPECT_TRUE(r.ExecuteAnswerWasNull) << c.msg;
             if (c.msg == WM_QM_REGISTER) {
                 EXPECT_EQ(r.ModuleKey, "Tarn204");
             } else if (c.msg == WM_QM_SEARCH) {
-                EXPECT_EQ(r.ContextTail, "TB_MEMAC");  // a search names its context, not its function
+                EXPECT_EQ(r.ContextTail, "TB_MEMAC"); // a search names its context, not its function
             } else {
                 EXPECT_EQ(r.FuncId, 7) << c.msg;
             }

@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(MessageBoxTest, EveryFailureAnswersZero) {
-    ASSERT_EQ(chdir(QM_FAKES_DIR), 0);  // a relative path would find a library from here
+    ASSERT_EQ(chdir(QM_FAKES_DIR), 0); // a relative path would find a library from here
     struct Case {
         const char* what;
         std::optional<std::string> appPath;
@@ -77,5 +77,5 @@ TEST_F(MessageBoxTest, RealDialogLibraryTakesAQueuedAnswer) {
     host.Dialog().ClearQueue();
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

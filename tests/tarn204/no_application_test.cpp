@@ -36,5 +36,5 @@ TEST(ShowChildFormFailure, NoApplicationObjectReportsAndReturnsZero) {
     ReleaseHandle(wnd);
 }
 
-}  // namespace
-}  // namespace qm
+} // namespace
+} // namespace qm

@@ -16,7 +16,7 @@ using Screenshots = FormSession;
 TEST_F(Screenshots, BrowseAndInsertRenderOffscreen) {
     InstallFontSubstitutions();
     host.MainWindow()->resize(800, 600);
-    host.ParentWidget()->setGeometry(0, 0, 800, 600);  // the maximised form follows
+    host.ParentWidget()->setGeometry(0, 0, 800, 600); // the maximised form follows
     QWidget* form = WidgetOfHandle(id);
     ASSERT_EQ(form->size(), QSize(800, 600));
     const QString folder = QStringLiteral(QM_TEST_BIN_DIR "/screenshots");
@@ -36,5 +36,5 @@ TEST_F(Screenshots, BrowseAndInsertRenderOffscreen) {
     Run("cancel");
 }
 
-}  // namespace
-}  // namespace qm::testing
+} // namespace
+} // namespace qm::testing

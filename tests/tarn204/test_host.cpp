@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "plugin/messages.h"
 #include "platform/qt/qt_pump.h"
+#include "plugin/messages.h"
 
 namespace qm::testing {
 
@@ -39,7 +39,8 @@ TestHost::TestHost() {
 }
 
 TestHost::~TestHost() {
-    for (HWND h : FExtraParents) ReleaseHandle(h);
+    for (HWND h : FExtraParents)
+        ReleaseHandle(h);
     ReleaseHandle(FParentWnd);
     ReleaseHandle(FAppWnd);
     ReleaseHandle(FWnd);
@@ -50,7 +51,7 @@ TestHost::~TestHost() {
 }
 
 bool TestHost::LoadModule(const std::string& path) {
-    LibraryHandle lib = LoadLibrary(path);  // never freed: a host keeps its modules until it exits
+    LibraryHandle lib = LoadLibrary(path); // never freed: a host keeps its modules until it exits
     if (!lib) return false;
     FShow = reinterpret_cast<ShowChildFormFunction>(GetProcAddress(lib, "ShowChildForm"));
     return FShow != nullptr;
@@ -79,7 +80,8 @@ std::vector<ReceivedMessage> TestHost::MessagesOf(unsigned msg) const {
 
 std::vector<unsigned> TestHost::MessageNumbers() const {
     std::vector<unsigned> out;
-    for (const auto& m : FMessages) out.push_back(m.Msg);
+    for (const auto& m : FMessages)
+        out.push_back(m.Msg);
     return out;
 }
 
@@ -94,21 +96,25 @@ bool TestHost::ExecuteCommand(const std::string& name) {
     return false;
 }
 
-void TestHost::SetContextTexts(const std::string& user, const std::string& group, const std::string& appPath) {
+void TestHost::SetContextTexts(const std::string& user, const std::string& group,
+                               const std::string& appPath) {
     SetSlotText(FContext.UserName, user);
     SetSlotText(FContext.UserGroup, group);
     SetSlotText(FContext.AppPath, appPath);
 }
 
 void TestHost::SendContext(std::uint32_t form, const std::string& contextText) {
-    SendMessage(form, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(&FContext), reinterpret_cast<LPARAM>(contextText.c_str()));
+    SendMessage(form, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(&FContext),
+                reinterpret_cast<LPARAM>(contextText.c_str()));
 }
 
 void TestHost::SendColors(std::uint32_t form) {
     SendMessage(form, WM_QM_COLORS, reinterpret_cast<WPARAM>(&FColors), 0);
 }
 
-bool TestHost::LoadDialog() { return FDialog.Load(BinDir()); }
+bool TestHost::LoadDialog() {
+    return FDialog.Load(BinDir());
+}
 
 std::vector<std::pair<std::string, std::string>> TestHost::ReadCommands(WPARAM fieldAddress) {
     std::vector<std::pair<std::string, std::string>> out;
@@ -126,37 +132,38 @@ void TestHost::Answer(BSTR& slot, const std::optional<std::string>& answer) {
 LRESULT TestHost::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     ReceivedMessage m{msg, wParam, lParam, {}, {}};
     switch (msg) {
-        case WM_QM_STATUS:
-            m.Text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-            break;
-        case WM_QM_COMMANDS:
-            m.Commands = ReadCommands(wParam);
-            FCommands = wParam ? *reinterpret_cast<TChildCommand* const*>(wParam) : nullptr;
-            break;
-        case WM_QM_BASECOMMANDS:
-            m.Commands = ReadCommands(wParam);
-            FBaseCommands = wParam ? *reinterpret_cast<TChildCommand* const*>(wParam) : nullptr;
-            break;
-        case WM_QM_REGISTER:
-        case WM_QM_RELEASE:
-        case WM_QM_EXECUTE:
-        case WM_QM_SEARCH: {
-            auto* record = reinterpret_cast<TShareVar*>(wParam);
-            if (!record) break;
-            FRequests.push_back({msg, lParam, record->FuncId, SlotText(record->ModuleKey), SlotText(record->SystemCode),
-                                 SlotText(record->ActionName), SlotText(record->RequestXml),
-                                 SlotText(record->ContextTail), record->ExecuteAnswer == nullptr});
-            if (msg == WM_QM_REGISTER) Answer(record->RegisterAnswer, RegisterAnswer);
-            if (msg == WM_QM_RELEASE) Answer(record->ReleaseAnswer, ReleaseAnswer);
-            if (msg == WM_QM_EXECUTE) Answer(record->ExecuteAnswer, ExecuteAnswer);
-            if (msg == WM_QM_SEARCH) Answer(record->SearchAnswer, SearchAnswer);
-            break;
-        }
-        default:
-            break;
+    case WM_QM_STATUS:
+        m.Text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        break;
+    case WM_QM_COMMANDS:
+        m.Commands = ReadCommands(wParam);
+        FCommands = wParam ? *reinterpret_cast<TChildCommand* const*>(wParam) : nullptr;
+        break;
+    case WM_QM_BASECOMMANDS:
+        m.Commands = ReadCommands(wParam);
+        FBaseCommands = wParam ? *reinterpret_cast<TChildCommand* const*>(wParam) : nullptr;
+        break;
+    case WM_QM_REGISTER:
+    case WM_QM_RELEASE:
+    case WM_QM_EXECUTE:
+    case WM_QM_SEARCH: {
+        auto* record = reinterpret_cast<TShareVar*>(wParam);
+        if (!record) break;
+        FRequests.push_back({msg, lParam, record->FuncId, SlotText(record->ModuleKey),
+                             SlotText(record->SystemCode), SlotText(record->ActionName),
+                             SlotText(record->RequestXml), SlotText(record->ContextTail),
+                             record->ExecuteAnswer == nullptr});
+        if (msg == WM_QM_REGISTER) Answer(record->RegisterAnswer, RegisterAnswer);
+        if (msg == WM_QM_RELEASE) Answer(record->ReleaseAnswer, ReleaseAnswer);
+        if (msg == WM_QM_EXECUTE) Answer(record->ExecuteAnswer, ExecuteAnswer);
+        if (msg == WM_QM_SEARCH) Answer(record->SearchAnswer, SearchAnswer);
+        break;
+    }
+    default:
+        break;
     }
     FMessages.push_back(std::move(m));
     return 0;
 }
 
-}  // namespace qm::testing
+} // namespace qm::testing

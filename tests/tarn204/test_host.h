@@ -26,8 +26,8 @@ struct ReceivedMessage {
     unsigned Msg = 0;
     WPARAM WParam = 0;
     LPARAM LParam = 0;
-    std::string Text;  // WM_QM_STATUS
-    std::vector<std::pair<std::string, std::string>> Commands;  // name and caption, for announcements
+    std::string Text;                                          // WM_QM_STATUS
+    std::vector<std::pair<std::string, std::string>> Commands; // name and caption, for announcements
 };
 
 // The fields the module filled in one data exchange.
@@ -109,4 +109,4 @@ private:
     dialog::DialogApi FDialog;
 };
 
-}  // namespace qm::testing
+} // namespace qm::testing

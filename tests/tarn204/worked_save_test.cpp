@@ -13,8 +13,8 @@ namespace {
 using Attrs = std::vector<std::pair<std::string, std::string>>;
 
 struct Node {
-    std::string name;  // "?xml" for the declaration
-    int parent;  // 0: the document; otherwise the 1-based number of the parent node
+    std::string name; // "?xml" for the declaration
+    int parent;       // 0: the document; otherwise the 1-based number of the parent node
     Attrs attrs;
 };
 
@@ -38,14 +38,15 @@ TEST_F(FormSession, ThreeRowSaveSendsTheWorkedRequest) {
     SetNowForTesting(EncodeDateTime(2008, 6, 18, 9, 30, 0));
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
-    EXPECT_TRUE(SetCell(1, "MEMAC002", "Middle"));  // moving there posts the new row
-    Run("nextrec");  // posts the change; the current row is key 12
+    EXPECT_TRUE(SetCell(1, "MEMAC002", "Middle")); // moving there posts the new row
+    Run("nextrec");                                // posts the change; the current row is key 12
     Queue({6});
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
     QApplication::sendEvent(grid, &press);
     ASSERT_EQ(Rows(), 3);
-    host.ExecuteAnswer = Answer(0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\">"
-                                       "<k tbname=\"TB_MEMAC\" rn=\"3\" id=\"13\"/></rs>");
+    host.ExecuteAnswer = Answer(0, "",
+                                "<rs typ=\"recordset\" tbname=\"TB_MEMAC\">"
+                                "<k tbname=\"TB_MEMAC\" rn=\"3\" id=\"13\"/></rs>");
     Queue({1});
     Run("save");
     ClearNowForTesting();
@@ -61,14 +62,39 @@ TEST_F(FormSession, ThreeRowSaveSendsTheWorkedRequest) {
         {"params", 2, {}},
         {"param", 3, {{"typ", "recordset"}, {"tbname", "TB_MEMAC"}}},
         {"TB_MEMAC", 4, {{"op", "4"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"MEMAC_ID", "12"}}},
-        {"TB_MEMAC", 4, {{"op", "3"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"MEMAC_ID", "11"}, {"MEMAC001", "02"},
-                         {"MEMAC002", "Middle"}, {"MEMAC003", "3000"}, {"MEMAC004", "5999"}, {"CREATE_USER", "u001"},
-                         {"USER_GROUP", "g01"}, {"CREATE_DATE", "2008-06-02 00:00:00"}, {"MODIFIER", "u002"},
-                         {"MODI_DATE", "2008-06-18 00:00:00"}, {"FLAG", "0"}}},
-        {"TB_MEMAC", 4, {{"op", "1"}, {"pk", "MEMAC_ID"}, {"fk", ""}, {"rn", "3"}, {"MEMAC_ID", ""},
-                         {"MEMAC001", "04"}, {"MEMAC002", "Upper"}, {"MEMAC003", "10000"}, {"MEMAC004", "99999"},
-                         {"CREATE_USER", "u002"}, {"USER_GROUP", "g01"}, {"CREATE_DATE", "2008-06-18 00:00:00"},
-                         {"MODIFIER", ""}, {"MODI_DATE", ""}, {"FLAG", "0"}}},
+        {"TB_MEMAC",
+         4,
+         {{"op", "3"},
+          {"pk", "MEMAC_ID"},
+          {"fk", ""},
+          {"MEMAC_ID", "11"},
+          {"MEMAC001", "02"},
+          {"MEMAC002", "Middle"},
+          {"MEMAC003", "3000"},
+          {"MEMAC004", "5999"},
+          {"CREATE_USER", "u001"},
+          {"USER_GROUP", "g01"},
+          {"CREATE_DATE", "2008-06-02 00:00:00"},
+          {"MODIFIER", "u002"},
+          {"MODI_DATE", "2008-06-18 00:00:00"},
+          {"FLAG", "0"}}},
+        {"TB_MEMAC",
+         4,
+         {{"op", "1"},
+          {"pk", "MEMAC_ID"},
+          {"fk", ""},
+          {"rn", "3"},
+          {"MEMAC_ID", ""},
+          {"MEMAC001", "04"},
+          {"MEMAC002", "Upper"},
+          {"MEMAC003", "10000"},
+          {"MEMAC004", "99999"},
+          {"CREATE_USER", "u002"},
+          {"USER_GROUP", "g01"},
+          {"CREATE_DATE", "2008-06-18 00:00:00"},
+          {"MODIFIER", ""},
+          {"MODI_DATE", ""},
+          {"FLAG", "0"}}},
     };
     const std::vector<Node> actual = Flatten(doc);
     ASSERT_EQ(actual.size(), expected.size()) << sent[0].RequestXml;
@@ -81,5 +107,5 @@ TEST_F(FormSession, ThreeRowSaveSendsTheWorkedRequest) {
     EXPECT_EQ(Cell(2, "MEMAC_ID"), "13");
 }
 
-}  // namespace
-}  // namespace qm::testing
+} // namespace
+} // namespace qm::testing

@@ -84,12 +84,16 @@ void AddPages(TQmPageControl& pc, const std::vector<std::string>& captions, int 
         edit->move(12, 40);
         pages.push_back(page);
     }
-    if (active >= 0 && active < static_cast<int>(pages.size())) pc.SetActivePage(pages[static_cast<std::size_t>(active)]);
+    if (active >= 0 && active < static_cast<int>(pages.size()))
+        pc.SetActivePage(pages[static_cast<std::size_t>(active)]);
 }
 
 std::vector<Config> Configs() {
     return {
-        {"top-classic", [](TQmPageControl& pc) { AddPages(pc, {"General", "Details", "Notes", "History"}, 1); }},
+        {"top-classic",
+         [](TQmPageControl& pc) {
+             AddPages(pc, {"General", "Details", "Notes", "History"}, 1);
+         }},
         {"bottom-dotnet",
          [](TQmPageControl& pc) {
              pc.SetTabPosition(TTabPosition::tpBottom);
@@ -121,7 +125,8 @@ std::vector<Config> Configs() {
              pc.SetTabHoverBorder(RGB(230, 140, 0));
              pc.SetShowFocus(true);
              AddPages(pc, {"Orders", "Customers", "Invoices", "Stock"}, 0);
-             for (int i = 0; i < pc.PageCount(); ++i) pc.Pages(i)->SetShowClose(true);
+             for (int i = 0; i < pc.PageCount(); ++i)
+                 pc.Pages(i)->SetShowClose(true);
          }},
         {"gradient-page",
          [](TQmPageControl& pc) {
@@ -138,16 +143,21 @@ std::vector<Config> Configs() {
          [](TQmPageControl& pc) {
              pc.SetTabBackGround(TabPicture(RGB(240, 240, 240), RGB(200, 200, 200)));
              pc.SetTabBackGroundActive(TabPicture(RGB(255, 255, 255), RGB(200, 220, 250)));
-             pc.SetTabHeight(TabPicture(0, 0).Height());  // the picture fills the tab's height
+             pc.SetTabHeight(TabPicture(0, 0).Height()); // the picture fills the tab's height
              AddPages(pc, {"Alpha", "Beta", "Gamma"}, 1);
          }},
         {"multiline",
          [](TQmPageControl& pc) {
              pc.SetMultiLine(true);
              // More than one row's worth, so the strip wraps into rows.
-             AddPages(pc, {"January", "February", "March", "April", "May", "June", "July", "August", "September"}, 5);
+             AddPages(pc,
+                      {"January", "February", "March", "April", "May", "June", "July", "August", "September"},
+                      5);
          }},
-        {"scrolling", [](TQmPageControl& pc) { AddPages(pc, {"Customers", "Suppliers", "Products", "Warehouses", "Carriers", "Regions"}, 2); }},
+        {"scrolling",
+         [](TQmPageControl& pc) {
+             AddPages(pc, {"Customers", "Suppliers", "Products", "Warehouses", "Carriers", "Regions"}, 2);
+         }},
         {"lengths",
          [](TQmPageControl& pc) {
              // Tabs sized from their layout texts, the image room and the strip's padding.
@@ -157,7 +167,8 @@ std::vector<Config> Configs() {
              pc.SetImages(&Images());
              AddPages(pc, {"Wide WW", "Close", "收入等级"}, 0);
              pc.Pages(1)->SetShowClose(true);
-             for (int i = 0; i < pc.PageCount(); ++i) pc.Pages(i)->SetImageIndex(i);
+             for (int i = 0; i < pc.PageCount(); ++i)
+                 pc.Pages(i)->SetImageIndex(i);
          }},
         {"native",
          [](TQmPageControl& pc) {
@@ -179,8 +190,8 @@ struct DataControls {
         table.FieldDefs().Add("LIMIT", ftFloat);
         table.FieldDefs().Add("FLAG", ftInteger);
         table.CreateDataSet();
-        const char* rows[][4] = {{"Low", "2008-06-02", "2999.5", "1"}, {"Mid", "2009-01-15", "5999", "0"},
-                                 {"High", "", "", ""}};
+        const char* rows[][4] = {
+            {"Low", "2008-06-02", "2999.5", "1"}, {"Mid", "2009-01-15", "5999", "0"}, {"High", "", "", ""}};
         for (auto& row : rows) {
             table.Append();
             for (int i = 0; i < 4; ++i)
@@ -208,8 +219,8 @@ struct DataControls {
         flag->SetCaption("Flag");
         flag->SetValueChecked("1");
         flag->SetValueUnchecked("0");
-        const std::pair<TQmDBControl*, const char*> bound[] = {{name, "NAME"}, {since, "SINCE"}, {limit, "LIMIT"},
-                                                               {flag, "FLAG"}};
+        const std::pair<TQmDBControl*, const char*> bound[] = {
+            {name, "NAME"}, {since, "SINCE"}, {limit, "LIMIT"}, {flag, "FLAG"}};
         for (auto [control, field] : bound) {
             control->SetDataSource(&source);
             control->SetDataField(field);
@@ -222,7 +233,7 @@ struct DataControls {
     }
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -275,8 +286,8 @@ int main(int argc, char** argv) {
             pc->setFocus();
             const TRect r = pc->PageTabRect(1);
             QMouseEvent move(QEvent::MouseMove, QPointF((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2),
-                             pc->mapToGlobal(QPointF((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
+                             pc->mapToGlobal(QPointF((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(pc, &move);
         }
         app.processEvents();

@@ -14,13 +14,16 @@ namespace {
 
 const char* AlignmentName(TAlignment alignment) {
     switch (alignment) {
-    case taRightJustify: return "taRightJustify";
-    case taCenter: return "taCenter";
-    default: return "taLeftJustify";
+    case taRightJustify:
+        return "taRightJustify";
+    case taCenter:
+        return "taCenter";
+    default:
+        return "taLeftJustify";
     }
 }
 
-}  // namespace
+} // namespace
 
 nlohmann::ordered_json FieldsToJson(std::string_view xml) {
     TQmTbField meta;
@@ -56,4 +59,4 @@ nlohmann::ordered_json FieldsToJson(std::string_view) {
 
 #endif
 
-}  // namespace qm::tool
+} // namespace qm::tool

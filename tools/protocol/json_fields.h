@@ -11,4 +11,4 @@ namespace qm::tool {
 // holds no field list; the import's own parse error propagates.
 nlohmann::ordered_json FieldsToJson(std::string_view xml);
 
-}  // namespace qm::tool
+} // namespace qm::tool

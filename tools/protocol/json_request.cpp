@@ -95,10 +95,12 @@ void FillTable(TQmTable& table, const json& desc, Sources& sources) {
     TMemTable& rows = sources.Make();
     Define(rows, desc);
     for (const json& row : Member(desc, "rows", emptyArray))
-        AppendValues(rows, Member(row, "values", emptyArray), StatusOf(Member(row, "status", unmodified).get<std::string>()));
+        AppendValues(rows, Member(row, "values", emptyArray),
+                     StatusOf(Member(row, "status", unmodified).get<std::string>()));
     TMemTable& deleted = sources.Make();
     Define(deleted, desc);
-    for (const json& row : Member(desc, "deleted", emptyArray)) AppendValues(deleted, row, usUnmodified);
+    for (const json& row : Member(desc, "deleted", emptyArray))
+        AppendValues(deleted, row, usUnmodified);
     rows.First();
     FillRows(table, rows);
     FillDeleted(table, deleted);
@@ -106,14 +108,15 @@ void FillTable(TQmTable& table, const json& desc, Sources& sources) {
         FillTable(table.Child(table.AddChild()), child, sources);
 }
 
-}  // namespace
+} // namespace
 
 std::string JsonToRequest(const json& request) {
     static const json emptyArray = json::array(), no = false, allRows = 0;
     TQmProtocol protocol;
     protocol.DeleteMode = Member(request, "deleteMode", no).get<bool>();
     protocol.SetCopyMode(Member(request, "copyMode", allRows).get<std::uint8_t>());
-    for (const json& p : Member(request, "params", emptyArray)) FillParam(protocol.Param(protocol.AddParam()), p);
+    for (const json& p : Member(request, "params", emptyArray))
+        FillParam(protocol.Param(protocol.AddParam()), p);
     for (const json& v : Member(request, "variables", emptyArray))
         FillParam(protocol.Variable(protocol.AddVariable()), v);
     Sources sources;
@@ -122,4 +125,4 @@ std::string JsonToRequest(const json& request) {
     return protocol.WriteXml();
 }
 
-}  // namespace qm::tool
+} // namespace qm::tool

@@ -11,4 +11,4 @@ namespace qm::tool {
 // writer propagate.
 std::string JsonToRequest(const nlohmann::json& request);
 
-}  // namespace qm::tool
+} // namespace qm::tool

@@ -12,8 +12,9 @@ namespace qm::tool {
 namespace {
 
 const char* ParamTypeName(std::uint8_t type) {
-    static const char* const names[] = {"ptString", "ptInteger", "ptDouble", "ptFloat", "ptDateTime", "ptDate",
-                                        "ptTime",   "ptVar",     "ptMemo",   "",        "ptNone"};
+    static const char* const names[] = {"ptString",   "ptInteger", "ptDouble", "ptFloat",
+                                        "ptDateTime", "ptDate",    "ptTime",   "ptVar",
+                                        "ptMemo",     "",          "ptNone"};
     return type < std::size(names) ? names[type] : "";
 }
 
@@ -21,13 +22,20 @@ nlohmann::ordered_json FieldValue(const TField& field) {
     if (field.IsNull()) return nullptr;
     switch (field.DataType()) {
     case ftInteger:
-    case ftLargeint: return field.AsLargeInt();
-    case ftFloat: return field.AsFloat();
-    case ftBoolean: return field.AsBoolean();
-    case ftDate: return FormatDateTime("yyyy-mm-dd", field.AsDateTime());
-    case ftDateTime: return FormatDateTime("yyyy-mm-dd hh:nn:ss", field.AsDateTime());
-    case ftTime: return FormatDateTime("hh:nn:ss", field.AsDateTime());
-    default: return field.AsString();
+    case ftLargeint:
+        return field.AsLargeInt();
+    case ftFloat:
+        return field.AsFloat();
+    case ftBoolean:
+        return field.AsBoolean();
+    case ftDate:
+        return FormatDateTime("yyyy-mm-dd", field.AsDateTime());
+    case ftDateTime:
+        return FormatDateTime("yyyy-mm-dd hh:nn:ss", field.AsDateTime());
+    case ftTime:
+        return FormatDateTime("hh:nn:ss", field.AsDateTime());
+    default:
+        return field.AsString();
     }
 }
 
@@ -36,13 +44,15 @@ nlohmann::ordered_json TableToJson(const TQmTable& table) {
     nlohmann::ordered_json fields = nlohmann::ordered_json::array();
     for (int i = 0; i < rows.FieldCount(); ++i) {
         const TField* f = rows.Fields(i);
-        fields.push_back({{"name", f->FieldName()}, {"type", FieldTypeName(f->DataType())}, {"size", f->Size()}});
+        fields.push_back(
+            {{"name", f->FieldName()}, {"type", FieldTypeName(f->DataType())}, {"size", f->Size()}});
     }
     nlohmann::ordered_json data = nlohmann::ordered_json::array();
     if (rows.Active()) {
         for (rows.First(); !rows.Eof(); rows.Next()) {
             nlohmann::ordered_json row = nlohmann::ordered_json::array();
-            for (int i = 0; i < rows.FieldCount(); ++i) row.push_back(FieldValue(*rows.Fields(i)));
+            for (int i = 0; i < rows.FieldCount(); ++i)
+                row.push_back(FieldValue(*rows.Fields(i)));
             data.push_back(std::move(row));
         }
     }
@@ -73,23 +83,30 @@ void JudgeSearch(const TQmProtocol& protocol, const TFormTableMaker& formTable, 
     out["rowsLoaded"] = loaded;
     if (loaded < offered) {
         nlohmann::ordered_json leftOut = nlohmann::ordered_json::array();
-        for (int row = loaded + 1; row <= offered; ++row) leftOut.push_back(row);
+        for (int row = loaded + 1; row <= offered; ++row)
+            leftOut.push_back(row);
         out["rowsLeftOut"] = std::move(leftOut);
     }
 }
 
-}  // namespace
+} // namespace
 
 bool ParseExchange(std::string_view name, TExchange& out) {
-    if (name == "save") out = TExchange::exSave;
-    else if (name == "search") out = TExchange::exSearch;
-    else if (name == "register") out = TExchange::exRegister;
-    else if (name == "release") out = TExchange::exRelease;
-    else return false;
+    if (name == "save")
+        out = TExchange::exSave;
+    else if (name == "search")
+        out = TExchange::exSearch;
+    else if (name == "register")
+        out = TExchange::exRegister;
+    else if (name == "release")
+        out = TExchange::exRelease;
+    else
+        return false;
     return true;
 }
 
-nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange, const TFormTableMaker& formTable) {
+nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange,
+                                      const TFormTableMaker& formTable) {
     TQmProtocol protocol;
     bool ok = false;
     std::string readError;
@@ -109,7 +126,8 @@ nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange, 
     for (const auto& p : protocol.Params)
         out["params"].push_back({{"type", ParamTypeName(p->ParamType)}, {"value", p->Value}});
     out["tables"] = nlohmann::ordered_json::array();
-    for (const auto& t : protocol.Tables) out["tables"].push_back(TableToJson(*t));
+    for (const auto& t : protocol.Tables)
+        out["tables"].push_back(TableToJson(*t));
     out["rowIds"] = nlohmann::ordered_json::array();
     for (const auto& k : protocol.RowIds)
         out["rowIds"].push_back({{"table", k->TableName}, {"rowNo", k->RowNo}, {"id", k->Id}});
@@ -120,13 +138,18 @@ nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange, 
     case TExchange::exSave:
         // A decimal code decides even when the rest of the answer is broken.
         out["exchange"] = "save";
-        out["moduleReads"] = !protocol.HasNumericCode() ? "unreadable" : protocol.StatusCode == 0 ? "saved" : "refused";
+        out["moduleReads"] = !protocol.HasNumericCode() ? "unreadable"
+                             : protocol.StatusCode == 0 ? "saved"
+                                                        : "refused";
         break;
     case TExchange::exSearch:
         out["exchange"] = "search";
-        if (!ok) out["moduleReads"] = "unreadable";  // the rows stay as they were
-        else if (protocol.StatusCode != 0) out["moduleReads"] = "refused";
-        else JudgeSearch(protocol, formTable, out);
+        if (!ok)
+            out["moduleReads"] = "unreadable"; // the rows stay as they were
+        else if (protocol.StatusCode != 0)
+            out["moduleReads"] = "refused";
+        else
+            JudgeSearch(protocol, formTable, out);
         break;
     case TExchange::exRegister:
         // Only a negative code refuses a registration; the first parameter is the function id.
@@ -143,4 +166,4 @@ nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange, 
     return out;
 }
 
-}  // namespace qm::tool
+} // namespace qm::tool

@@ -26,4 +26,4 @@ using TFormTableMaker = std::function<std::unique_ptr<TMemTable>()>;
 nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange = TExchange::exSave,
                                       const TFormTableMaker& formTable = {});
 
-}  // namespace qm::tool
+} // namespace qm::tool

@@ -53,7 +53,7 @@ qm::tool::TFormTableMaker FormTable() {
 #endif
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();

@@ -17,7 +17,7 @@ struct StoredItem {
     bool IsKey;
     bool Visible;
     bool NotNull;
-    TAlignment Alignment;  // what an import of the stored document gives
+    TAlignment Alignment; // what an import of the stored document gives
 };
 
 // TB_MEMAC as the form shows it; the order is the order of fields and grid columns.
@@ -35,7 +35,7 @@ constexpr StoredItem StoredItems[] = {
     {"FLAG", "", ftInteger, 0, 1, false, false, true, taRightJustify},
 };
 
-}  // namespace
+} // namespace
 
 TTarn204Dm::TTarn204Dm(TComponent* owner) : TSingleMuliColDm(owner) {
     tbfldMain->TableName = "TB_MEMAC";
@@ -66,7 +66,9 @@ TTarn204Dm::TTarn204Dm(TComponent* owner) : TSingleMuliColDm(owner) {
     DataModuleCreate(this);
 }
 
-void TTarn204Dm::DataModuleCreate(TObject* sender) { TSingleMuliColDm::DataModuleCreate(sender); }
+void TTarn204Dm::DataModuleCreate(TObject* sender) {
+    TSingleMuliColDm::DataModuleCreate(sender);
+}
 
 void TTarn204Dm::mtblMainBeforePost(TMemTable* dataSet) {
     SetFlag(0, dataSet);
@@ -94,4 +96,4 @@ std::vector<std::string> TTarn204Dm::StoredFieldDocument() {
     };
 }
 
-}  // namespace qm
+} // namespace qm

@@ -20,4 +20,4 @@ public:
     static std::vector<std::string> StoredFieldDocument();
 };
 
-}  // namespace qm
+} // namespace qm
