@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ g++-multilib clang libclang-rt-14-dev qt6-base-dev
       libpugixml-dev libsqlite3-dev nlohmann-json3-dev libgtest-dev libgmock-dev
-      libbenchmark-dev fonts-wqy-microhei xvfb xauth postgresql libpq-dev
+      libbenchmark-dev clang-format fonts-wqy-microhei xvfb xauth postgresql libpq-dev
       libqt6sql6-sqlite
       dpkg-dev file lintian desktop-file-utils xdotool)
 missing=()

@@ -7,22 +7,25 @@ bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=${QM_JOBS:-$(nproc)}
 # Reuse earlier compilations when ccache is there; the build does not need it.
-launch=()
-command -v ccache >/dev/null && launch=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+config=(-DQM_WERROR=ON)
+command -v ccache >/dev/null && config+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+echo "== format"
+bash scripts/format.sh --check
 
 echo "== core libraries under ASan and UBSan"
-cmake -S . -B build-asan -G Ninja "${launch[@]}" -DQM_UI=OFF -DQM_SANITIZE=ON -DQM_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build-asan -G Ninja "${config[@]}" -DQM_UI=OFF -DQM_SANITIZE=ON -DQM_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== fuzz smoke runs"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja "${launch[@]}" -DQM_UI=OFF -DQM_FUZZ=ON -DQM_TESTS=OFF \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja "${config[@]}" -DQM_UI=OFF -DQM_FUZZ=ON -DQM_TESTS=OFF \
   -DQM_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure
 
 echo "== full build and tests"
-cmake -S . -B build -G Ninja "${launch[@]}" >/dev/null
+cmake -S . -B build -G Ninja "${config[@]}" >/dev/null
 cmake --build build -j "$jobs"
 # The package tests unpack and run the Debian package built from this tree.
 bash scripts/package.sh >/dev/null
