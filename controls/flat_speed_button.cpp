@@ -16,7 +16,8 @@ namespace qm {
 namespace {
 
 // One 100 ms timer for all buttons: a pointer that left a button without a leave event (the
-// window lost it, a capture ended elsewhere) still clears the hover look.
+// window lost it, a capture ended elsewhere) still clears the hover look. It runs only while a
+// button shows the hover look, so that an idle window sleeps.
 struct SharedTimer {
     QTimer* timer = nullptr;
     int users = 0;
@@ -38,13 +39,13 @@ TFlatSpeedButton::TFlatSpeedButton(QWidget* parent) : QWidget(parent) {
         shared.timer = new QTimer();
         shared.timer->setInterval(100);
         QObject::connect(shared.timer, &QTimer::timeout, &TFlatSpeedButton::CheckPointer);
-        shared.timer->start();
     }
 }
 
 TFlatSpeedButton::~TFlatSpeedButton() {
     font_.OnChange = nullptr;
     auto& shared = Shared();
+    if (shared.hovered == this) StopWatchingPointer();
     if (--shared.users == 0) {
         delete shared.timer;
         shared.timer = nullptr;
@@ -55,9 +56,22 @@ int TFlatSpeedButton::TimerUsers() {
     return Shared().timer ? Shared().users : 0;
 }
 
+bool TFlatSpeedButton::WatchingPointer() {
+    return Shared().timer && Shared().timer->isActive();
+}
+
+void TFlatSpeedButton::StopWatchingPointer() {
+    auto& shared = Shared();
+    shared.hovered = nullptr;
+    if (shared.timer) shared.timer->stop();
+}
+
 void TFlatSpeedButton::CheckPointer() {
     TFlatSpeedButton* b = Shared().hovered;
-    if (!b) return;
+    if (!b) {
+        StopWatchingPointer();
+        return;
+    }
     if (!b->rect().contains(b->mapFromGlobal(QCursor::pos())) || !b->isVisible()) b->MouseLeave();
 }
 
@@ -86,13 +100,14 @@ void TFlatSpeedButton::MouseEnter() {
     if (!isEnabled() || mouseIn_) return;
     mouseIn_ = true;
     Shared().hovered = this;
+    if (Shared().timer) Shared().timer->start();
     update();
 }
 
 void TFlatSpeedButton::MouseLeave() {
     if (!mouseIn_) return;
     mouseIn_ = false;
-    if (Shared().hovered == this) Shared().hovered = nullptr;
+    if (Shared().hovered == this) StopWatchingPointer();
     update();
 }
 

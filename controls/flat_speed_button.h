@@ -64,6 +64,8 @@ public:
 
     // The one pointer-leave timer shared by all buttons (for tests).
     static int TimerUsers();
+    // Whether that timer runs: only while some button shows the hover look.
+    static bool WatchingPointer();
 
 signals:
     void clicked();
@@ -85,6 +87,7 @@ private:
         update();
     }
     static void CheckPointer();
+    static void StopWatchingPointer();
 
     TColor color_ = clBtnFace;
     bool parentColor_ = true;

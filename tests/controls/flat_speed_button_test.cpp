@@ -1,3 +1,5 @@
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
@@ -145,6 +147,21 @@ TEST_F(FlatSpeedButton, OneSharedTimerReleasedWithTheLastButton) {
         EXPECT_EQ(TFlatSpeedButton::TimerUsers(), 2);
     }
     EXPECT_EQ(TFlatSpeedButton::TimerUsers(), 0);
+}
+
+// An idle window must sleep: the pointer check runs only while a button shows the hover look.
+TEST_F(FlatSpeedButton, PointerTimerRunsOnlyWhileHovered) {
+    TFlatSpeedButton a;
+    auto b = std::make_unique<TFlatSpeedButton>();
+    EXPECT_FALSE(TFlatSpeedButton::WatchingPointer());
+    a.MouseEnter();
+    EXPECT_TRUE(TFlatSpeedButton::WatchingPointer());
+    a.MouseLeave();
+    EXPECT_FALSE(TFlatSpeedButton::WatchingPointer());
+    b->MouseEnter();
+    EXPECT_TRUE(TFlatSpeedButton::WatchingPointer());
+    b.reset();
+    EXPECT_FALSE(TFlatSpeedButton::WatchingPointer());
 }
 
 } // namespace
