@@ -422,7 +422,11 @@ void TQmDBGrid::EditorRefused(QWidget* editor, const QString& message, bool alou
         return;
     }
     ShowError(message.toStdString());
-    if (editor && editor == FDelegate->OpenEditor()) editor->setFocus(Qt::OtherFocusReason);
+    // A box that took the focus may have closed the editor; the grid opens it again.
+    if (editor && editor == FDelegate->OpenEditor())
+        editor->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 void TQmDBGrid::EllipsisClicked(TQmColumn* column) {
