@@ -293,8 +293,9 @@ TEST_F(ClerkTrust, FirstAndLastRecordKeepTheColumnOfAnOpenEditor) {
 // The store's refusal of a code puts the focus on the cell that holds it.
 TEST_F(ClerkTrust, AStoreRefusalPointsAtItsCell) {
     Open();
-    Exec("INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, CREATE_DATE, "
-         "FLAG) VALUES ('07', '外加', 1, 2, 'u', 'g01', '2008-06-02 00:00:00', 0)");
+    Exec(
+        "INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, CREATE_DATE, "
+        "FLAG) VALUES ('07', '外加', 1, 2, 'u', 'g01', '2008-06-02 00:00:00', 0)");
     Key(Qt::Key_PageDown, Qt::ControlModifier);
     Key(Qt::Key_PageDown, Qt::ControlModifier);
     Key(Qt::Key_F2);
