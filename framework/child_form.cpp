@@ -13,6 +13,7 @@
 #include "controls/flat_edit.h"
 #include "controls/flat_speed_button.h"
 #include "controls/page_control.h"
+#include "dataset/abort.h"
 #include "grid/db_grid.h"
 #include "plugin/globals.h"
 #include "plugin/messages.h"
@@ -137,6 +138,8 @@ void TfrmChildBase::ReportError(const std::exception_ptr& error) {
     std::string text = "未知错误";
     try {
         std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return; // stopped on purpose, and said why already
     } catch (const std::exception& e) {
         text = e.what();
     } catch (...) {

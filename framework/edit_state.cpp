@@ -1,5 +1,6 @@
 // The edit state, the read-only walk over the form's panels, and the value checks before a save.
-#include <unordered_set>
+#include <unordered_map>
+#include <utility>
 
 #include "controls/page_control.h"
 #include "dataset/data_source.h"
@@ -139,13 +140,20 @@ TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMem
         }
         return {};
     }
-    // Unique values: whole trimmed values, one set per field.
+    // Unique values: whole trimmed values, one map per field. Of two rows that share a value the
+    // one the user changed is named: the other may be a row nobody touched.
     for (TField* field : fields) {
-        std::unordered_set<std::string> seen;
+        std::unordered_map<std::string, std::pair<int, bool>> seen; // value: row number, changed
         seen.reserve(static_cast<std::size_t>(dataset->RecordCount()));
         for (dataset->First(); !dataset->Eof(); dataset->Next()) {
             ProcessMessages();
-            if (!seen.insert(TrimControl(field->AsString())).second) return fault(field);
+            const bool changed = dataset->UpdateStatus() != usUnmodified;
+            const auto [at, added] =
+                seen.try_emplace(TrimControl(field->AsString()), dataset->RecNo(), changed);
+            if (added) continue;
+            TFieldFault found = fault(field);
+            if (!changed && at->second.second) found.RecNo = at->second.first;
+            return found;
         }
     }
     return {};

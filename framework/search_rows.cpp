@@ -86,16 +86,16 @@ template <class Text> TStreamOutcome ReadPlain(TQmProtocol& protocol, Text text)
 
 } // namespace
 
-bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
     const TStreamOutcome outcome =
         ReadPlain(protocol, std::u16string_view(slot ? slot : u"", SysStringLen(slot)));
     if (outcome != TStreamOutcome::Unsupported) return outcome == TStreamOutcome::Read;
-    return ReadSearchAnswer(protocol, ReadAnswerText(slot), keyField, leftOut);
+    return ReadSearchAnswer(protocol, ReadAnswerText(slot), nameField, leftOut);
 }
 
-bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut) {
     protocol.StatusInfo.clear(); // an answer without info has none
     const TStreamOutcome outcome = ReadPlain(protocol, std::string_view(answer));
@@ -108,7 +108,7 @@ bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::stri
         if (!protocol.HasNumericCode() || protocol.StatusCode != 0) return false;
         const std::string field = probe.RefusedField(row);
         if (field.empty()) return false;
-        const pugi::xml_attribute key = row.attribute(keyField.c_str());
+        const pugi::xml_attribute key = row.attribute(nameField.c_str());
         leftOut.push_back({key ? key.value() : std::string(), field});
         return true;
     };
@@ -120,7 +120,7 @@ bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::stri
     }
 }
 
-void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& keyField,
+void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& nameField,
                  std::vector<TLeftOutRow>& leftOut) {
     TMemTable& rows = table.Rows();
     TControlsDisabled targetQuiet(target);
@@ -130,7 +130,7 @@ void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& ke
     if (HoldsRows(rows)) {
         TControlsDisabled rowsQuiet(rows);
         target.ReserveRows(rows.RecordCount());
-        const TField* key = rows.FindField(keyField);
+        const TField* key = rows.FindField(nameField);
         for (rows.First(); !rows.Eof(); rows.Next()) {
             try {
                 target.AppendCopy(rows, true);
@@ -144,15 +144,18 @@ void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& ke
 }
 
 std::string LeftOutText(const std::vector<TLeftOutRow>& leftOut, const TMemTable& target,
-                        const std::string& keyField) {
+                        const std::string& nameField) {
     std::string text = "查询结果中有 " + std::to_string(leftOut.size()) + " 行含有无法显示的值，已略去：";
+    std::string rowName = nameField;
+    if (const TField* f = target.FindField(nameField); f && !f->DisplayLabel().empty())
+        rowName = f->DisplayLabel();
     for (std::size_t i = 0; i < leftOut.size(); ++i) {
         const TLeftOutRow& row = leftOut[i];
         std::string field = row.Field;
         if (const TField* f = target.FindField(row.Field); f && !f->DisplayLabel().empty())
             field = f->DisplayLabel();
         if (i) text += "；";
-        text += keyField + " " + (row.Key.empty() ? std::string("（无）") : row.Key) + "（" +
+        text += rowName + " " + (row.Key.empty() ? std::string("（无）") : row.Key) + "（" +
                 (field.empty() ? std::string("未知字段") : field) + "）";
     }
     return text;

@@ -11,7 +11,8 @@ class TMemTable;
 class TQmProtocol;
 class TQmTable;
 
-// A row left out: its key and the field whose value could not be held.
+// A row left out: its name (the value of the field a reader knows rows by, such as a code) and
+// the field whose value could not be held.
 struct TLeftOutRow {
     std::string Key;
     std::string Field;
@@ -21,19 +22,19 @@ struct TLeftOutRow {
 // value the reader refuses, the answer is read again without such rows, which are added to leftOut.
 // False when the answer cannot be read even so; the protocol's status code is what could be read.
 // A plain answer is read in one pass without a document; any other goes the way above.
-bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut);
 // The same from the host's wide-string slot, read where it stands when the answer is plain.
-bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& keyField,
+bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut);
 
 // Replaces target's rows by the table's, as unchanged rows, leaving out rows with a value
 // target's fields cannot hold (added to leftOut). The cursor ends on the first row.
-void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& keyField,
+void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& nameField,
                  std::vector<TLeftOutRow>& leftOut);
 
-// The text that reports left-out rows: their keys and fields, labels where target gives them.
+// The text that reports left-out rows: their names and fields, labels where target gives them.
 std::string LeftOutText(const std::vector<TLeftOutRow>& leftOut, const TMemTable& target,
-                        const std::string& keyField);
+                        const std::string& nameField);
 
 } // namespace qm

@@ -39,6 +39,12 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
     dbgrdMain->SetStyle(style);
     // Esc outside a changed cell is the form's cancel, also when no host runs it as a shortcut.
     dbgrdMain->OnCancelKey = [this] { RunBaseCommand(5); };
+    dbgrdMain->OnNote = [this](const std::string& text) {
+        try {
+            SendStatusMessage(1, text);
+        } catch (...) {
+        }
+    };
     LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
 }
 

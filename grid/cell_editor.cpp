@@ -4,12 +4,48 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QValidator>
+
+#include <algorithm>
+#include <functional>
 
 #include "grid/column.h"
+#include "grid/typed_text.h"
 
 namespace qm {
 
 namespace {
+
+// Stops input at the field's length. A text already longer (stored so) may still be shortened.
+class TLengthValidator : public QValidator {
+public:
+    TLengthValidator(QLineEdit* edit, int size, std::function<void(int characters, bool aloud)> refused)
+        : QValidator(edit), FSize(size), FRefused(std::move(refused)) {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { FHeld = Count(text); });
+        connect(edit, &QLineEdit::selectionChanged, this,
+                [this, edit] { FSelected = Count(edit->selectedText()); });
+    }
+    // The text about to be set by code, which is taken as it is.
+    void Hold(const QString& text) { FHeld = Count(text); }
+    State validate(QString& input, int&) const override {
+        const int count = Count(input);
+        if (count <= FSize || count <= FHeld) return Acceptable;
+        // More than one character at once is a paste or an input method's whole word: refused whole.
+        const int inserted = count - std::max(0, FHeld - FSelected);
+        QMetaObject::invokeMethod(
+            parent(), [refused = FRefused, count, inserted] { refused(count, inserted > 1); },
+            Qt::QueuedConnection);
+        return Invalid;
+    }
+
+private:
+    static int Count(const QString& text) { return CharacterCount(text.toUtf8().toStdString()); }
+    int FSize;
+    int FHeld = 0;     // characters of the text the editor holds
+    int FSelected = 0; // of them selected, which an input replaces
+    std::function<void(int, bool)> FRefused;
+};
+
 QString FromStd(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -20,7 +56,10 @@ std::string ToStd(const QString& text) {
 
 TQmCellEditor::TQmCellEditor(QWidget* parent, const TQmColumn* column, const TField* field)
     : QWidget(parent), FColumn(column) {
-    if (field && field->DataType() == ftString && field->Size() > 0) FSize = field->Size();
+    if (field && field->DataType() == ftString && field->Size() > 0) {
+        FSize = field->Size();
+        FLabel = field->DisplayLabel();
+    }
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -38,6 +77,12 @@ TQmCellEditor::TQmCellEditor(QWidget* parent, const TQmColumn* column, const TFi
         layout->addWidget(FEdit);
     }
     if (FEdit) connect(FEdit, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+    if (FEdit && FSize > 0) {
+        FLength = new TLengthValidator(FEdit, FSize, [this](int characters, bool aloud) {
+            emit Refused(QString::fromStdString(LengthRefusal(FLabel, FSize, characters)), aloud);
+        });
+        FEdit->setValidator(FLength);
+    }
     if (column && column->HasEllipsis()) {
         FButton = new QToolButton(this);
         FButton->setText(QStringLiteral("..."));
@@ -61,9 +106,7 @@ void TQmCellEditor::MarkModified() {
 void TQmCellEditor::SetValue(const QString& value) {
     const QString shown = FColumn ? FromStd(FColumn->DisplayFor(ToStd(value))) : value;
     if (FEdit) {
-        // The user may not type beyond the field's size, but a longer value that is already
-        // stored is shown and kept whole.
-        FEdit->setMaxLength(FSize > 0 ? std::max<int>(FSize, static_cast<int>(shown.size())) : 32767);
+        if (FLength) static_cast<TLengthValidator*>(FLength)->Hold(shown);
         FEdit->setText(shown);
         FEdit->selectAll(); // typing replaces the value; arrows keep it
     }

@@ -4,9 +4,12 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QLineEdit;
 class QComboBox;
 class QToolButton;
+class QValidator;
 
 namespace qm {
 
@@ -32,12 +35,17 @@ public:
 signals:
     void Typed();
     void EllipsisClicked();
+    // Input beyond the field's length was refused: a key typed at the limit (said quietly), or a
+    // paste or a longer input at once (said aloud). The text stays as it was.
+    void Refused(const QString& message, bool aloud);
 
 private:
     void MarkModified();
 
     const TQmColumn* FColumn;
-    int FSize = 0; // longest text the field takes; 0: no limit
+    int FSize = 0; // longest text the field takes, in characters; 0: no limit
+    std::string FLabel;
+    QValidator* FLength = nullptr; // stops input at FSize
     QLineEdit* FEdit = nullptr;
     QComboBox* FCombo = nullptr;
     QToolButton* FButton = nullptr;

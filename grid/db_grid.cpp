@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "dataset/abort.h"
 #include "dataset/data_source.h"
 #include "grid/cell_editor.h"
 #include "grid/find_bar.h"
@@ -57,11 +58,14 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     ApplyStyle();
 
     connect(FModel, &TQmGridModel::CurrentRowChanged, this, [this] { SyncFromTable(); });
+    // A table about to post takes the open editor's text first; a refused text stops the post,
+    // and whatever needed it, after the refusal was shown.
     FModel->OnUpdateData = [this] {
         if (FCommittingForPost) return;
         FCommittingForPost = true;
-        CommitOpenEditor();
+        const bool ok = CommitOpenEditor();
         FCommittingForPost = false;
+        if (!ok) throw EAbort();
     };
     connect(FModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ReleaseEditorBeforeReset(); });
     // The view's own reset ran before this: its editors are gone and the rows are new.
@@ -201,7 +205,7 @@ void TQmDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
         try {
             table->SetRecNo(target + 1);
         } catch (const std::exception& e) {
-            ShowError(e.what());
+            ShowError(e);
         }
         if (FResets != resets) {
             // The rows were read again: put the cursor where the table is now.
@@ -260,7 +264,7 @@ bool TQmDBGrid::LeaveRow() {
         else if (table->State() == dsEdit || table->State() == dsInsert)
             table->Post();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
         return false;
     }
     return true;
@@ -285,6 +289,10 @@ void TQmDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
     }
     FDelegate->Forget(editor);
     QTableView::closeEditor(editor, hint);
+}
+
+void TQmDBGrid::ShowError(const std::exception& error) {
+    if (!dynamic_cast<const EAbort*>(&error)) ShowError(std::string(error.what()));
 }
 
 void TQmDBGrid::ShowError(const std::string& text) {
@@ -351,7 +359,7 @@ bool TQmDBGrid::AppendRow() {
     try {
         table->Append();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
         return false;
     }
     SetCurrentQuietly(QModelIndex());
@@ -366,7 +374,7 @@ void TQmDBGrid::DeleteCurrentRow() {
     try {
         table->Delete();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
     }
 }
 
@@ -378,7 +386,7 @@ void TQmDBGrid::CancelEdit() {
     try {
         if (table->State() == dsEdit || table->State() == dsInsert) table->Cancel();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
     }
 }
 
@@ -404,8 +412,21 @@ void TQmDBGrid::EditorTyped() {
     try {
         table->Edit();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
     }
+}
+
+void TQmDBGrid::EditorRefused(QWidget* editor, const QString& message, bool aloud) {
+    if (!aloud) {
+        if (OnNote) OnNote(message.toStdString());
+        return;
+    }
+    ShowError(message.toStdString());
+    // A box that took the focus may have closed the editor; the grid opens it again.
+    if (editor && editor == FDelegate->OpenEditor())
+        editor->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 void TQmDBGrid::EllipsisClicked(TQmColumn* column) {
@@ -430,6 +451,15 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
         return MoveToNextCell(event->key() != Qt::Key_Backtab && !(event->modifiers() & Qt::ShiftModifier));
     case Qt::Key_Escape:
         return CancelKey();
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // The first or last row, in the column the clerk is in.
+        if (ctrl && currentIndex().isValid() && FModel->rowCount() > 0) {
+            const int row = event->key() == Qt::Key_Home ? 0 : FModel->rowCount() - 1;
+            setCurrentIndex(FModel->index(row, currentIndex().column()));
+            return;
+        }
+        break;
     case Qt::Key_Down:
         if (!ctrl && currentIndex().isValid() && currentIndex().row() == FModel->rowCount() - 1) {
             AppendRow();
@@ -508,7 +538,7 @@ void TQmDBGrid::FocusChanged(QWidget* old, QWidget* now) {
     try {
         table->Cancel();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(e);
     }
 }
 

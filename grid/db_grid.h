@@ -7,7 +7,9 @@
 #include <QSize>
 #include <QTableView>
 
+#include <exception>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "base/component.h"
@@ -75,8 +77,13 @@ public:
     // Puts the focus on the current row's cell of the field, with its editor open when writable.
     bool FocusField(std::string_view fieldName);
 
+    // Says a short note where the form shows its status; unset: nowhere.
+    std::function<void(const std::string&)> OnNote;
+
     // For the editors.
     void EditorTyped();
+    // Input the editor refused: a box over it when aloud, else a note.
+    void EditorRefused(QWidget* editor, const QString& message, bool aloud);
     void EllipsisClicked(TQmColumn* column);
     void HandleGridKey(QKeyEvent* event);
     // Whether the grid takes this key before the window's shortcuts: Ctrl+Delete deletes a row
@@ -101,6 +108,8 @@ private:
     bool CommitOpenEditor();
     void ReleaseEditorBeforeReset();
     void ShowError(const std::string& text);
+    // An operation stopped on purpose was explained already: only other failures are shown.
+    void ShowError(const std::exception& error);
     void ShowRefusal(QWidget* editor);
     void FocusChanged(QWidget* old, QWidget* now);
     bool Owns(const QWidget* widget) const;

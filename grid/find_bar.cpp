@@ -17,14 +17,22 @@ TQmFindBar::TQmFindBar(TQmDBGrid& grid) : QFrame(&grid), FGrid(grid) {
     layout->setContentsMargins(2, 1, 2, 1);
     layout->addWidget(new QLabel(QStringLiteral("查找："), this));
     FEdit = new QLineEdit(this);
+    FEdit->installEventFilter(this);
     layout->addWidget(FEdit, 1);
     auto* next = new QToolButton(this);
     next->setText(QStringLiteral("下一个"));
+    next->setToolTip(QStringLiteral("下一个 (Enter, F3)；上一个 (Shift+F3)"));
     layout->addWidget(next);
     FStatus = new QLabel(this);
     layout->addWidget(FStatus);
-    connect(FEdit, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+    FClose = new QToolButton(this);
+    FClose->setObjectName(QStringLiteral("findClose"));
+    FClose->setText(QStringLiteral("×"));
+    FClose->setToolTip(QStringLiteral("关闭 (Esc)"));
+    FClose->setAutoRaise(true);
+    layout->addWidget(FClose);
     connect(next, &QToolButton::clicked, this, [this] { FindNext(true); });
+    connect(FClose, &QToolButton::clicked, this, [this] { Close(); });
     hide();
 }
 
@@ -38,22 +46,56 @@ void TQmFindBar::Open() {
     FEdit->selectAll();
 }
 
+void TQmFindBar::Close() {
+    // The grid takes the focus before the bar hides: hiding the focus widget would walk the focus
+    // chain, which in the grid is a move to the next cell.
+    FGrid.setFocus(Qt::OtherFocusReason);
+    hide();
+}
+
 void TQmFindBar::FindNext(bool forward) {
     FStatus->setText(FGrid.FindNext(FEdit->text(), forward) ? QString() : QStringLiteral("未找到"));
 }
 
+bool TQmFindBar::OwnKey(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (mods != Qt::NoModifier) return false;
+    switch (key->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F3:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TQmFindBar::ActOnKey(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_Escape)
+        Close();
+    else
+        FindNext(!(key->modifiers() & Qt::ShiftModifier));
+}
+
+bool TQmFindBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FEdit &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (OwnKey(key)) {
+            // Claimed before the window's shortcuts (取消, 查询) can take it, then acted on.
+            if (event->type() == QEvent::KeyPress) ActOnKey(key);
+            event->accept();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
 void TQmFindBar::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        FGrid.setFocus();
-        return;
-    }
-    if (event->key() == Qt::Key_F3) {
-        FindNext(!(event->modifiers() & Qt::ShiftModifier));
-        return;
-    }
-    // The bar sits inside the grid: a key the edit leaves (Enter, arrows, Ctrl+Delete) would
-    // otherwise reach the grid and move, append or delete rows behind the user's back.
+    if (OwnKey(event)) return ActOnKey(event);
+    // The bar sits inside the grid: a key the edit leaves (arrows, Ctrl+Delete) would otherwise
+    // reach the grid and move, append or delete rows behind the user's back.
     event->accept();
 }
 

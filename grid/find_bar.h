@@ -1,10 +1,12 @@
-// The grid's find bar: looks for a text in the current column.
+// The grid's find bar: looks for a text in the current column. While it has the focus it answers
+// its own keys (Esc, Enter, F3, Shift+F3) before the window's shortcuts see them.
 #pragma once
 
 #include <QFrame>
 
 class QLineEdit;
 class QLabel;
+class QToolButton;
 
 namespace qm {
 
@@ -16,18 +18,25 @@ public:
     explicit TQmFindBar(TQmDBGrid& grid);
 
     void Open();
+    // Hides the bar and gives the focus back to the grid's current cell.
+    void Close();
     QLineEdit* Edit() const { return FEdit; }
     QLabel* Status() const { return FStatus; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FindNext(bool forward);
+    // The keys the bar acts on itself: Esc closes, Enter and F3 find on (Shift: back).
+    static bool OwnKey(const QKeyEvent* key);
+    void ActOnKey(const QKeyEvent* key);
 
     TQmDBGrid& FGrid;
     QLineEdit* FEdit;
     QLabel* FStatus;
+    QToolButton* FClose;
 };
 
 } // namespace qm

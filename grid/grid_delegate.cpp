@@ -23,6 +23,9 @@ QWidget* TQmGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     if (editor->LineEdit()) editor->LineEdit()->installEventFilter(const_cast<TQmGridDelegate*>(this));
     if (editor->ComboBox()) editor->ComboBox()->installEventFilter(const_cast<TQmGridDelegate*>(this));
     connect(editor, &TQmCellEditor::Typed, &FGrid, &TQmDBGrid::EditorTyped);
+    connect(editor, &TQmCellEditor::Refused, &FGrid, [this, editor](const QString& message, bool aloud) {
+        FGrid.EditorRefused(editor, message, aloud);
+    });
     if (column)
         connect(editor, &TQmCellEditor::EllipsisClicked, &FGrid,
                 [this, column] { FGrid.EllipsisClicked(column); });
@@ -104,6 +107,8 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
             if (cell->ComboBox() && !ctrl) return false;
             FGrid.HandleGridKey(key);
             return true;
+        case Qt::Key_Home:
+        case Qt::Key_End:
         case Qt::Key_Delete:
         case Qt::Key_F:
             if (!ctrl) return false;

@@ -6,6 +6,7 @@
 #include "grid/db_grid.h"
 #include "grid/grid_style.h"
 #include "grid/row_text.h"
+#include "grid/typed_text.h"
 
 namespace qm {
 
@@ -214,6 +215,10 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
             const QByteArray utf8 = value.toString().toUtf8();
             text.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
             if (column) text = column->ValueFor(text);
+            // A text the column cannot take whole is refused, never cut.
+            if (std::string why = LengthRefusal(*field, text); !why.empty()) return Fail(why);
+            if (field->DataType() != ftString) text = PlainNumberText(text);
+            if (std::string why = RangeRefusal(*field, text); !why.empty()) return Fail(why);
         } else {
             return false;
         }

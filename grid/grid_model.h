@@ -15,6 +15,9 @@ class TQmColumn;
 
 class TQmGridModel : public QAbstractTableModel, private TDataLink {
     Q_OBJECT
+    // Why the last write was refused, in the words a clerk reads; for callers that know the model
+    // only as a Qt model.
+    Q_PROPERTY(QString lastError READ LastErrorText)
 public:
     // The field name of a column, under the horizontal header.
     static constexpr int FieldNameRole = Qt::UserRole;
@@ -37,6 +40,7 @@ public:
 
     // Why the last write was refused; empty after a successful one.
     const std::string& LastError() const { return FLastError; }
+    QString LastErrorText() const { return QString::fromStdString(FLastError); }
     // How often data() ran, for measurements.
     long long DataCalls() const { return FDataCalls; }
 

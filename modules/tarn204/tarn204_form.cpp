@@ -116,6 +116,7 @@ void TfrmTarn204::InitOnActivate() {
 
 bool TfrmTarn204::CanCloseForm() {
     if (EditState() == esBrowse) return true;
+    Main()->UpdateRecord(); // a refused cell keeps the form open on it
     return Box("请保存或者取消后再退出当前窗体！", 4) == 6;
 }
 
@@ -131,6 +132,8 @@ void TfrmTarn204::DoNew() {
 }
 
 void TfrmTarn204::DoUpdate() {
+    // A new row stays new until it is saved or cancelled: the checks of a new row still apply.
+    if (EditState() == esInsert) return;
     if (Main()->IsEmpty()) {
         Box("数据集为空！", 2);
         return;
@@ -240,12 +243,17 @@ void TfrmTarn204::DoSave() {
     }
     TMemTable& main = *Main();
     TMemTable& delta = *Delta();
-    // A new row nothing was typed into is dropped when there is something else to save; alone,
-    // it is posted so that the check below names what it lacks.
-    if (main.State() == dsInsert && !main.Modified() && (main.ChangeCount() > 0 || !delta.IsEmpty()))
+    main.UpdateRecord(); // a refused cell stops the save here
+    // A new row nothing was typed into is dropped when there is something else to save; alone, it
+    // stays new, so that the cursor leaving it still drops it, and the check names what it lacks.
+    if (main.State() == dsInsert && !main.Modified()) {
+        if (main.ChangeCount() == 0 && delta.IsEmpty()) {
+            ShowFault("[" + main.FieldByName(CodeField)->DisplayLabel() + "] 不得为空！", CodeField, 0);
+            return;
+        }
         main.Cancel();
+    }
     if (main.State() == dsEdit || main.State() == dsInsert) main.Post();
-    const bool wasInsert = EditState() == esInsert;
     SetEditState(esEdit);
     if (main.IsEmpty() && delta.IsEmpty()) {
         Box("数据集为空！", 1);
@@ -256,12 +264,10 @@ void TfrmTarn204::DoSave() {
         ShowFault("[" + fault.Label + "] 不得为空！", fault.FieldName, fault.RecNo);
         return;
     }
-    if (wasInsert) {
-        fault = FindFieldFault(0, &main, UniqueFields);
-        if (!fault.Label.empty()) {
-            ShowFault("[" + fault.Label + "] 不得有重复值！", fault.FieldName, fault.RecNo);
-            return;
-        }
+    fault = FindFieldFault(0, &main, UniqueFields);
+    if (!fault.Label.empty()) {
+        ShowFault("[" + fault.Label + "] 不得有重复值！", fault.FieldName, fault.RecNo);
+        return;
     }
     if (const int inverted = FindInvertedRange()) {
         ShowFault("[" + main.FieldByName(LowerField)->DisplayLabel() + "] 不得大于 [" +
@@ -275,6 +281,7 @@ void TfrmTarn204::DoSave() {
     const std::string answer = ExecuteAction(FuncId(), ActionName, request);
     if (!ReadExecuteAnswer(answer)) {
         if (current && main.BookmarkValid(current)) main.GotoBookmark(current);
+        FocusRefusedCell(Protocol()->StatusInfo);
         FocusGrid();
         return;
     }
@@ -288,6 +295,40 @@ void TfrmTarn204::DoSave() {
     SetEditState(esBrowse);
     // The row that was current, found again (a new row by the key the host gave it).
     if (current && main.BookmarkValid(current)) main.GotoBookmark(current);
+}
+
+void TfrmTarn204::FocusRefusedCell(const std::string& reason) {
+    TMemTable& main = *Main();
+    // The column: the longest label or field name the reason holds, of a column on show.
+    TField* named = nullptr;
+    std::size_t length = 0;
+    for (int i = 0; i < main.FieldCount(); ++i) {
+        TField* field = main.Fields(i);
+        if (!field->Visible()) continue;
+        for (const std::string& name : {field->DisplayLabel(), field->FieldName()})
+            if (name.size() > length && reason.find(name) != std::string::npos) {
+                named = field;
+                length = name.size();
+            }
+    }
+    if (!named) return;
+    // The row: a changed one holding the value the reason quotes, else the clerk's row.
+    const std::string open = "“", close = "”";
+    const std::size_t from = reason.find(open);
+    const std::size_t to = from == std::string::npos ? from : reason.find(close, from + open.size());
+    int recNo = 0;
+    if (to != std::string::npos) {
+        const std::string value = reason.substr(from + open.size(), to - from - open.size());
+        const TBookmark position = main.GetBookmark();
+        {
+            TControlsDisabled quiet(main);
+            for (main.First(); !main.Eof() && recNo == 0; main.Next())
+                if (main.UpdateStatus() != usUnmodified && named->AsString() == value) recNo = main.RecNo();
+            if (position && main.BookmarkValid(position)) main.GotoBookmark(position);
+        }
+    }
+    if (recNo > 0) main.SetRecNo(recNo);
+    dbgrdMain->FocusField(named->FieldName());
 }
 
 void TfrmTarn204::DoSearch() {
@@ -304,7 +345,8 @@ void TfrmTarn204::DoSearch() {
     TQmProtocol& p = *Protocol();
     std::vector<TLeftOutRow> leftOut;
     // The record's wide text is read where it stands; the record goes once it is read.
-    const bool read = ReadSearchAnswer(p, SearchRecord(nullptr)->SearchAnswer, KeyField, leftOut);
+    // Rows left out are named by the code a clerk knows them by.
+    const bool read = ReadSearchAnswer(p, SearchRecord(nullptr)->SearchAnswer, CodeField, leftOut);
     if (!p.HasNumericCode()) {
         SendStatusMessage(3, UnreadableAnswer);
     } else if (p.StatusCode != 0) {
@@ -314,12 +356,12 @@ void TfrmTarn204::DoSearch() {
         SendStatusMessage(3, UnreadableAnswer);
     } else {
         if (p.TableCount() > 0) {
-            ReplaceRows(p.Table(0), main, KeyField, leftOut);
+            ReplaceRows(p.Table(0), main, CodeField, leftOut);
             p.ClearTables(); // the main table holds the rows now; their bytes are shared, not copied
         } else {
             main.EmptyTable();
         }
-        if (!leftOut.empty()) SendStatusMessage(3, LeftOutText(leftOut, main, KeyField));
+        if (!leftOut.empty()) SendStatusMessage(3, LeftOutText(leftOut, main, CodeField));
     }
     FocusGrid();
 }

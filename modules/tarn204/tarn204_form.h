@@ -14,6 +14,7 @@ public:
     static constexpr const char* ModuleKey = "Tarn204";
     static constexpr const char* SysCode = "MEM";
     static constexpr const char* ActionName = "singleRecordSet";
+    static constexpr const char* CodeField = "MEMAC001"; // what a clerk knows a row by
     static constexpr const char* RequiredFields = "MEMAC001,MEMAC002";
     static constexpr const char* UniqueFields = "MEMAC001";
     static constexpr const char* BoxCaption = "提示：";
@@ -53,6 +54,8 @@ private:
     // The first inserted or changed row whose lower bound is above its upper bound; 0 when none.
     int FindInvertedRange();
     void ReportRefusal();
+    // After the store refused a save: the focus on the cell its reason names, when it names one.
+    void FocusRefusedCell(const std::string& reason);
     void FocusGrid();
     // Reads the host's answer to a save or delete; true when the host has done it. A refusal is
     // reported to the host and keeps every change.

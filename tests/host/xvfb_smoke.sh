@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The host under a real X server with real key events: after 新增, typing, Esc, Esc, more typing
-# and Ctrl+S, the stored rows are unchanged. Exit 77 (skipped) when xvfb-run or xdotool is missing.
+# and Ctrl+S, the stored rows are unchanged; a refused amount stops a save; Esc in the find bar
+# leaves the new row typed before it to be saved. Exit 77 (skipped) when xvfb-run or xdotool is missing.
 # usage: xvfb_smoke.sh BIN_DIR
 set -uo pipefail
 bin=${1:?usage: xvfb_smoke.sh BIN_DIR}
@@ -28,9 +29,22 @@ done
 xdotool windowfocus --sync "$wid"
 sleep 1  # the search that runs when the form opens
 keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.15; done; }
+# Without a window manager nothing gives the window back its activation when a box closes.
+refocus() { sleep 0.3; xdotool windowfocus --sync "$wid"; }
 keys ctrl+n a 1 Tab n a m e Escape Escape 0 Z ctrl+s
 sleep 0.5
 # A notice says nothing can be saved while browsing: Enter closes it.
+keys Return
+refocus
+# A refused amount stops the save: one box (Enter), the cell restored (Esc), then 取消 (Esc).
+keys F2 Tab P A R T Tab z z ctrl+s
+sleep 0.5
+keys Return
+refocus
+keys Escape Escape
+# The find bar keeps Esc: the new row typed before it stays and is saved (Enter closes the box).
+keys ctrl+n A 9 Tab x ctrl+f Escape ctrl+s
+sleep 0.5
 keys Return
 import -window root "$work/after.png" 2>/dev/null || true
 kill "$host" 2>/dev/null
@@ -41,10 +55,15 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/clerk.sh" "$bin" "$db" "$work
 
 # The stored rows, read back through the host itself.
 cat >"$work/check.txt" <<'CHECK'
-expect-rows 6
+expect-rows 7
 select row 6
 expect-cell MEMAC001 06
 expect-cell MEMAC002 特高收入
+select row 1
+expect-cell MEMAC002 低收入
+expect-cell MEMAC003 0
+select row 7
+expect-cell MEMAC001 A9
 CHECK
 for row in 1 2 3 4 5; do printf 'select row %s\nexpect-cell MEMAC001 0%s\n' "$row" "$row" >>"$work/check.txt"; done
 QT_QPA_PLATFORM=offscreen "$bin/qmhost" --db "$db" --user smoke --group g01 --script "$work/check.txt"

@@ -56,14 +56,14 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
     EXPECT_TRUE(Statuses().empty());
 }
 
-TEST_F(Commands, SaveInTheEditStateSkipsTheUniqueCheck) {
+// The edit state can repeat a code as well as a new row can: the same check runs before sending.
+TEST_F(Commands, SaveInTheEditStateRunsTheUniqueCheck) {
     Run("update");
     EXPECT_TRUE(SetCell(1, "MEMAC001", "01"));
-    host.ExecuteAnswer = Answer(0);
     Queue({1});
     Run("save");
-    EXPECT_EQ(Boxes(), std::vector<Box>{kSaved});
-    EXPECT_EQ(Executes().size(), 1u);
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"[收入等级代码] 不得有重复值！", 1}}));
+    EXPECT_TRUE(Executes().empty());
 }
 
 TEST_F(Commands, RefusedCommandsChangeNothing) {
