@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QPixmap>
+#include <QStatusBar>
 
 #include <filesystem>
 #include <fstream>
@@ -119,6 +120,9 @@ int RunHost(const Options& options) {
     }
     if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())
         return cannotStart(why);
+    store->SetClerk({user, options.Group});
+    // A damaged store: a clerk sees why nothing can be saved; a run nobody watches ends here.
+    if (!interactive && !store->WritesRefused().empty()) return cannotStart(store->WritesRefused());
 
     // An absolute path, so the loader never searches the library path for a bare file name.
     const std::string modulePath = options.ModulePath.empty()
@@ -154,6 +158,10 @@ int RunHost(const Options& options) {
         window.ShowStandingError(why);
     }
     window.NoteStoreCondition();
+    if (const std::string note = store->OpenNote(); !note.empty()) {
+        std::cerr << "qmhost: " << note << "\n";
+        window.statusBar()->showMessage(QString::fromStdString(note));
+    }
 
     ModuleLibrary module;
     std::string error;
@@ -195,6 +203,11 @@ int RunHost(const Options& options) {
         }
     } else {
         code = QApplication::exec();
+    }
+    // Damage a save ran into ends a scripted run as damage found at the start does.
+    if (!interactive && !store->WritesRefused().empty()) {
+        std::cerr << "qmhost: " << store->WritesRefused() << "\n";
+        code = 2;
     }
     // The module stays loaded: its form is destroyed with the window's widget tree.
     return code;
