@@ -18,7 +18,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QPixmap>
-#include <QStatusBar>
 
 #include <filesystem>
 #include <fstream>
@@ -158,10 +157,6 @@ int RunHost(const Options& options) {
         window.ShowStandingError(why);
     }
     window.NoteStoreCondition();
-    if (const std::string note = store->OpenNote(); !note.empty()) {
-        std::cerr << "qmhost: " << note << "\n";
-        window.statusBar()->showMessage(QString::fromStdString(note));
-    }
 
     ModuleLibrary module;
     std::string error;

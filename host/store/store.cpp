@@ -45,7 +45,8 @@ std::int64_t CountRows(Connection& db, const std::string& table) {
 
 Store::Store(const std::string& address) : Store(OpenEngine(address)) {}
 
-Store::Store(std::unique_ptr<Connection> db) : FDb(std::move(db)), FDamage(FDb->Damage()) {}
+Store::Store(std::unique_ptr<Connection> db)
+    : FDb(std::move(db)), FDamage(FDb->Damage()), FUntoldNote(FDb->OpenNote()) {}
 
 Store::~Store() = default;
 
@@ -190,6 +191,12 @@ std::string Store::SearchOnce(std::string_view contextTail) {
                                   std::atoll(std::string(rows->Text(n)).c_str()));
         }
         out.EndRecordset();
+        // What the clerk should know about how the store was opened comes with the first answer
+        // the window shows.
+        if (!FUntoldNote.empty()) {
+            out.AppendInfo(FUntoldNote + (leftOutCount > 0 ? "；" : ""));
+            FUntoldNote.clear();
+        }
         if (leftOutCount > 0) {
             std::string note =
                 "查询结果中有 " + std::to_string(leftOutCount) + " 行含有无法显示的值，已略去：";

@@ -43,7 +43,7 @@ public:
     // empty while writes are allowed.
     std::string WritesRefused() const;
     // What the clerk should be told about how the store was opened (an upgrade's backup, a
-    // journal that could not be used); empty when nothing.
+    // journal that could not be used); empty when nothing. The first search answer carries it.
     std::string OpenNote() const { return FDb->OpenNote(); }
     const RowVersions& Versions() const { return FVersions; }
 
@@ -57,6 +57,7 @@ private:
     RowVersions FVersions;
     std::string FDamage;
     Clerk FClerk;
+    std::string FUntoldNote;
 };
 
 // $XDG_DATA_HOME/qmclient/qmclient.db, or ~/.local/share/qmclient/qmclient.db.

@@ -405,7 +405,8 @@ TEST_F(HostRun, ASaveAfterAnAnswerTheFormCouldNotFullyLoadIsStillChecked) {
     const std::string flag = Dir.string() + "/";
     const std::string b = "command search\ntouch " + flag + "b-searched\nwait-for " + flag +
                           "changed\n"
-                          "command search\nexpect-status 无法显示的值\nexpect-rows 5\ndismiss-error\n"
+                          "command search\nexpect-status 无法显示的值\nexpect-status 收入等级代码 02\n"
+                          "expect-rows 5\ndismiss-error\n"
                           "select row 2\nexpect-cell MEMAC001 03\n";
     const std::string cmd = Command("clerkb", "g02", b, "", "b");
     int exitB = -1;
