@@ -165,13 +165,23 @@ std::string Store::SearchOnce(std::string_view contextTail) {
                                      perRow * static_cast<std::size_t>(expected - written + 1) * 9 / 8 + 64);
             }
             // A value the form cannot hold (written by another tool) leaves its row out: shown, it
-            // could never be saved over, and a huge one would be laid out whole.
+            // could never be saved over, and a huge one would be laid out whole. Each value is
+            // checked before it is written; a row found unfit is taken back.
+            const std::size_t rowStart = out.Buffer().size();
             const Column* unfit = nullptr;
-            for (int c = 0; c < n && !unfit; ++c) {
+            out.OpenRow(table->Name);
+            for (int c = 0; c < n; ++c) {
+                if (rows->IsNull(c)) continue;
                 const Column& col = table->Columns[static_cast<std::size_t>(c)];
-                if (!rows->IsNull(c) && !FitsColumn(col, rows->Text(c))) unfit = &col;
+                const std::string_view text = rows->Text(c);
+                if (!FitsColumn(col, text)) {
+                    unfit = &col;
+                    break;
+                }
+                out.Attribute(col.Name, text);
             }
             if (unfit) {
+                out.Buffer().resize(rowStart);
                 if (leftOut.size() < kNamedLeftOut)
                     leftOut.push_back(Excerpt(codeIndex >= 0 && !rows->IsNull(codeIndex)
                                                   ? rows->Text(codeIndex)
@@ -179,11 +189,6 @@ std::string Store::SearchOnce(std::string_view contextTail) {
                                       "（" + (unfit->Label.empty() ? unfit->Name : unfit->Label) + "）");
                 ++leftOutCount;
                 continue;
-            }
-            out.OpenRow(table->Name);
-            for (int c = 0; c < n; ++c) {
-                if (rows->IsNull(c)) continue;
-                out.Attribute(table->Columns[static_cast<std::size_t>(c)].Name, rows->Text(c));
             }
             out.CloseRow();
             if (versioned && !rows->IsNull(keyIndex) && !rows->IsNull(n))
