@@ -119,6 +119,9 @@ int RunHost(const Options& options) {
     }
     if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())
         return cannotStart(why);
+    store->SetClerk({user, options.Group});
+    // A damaged store: a clerk sees why nothing can be saved; a run nobody watches ends here.
+    if (!interactive && !store->WritesRefused().empty()) return cannotStart(store->WritesRefused());
 
     // An absolute path, so the loader never searches the library path for a bare file name.
     const std::string modulePath = options.ModulePath.empty()
@@ -195,6 +198,11 @@ int RunHost(const Options& options) {
         }
     } else {
         code = QApplication::exec();
+    }
+    // Damage a save ran into ends a scripted run as damage found at the start does.
+    if (!interactive && !store->WritesRefused().empty()) {
+        std::cerr << "qmhost: " << store->WritesRefused() << "\n";
+        code = 2;
     }
     // The module stays loaded: its form is destroyed with the window's widget tree.
     return code;

@@ -2,9 +2,9 @@
 
 #include "host/store/pg_store.h"
 #include "host/store/schema.h"
+#include "host/store/sqlite_store.h"
 #include "platform/platform.h"
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,34 +18,6 @@ namespace {
 
 std::string Quote(const fs::path& p) {
     return "“" + p.string() + "”";
-}
-
-// Reading the schema is the first thing the store does; what fails here would fail there.
-std::string ProbeFile(const fs::path& file, int lockWaitMs) {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, lockWaitMs);
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    }
-    const std::string detail = db ? sqlite3_errmsg(db) : "out of memory";
-    const bool readOnly = rc == SQLITE_OK && sqlite3_db_readonly(db, "main") == 1;
-    sqlite3_close(db);
-    const std::string name = "存储文件" + Quote(file);
-    switch (rc & 0xFF) {
-    case SQLITE_OK:
-        return readOnly ? name + "只能读取，无法保存：请检查文件的写入权限" : std::string();
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return name + "被其他程序锁定，等待 " + std::to_string((lockWaitMs + 999) / 1000) +
-               " 秒后仍未释放：请关闭正在使用它的程序后再启动";
-    case SQLITE_NOTADB:
-        return name + "不是有效的存储文件（" + detail + "）：请检查 --db 给出的路径";
-    case SQLITE_CORRUPT:
-        return name + "已损坏（" + detail + "）：请从备份恢复";
-    default:
-        return "无法打开" + name + "（" + detail + "）";
-    }
 }
 
 } // namespace
@@ -80,7 +52,7 @@ std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockW
     if (::access(file.c_str(), W_OK) != 0 || !folderWritable)
         return "存储文件" + Quote(file) + "只能读取，无法保存：请检查文件和文件夹" + Quote(folder) +
                "的写入权限";
-    return ProbeFile(file, lockWaitMs);
+    return SqliteConnection::Probe(file.string(), lockWaitMs);
 }
 
 LoginLimits ReadLoginLimits(Connection& db) {

@@ -32,7 +32,7 @@ Fixture& Shared() {
 
 // Baseline: the same rows in the same order, copied into memory as text, no document.
 void SelectIntoMemory(benchmark::State& state) {
-    sqlite3* db = static_cast<qm::host::SqliteConnection&>(Shared().S->Db()).Handle();
+    sqlite3* db = Shared().Raw;
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "SELECT * FROM TB_MEMAC ORDER BY MEMAC001, MEMAC_ID", -1, &st, nullptr);

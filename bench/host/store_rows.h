@@ -17,13 +17,15 @@ namespace qm::bench {
 struct StoreWithRows {
     std::filesystem::path Path;
     std::unique_ptr<qm::host::Store> S;
+    sqlite3* Raw = nullptr; // a connection of its own to the same file, for filling and baselines
 
     explicit StoreWithRows(int rows, const std::string& tag = "rows") {
         Path = std::filesystem::temp_directory_path() /
                ("qmhost-bench-" + tag + "-" + std::to_string(::getpid()) + ".db");
         std::filesystem::remove(Path);
         S = std::make_unique<qm::host::Store>(Path.string());
-        sqlite3* db = static_cast<qm::host::SqliteConnection&>(S->Db()).Handle();
+        sqlite3_open(Path.c_str(), &Raw);
+        sqlite3* db = Raw;
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db,
@@ -48,8 +50,11 @@ struct StoreWithRows {
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     ~StoreWithRows() {
+        sqlite3_close(Raw);
         S.reset();
         std::filesystem::remove(Path);
+        std::filesystem::remove(Path.string() + "-wal");
+        std::filesystem::remove(Path.string() + "-shm");
     }
     qm::host::Store& Get() { return *S; }
 };

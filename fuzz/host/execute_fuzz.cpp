@@ -49,6 +49,8 @@ public:
     ~Scratch() {
         FStore.reset();
         std::filesystem::remove(FPath);
+        std::filesystem::remove(FPath.string() + "-wal");
+        std::filesystem::remove(FPath.string() + "-shm");
     }
 
     // Back to the seeded rows after a request changed them, so that every input meets the same file.
@@ -60,7 +62,8 @@ public:
 
     Store& Get() { return *FStore; }
     std::int32_t FuncId() const { return FFuncId; }
-    std::string Bytes() const { return ReadBytes(FPath.string()); }
+    // The file and its write-ahead log, where a save waits for a checkpoint.
+    std::string Bytes() const { return ReadBytes(FPath.string()) + "|" + ReadBytes(FPath.string() + "-wal"); }
 
 private:
     void Open() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/store/schema.h"
+#include "host/store/tables.h"
 #include "host/store/values.h"
 
 #include <cstdint>
@@ -23,15 +24,19 @@ enum class Failure {
     Malformed,     // the database file is damaged
     Lost,          // the connection to the server is gone
     CommitUnknown, // the connection broke during COMMIT: the outcome is not known
+    Busy,          // another writer held the store longer than the wait allows
+    Full,          // the disk, a quota or the file-size limit leaves no room
 };
 
 // A database failure that the store could not turn into a refusal of its own.
 class StoreError : public std::runtime_error {
 public:
-    explicit StoreError(const std::string& what, Failure kind = Failure::Other, std::string column = {})
-        : std::runtime_error(what), Kind(kind), Column(std::move(column)) {}
+    explicit StoreError(const std::string& what, Failure kind = Failure::Other, std::string column = {},
+                        std::string value = {})
+        : std::runtime_error(what), Kind(kind), Column(std::move(column)), Value(std::move(value)) {}
     Failure Kind;
     std::string Column; // the column a broken rule names, when the engine says
+    std::string Value;  // the value it names, when the engine says
 };
 
 // The rows of one statement, read forward.
@@ -72,12 +77,37 @@ public:
     virtual std::string Damage() const { return {}; }
     // The name the database knows the clerk by, when it has one (a server role); empty otherwise.
     virtual std::string LoginRole() { return {}; }
+
+    // The store's own layout, as the chain of upgrades asks each engine for it.
+    virtual const TypeMap& Types() const = 0;
+    virtual std::vector<std::string> TableNames() = 0;
+    // The layout version the store recorded; 0 when none was (a new store or an earlier release's).
+    virtual int RecordedVersion() = 0;
+    virtual void RecordVersion(int version) = 0;
+    // A write transaction in which no other host changes the layout.
+    virtual void BeginLayoutChange() { Begin(); }
+    // Called once, inside that transaction, before a step adds columns to existing tables.
+    virtual void BeforeAlter() {}
+    // The engine's own rules for a served table (on a server: the deferred code check, the stamps).
+    virtual void InstallRules(const TableDef&) {}
+    // Whether the database checks a unique code only at commit, so that codes may change places.
+    virtual bool DefersUniqueness() const { return false; }
+    // Whether the database writes the audit stamps itself.
+    virtual bool StampsItself() const { return false; }
+    // What the clerk should be told about how the store was opened (a backup, a fallback); or empty.
+    virtual std::string OpenNote() const { return {}; }
 };
 
 // Rolls back unless committed.
 class Transaction {
 public:
-    explicit Transaction(Connection& db) : FDb(db) { db.Begin(); }
+    enum Kind { Rows, Layout };
+    explicit Transaction(Connection& db, Kind kind = Rows) : FDb(db) {
+        if (kind == Layout)
+            db.BeginLayoutChange();
+        else
+            db.Begin();
+    }
     ~Transaction() {
         if (!FDone) FDb.Rollback();
     }

@@ -1,5 +1,7 @@
 #include "host/store/pg_store.h"
 
+#include "host/store/layout.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -9,27 +11,71 @@ namespace qm::host {
 
 namespace {
 
-const char* const kSchema = "CREATE TABLE IF NOT EXISTS \"TB_MEMAC\" ("
-                            " \"MEMAC_ID\" BIGSERIAL PRIMARY KEY," // a sequence: keys are never reused
-                            " \"MEMAC001\" VARCHAR(4) UNIQUE,"
-                            " \"MEMAC002\" VARCHAR(30),"
-                            " \"MEMAC003\" NUMERIC(12,0),"
-                            " \"MEMAC004\" NUMERIC(12,0),"
-                            " \"CREATE_USER\" VARCHAR(12) NOT NULL,"
-                            " \"USER_GROUP\" VARCHAR(12) NOT NULL,"
-                            " \"CREATE_DATE\" TIMESTAMP(0) NOT NULL,"
-                            " \"MODIFIER\" VARCHAR(12),"
-                            " \"MODI_DATE\" TIMESTAMP(0),"
-                            " \"FLAG\" NUMERIC(1,0) NOT NULL,"
-                            " \"ROW_VERSION\" BIGINT NOT NULL DEFAULT 1)";
-
 // No statement, lock wait or idle transaction holds a clerk (or the server) forever.
 const char* const kSession = "SET statement_timeout = '30s'; SET lock_timeout = '10s';"
                              " SET idle_in_transaction_session_timeout = '60s'; SET DateStyle = 'ISO, YMD'; "
                              "SET client_encoding = 'UTF8'";
 
-// Two hosts starting on a new database must not both create the table.
-const char* const kSchemaLock = "SELECT pg_advisory_xact_lock(7204204)";
+// Two hosts starting on a new or older database must not both change its layout.
+const char* const kLayoutLock = "SELECT pg_advisory_xact_lock(7204204)";
+
+const char* const kVersionTable = "QM_SCHEMA_VERSION";
+// Which group a login role's rows are stamped with: the administrator's to fill.
+const char* const kGroupTable = "QM_USER_GROUP";
+
+class PgTypes : public TypeMap {
+public:
+    std::string KeyType() const override { return "BIGSERIAL PRIMARY KEY"; } // a sequence: never reused
+    std::string Type(const ColumnDef& c) const override {
+        switch (c.Kind) {
+        case ColumnKind::Text:
+            return "VARCHAR(" + std::to_string(c.Size) + ")";
+        case ColumnKind::Integer:
+            return "NUMERIC(" + std::to_string(c.Size) + ",0)";
+        case ColumnKind::Number:
+            return "NUMERIC(" + std::to_string(c.Size) + "," + std::to_string(c.Scale) + ")";
+        case ColumnKind::Date:
+            return "TIMESTAMP(0)";
+        }
+        return "TEXT";
+    }
+    // Checked at commit: codes that change places in one save are never repeated at its end.
+    std::string UniqueClause() const override { return "UNIQUE DEFERRABLE INITIALLY DEFERRED"; }
+    std::string VersionType() const override { return "BIGINT NOT NULL DEFAULT 1"; }
+};
+
+// The trigger body that stamps a served table's rows from the session, whatever the client sent.
+std::string StampBody(const TableDef& t) {
+    std::string insert, update;
+    for (const ColumnDef& c : t.Columns) {
+        const std::string col = "NEW." + QuoteIdent(c.Name) + " := ";
+        switch (c.Role) {
+        case Stamp::None:
+            break;
+        case Stamp::CreateUser:
+            insert += col + "session_user; ";
+            break;
+        case Stamp::CreateGroup:
+            insert += col + "COALESCE((SELECT m.\"USER_GROUP\" FROM " + QuoteIdent(kGroupTable) +
+                      " m WHERE m.\"ROLE_NAME\" = session_user), ''); ";
+            break;
+        case Stamp::CreateDate:
+            insert += col + "CURRENT_DATE; ";
+            break;
+        case Stamp::ModifyUser:
+            insert += col + "NULL; ";
+            update += col + "session_user; ";
+            break;
+        case Stamp::ModifyDate:
+            insert += col + "NULL; ";
+            update += col + "CURRENT_DATE; ";
+            break;
+        }
+        if (c.Role == Stamp::CreateUser || c.Role == Stamp::CreateGroup || c.Role == Stamp::CreateDate)
+            update += col + "OLD." + QuoteIdent(c.Name) + "; ";
+    }
+    return "BEGIN IF TG_OP = 'INSERT' THEN " + insert + "ELSE " + update + "END IF; RETURN NEW; END";
+}
 
 constexpr Oid kNumericOid = 1700;
 
@@ -63,15 +109,17 @@ std::string DeclaredType(std::string_view pgType) {
     return word;
 }
 
-// "Key (\"MEMAC001\")=(01) already exists." -> MEMAC001
-std::string KeyColumnOf(const char* detail) {
+// "Key (\"MEMAC001\")=(01) already exists." -> MEMAC001 and 01
+void KeyOf(const char* detail, std::string& column, std::string& value) {
     std::string d = detail ? detail : "";
     auto open = d.find('(');
-    auto close = d.find(")=");
-    if (open == std::string::npos || close == std::string::npos || close < open) return {};
-    std::string col = d.substr(open + 1, close - open - 1);
-    if (col.size() >= 2 && col.front() == '"' && col.back() == '"') col = col.substr(1, col.size() - 2);
-    return col;
+    auto close = d.find(")=(");
+    if (open == std::string::npos || close == std::string::npos || close < open) return;
+    column = d.substr(open + 1, close - open - 1);
+    if (column.size() >= 2 && column.front() == '"' && column.back() == '"')
+        column = column.substr(1, column.size() - 2);
+    auto end = d.rfind(')');
+    if (end > close + 3) value = d.substr(close + 3, end - close - 3);
 }
 
 class PgCursor : public Cursor {
@@ -161,10 +209,7 @@ PgConnection::PgConnection(const std::string& address) {
         FConn, [](void*, const char*) {}, nullptr); // "already exists, skipping"
     try {
         Prepare();
-        Begin();
-        Run(kSchemaLock, {});
-        Run(kSchema, {});
-        Commit();
+        PrepareLayout(*this);
     } catch (...) {
         PQfinish(FConn);
         throw;
@@ -190,8 +235,91 @@ void PgConnection::EnsureOpen() {
 }
 
 std::string PgConnection::LoginRole() {
-    ResultGuard r{Exec("SELECT current_user", {})};
+    ResultGuard r{Exec("SELECT session_user", {})};
     return PQgetvalue(r.R, 0, 0);
+}
+
+const TypeMap& PgConnection::Types() const {
+    static const PgTypes types;
+    return types;
+}
+
+std::vector<std::string> PgConnection::TableNames() {
+    std::vector<std::string> names;
+    PgCursor tables(Exec("SELECT relname FROM pg_class WHERE relkind IN ('r','p')"
+                         " AND relnamespace = current_schema()::regnamespace",
+                         {}));
+    while (tables.Next())
+        names.emplace_back(tables.Text(0));
+    return names;
+}
+
+int PgConnection::RecordedVersion() {
+    const std::vector<std::string> names = TableNames();
+    bool recorded = false;
+    for (const std::string& n : names)
+        recorded = recorded || n == kVersionTable;
+    if (!recorded) return 0;
+    PgCursor v(Exec("SELECT MAX(\"VERSION\") FROM " + QuoteIdent(kVersionTable), {}));
+    return v.Next() && !v.IsNull(0) ? std::atoi(std::string(v.Text(0)).c_str()) : 0;
+}
+
+void PgConnection::RecordVersion(int version) {
+    const std::string table = QuoteIdent(kVersionTable);
+    Run("CREATE TABLE IF NOT EXISTS " + table + " (\"VERSION\" INTEGER NOT NULL)", {});
+    Run("DELETE FROM " + table, {});
+    Run("INSERT INTO " + table + " VALUES (?)", {std::int64_t{version}});
+}
+
+void PgConnection::BeginLayoutChange() {
+    Begin();
+    Run(kLayoutLock, {});
+}
+
+void PgConnection::InstallRules(const TableDef& t) {
+    const std::string table = QuoteIdent(t.Name);
+    // A UNIQUE made by an earlier release is checked row by row: codes could not change places.
+    std::string constraint;
+    bool deferred = false;
+    {
+        PgCursor c(Exec("SELECT con.conname, con.condeferred FROM pg_constraint con"
+                        " JOIN pg_class r ON r.oid = con.conrelid"
+                        " JOIN pg_attribute a ON a.attrelid = r.oid AND a.attname = ?"
+                        " WHERE r.relname = ? AND r.relnamespace = current_schema()::regnamespace"
+                        " AND con.contype = 'u' AND con.conkey = ARRAY[a.attnum]",
+                        {t.Code, t.Name}));
+        if (c.Next()) {
+            constraint = std::string(c.Text(0));
+            deferred = c.Text(1) == "t";
+        }
+    }
+    if (!deferred) {
+        std::string sql = "ALTER TABLE " + table + " ";
+        if (!constraint.empty()) sql += "DROP CONSTRAINT " + QuoteIdent(constraint) + ", ";
+        sql += "ADD CONSTRAINT " +
+               QuoteIdent(constraint.empty() ? t.Name + "_" + t.Code + "_key" : constraint) + " UNIQUE (" +
+               QuoteIdent(t.Code) + ") DEFERRABLE INITIALLY DEFERRED";
+        Run(sql, {});
+    }
+    Run("CREATE TABLE IF NOT EXISTS " + QuoteIdent(kGroupTable) +
+            " (\"ROLE_NAME\" VARCHAR(63) PRIMARY KEY, \"USER_GROUP\" VARCHAR(12) NOT NULL)",
+        {});
+    std::string schema;
+    {
+        PgCursor c(Exec("SELECT current_schema()", {}));
+        if (c.Next()) schema = QuoteIdent(c.Text(0));
+    }
+    // The owner's rights, so that a clerk needs none on the group table; the schema is fixed so
+    // that nobody's search path changes what the function reads.
+    const std::string function = schema + "." + QuoteIdent("QM_STAMP_" + t.Name);
+    Run("CREATE OR REPLACE FUNCTION " + function +
+            "() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET search_path = " + schema +
+            ", pg_temp AS $qm$ " + StampBody(t) + " $qm$",
+        {});
+    Run("DROP TRIGGER IF EXISTS \"QM_STAMP\" ON " + table, {});
+    Run("CREATE TRIGGER \"QM_STAMP\" BEFORE INSERT OR UPDATE ON " + table +
+            " FOR EACH ROW EXECUTE FUNCTION " + function + "()",
+        {});
 }
 
 PGresult* PgConnection::Exec(const std::string& sql, const std::vector<BoundValue>& args) {
@@ -222,33 +350,29 @@ PGresult* PgConnection::Exec(const std::string& sql, const std::vector<BoundValu
     const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
     std::string code = state ? state : "";
     Failure kind = Failure::Other;
-    std::string column;
+    std::string column, value;
     if (PQstatus(FConn) != CONNECTION_OK || code.rfind("08", 0) == 0 || code == "57P01") {
         kind = Failure::Lost;
     } else if (code == "23505") {
         kind = Failure::Unique;
-        column = KeyColumnOf(PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL));
+        KeyOf(PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL), column, value);
     } else if (code == "23502") {
         kind = Failure::NotNull;
         const char* c = PQresultErrorField(r, PG_DIAG_COLUMN_NAME);
         column = c ? c : "";
     } else if (code.rfind("23", 0) == 0) {
         kind = Failure::Constraint;
+    } else if (code == "55P03" || code == "40P01") {
+        kind = Failure::Busy;
+    } else if (code == "53100" || code == "54000") {
+        kind = Failure::Full;
     }
     PQclear(r);
-    throw StoreError(msg, kind, column);
+    throw StoreError(msg, kind, column, value);
 }
 
 std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
-    std::vector<std::string> names;
-    {
-        PgCursor tables(Exec("SELECT relname FROM pg_class WHERE relkind IN ('r','p')"
-                             " AND relnamespace = current_schema()::regnamespace",
-                             {}));
-        while (tables.Next())
-            names.emplace_back(tables.Text(0));
-    }
-    std::optional<std::string> found = MatchTableName(names, name);
+    std::optional<std::string> found = MatchTableName(TableNames(), name);
     if (!found) return std::nullopt;
     TableInfo info;
     info.Name = *found;

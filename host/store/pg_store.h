@@ -11,9 +11,9 @@ namespace qm::host {
 // libpq "key=value" connection string.
 bool IsServerAddress(std::string_view address);
 
-class PgConnection : public Connection {
+class PgConnection final : public Connection {
 public:
-    // Connects (with a connect timeout), sets the session's limits and creates the schema.
+    // Connects (with a connect timeout), sets the session's limits and brings the layout up to date.
     // Throws StoreError(Lost) when the server cannot be reached or refuses the login.
     explicit PgConnection(const std::string& address);
     ~PgConnection() override;
@@ -28,6 +28,15 @@ public:
     void Rollback() noexcept override;
     void EnsureOpen() override;
     std::string LoginRole() override;
+
+    const TypeMap& Types() const override;
+    std::vector<std::string> TableNames() override;
+    int RecordedVersion() override;
+    void RecordVersion(int version) override;
+    void BeginLayoutChange() override;
+    void InstallRules(const TableDef& table) override;
+    bool DefersUniqueness() const override { return true; }
+    bool StampsItself() const override { return true; }
 
     PGconn* Handle() const { return FConn; }
 

@@ -4,6 +4,7 @@
 #include "host/store/response.h"
 #include "host/store/schema.h"
 #include "host/store/status_codes.h"
+#include "host/store/tables.h"
 #include "host/store/values.h"
 #include "platform/platform.h"
 
@@ -40,6 +41,21 @@ struct Touched {
     std::optional<std::int64_t> Version; // empty: deleted
 };
 
+// "收入等级代码“01”已存在": the column as the clerk knows it, never the table's inner names.
+Refusal RepeatedValue(const TableInfo& table, const std::string& column, const std::string& value) {
+    const Column* col = table.Find(column);
+    const std::string subject =
+        col && !col->Label.empty() ? col->Label : "字段 " + (col ? col->Name : column) + " 的值";
+    return {status::Violation,
+            subject + "“" + Excerpt(value) + "”已存在，不得有重复值，本次保存未做任何修改"};
+}
+
+// A stamp as the form shows a date column: the day alone when no time of day was stored.
+std::string DateShown(std::string_view stored) {
+    if (stored.size() == 19 && stored.substr(10) == " 00:00:00") return std::string(stored.substr(0, 10));
+    return Excerpt(stored);
+}
+
 bool IsReserved(std::string_view name) {
     return name == "op" || name == "pk" || name == "fk" || name == "rn";
 }
@@ -60,9 +76,9 @@ struct FieldValue {
 class RowApplier {
 public:
     RowApplier(Connection& db, const TableInfo& table, std::string requestName, RowVersions& versions,
-               std::map<std::int64_t, std::optional<std::int64_t>>& expected)
-        : FDb(db), FTable(table), FRequestName(std::move(requestName)), FVersions(versions),
-          FExpected(expected) {}
+               std::map<std::int64_t, std::optional<std::int64_t>>& expected, const Clerk& clerk)
+        : FDb(db), FTable(table), FDef(FindServedTable(table.Name)), FRequestName(std::move(requestName)),
+          FVersions(versions), FExpected(expected), FClerk(clerk) {}
 
     // Before anything is written: every update and delete must be of a row as the clerk saw it.
     void Check(const pugi::xml_node& row) {
@@ -93,6 +109,25 @@ public:
         FMustHave[row.internal_object()] = *want;
     }
 
+    // Before anything is written: codes an update or delete gives up are cleared first, so that
+    // codes may change places within one save. A code with blanks at its ends is refused here,
+    // while the stored one can still be compared.
+    void Vacate(const pugi::xml_node& row) {
+        std::string op = row.attribute("op").value();
+        if (op != "2" && op != "3" && op != "4") return;
+        const Column* key = KeyColumn(row, op);
+        std::vector<FieldValue> fields = Fields(row);
+        const FieldValue* keyValue = Find(fields, key);
+        if (!keyValue || keyValue->Text.empty()) return; // refused with its own text when applied
+        if (op == "3") RefuseBlankCode(fields, key, keyValue);
+        if (FDb.DefersUniqueness() || !FDef) return;
+        const Column* code = FTable.Find(FDef->Code);
+        if (!code || code->NotNull || (op == "3" && !Find(fields, code))) return;
+        FDb.Run("UPDATE " + QuoteIdent(FTable.Name) + " SET " + QuoteIdent(code->Name) + "=NULL WHERE " +
+                    QuoteIdent(key->Name) + "=?",
+                {keyValue->Value});
+    }
+
     void Apply(const pugi::xml_node& row, std::vector<KeyRow>& keys, std::vector<Touched>& touched) {
         std::string op = row.attribute("op").value();
         if (op != "0" && op != "1" && op != "2" && op != "3" && op != "4")
@@ -109,7 +144,6 @@ public:
             throw Refusal{status::BadRequest,
                           "表 " + FTable.Name + " 的修改或删除缺少键 " + key->Name + " 的值"};
         if (op == "3") {
-            RefuseBlankCode(fields, key, keyValue);
             Update(row, fields, *key, *keyValue, touched);
         } else {
             Delete(row, *key, *keyValue, fields, touched);
@@ -121,6 +155,28 @@ private:
         for (const FieldValue& f : fields)
             if (f.Col == col) return &f;
         return nullptr;
+    }
+
+    bool IsStamp(const Column& col) const {
+        const ColumnDef* def = FDef ? FDef->Find(col.Name) : nullptr;
+        return def && def->Role != Stamp::None;
+    }
+
+    // The stamps this store writes itself, where the database does not: the clerk and today.
+    std::vector<std::pair<const Column*, BoundValue>> Stamps(bool insert) const {
+        std::vector<std::pair<const Column*, BoundValue>> out;
+        if (!FDef || FDb.StampsItself()) return out;
+        const std::string today = NowText().substr(0, 10) + " 00:00:00"; // the form keeps dates
+        for (const ColumnDef& def : FDef->Columns) {
+            const Column* col = FTable.Find(def.Name);
+            if (!col) continue;
+            if (insert && def.Role == Stamp::CreateUser) out.emplace_back(col, FClerk.User);
+            if (insert && def.Role == Stamp::CreateGroup) out.emplace_back(col, FClerk.Group);
+            if (insert && def.Role == Stamp::CreateDate) out.emplace_back(col, today);
+            if (!insert && def.Role == Stamp::ModifyUser) out.emplace_back(col, FClerk.User);
+            if (!insert && def.Role == Stamp::ModifyDate) out.emplace_back(col, today);
+        }
+        return out;
     }
 
     std::int64_t KeyNumber(const FieldValue& keyValue) const {
@@ -155,10 +211,11 @@ private:
             if (!col)
                 throw Refusal{status::UnknownName,
                               "表 " + FTable.Name + " 没有字段“" + Excerpt(a.name()) + "”"};
+            if (IsStamp(*col)) continue;
             for (const FieldValue& f : out)
                 if (f.Col == col)
                     throw Refusal{status::BadRequest, "字段 " + col->Name + " 在同一行中出现多次"};
-            if (std::string bad = CheckRequestValue(col->Name, a.value()); !bad.empty())
+            if (std::string bad = CheckRequestValue(ColumnSubject(*col), a.value()); !bad.empty())
                 throw Refusal{status::Violation, bad};
             FieldValue f{col, a.value(), {}};
             std::string why = ConvertValue(*col, f.Text, f.Value);
@@ -172,14 +229,14 @@ private:
     void RefuseBlankCode(const std::vector<FieldValue>& fields, const Column* key,
                          const FieldValue* keyValue) {
         for (const FieldValue& f : fields) {
-            if (!IsCodeColumn(FTable.Name, f.Col->Name) || !HasEdgeBlanks(f.Text)) continue;
+            if (f.Col != FTable.CodeColumn() || !FDef || !HasEdgeBlanks(f.Text)) continue;
             if (keyValue) {
                 auto c = FDb.Query("SELECT " + QuoteIdent(f.Col->Name) + " FROM " + QuoteIdent(FTable.Name) +
                                        " WHERE " + QuoteIdent(key->Name) + "=?",
                                    {keyValue->Value});
                 if (c->Next() && !c->IsNull(0) && c->Text(0) == f.Text) continue;
             }
-            throw Refusal{status::Violation, EdgeBlanksRefusal(f.Col->Name)};
+            throw Refusal{status::Violation, EdgeBlanksRefusal(ColumnSubject(*f.Col))};
         }
     }
 
@@ -203,6 +260,12 @@ private:
             marks += '?';
             args.push_back(f.Value);
         }
+        for (auto& [col, value] : Stamps(true)) {
+            if (!names.empty()) names += ',', marks += ',';
+            names += QuoteIdent(col->Name);
+            marks += '?';
+            args.push_back(std::move(value));
+        }
         std::string sql =
             "INSERT INTO " + QuoteIdent(FTable.Name) +
             (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + marks + ")");
@@ -221,6 +284,11 @@ private:
             if (!sets.empty()) sets += ',';
             sets += QuoteIdent(f.Col->Name) + "=?";
             args.push_back(f.Value);
+        }
+        for (auto& [col, value] : Stamps(false)) {
+            if (!sets.empty()) sets += ',';
+            sets += QuoteIdent(col->Name) + "=?";
+            args.push_back(std::move(value));
         }
         const std::string version = QuoteIdent(kVersionColumn);
         if (FTable.Versioned) sets += (sets.empty() ? "" : ",") + version + "=" + version + "+1";
@@ -276,8 +344,8 @@ private:
         if (c->Next()) {
             exists = true;
             if (!c->IsNull(0)) codeText = std::string(c->Text(0));
-            if (!c->IsNull(1)) who = std::string(c->Text(1));
-            if (!c->IsNull(2)) when = std::string(c->Text(2));
+            if (!c->IsNull(1)) who = Excerpt(c->Text(1));
+            if (!c->IsNull(2)) when = DateShown(c->Text(2));
         }
         std::string info = kChangedByOthers;
         info +=
@@ -296,16 +364,16 @@ private:
             return step();
         } catch (const StoreError& e) {
             if (e.Kind == Failure::Unique) {
-                std::string value;
+                std::string value = e.Value;
                 for (const FieldValue& f : fields)
                     if (f.Col->Name == e.Column) value = f.Text;
-                throw Refusal{status::Violation, "代码“" + Excerpt(value) + "”已存在：表 " + FTable.Name +
-                                                     " 的字段 " + e.Column +
-                                                     " 不得有重复值，本次保存未做任何修改"};
+                throw RepeatedValue(FTable, e.Column, value);
             }
-            if (e.Kind == Failure::NotNull)
-                throw Refusal{status::Violation, "表 " + FTable.Name + " 的字段 " + e.Column +
+            if (e.Kind == Failure::NotNull) {
+                const Column* col = FTable.Find(e.Column);
+                throw Refusal{status::Violation, (col ? ColumnSubject(*col) : "字段 " + e.Column) +
                                                      " 不得为空，本次保存未做任何修改"};
+            }
             if (e.Kind == Failure::Constraint)
                 throw Refusal{status::Violation,
                               "数据不符合表 " + FTable.Name + " 的约束：" + std::string(e.what())};
@@ -315,10 +383,12 @@ private:
 
     Connection& FDb;
     const TableInfo& FTable;
+    const TableDef* FDef; // null for a table the host does not serve
     std::string FRequestName;
     RowVersions& FVersions;
     std::map<std::int64_t, std::optional<std::int64_t>>& FExpected;
     std::map<const void*, std::int64_t> FMustHave; // per request row: its version when applied
+    const Clerk& FClerk;
 };
 
 bool IsRecordset(const pugi::xml_node& param) {
@@ -331,7 +401,7 @@ struct TableRows {
     std::vector<pugi::xml_node> Rows;
 };
 
-std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& params) {
+std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& params, const Clerk& clerk) {
     Transaction tx(db);
     std::map<std::string, TableInfo> tables;
     std::vector<TableRows> work;
@@ -366,11 +436,14 @@ std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& p
     std::vector<RowApplier> appliers;
     appliers.reserve(work.size());
     for (const TableRows& part : work) {
-        RowApplier& applier =
-            appliers.emplace_back(db, *part.Table, part.RequestName, versions, expected[part.Table->Name]);
+        RowApplier& applier = appliers.emplace_back(db, *part.Table, part.RequestName, versions,
+                                                    expected[part.Table->Name], clerk);
         for (const pugi::xml_node& row : part.Rows)
             applier.Check(row);
     }
+    for (std::size_t i = 0; i < work.size(); ++i)
+        for (const pugi::xml_node& row : work[i].Rows)
+            appliers[i].Vacate(row);
     std::vector<KeyRow> keys;
     std::vector<Touched> touched;
     for (std::size_t i = 0; i < work.size(); ++i)
@@ -379,6 +452,10 @@ std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& p
     try {
         tx.Commit();
     } catch (const StoreError& e) {
+        // A unique code is checked at the end of the save where the database can.
+        if (e.Kind == Failure::Unique)
+            for (const TableRows& part : work)
+                if (part.Table->Find(e.Column)) throw RepeatedValue(*part.Table, e.Column, e.Value);
         if (e.Kind != Failure::CommitUnknown) throw;
         for (const Touched& t : touched)
             versions.Forget(t.Table->Name, t.Key);
@@ -402,7 +479,8 @@ std::string Apply(Connection& db, RowVersions& versions, const pugi::xml_node& p
 
 } // namespace
 
-std::string ApplySingleRecordSet(Connection& db, RowVersions& versions, std::string_view requestXml) {
+std::string ApplySingleRecordSet(Connection& db, RowVersions& versions, std::string_view requestXml,
+                                 const Clerk& clerk) {
     pugi::xml_document doc;
     pugi::xml_parse_result parsed =
         doc.load_buffer(requestXml.data(), requestXml.size(), pugi::parse_default, pugi::encoding_utf8);
@@ -413,7 +491,7 @@ std::string ApplySingleRecordSet(Connection& db, RowVersions& versions, std::str
     pugi::xml_node params = doc.child("quelmar").child("params");
     if (!params) return StatusResponse(status::BadRequest, "请求文档缺少 quelmar/params 元素");
     try {
-        return Apply(db, versions, params);
+        return Apply(db, versions, params, clerk);
     } catch (const Refusal& r) {
         return StatusResponse(r.Code, r.Info);
     }

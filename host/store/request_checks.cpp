@@ -68,12 +68,12 @@ std::string CheckRequestText(std::string_view xml, std::size_t maxBytes) {
     return {};
 }
 
-std::string CheckRequestValue(std::string_view column, std::string_view value) {
+std::string CheckRequestValue(std::string_view subject, std::string_view value) {
     for (std::size_t i = 0; i < value.size();) {
         const char32_t cp = Decode(value, i);
-        if (cp == kBad) return "字段 " + std::string(column) + " 的值含有无效的 UTF-8 字节，未做任何修改";
+        if (cp == kBad) return std::string(subject) + " 的值含有无效的 UTF-8 字节，未做任何修改";
         if (IsControl(cp))
-            return "字段 " + std::string(column) + " 的值含有控制字符（" + Hex(cp) +
+            return std::string(subject) + " 的值含有控制字符（" + Hex(cp) +
                    "），只允许制表符和换行，未做任何修改";
     }
     return {};
@@ -86,13 +86,8 @@ bool HasEdgeBlanks(std::string_view value) {
                               value.starts_with(kIdeographicSpace) || value.ends_with(kIdeographicSpace));
 }
 
-bool IsCodeColumn(std::string_view table, std::string_view column) {
-    if (table.size() <= 3 || !SameText(table.substr(0, 3), "TB_")) return false;
-    return SameText(column, std::string(table.substr(3)) + "001");
-}
-
-std::string EdgeBlanksRefusal(std::string_view column) {
-    return "代码首尾不得有空格（字段 " + std::string(column) + "），未做任何修改";
+std::string EdgeBlanksRefusal(std::string_view subject) {
+    return "代码首尾不得有空格（" + std::string(subject) + "），未做任何修改";
 }
 
 std::string ExecuteChecked(Store& store, std::int32_t funcId, std::string_view action,

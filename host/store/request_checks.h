@@ -20,14 +20,13 @@ std::string CheckRequestText(std::string_view xml, std::size_t maxBytes);
 
 // One value as the parser decoded it (character references can still produce bad bytes or
 // control characters): UTF-8 without control characters other than tab and newline.
-std::string CheckRequestValue(std::string_view column, std::string_view value);
+// `subject` names the column as the clerk knows it (see ColumnSubject).
+std::string CheckRequestValue(std::string_view subject, std::string_view value);
 
 // Blanks, ideographic spaces or tabs at either end, which make " 01" and "01" two codes that
 // look the same.
 bool HasEdgeBlanks(std::string_view value);
-// The code column of a table named TB_<X> is <X>001.
-bool IsCodeColumn(std::string_view table, std::string_view column);
-std::string EdgeBlanksRefusal(std::string_view column);
+std::string EdgeBlanksRefusal(std::string_view subject);
 
 // Store::Execute behind CheckRequestText: a refused request never reaches the store.
 std::string ExecuteChecked(Store& store, std::int32_t funcId, std::string_view action,

@@ -110,7 +110,15 @@ ResponseWriter::ResponseWriter(int code, std::string_view info) {
     FText += std::to_string(code);
     FText += "</code><info>";
     AppendEscaped(FText, info);
+    FInfoEnd = FText.size();
     FText += "</info></status>";
+}
+
+void ResponseWriter::AppendInfo(std::string_view info) {
+    std::string escaped;
+    AppendEscaped(escaped, info);
+    FText.insert(FInfoEnd, escaped);
+    FInfoEnd += escaped.size();
 }
 
 void ResponseWriter::AddInteger(std::int64_t value) {

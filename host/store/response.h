@@ -31,12 +31,16 @@ public:
     // A key row: the key the host gave to the inserted row numbered rn.
     void AddKeyRow(std::string_view tableName, std::int64_t rn, std::int64_t id);
 
+    // Adds to the status info after the items were written (a note a search found on the way).
+    void AppendInfo(std::string_view info);
+
     std::string Finish();
 
     std::string& Buffer() { return FText; }
 
 private:
     std::string FText;
+    std::size_t FInfoEnd = 0;
 };
 
 // A complete response with nothing but a status.

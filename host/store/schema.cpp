@@ -1,6 +1,7 @@
 #include "host/store/schema.h"
 
 #include "host/store/connection.h"
+#include "host/store/tables.h"
 
 #include <cctype>
 
@@ -85,9 +86,13 @@ const Column* TableInfo::PrimaryKey() const {
 }
 
 const Column* TableInfo::CodeColumn() const {
-    if (Name.size() > 3 && Name.compare(0, 3, "TB_") == 0)
-        if (const Column* c = Find(Name.substr(3) + "001")) return c;
+    if (const TableDef* def = FindServedTable(Name))
+        if (const Column* c = Find(def->Code)) return c;
     return PrimaryKey();
+}
+
+std::string ColumnSubject(const Column& column) {
+    return column.Label.empty() ? "字段 " + column.Name : "[" + column.Label + "]";
 }
 
 std::string TableInfo::FieldList() const {
@@ -115,6 +120,8 @@ void AddColumn(TableInfo& table, Column column) {
         table.Versioned = true;
         return;
     }
+    if (const TableDef* def = FindServedTable(table.Name))
+        if (const ColumnDef* c = def->Find(column.Name)) column.Label = c->Label;
     table.Columns.push_back(std::move(column));
 }
 

@@ -1,7 +1,12 @@
 #include "host/store/sqlite_store.h"
 
+#include "host/store/layout.h"
 #include "host/store/sqlite_util.h"
+#include "platform/platform.h"
 
+#include <sys/vfs.h>
+
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -10,19 +15,42 @@ namespace qm::host {
 
 namespace {
 
-const char* const kSchema = "CREATE TABLE IF NOT EXISTS TB_MEMAC ("
-                            " MEMAC_ID INTEGER PRIMARY KEY AUTOINCREMENT," // keys are never reused
-                            " MEMAC001 VARCHAR2(4) UNIQUE,"
-                            " MEMAC002 VARCHAR2(30),"
-                            " MEMAC003 NUMBER(12,0),"
-                            " MEMAC004 NUMBER(12,0),"
-                            " CREATE_USER VARCHAR2(12) NOT NULL,"
-                            " USER_GROUP VARCHAR2(12) NOT NULL,"
-                            " CREATE_DATE DATE NOT NULL,"
-                            " MODIFIER VARCHAR2(12),"
-                            " MODI_DATE DATE,"
-                            " FLAG NUMBER(1,0) NOT NULL,"
-                            " ROW_VERSION INTEGER NOT NULL DEFAULT 1)";
+class SqliteTypes : public TypeMap {
+public:
+    std::string KeyType() const override { return "INTEGER PRIMARY KEY AUTOINCREMENT"; } // never reused
+    std::string Type(const ColumnDef& c) const override {
+        switch (c.Kind) {
+        case ColumnKind::Text:
+            return "VARCHAR2(" + std::to_string(c.Size) + ")";
+        case ColumnKind::Integer:
+            return "NUMBER(" + std::to_string(c.Size) + ",0)";
+        case ColumnKind::Number:
+            return "NUMBER(" + std::to_string(c.Size) + "," + std::to_string(c.Scale) + ")";
+        case ColumnKind::Date:
+            return "DATE";
+        }
+        return "TEXT";
+    }
+    std::string VersionType() const override { return "INTEGER NOT NULL DEFAULT 1"; }
+};
+
+// File systems on which SQLite's shared-memory index of a write-ahead log is not safe.
+bool IsNetworkFileSystem(const std::string& path) {
+    struct statfs fs {};
+    const std::string folder = std::filesystem::absolute(path).parent_path().string();
+    if (::statfs(folder.c_str(), &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969UL:     // NFS
+    case 0x517BUL:     // SMB
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x01021997UL: // 9P
+    case 0x65735546UL: // FUSE
+        return true;
+    default:
+        return false;
+    }
+}
 
 void BindAll(Statement& st, const std::vector<BoundValue>& args) {
     int i = 1;
@@ -57,15 +85,6 @@ private:
     mutable char FBuf[32];
 };
 
-std::vector<std::string> TableNames(sqlite3* db) {
-    std::vector<std::string> names;
-    Statement st(
-        db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
-    while (st.Step())
-        names.emplace_back(st.Text(0));
-    return names;
-}
-
 std::string BackupName(const std::string& path) {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
@@ -80,21 +99,25 @@ std::string BackupName(const std::string& path) {
 
 } // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path) {
+SqliteConnection::SqliteConnection(const std::string& path) : FPath(path) {
     if (sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
         std::string why = FDb ? sqlite3_errmsg(FDb) : "out of memory";
         sqlite3_close(FDb);
         throw StoreError("cannot open " + path + ": " + why);
     }
+    // A file-size limit ends a process that writes past it; a write that fails is refused like a
+    // full disk instead.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         // Another clerk's large save on the same file is waited for rather than refused.
-        sqlite3_busy_timeout(FDb, 10000);
+        SetBusyWait(10000);
         CheckIntegrity();
-        // Only a new file is written at open: another clerk may be in the middle of a save.
+        // A damaged file is never written, not even to bring its layout up to date.
         if (FDamage.empty()) {
-            Upgrade(path);
-            if (!MatchTableName(TableNames(FDb), "TB_MEMAC")) Exec(FDb, kSchema);
+            RefuseForeignFile();
+            UseWriteAheadLog();
+            PrepareLayout(*this);
         }
     } catch (...) {
         sqlite3_close(FDb);
@@ -104,6 +127,10 @@ SqliteConnection::SqliteConnection(const std::string& path) {
 
 SqliteConnection::~SqliteConnection() {
     sqlite3_close(FDb);
+}
+
+void SqliteConnection::SetBusyWait(int ms) {
+    sqlite3_busy_timeout(FDb, ms);
 }
 
 // A damaged file is still opened so that what can be read is shown, but it is never written.
@@ -118,34 +145,125 @@ void SqliteConnection::CheckIntegrity() {
             findings += line;
             if (findings.size() > 200) break;
         }
-        if (!findings.empty()) FDamage = findings;
+        if (!findings.empty()) FDamage = Excerpt(findings, 200);
     } catch (const StoreError& e) {
         if (e.Kind != Failure::Malformed) throw;
         FDamage = e.what();
     }
 }
 
-// A file of the earlier release lacks the version column: keep a copy, then add it in one go.
-void SqliteConnection::Upgrade(const std::string& path) {
-    std::vector<std::string> lacking;
-    for (const std::string& name : TableNames(FDb)) {
-        std::optional<TableInfo> table = ReadTable(name);
-        if (table && !table->Versioned) lacking.push_back(name);
+// Another program's database is not ours to change: not even a table of ours is added to it.
+void SqliteConnection::RefuseForeignFile() {
+    const std::vector<std::string> names = TableNames();
+    if (names.empty()) return;
+    for (const TableDef& t : ServedTables())
+        if (MatchTableName(names, t.Name)) return;
+    std::string found;
+    for (std::size_t i = 0; i < names.size() && i < 5; ++i)
+        found += (i ? "、" : "") + Excerpt(names[i]);
+    if (names.size() > 5) found += " 等 " + std::to_string(names.size()) + " 个表";
+    throw StoreError("文件“" + FPath + "”不是本程序的存储：其中有其他程序的表（" + found + "），没有表 " +
+                     ServedTables().front().Name + "；文件未做任何修改，请检查 --db 给出的路径");
+}
+
+// Readers and a writer then no longer block each other; the mode stays with the file.
+void SqliteConnection::UseWriteAheadLog() {
+    if (IsNetworkFileSystem(FPath)) {
+        FJournalNote = "存储文件在网络文件系统上，未启用 WAL 日志，多人同时保存时可能需要等待";
+        return;
     }
-    if (lacking.empty()) return;
-    const std::string backup = BackupName(path);
-    BackupDatabase(FDb, backup);
-    FBackup = backup;
-    Exec(FDb, "BEGIN IMMEDIATE");
+    // A program that keeps the file open in the old mode is not waited for long: the host
+    // starts without the log rather than hang.
+    std::string mode;
+    SetBusyWait(2000);
     try {
-        for (const std::string& name : lacking)
-            Exec(FDb, ("ALTER TABLE " + QuoteIdent(name) + " ADD COLUMN " + QuoteIdent(kVersionColumn) +
-                       " INTEGER NOT NULL DEFAULT 1")
-                          .c_str());
-        Exec(FDb, "COMMIT");
+        Statement st(FDb, "PRAGMA journal_mode=WAL");
+        if (st.Step()) mode = std::string(st.Text(0));
+    } catch (const StoreError& e) {
+        if (e.Kind != Failure::Busy) throw;
+    }
+    SetBusyWait(10000);
+    if (mode != "wal")
+        FJournalNote = "存储文件正被其他程序使用，未能启用 WAL 日志，多人同时保存时可能需要等待";
+}
+
+std::string SqliteConnection::OpenNote() const {
+    std::string note = FJournalNote;
+    if (!FBackup.empty())
+        note += (note.empty() ? "" : "；") + std::string("存储已升级到本版本，升级前的文件已备份为“") +
+                FBackup + "”";
+    return note;
+}
+
+const TypeMap& SqliteConnection::Types() const {
+    static const SqliteTypes types;
+    return types;
+}
+
+std::vector<std::string> SqliteConnection::TableNames() {
+    std::vector<std::string> names;
+    Statement st(
+        FDb, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    while (st.Step())
+        names.emplace_back(st.Text(0));
+    return names;
+}
+
+int SqliteConnection::RecordedVersion() {
+    Statement st(FDb, "PRAGMA user_version");
+    return st.Step() ? static_cast<int>(st.Int64(0)) : 0;
+}
+
+void SqliteConnection::RecordVersion(int version) {
+    Exec(FDb, ("PRAGMA user_version = " + std::to_string(version)).c_str());
+}
+
+// Inside the upgrade's write lock: one copy, by the one host that upgrades. Read through a
+// connection of its own: the one holding the lock cannot be the source of a copy.
+void SqliteConnection::BeforeAlter() {
+    sqlite3* source = nullptr;
+    if (sqlite3_open_v2(FPath.c_str(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        std::string why = source ? sqlite3_errmsg(source) : "out of memory";
+        sqlite3_close(source);
+        throw StoreError("cannot read " + FPath + " for a copy: " + why);
+    }
+    sqlite3_busy_timeout(source, 10000);
+    const std::string backup = BackupName(FPath);
+    try {
+        BackupDatabase(source, backup);
     } catch (...) {
-        sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(source);
         throw;
+    }
+    sqlite3_close(source);
+    FBackup = backup;
+}
+
+// Reading the schema is the first thing the store does; what fails here would fail there.
+std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, lockWaitMs);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    const std::string detail = db ? sqlite3_errmsg(db) : "out of memory";
+    const bool readOnly = rc == SQLITE_OK && sqlite3_db_readonly(db, "main") == 1;
+    sqlite3_close(db);
+    const std::string name = "存储文件“" + path + "”";
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+        return readOnly ? name + "只能读取，无法保存：请检查文件的写入权限" : std::string();
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return name + "被其他程序锁定，等待 " + std::to_string((lockWaitMs + 999) / 1000) +
+               " 秒后仍未释放：请关闭正在使用它的程序后再启动";
+    case SQLITE_NOTADB:
+        return name + "不是有效的存储文件（" + detail + "）：请检查 --db 给出的路径";
+    case SQLITE_CORRUPT:
+        return name + "已损坏（" + detail + "）：请从备份恢复";
+    default:
+        return "无法打开" + name + "（" + detail + "）";
     }
 }
 
@@ -170,7 +288,7 @@ void BackupDatabase(sqlite3* db, const std::string& target) {
 }
 
 std::optional<TableInfo> SqliteConnection::ReadTable(std::string_view name) {
-    std::optional<std::string> found = MatchTableName(TableNames(FDb), name);
+    std::optional<std::string> found = MatchTableName(TableNames(), name);
     if (!found) return std::nullopt;
     TableInfo info;
     info.Name = *found;

@@ -7,10 +7,11 @@
 
 namespace qm::host {
 
-class SqliteConnection : public Connection {
+class SqliteConnection final : public Connection {
 public:
-    // Opens or creates the file, checks it, creates the schema and gives an older file what it
-    // lacks (after a copy beside it). Throws StoreError when the file cannot be opened.
+    // Opens or creates the file, checks it and brings its layout up to date (after a copy beside
+    // it when columns are added). A file that holds other programs' tables and none of ours is
+    // refused without a byte written. Throws StoreError when the file cannot be used.
     explicit SqliteConnection(const std::string& path);
     ~SqliteConnection() override;
 
@@ -24,17 +25,29 @@ public:
     void Rollback() noexcept override;
     std::string Damage() const override { return FDamage; }
 
-    sqlite3* Handle() const { return FDb; }
-    // The copy made before an upgrade; empty when none was needed.
-    const std::string& BackupPath() const { return FBackup; }
+    const TypeMap& Types() const override;
+    std::vector<std::string> TableNames() override;
+    int RecordedVersion() override;
+    void RecordVersion(int version) override;
+    void BeforeAlter() override;
+    std::string OpenNote() const override;
+
+    // Before the store opens a file at start-up: empty when it can, else the reason for the clerk.
+    static std::string Probe(const std::string& path, int lockWaitMs);
+
+    // How long a save waits for another clerk's before it is refused as busy.
+    void SetBusyWait(int ms);
 
 private:
     void CheckIntegrity();
-    void Upgrade(const std::string& path);
+    void RefuseForeignFile();
+    void UseWriteAheadLog();
 
     sqlite3* FDb = nullptr;
+    std::string FPath;
     std::string FDamage;
     std::string FBackup;
+    std::string FJournalNote;
 };
 
 // Copies a live database into a new file with SQLite's backup API.

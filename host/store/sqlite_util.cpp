@@ -34,15 +34,6 @@ bool Statement::Step() {
     ThrowLast(FDb);
 }
 
-void Statement::Reset() {
-    sqlite3_reset(FStmt);
-    sqlite3_clear_bindings(FStmt);
-}
-
-int Statement::ColumnCount() const {
-    return sqlite3_column_count(FStmt);
-}
-
 bool Statement::IsNull(int col) const {
     return sqlite3_column_type(FStmt, col) == SQLITE_NULL;
 }
@@ -79,6 +70,13 @@ void ThrowLast(sqlite3* db) {
             column = msg.substr(dot + 1);
     } else if ((ext & 0xFF) == SQLITE_CORRUPT || (ext & 0xFF) == SQLITE_NOTADB) {
         kind = Failure::Malformed;
+    } else if ((ext & 0xFF) == SQLITE_BUSY || (ext & 0xFF) == SQLITE_LOCKED) {
+        kind = Failure::Busy;
+    } else if ((ext & 0xFF) == SQLITE_FULL) {
+        kind = Failure::Full;
+    } else if (ext == SQLITE_IOERR_WRITE) {
+        // A write past the file-size limit or a quota comes as a failed write, not as SQLITE_FULL.
+        kind = Failure::Full;
     }
     throw StoreError(msg, kind, column);
 }

@@ -27,15 +27,12 @@ public:
     void BindDouble(int index, double value);
     // True while a row is available; false when done. Other results throw StoreError.
     bool Step();
-    void Reset();
 
-    int ColumnCount() const;
     bool IsNull(int col) const;
     std::string_view Text(int col) const;
     std::int64_t Int64(int col) const;
     int ColumnType(int col) const;
     double Double(int col) const;
-    sqlite3_stmt* Raw() const { return FStmt; }
 
 private:
     sqlite3* FDb;

@@ -12,6 +12,7 @@ constexpr int Violation = 4;       // the data breaks a rule of the table (repea
 constexpr int UnknownFunction = 5; // a function id the host did not hand out
 constexpr int Conflict = 6;        // the row changed or went since the form was answered with it
 constexpr int ReadOnly = 7;        // the store refuses writes (a damaged file)
+constexpr int Busy = 8;            // another writer held the store longer than the wait allows
 constexpr int DatabaseError = 9;   // the database itself failed
 constexpr int ReleaseFailed = -1;  // release of an id that is not (or no longer) handed out
 

@@ -22,10 +22,15 @@ std::unique_ptr<Connection> OpenEngine(const std::string& address) {
     return std::make_unique<SqliteConnection>(address);
 }
 
+const char* const kStoreBusy = "存储正忙，请稍后重试！";
+
 std::string DamageText(const std::string& why) {
     return "数据库文件已损坏（" + why +
            "），为免损坏扩大，已拒绝一切保存；本次修改未写入，请联系管理员从备份恢复";
 }
+
+// Rows left out of a search that its note names; the rest are counted.
+constexpr std::size_t kNamedLeftOut = 5;
 
 // Rows read before an answer's length is estimated.
 constexpr std::int64_t kSampleRows = 64;
@@ -40,7 +45,8 @@ std::int64_t CountRows(Connection& db, const std::string& table) {
 
 Store::Store(const std::string& address) : Store(OpenEngine(address)) {}
 
-Store::Store(std::unique_ptr<Connection> db) : FDb(std::move(db)), FDamage(FDb->Damage()) {}
+Store::Store(std::unique_ptr<Connection> db)
+    : FDb(std::move(db)), FDamage(FDb->Damage()), FUntoldNote(FDb->OpenNote()) {}
 
 Store::~Store() = default;
 
@@ -66,11 +72,6 @@ std::string Store::WritesRefused() const {
     return FDamage.empty() ? std::string() : DamageText(FDamage);
 }
 
-sqlite3* Store::Database() const {
-    auto* file = dynamic_cast<SqliteConnection*>(FDb.get());
-    return file ? file->Handle() : nullptr;
-}
-
 std::string Store::Execute(std::int32_t funcId, std::string_view action, std::string_view requestXml) {
     if (!IsRegistered(funcId))
         return StatusResponse(status::UnknownFunction,
@@ -80,15 +81,21 @@ std::string Store::Execute(std::int32_t funcId, std::string_view action, std::st
     if (!FDamage.empty()) return StatusResponse(status::ReadOnly, DamageText(FDamage));
     try {
         FDb->EnsureOpen();
-        return ApplySingleRecordSet(*FDb, FVersions, requestXml);
+        return ApplySingleRecordSet(*FDb, FVersions, requestXml, FClerk);
     } catch (const StoreError& e) {
         NoteFailure(e);
         if (e.Kind == Failure::Malformed) return StatusResponse(status::ReadOnly, DamageText(e.what()));
+        if (e.Kind == Failure::Busy) return StatusResponse(status::Busy, kStoreBusy);
+        if (e.Kind == Failure::Full)
+            return StatusResponse(
+                status::DatabaseError,
+                "存储空间不足或无法写入（磁盘已满、超出文件大小限制或写入失败），本次保存未做任何修改：" +
+                    Excerpt(e.what(), 200));
         if (e.Kind == Failure::Lost)
-            return StatusResponse(status::DatabaseError,
-                                  std::string("与数据库服务器的连接中断，本次保存未做任何修改：") + e.what());
+            return StatusResponse(status::DatabaseError, "与数据库服务器的连接中断，本次保存未做任何修改：" +
+                                                             Excerpt(e.what(), 200));
         return StatusResponse(status::DatabaseError,
-                              std::string("数据库错误，本次保存未做任何修改：") + e.what());
+                              "数据库错误，本次保存未做任何修改：" + Excerpt(e.what(), 200));
     }
 }
 
@@ -105,8 +112,9 @@ std::string Store::Search(std::string_view contextTail) {
         NoteFailure(e);
         if (e.Kind == Failure::Lost)
             return StatusResponse(status::DatabaseError,
-                                  std::string("与数据库服务器的连接中断，查询失败：") + e.what());
-        return StatusResponse(status::DatabaseError, std::string("查询失败：") + e.what());
+                                  "与数据库服务器的连接中断，查询失败：" + Excerpt(e.what(), 200));
+        if (e.Kind == Failure::Busy) return StatusResponse(status::Busy, kStoreBusy);
+        return StatusResponse(status::DatabaseError, "查询失败：" + Excerpt(e.what(), 200));
     }
 }
 
@@ -130,9 +138,13 @@ std::string Store::SearchOnce(std::string_view contextTail) {
         if (key && key != order) sql += std::string(order ? "," : " ORDER BY ") + QuoteIdent(key->Name);
 
         const int n = static_cast<int>(table->Columns.size());
-        int keyIndex = -1;
-        for (int c = 0; c < n; ++c)
+        int keyIndex = -1, codeIndex = -1;
+        for (int c = 0; c < n; ++c) {
             if (&table->Columns[static_cast<std::size_t>(c)] == key) keyIndex = c;
+            if (&table->Columns[static_cast<std::size_t>(c)] == order) codeIndex = c;
+        }
+        std::vector<std::string> leftOut;
+        std::int64_t leftOutCount = 0;
 
         std::unique_ptr<Cursor> rows = FDb->Query(sql, {});
         std::int64_t expected = rows->RowsKnown();
@@ -152,22 +164,53 @@ std::string Store::SearchOnce(std::string_view contextTail) {
                 out.Buffer().reserve(out.Buffer().size() +
                                      perRow * static_cast<std::size_t>(expected - written + 1) * 9 / 8 + 64);
             }
+            // A value the form cannot hold (written by another tool) leaves its row out: shown, it
+            // could never be saved over, and a huge one would be laid out whole. Each value is
+            // checked before it is written; a row found unfit is taken back.
+            const std::size_t rowStart = out.Buffer().size();
+            const Column* unfit = nullptr;
             out.OpenRow(table->Name);
-            bool holds = true;
             for (int c = 0; c < n; ++c) {
                 if (rows->IsNull(c)) continue;
                 const Column& col = table->Columns[static_cast<std::size_t>(c)];
-                std::string_view text = rows->Text(c);
-                // Written by another tool: the form cannot hold it, so the row may not be saved over.
-                if (holds && !FitsColumn(col, text)) holds = false;
+                const std::string_view text = rows->Text(c);
+                if (!FitsColumn(col, text)) {
+                    unfit = &col;
+                    break;
+                }
                 out.Attribute(col.Name, text);
             }
+            if (unfit) {
+                out.Buffer().resize(rowStart);
+                if (leftOut.size() < kNamedLeftOut)
+                    leftOut.push_back(Excerpt(codeIndex >= 0 && !rows->IsNull(codeIndex)
+                                                  ? rows->Text(codeIndex)
+                                                  : std::string_view()) +
+                                      "（" + (unfit->Label.empty() ? unfit->Name : unfit->Label) + "）");
+                ++leftOutCount;
+                continue;
+            }
             out.CloseRow();
-            if (versioned && holds && !rows->IsNull(keyIndex) && !rows->IsNull(n))
+            if (versioned && !rows->IsNull(keyIndex) && !rows->IsNull(n))
                 seen.emplace_back(std::atoll(std::string(rows->Text(keyIndex)).c_str()),
                                   std::atoll(std::string(rows->Text(n)).c_str()));
         }
         out.EndRecordset();
+        // What the clerk should know about how the store was opened comes with the first answer
+        // the window shows.
+        if (!FUntoldNote.empty()) {
+            out.AppendInfo(FUntoldNote + (leftOutCount > 0 ? "；" : ""));
+            FUntoldNote.clear();
+        }
+        if (leftOutCount > 0) {
+            std::string note =
+                "查询结果中有 " + std::to_string(leftOutCount) + " 行含有无法显示的值，已略去：";
+            if (order) note += (order->Label.empty() ? order->Name : order->Label) + " ";
+            for (std::size_t i = 0; i < leftOut.size(); ++i)
+                note += (i ? "；" : "") + leftOut[i];
+            if (leftOutCount > static_cast<std::int64_t>(leftOut.size())) note += " 等";
+            out.AppendInfo(note);
+        }
         FVersions.Replace(table->Name);
         for (const auto& [id, version] : seen)
             FVersions.Set(table->Name, id, version);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/store/connection.h"
+#include "host/store/record_set.h"
 #include "host/store/row_versions.h"
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-
-struct sqlite3;
 
 namespace qm::host {
 
@@ -38,10 +37,14 @@ public:
 
     bool IsRegistered(std::int32_t funcId) const { return FFunctions.count(funcId) != 0; }
     Connection& Db() const { return *FDb; }
-    // The SQLite handle when the store is a file, else null: for tools and tests that look inside.
-    sqlite3* Database() const;
-    // Why every write is refused (the file is damaged); empty while writes are allowed.
+    // Who the audit stamps name where the database does not know the clerk (a file).
+    void SetClerk(Clerk clerk) { FClerk = std::move(clerk); }
+    // Why every write is refused (the file is damaged, found at open or by any later statement);
+    // empty while writes are allowed.
     std::string WritesRefused() const;
+    // What the clerk should be told about how the store was opened (an upgrade's backup, a
+    // journal that could not be used); empty when nothing. The first search answer carries it.
+    std::string OpenNote() const { return FDb->OpenNote(); }
     const RowVersions& Versions() const { return FVersions; }
 
 private:
@@ -53,6 +56,8 @@ private:
     std::int32_t FNextId = 1;
     RowVersions FVersions;
     std::string FDamage;
+    Clerk FClerk;
+    std::string FUntoldNote;
 };
 
 // $XDG_DATA_HOME/qmclient/qmclient.db, or ~/.local/share/qmclient/qmclient.db.

@@ -48,8 +48,8 @@ bool ParseNumber(std::string_view text, double& out) {
     return end == s.c_str() + s.size() && errno != ERANGE;
 }
 
-std::string Quoted(std::string_view column, std::string_view text) {
-    return "字段 " + std::string(column) + " 的值“" + Excerpt(text) + "”";
+std::string Quoted(const Column& column, std::string_view text) {
+    return ColumnSubject(column) + " 的值“" + Excerpt(text) + "”";
 }
 
 bool ValidDate(int y, int mo, int d) {
@@ -127,35 +127,35 @@ std::string ConvertValue(const Column& column, std::string_view text, BoundValue
     switch (column.Kind) {
     case ColumnKind::Integer: {
         std::int64_t v = 0;
-        if (!ParseInteger(text, v)) return Quoted(column.Name, text) + "不是整数";
+        if (!ParseInteger(text, v)) return Quoted(column, text) + "不是整数";
         const std::size_t digits = text.size() - ((text[0] == '-' || text[0] == '+') ? 1 : 0);
         if (column.Size > 0 && digits > static_cast<std::size_t>(column.Size))
-            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 位";
+            return Quoted(column, text) + "超过 " + std::to_string(column.Size) + " 位";
         out = v;
         return {};
     }
     case ColumnKind::Number: {
         double v = 0;
-        if (!ParseNumber(text, v)) return Quoted(column.Name, text) + "不是数字";
+        if (!ParseNumber(text, v)) return Quoted(column, text) + "不是数字";
         // The column holds Size digits, Scale of them after the point; nothing is cut or rounded.
         const int whole = column.Size - column.Scale;
         if (column.Size > 0 && std::fabs(v) >= std::pow(10.0, whole))
-            return Quoted(column.Name, text) + "超过 " + std::to_string(whole) + " 位整数";
+            return Quoted(column, text) + "超过 " + std::to_string(whole) + " 位整数";
         const double scaled = v * std::pow(10.0, column.Scale);
         if (std::fabs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, std::fabs(scaled)))
-            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Scale) + " 位小数";
+            return Quoted(column, text) + "超过 " + std::to_string(column.Scale) + " 位小数";
         out = v;
         return {};
     }
     case ColumnKind::Date: {
         std::string normal;
-        if (!NormaliseDateText(text, normal)) return Quoted(column.Name, text) + "不是有效日期";
+        if (!NormaliseDateText(text, normal)) return Quoted(column, text) + "不是有效日期";
         out = std::move(normal);
         return {};
     }
     case ColumnKind::Text:
         if (column.Size > 0 && Utf8Length(text) > static_cast<std::size_t>(column.Size))
-            return Quoted(column.Name, text) + "超过 " + std::to_string(column.Size) + " 个字符";
+            return Quoted(column, text) + "超过 " + std::to_string(column.Size) + " 个字符";
         out = std::string(text);
         return {};
     }

@@ -14,6 +14,29 @@ std::size_t Count(std::string_view text, std::string_view what) {
     return n;
 }
 
+// The status info of an answer, its markup undone.
+std::string AnswerInfo(std::string_view answer) {
+    const std::size_t open = answer.find("<info>");
+    const std::size_t close = answer.find("</info>");
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open) return {};
+    std::string out;
+    const std::string_view text = answer.substr(open + 6, close - open - 6);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        static const std::pair<std::string_view, char> entities[] = {
+            {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&amp;", '&'}};
+        bool replaced = false;
+        for (const auto& [entity, c] : entities)
+            if (text.substr(i, entity.size()) == entity) {
+                out += c;
+                i += entity.size() - 1;
+                replaced = true;
+                break;
+            }
+        if (!replaced) out += text[i];
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<int> AnswerCode(std::string_view answer) {
@@ -39,7 +62,10 @@ std::optional<std::string> SearchSummary(std::string_view answer) {
         if (body != std::string_view::npos && close != std::string_view::npos)
             rows = Count(answer.substr(body + 1, close - body - 1), "<");
     }
-    return "已查询 " + std::to_string(rows) + " 条";
+    std::string summary = "已查询 " + std::to_string(rows) + " 条";
+    // What the store left out of the answer (rows the form could not hold) stays in sight.
+    if (const std::string note = AnswerInfo(answer); !note.empty()) summary += "；" + note;
+    return summary;
 }
 
 std::optional<std::string> ExecuteSummary(std::string_view request, std::string_view answer) {

@@ -67,15 +67,19 @@ TEST_F(ClerkFeedback, AnOperationsErrorEndsWithTheNextSuccess) {
 // Every row a search answers with is shown, except rows with a value the form cannot hold; those
 // are left out whole and named.
 TEST_F(ClerkFeedback, SearchLeavesOutRowsItCannotHoldAndSaysWhich) {
+    // A value no column of the store can hold is left out by the store, which names the row by its
+    // code in the search's status; one the store holds but the form cannot, by the form.
     struct Case {
         const char* Sql;
         const char* Named;
+        bool ByForm;
     };
     for (const Case& c :
-         {Case{"UPDATE TB_MEMAC SET MEMAC004=3000000000 WHERE MEMAC_ID=3", "收入等级代码 03（收入上限）"},
-          Case{"UPDATE TB_MEMAC SET MEMAC003='abc' WHERE MEMAC_ID=3", "收入等级代码 03（收入下限）"},
+         {Case{"UPDATE TB_MEMAC SET MEMAC004=3000000000 WHERE MEMAC_ID=3", "收入等级代码 03（收入上限）",
+               true},
+          Case{"UPDATE TB_MEMAC SET MEMAC003='abc' WHERE MEMAC_ID=3", "收入等级代码 03（收入下限）", false},
           Case{"UPDATE TB_MEMAC SET CREATE_DATE='2024-13-45' WHERE MEMAC_ID=3",
-               "收入等级代码 03（CREATE_DATE）"}}) {
+               "收入等级代码 03（CREATE_DATE）", false}}) {
         SCOPED_TRACE(c.Sql);
         Exec("UPDATE TB_MEMAC SET MEMAC003=6000, MEMAC004=9999, CREATE_DATE='2008-06-02 00:00:00' WHERE "
              "MEMAC_ID=3");
@@ -89,7 +93,7 @@ TEST_F(ClerkFeedback, SearchLeavesOutRowsItCannotHoldAndSaysWhich) {
         EXPECT_EQ(Rows(), 5);
         for (int row = 0; row < Rows(); ++row)
             EXPECT_NE(Cell(row, 1), "03");
-        EXPECT_TRUE(Window->ErrorShown());
+        EXPECT_EQ(Window->ErrorShown(), c.ByForm);
         EXPECT_NE(Window->LastStatus().find(c.Named), std::string::npos) << Window->LastStatus();
     }
 }

@@ -167,8 +167,11 @@ protected:
         return Query("SELECT MEMAC001, MEMAC002, MEMAC003, MEMAC004 FROM TB_MEMAC ORDER BY MEMAC001");
     }
     void Exec(const std::string& sql) const {
-        ASSERT_EQ(sqlite3_exec(S->Database(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(S->Database());
+        try {
+            S->Db().Run(sql, {});
+        } catch (const std::exception& e) {
+            FAIL() << sql << ": " << e.what();
+        }
     }
 
     std::string Bin;

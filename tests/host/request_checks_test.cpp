@@ -39,7 +39,7 @@ TEST_F(StoreTest, HostileValuesAreRefusedAndLeaveTheFileUnchanged) {
          "代码首尾不得有空格"},
         {"code changed to a padded one", UpdateName(10, "Low", "01 "), "代码首尾不得有空格"},
     };
-    const std::string before = ReadFileBytes(DbPath);
+    const std::string before = StoreBytes(DbPath);
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.Name);
         auto answer =
@@ -47,7 +47,7 @@ TEST_F(StoreTest, HostileValuesAreRefusedAndLeaveTheFileUnchanged) {
         EXPECT_NE(answer->Code, 0);
         EXPECT_NE(answer->Info.find(c.InfoPart), std::string::npos) << answer->Info;
     }
-    EXPECT_EQ(ReadFileBytes(DbPath), before);
+    EXPECT_EQ(StoreBytes(DbPath), before);
 }
 
 TEST_F(StoreTest, TabsNewlinesAndInnerBlanksAreKept) {
@@ -75,7 +75,7 @@ TEST_F(StoreTest, AStoredPaddedCodeCanBeKeptButNotMadeAnew) {
 TEST_F(StoreTest, OversizedRequestsAreRefusedBeforeTheyAreRead) {
     ThreeLevels();
     Search(); // the host only takes changes to rows it has shown
-    const std::string before = ReadFileBytes(DbPath);
+    const std::string before = StoreBytes(DbPath);
     // Not even well-formed: the size decides before any parsing.
     const std::string big = "<quelmar>" + std::string(2000, 'x');
     auto answer = ReadAnswer(ExecuteChecked(*S, FuncId, "singleRecordSet", big, 1000));
@@ -85,7 +85,7 @@ TEST_F(StoreTest, OversizedRequestsAreRefusedBeforeTheyAreRead) {
     // At the limit a request still goes through.
     const std::string fits = UpdateName(10, "刚好");
     EXPECT_EQ(ReadAnswer(ExecuteChecked(*S, FuncId, "singleRecordSet", fits, fits.size()))->Code, 0);
-    EXPECT_NE(ReadFileBytes(DbPath), before);
+    EXPECT_NE(StoreBytes(DbPath), before);
 }
 
 TEST_F(StoreTest, RefusalsQuoteOnlyTheStartOfLongValues) {

@@ -53,10 +53,11 @@ TEST_F(StartupTest, FilesTheStoreCannotUseAreNamedWithTheReason) {
     {
         Store s(halved.string());
         s.FillDemo();
-        sqlite3_exec(s.Database(),
-                     "CREATE TABLE PAD(X); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
-                     "WHERE i<2000) INSERT INTO PAD SELECT randomblob(200) FROM n",
-                     nullptr, nullptr, nullptr);
+        s.Db().Run("CREATE TABLE PAD(X)", {});
+        s.Db().Run(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<2000) INSERT INTO PAD "
+            "SELECT randomblob(200) FROM n",
+            {});
     }
     std::filesystem::resize_file(halved, 4096);
     const auto folder = Dir / "folder.db";

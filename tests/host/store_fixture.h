@@ -35,6 +35,12 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
     return s.str();
 }
 
+// A store file as a reader sees it: the file and its write-ahead log, where committed saves wait
+// for a checkpoint.
+inline std::string StoreBytes(const std::filesystem::path& path) {
+    return ReadFileBytes(path) + "|" + ReadFileBytes(path.string() + "-wal");
+}
+
 struct Answer {
     int Code = 0;
     std::string Info;
@@ -94,6 +100,7 @@ protected:
         if (Kind == Engine::Postgres) Schema = std::make_unique<PgSchema>();
         ASSERT_FALSE(::testing::Test::HasFailure());
         S = std::make_unique<Store>(StoreAddress());
+        S->SetClerk({"clerk1", "grp1"});
         FuncId = ReadAnswer(S->Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     }
     void TearDown() override {
@@ -139,14 +146,25 @@ protected:
     std::string Save(const std::string& request) { return S->Execute(FuncId, "singleRecordSet", request); }
     std::unique_ptr<Answer> Search() { return ReadAnswer(S->Search("TB_MEMAC")); }
 
+    // Who the stamps name: the host's clerk on a file, the login role on a server.
+    std::string ClerkName() { return Kind == Engine::Sqlite ? "clerk1" : Scalar("SELECT session_user"); }
+    // On a server the group comes from the administrator's table, empty for a role not in it.
+    std::string ClerkGroup() const { return Kind == Engine::Sqlite ? "grp1" : ""; }
+    // Writes rows with the stamps given, as another tool or an earlier release would have.
+    void SqlUnstamped(const std::string& sql) {
+        if (Kind == Engine::Postgres) Sql("ALTER TABLE TB_MEMAC DISABLE TRIGGER USER");
+        Sql(sql);
+        if (Kind == Engine::Postgres) Sql("ALTER TABLE TB_MEMAC ENABLE TRIGGER USER");
+    }
+
     // Rows with keys 10, 11 and 12, as a form would have loaded them (after a search).
     void ThreeLevels() {
-        Sql("INSERT INTO TB_MEMAC "
-            "(MEMAC_ID,MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,"
-            "MODIFIER,MODI_DATE,FLAG) VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 "
-            "00:00:00',NULL,NULL,0),"
-            "(11,'02','Mid',3000,5999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0),"
-            "(12,'03','High',6000,9999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0)");
+        SqlUnstamped("INSERT INTO TB_MEMAC "
+                     "(MEMAC_ID,MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,"
+                     "MODIFIER,MODI_DATE,FLAG) VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 "
+                     "00:00:00',NULL,NULL,0),"
+                     "(11,'02','Mid',3000,5999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0),"
+                     "(12,'03','High',6000,9999,'u001','g01','2008-06-02 00:00:00',NULL,NULL,0)");
         // Keys written by hand: the server's sequence must go on after them, as SQLite's does.
         if (Kind == Engine::Postgres)
             Scalar("SELECT setval(pg_get_serial_sequence('\"TB_MEMAC\"', 'MEMAC_ID'), 12)");

@@ -7,9 +7,9 @@ namespace qm::host::testing {
 namespace {
 
 TEST_P(BothEngines, SearchAnswersInTheResponseFormat) {
-    Sql("INSERT INTO TB_MEMAC "
-        "(MEMAC_ID,MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,FLAG)"
-        " VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 00:00:00',0)");
+    SqlUnstamped("INSERT INTO TB_MEMAC "
+                 "(MEMAC_ID,MEMAC001,MEMAC002,MEMAC003,MEMAC004,CREATE_USER,USER_GROUP,CREATE_DATE,FLAG)"
+                 " VALUES (10,'01','Low',0,2999,'u001','g01','2008-06-02 00:00:00',0)");
     auto answer = ReadAnswer(S->Search("TB_MEMAC"));
     EXPECT_EQ(answer->Code, 0);
     EXPECT_EQ(answer->Info, "");
