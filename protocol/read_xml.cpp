@@ -148,7 +148,10 @@ namespace {
 
 // The parse is one step that cannot yield: a long answer is parsed beside the window, which keeps
 // its messages running meanwhile; a short one is not worth a thread.
-bool Parse(std::size_t size, const std::function<bool()>& parse) {
+bool Parse(std::string_view text, const std::function<bool()>& parse) {
+    // XML has no character zero; the parser would take one for the end of the text.
+    if (std::memchr(text.data(), '\0', text.size())) return false;
+    const std::size_t size = text.size();
     ProcessMessagesIfDue();
     bool parsed = false;
     if (size >= kParseAsideBytes)
@@ -171,7 +174,7 @@ void TQmProtocol::ForgetAnswer() {
 bool TQmProtocol::ReadXmlDom(std::string_view text) {
     ForgetAnswer();
     pugi::xml_document doc;
-    if (!Parse(text.size(), [&] {
+    if (!Parse(text, [&] {
             return bool(doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
         }))
         return false;
@@ -181,7 +184,7 @@ bool TQmProtocol::ReadXmlDom(std::string_view text) {
 bool TQmProtocol::ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how) {
     ForgetAnswer();
     doc.reset();
-    if (!Parse(text.size(), [&] {
+    if (!Parse(text, [&] {
             return bool(
                 doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
         }))

@@ -6,6 +6,7 @@
 
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
+#include "platform/platform.h"
 #include "protocol/protocol.h"
 
 namespace qm {
@@ -161,6 +162,32 @@ TEST(ReadXml, DocumentsThatCannotBeReadReturnFalseAndClearLists) {
         EXPECT_EQ(protocol.StatusCode, 7) << text;
         EXPECT_EQ(protocol.StatusInfo, "before") << text;
         EXPECT_FALSE(protocol.HasNumericCode()) << text;
+    }
+}
+
+// XML has no character zero. Wherever one stands, the text is no answer, however it is handed over:
+// the parser took it for the end of its text, which ended the document early or not by chance.
+TEST(ReadXml, ZeroInTheTextIsNoAnswer) {
+    const std::string cases[] = {
+        std::string("<quelmar><status/></quelmar\0>", 29),
+        Answer("", "<code>1</code>") + std::string(1, '\0'),
+        Answer(std::string("<rs typ=\"string\">a\0b</rs>", 25), "<code>1</code>"),
+    };
+    for (const std::string& text : cases) {
+        for (const char* entry : {"copy", "wide", "in place"}) {
+            SCOPED_TRACE(entry);
+            TQmProtocol protocol;
+            protocol.StatusCode = 7;
+            protocol.StatusInfo = "before";
+            std::string buffer = text;
+            pugi::xml_document doc;
+            const bool read = entry[0] == 'c'   ? protocol.ReadXml(text)
+                              : entry[0] == 'w' ? protocol.ReadXml(Utf8ToUtf16(text))
+                                                : protocol.ReadXmlInPlace(buffer, doc);
+            EXPECT_FALSE(read);
+            EXPECT_EQ(protocol.StatusCode, 7);
+            EXPECT_EQ(protocol.StatusInfo, "before");
+        }
     }
 }
 
