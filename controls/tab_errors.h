@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/list_error.h"
 #include "dataset/errors.h"
-#include "protocol/errors.h"
 
 namespace qm {
 

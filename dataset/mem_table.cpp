@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include "dataset/data_source.h"
 #include "platform/platform.h"
@@ -144,6 +145,7 @@ void TMemTable::CheckWritable() const {
 }
 
 void TMemTable::SetState(TDataSetState state) {
+    assert(!FQuietStore && "a quiet row is posted or dropped before the table changes state");
     if (state == FState) return;
     FState = state;
     Notify(TDataEvent::deStateChanged);
@@ -654,6 +656,7 @@ void TMemTable::PostQuietRow() {
 }
 
 void TMemTable::CancelQuietRow() {
+    assert(FQuietStore && "a quiet row is dropped only after it was begun");
     FQuietStore = false;
     FBuffer.Reset(FieldCount());
 }

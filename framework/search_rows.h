@@ -5,26 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "protocol/read_answer.h"
+
 namespace qm {
 
 class TMemTable;
 class TQmProtocol;
 class TQmTable;
 
-// A row left out: its name (the value of the field a reader knows rows by, such as a code) and
-// the field whose value could not be held.
-struct TLeftOutRow {
-    std::string Key;
-    std::string Field;
-};
-
-// Reads the answer into the protocol, taking its text as the parser's storage. When a row holds a
-// value the reader refuses, the answer is read again without such rows, which are added to leftOut.
-// False when the answer cannot be read even so; the protocol's status code is what could be read.
-// A plain answer is read in one pass without a document; any other goes the way above.
+// Reads the answer into the protocol. In a success, a row that holds a value the reader refuses is
+// left out and added to leftOut. False when the answer cannot be read even so; the protocol's
+// status code is what could be read.
 bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut);
-// The same from the host's wide-string slot, read where it stands when the answer is plain.
+// The same from the host's wide-string slot.
 bool ReadSearchAnswer(TQmProtocol& protocol, const char16_t* slot, const std::string& nameField,
                       std::vector<TLeftOutRow>& leftOut);
 

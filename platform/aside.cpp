@@ -5,9 +5,12 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/internal.h"
 #include "platform/platform.h"
 
 namespace qm {
+
+thread_local bool detail::tAsideHelper = false;
 
 void RunAside(const std::function<void()>& step) {
     std::mutex lock;
@@ -15,6 +18,7 @@ void RunAside(const std::function<void()>& step) {
     bool done = false;
     std::exception_ptr error;
     std::thread helper([&] {
+        detail::tAsideHelper = true;
         try {
             step();
         } catch (...) {

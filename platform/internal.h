@@ -8,6 +8,10 @@ namespace qm::detail {
 // Drops every queued message addressed to the handle (called when it is released).
 void DropPostedMessages(HWND handle);
 
+// True on a RunAside helper thread, which must never run the pump: the pump's state belongs to the
+// thread that waits.
+extern thread_local bool tAsideHelper;
+
 } // namespace qm::detail
 
 namespace qm::detail {

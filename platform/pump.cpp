@@ -1,7 +1,9 @@
 // Letting pending messages run from inside long loops, cheaply: most calls only decrement a counter.
 #include <atomic>
+#include <cassert>
 #include <chrono>
 
+#include "platform/internal.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -20,6 +22,7 @@ std::size_t gPumpRuns = 0;
 int gOperations = 0;
 
 void RunPump() {
+    assert(!detail::tAsideHelper && "a helper thread let messages run");
     ++gPumpRuns;
     gLastPump = Clock::now();
     if (gPump)
@@ -61,6 +64,7 @@ OperationScope::OperationScope() {
     ++gOperations;
 }
 OperationScope::~OperationScope() {
+    assert(gOperations > 0 && "an operation ended that never began");
     --gOperations;
 }
 bool OperationRunning() {

@@ -12,7 +12,10 @@ constexpr std::size_t kPiece = 1 << 16; // code units converted between two pump
 }
 
 std::string ReadAnswerText(const char16_t* slot) {
-    const std::u16string_view text(slot ? slot : u"", SysStringLen(slot));
+    return ReadAnswerText(std::u16string_view(slot ? slot : u"", SysStringLen(slot)));
+}
+
+std::string ReadAnswerText(std::u16string_view text) {
     if (text.size() <= 4 * kPiece) return Utf16ToUtf8(text);
     // Pieces that never split a surrogate pair, measured first so that the text gets a buffer of
     // its exact size: the reader parses in that buffer, and a long answer is tens of megabytes.

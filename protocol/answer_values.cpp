@@ -62,13 +62,18 @@ const std::string_view* FindValue(const TAttributes& attrs, const TFieldSlot& sl
 
 } // namespace
 
-void FillFields(const TAttributes& attrs, const std::vector<TFieldSlot>& slots) {
+void FillFields(const TAttributes& attrs, const std::vector<TFieldSlot>& slots, std::string* refused) {
     std::size_t next = 0;
     for (const TFieldSlot& slot : slots) {
         ProcessMessages();
         const std::string_view* found = FindValue(attrs, slot, next);
         if (!found || found->empty()) continue; // the new row is all null
-        slot.Field->SetAsString(FieldText(*found, slot.IsDate));
+        try {
+            slot.Field->SetAsString(FieldText(*found, slot.IsDate));
+        } catch (...) {
+            if (refused) *refused = slot.Field->FieldName();
+            throw;
+        }
     }
 }
 

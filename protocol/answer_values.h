@@ -1,4 +1,4 @@
-// Values of an answer as both response readers put them into tables: numbers, a row's attributes
+// Values of an answer as the answer builder puts them into tables: numbers, a row's attributes
 // and the field each attribute fills.
 #pragma once
 
@@ -40,8 +40,10 @@ struct TFieldSlot {
 std::vector<TFieldSlot> MakeSlots(TMemTable& rows);
 
 // Sets every field of the row being filled from its attribute; a missing or empty one stays null.
-// Lets messages run between fields.
-void FillFields(const TAttributes& attrs, const std::vector<TFieldSlot>& slots);
+// Lets messages run between fields. When a field refuses its value, refused (if given) is set to
+// the field's name before the error goes on.
+void FillFields(const TAttributes& attrs, const std::vector<TFieldSlot>& slots,
+                std::string* refused = nullptr);
 
 } // namespace answer
 } // namespace qm

@@ -5,6 +5,7 @@
 #include "protocol/qm_param.h"
 #include "protocol/qm_protocol.h"
 #include "protocol/qm_table.h"
+#include "protocol/read_answer.h"
 #include "protocol/request_tables.h"
 #include "protocol/response_tables.h"
 #include "protocol/text_cut.h"

@@ -1,6 +1,7 @@
 #include "protocol/qm_protocol.h"
 
 #include "platform/platform.h"
+#include "protocol/read_answer.h"
 
 namespace qm {
 
@@ -40,6 +41,21 @@ void TQmProtocol::SetCopyMode(std::uint8_t mode) {
     CopyMode = mode;
     for (const auto& table : Tables)
         table->CopyMode = mode;
+}
+
+bool TQmProtocol::ReadXml(std::string_view text) {
+    return ReadAnswer(*this, text);
+}
+
+bool TQmProtocol::ReadXml(std::u16string_view text) {
+    return ReadAnswer(*this, text);
+}
+
+void TQmProtocol::ForgetAnswer() {
+    FHasNumericCode = false;
+    Params.Clear();
+    Tables.Clear();
+    RowIds.Clear();
 }
 
 void TQmProtocol::Clear() {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,20 +11,9 @@
 #include "protocol/qm_param.h"
 #include "protocol/qm_table.h"
 
-namespace pugi {
-class xml_document;
-class xml_node;
-} // namespace pugi
-
 namespace qm {
 
 class TMemTable;
-
-// How a read treats rows. Refused is asked about a data row that a field refuses: true leaves the
-// row out and the read goes on; otherwise the failure stands.
-struct TReadRows {
-    std::function<bool(pugi::xml_node row)> Refused;
-};
 
 // A key the host assigned to an inserted row.
 class TQmRowId : public TObject {
@@ -75,18 +63,10 @@ public:
 
     // The request document for the current content.
     std::string WriteXml();
-    // Reads a response; true when it was read to its end.
+    // Reads a response as ReadAnswer does with no policy; true when it was read to its end.
     bool ReadXml(std::string_view text);
     // The same from the record's own UTF-16 text.
     bool ReadXml(std::u16string_view text);
-    // The DOM reader alone, the judge of the documents the streaming reader leaves to it.
-    bool ReadXmlDom(std::string_view text);
-    // The same without copying a long answer: doc is parsed in place and keeps text as its storage
-    // (text must outlive doc and no longer holds the answer). The caller keeps the document, to
-    // amend it and read it again with ReadDocument.
-    bool ReadXmlInPlace(std::string& text, pugi::xml_document& doc, const TReadRows& how = {});
-    // Reads a response already parsed.
-    bool ReadDocument(const pugi::xml_document& doc, const TReadRows& how = {});
     // Whether the last answer read carried a code whose text is a decimal integer.
     bool HasNumericCode() const { return FHasNumericCode; }
     // Writes the keys of RowIds into the inserted rows of target.
@@ -102,7 +82,7 @@ public:
     std::uint8_t CopyMode = cmCurrentRow;
 
 private:
-    friend class TResponseStream;
+    friend class TAnswerBuilder;
     void ForgetAnswer();
     bool FHasNumericCode = false;
 };

@@ -6,11 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dataset/mem_table.h"
-#include "platform/platform.h"
-#include "protocol/answer_values.h"
-#include "protocol/field_list.h"
-#include "protocol/qm_protocol.h"
+#include "protocol/answer_sink.h"
 
 namespace qm {
 
@@ -22,9 +18,6 @@ struct TUnsupported {};
 [[noreturn]] void Unsupported() {
     throw TUnsupported{};
 }
-
-// Rows between two looks at the clock: the countdown alone would wait too long between pumps.
-constexpr int kRowsPerPumpCheck = 256;
 
 inline unsigned Unit(char c) {
     return static_cast<unsigned char>(c);
@@ -130,46 +123,20 @@ std::size_t CountStartTags(const char16_t* p, const char16_t* end) {
     return count;
 }
 
-using answer::FillFields;
-using answer::FindAttribute;
-using answer::MakeSlots;
-using answer::ReadFloat;
-using answer::ReadInt;
-using answer::TAttribute;
 using answer::TAttributes;
-using answer::TFieldSlot;
-
-// A refused value is not caught here: the DOM reader reads the row again and fails as it always did.
-void ReadDataRow(const TAttributes& attrs, TMemTable& rows, const std::vector<TFieldSlot>& slots) {
-    rows.SetCachedUpdates(false); // the row enters unchanged
-    if (rows.BeginQuietRow()) {
-        try {
-            FillFields(attrs, slots);
-        } catch (...) {
-            rows.CancelQuietRow();
-            throw;
-        }
-        rows.PostQuietRow();
-        return;
-    }
-    rows.Append();
-    FillFields(attrs, slots);
-    rows.Post();
-}
 
 template <class Char> class TReader {
 public:
-    TReader(TQmProtocol& protocol, std::basic_string_view<Char> text)
-        : FProtocol(protocol), p(text.data()), end(text.data() + text.size()) {}
+    TReader(TAnswerSink& sink, std::basic_string_view<Char> text)
+        : FSink(sink), p(text.data()), end(text.data() + text.size()) {}
 
-    TStreamOutcome Run(bool& numericCode) {
+    bool Run() {
         try {
             ReadDocument();
-        } catch (...) {
-            return TStreamOutcome::Unsupported;
+        } catch (const TUnsupported&) {
+            return false;
         }
-        numericCode = FNumericCode;
-        return FStopped || !FSeenStatus ? TStreamOutcome::NotRead : TStreamOutcome::Read;
+        return true;
     }
 
 private:
@@ -439,17 +406,18 @@ private:
     }
 
     void ReadQuelmar(const TName& self) {
+        bool seenStatus = false;
         for (;;) {
             SkipText();
             if (AtEnd(self)) return;
             TName name{};
             const bool empty = ReadStartTag(name);
             if (name.Is("status")) {
-                if (FSeenStatus) Unsupported();
-                FSeenStatus = true;
-                if (!empty) ReadStatus(name);
+                if (seenStatus) Unsupported();
+                seenStatus = true;
+                ReadStatus(name, empty);
             } else if (name.Is("rs")) {
-                if (!FSeenStatus) Unsupported();
+                if (!seenStatus) Unsupported();
                 ReadRs(name, empty);
             } else {
                 Unsupported();
@@ -457,129 +425,57 @@ private:
         }
     }
 
-    void ReadStatus(const TName& self) {
-        bool seenCode = false, seenInfo = false;
-        for (;;) {
+    void ReadStatus(const TName& self, bool empty) {
+        std::optional<std::string> code, info;
+        while (!empty) {
             SkipText();
-            if (AtEnd(self)) return;
+            if (AtEnd(self)) break;
             TName name{};
-            const bool empty = ReadStartTag(name);
-            const std::string text = empty ? std::string() : ReadTextContent(name);
-            if (name.Is("code")) {
-                if (seenCode) Unsupported();
-                seenCode = true;
-                FProtocol.StatusCode = ReadInt(text, &FNumericCode);
-            } else if (name.Is("info")) {
-                if (seenInfo) Unsupported();
-                seenInfo = true;
-                FProtocol.StatusInfo = text;
-            } else {
-                Unsupported();
-            }
+            const bool inner = ReadStartTag(name);
+            std::optional<std::string>* slot = name.Is("code") ? &code : name.Is("info") ? &info : nullptr;
+            if (!slot || *slot) Unsupported();
+            *slot = inner ? std::string() : ReadTextContent(name);
         }
+        FSink.Status(code, info);
     }
 
     void ReadRs(const TName& self, bool empty) {
-        const TAttribute* typ = FindAttribute(FAttrs, "typ");
-        const std::string word = typ ? LowerCase(typ->Value) : std::string();
-        if (word == "recordset") {
-            ReadRecordset(self, empty);
-            return;
-        }
-        const std::string text = empty ? std::string() : ReadTextContent(self);
-        if (FStopped) return;
-        if (word == "string" || word == "date")
-            FProtocol.Param(FProtocol.AddParam()).SetString(text);
-        else if (word == "integer" || word == "long")
-            FProtocol.Param(FProtocol.AddParam()).SetInteger(ReadInt(text));
-        else if (word == "double")
-            FProtocol.Param(FProtocol.AddParam()).SetFloat(ReadFloat(text));
-    }
-
-    void ReadRecordset(const TName& self, bool empty) {
-        const TAttribute* fieldsAttr = FindAttribute(FAttrs, "fields");
-        const std::optional<std::string> fields =
-            fieldsAttr ? std::optional<std::string>(fieldsAttr->Value) : std::nullopt;
-        TMemTable* rows = nullptr;
-        if (!FStopped) {
-            rows = &FProtocol.Table(FProtocol.AddTable()).Rows();
-            const TAttribute* tbname = FindAttribute(FAttrs, "tbname");
-            rows->QmTableName = tbname ? UpperCase(tbname->Value) : std::string("UNKNOWN");
-        }
-        if (empty) return;
-        bool defined = false;
-        std::vector<TFieldSlot> slots;
-        int count = 0;
-        for (;;) {
-            SkipText();
-            if (AtEnd(self)) return;
-            TName name{};
-            const Char* rowStart = p;
-            const bool rowEmpty = ReadStartTag(name);
-            if (name.Is("rs")) Unsupported();
-            if (!rowEmpty) {
+        if (!FSink.BeginRs(FAttrs, empty ? 0 : CountStartTags(p, end))) {
+            FSink.Text(empty ? std::string() : ReadTextContent(self));
+        } else {
+            while (!empty) {
                 SkipText();
-                if (!AtEnd(name)) Unsupported(); // an element inside a row
-            }
-            if (FStopped) continue;
-            if (++count % kRowsPerPumpCheck == 0) ProcessMessagesIfDue();
-            ProcessMessages();
-            if (FindAttribute(FAttrs, "rn")) {
-                TQmRowId& key = FProtocol.RowId(FProtocol.AddRowId());
-                const TAttribute* tbname = FindAttribute(FAttrs, "tbname");
-                const TAttribute* id = FindAttribute(FAttrs, "id");
-                key.TableName = tbname ? std::string(tbname->Value) : std::string();
-                key.RowNo = ReadInt(FindAttribute(FAttrs, "rn")->Value);
-                key.Id = ReadInt(id ? id->Value : std::string_view());
-                continue;
-            }
-            if (!defined) {
-                rows->FieldDefs().Clear();
-                if (!fields) {
-                    FStopped = true; // a data row before any field list ends the read
-                    continue;
+                if (AtEnd(self)) break;
+                TName name{};
+                const bool rowEmpty = ReadStartTag(name);
+                if (name.Is("rs")) Unsupported();
+                if (!rowEmpty) {
+                    SkipText();
+                    if (!AtEnd(name)) Unsupported(); // an element inside a row
                 }
-                ParseFieldList(*fields, rows->FieldDefs());
-                rows->CreateDataSet();
-                slots = MakeSlots(*rows);
-                rows->ReserveRows(static_cast<int>(CountStartTags(rowStart, end)));
-                defined = true;
+                FSink.Row(FAttrs);
             }
-            if (!rows->Active()) rows->Open();
-            ReadDataRow(FAttrs, *rows, slots);
         }
+        FSink.EndRs();
     }
 
-    TQmProtocol& FProtocol;
+    TAnswerSink& FSink;
     const Char* p;
     const Char* end;
-    bool FNumericCode = false;
-    bool FSeenStatus = false;
-    bool FStopped = false; // what the DOM reader would have read is read; the rest is only checked
-    std::string FArena;    // decoded names and values of the current start tag
+    std::string FArena; // decoded names and values of the current start tag
     std::string FScratch;
     std::vector<TSpan> FSpans; // name, value, name, value...
     TAttributes FAttrs;
 };
 
-template <class Char>
-TStreamOutcome ReadWith(TQmProtocol& protocol, std::basic_string_view<Char> text, bool& numericCode) {
-    numericCode = false;
-    protocol.Params.Clear();
-    protocol.Tables.Clear();
-    protocol.RowIds.Clear();
-    TReader<Char> reader(protocol, text);
-    return reader.Run(numericCode);
-}
-
 } // namespace
 
-TStreamOutcome TResponseStream::Read(TQmProtocol& protocol, std::string_view text) {
-    return ReadWith(protocol, text, protocol.FHasNumericCode);
+bool TokenizeStream(std::string_view text, TAnswerSink& sink) {
+    return TReader<char>(sink, text).Run();
 }
 
-TStreamOutcome TResponseStream::Read(TQmProtocol& protocol, std::u16string_view text) {
-    return ReadWith(protocol, text, protocol.FHasNumericCode);
+bool TokenizeStream(std::u16string_view text, TAnswerSink& sink) {
+    return TReader<char16_t>(sink, text).Run();
 }
 
 } // namespace qm

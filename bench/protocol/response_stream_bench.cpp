@@ -24,6 +24,7 @@ namespace qm {
 namespace {
 
 constexpr int kRows = 100000;
+const TAnswerPolicy kDocumentOnly{.DocumentOnly = true};
 
 // Process CPU time: the machine is shared, and the DOM reader parses long answers on a helper thread.
 double CpuSeconds() {
@@ -81,7 +82,7 @@ void BM_StreamReadVsParse(benchmark::State& state) {
         });
         dom += Timed([&] {
             TQmProtocol protocol;
-            if (!protocol.ReadXmlDom(utf8) || !AllRows(protocol))
+            if (!ReadAnswer(protocol, utf8, kDocumentOnly) || !AllRows(protocol))
                 state.SkipWithError("answer not read by the DOM");
         });
     }
@@ -117,8 +118,8 @@ void BM_StreamReadPeakHeap(benchmark::State& state) {
     for (auto _ : state) {
         const HeapUse s8 = Measure([&](TQmProtocol& p) { return p.ReadXml(utf8); });
         const HeapUse s16 = Measure([&](TQmProtocol& p) { return p.ReadXml(utf16); });
-        const HeapUse dom = Measure([&](TQmProtocol& p) { return p.ReadXmlDom(utf8); });
-        const HeapUse dom16 = Measure([&](TQmProtocol& p) { return p.ReadXmlDom(Utf16ToUtf8(utf16)); });
+        const HeapUse dom = Measure([&](TQmProtocol& p) { return ReadAnswer(p, utf8, kDocumentOnly); });
+        const HeapUse dom16 = Measure([&](TQmProtocol& p) { return ReadAnswer(p, utf16, kDocumentOnly); });
         state.counters["utf8_ratio"] = s8.peak / s8.held;
         state.counters["utf16_ratio"] = s16.peak / s16.held;
         state.counters["dom_ratio"] = dom.peak / dom.held;

@@ -1,6 +1,7 @@
-// The streaming response reader against the DOM reader: wherever the stream decides (read or not
-// read), the DOM must decide the same and leave the same protocol; and the stream over the UTF-16
-// text must agree with the stream over its UTF-8 conversion.
+// The two response readers against each other: wherever the single-pass reader takes a text, the
+// document reader takes it too and tells the same events; the single-pass reader tells over the
+// UTF-16 text what it tells over its UTF-8 conversion; and ReadAnswer, on either text and with or
+// without leaving out refused rows, ends exactly as the document reader alone does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,40 +9,43 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "protocol/protocol.h"
+#include "protocol/response_document.h"
 #include "protocol/response_stream.h"
+#include "tests/protocol/answer_events.h"
 #include "tests/protocol/protocol_state.h"
 
 namespace {
 
+using qm::TAnswerPolicy;
 using qm::TQmProtocol;
-using qm::TStreamOutcome;
 
 [[noreturn]] void Finding(const char* what, const std::string& detail) {
     std::fprintf(stderr, "readstream: %s: %s\n", what, detail.c_str());
     std::abort();
 }
 
-void CheckAgainstDom(std::string_view text) {
-    TQmProtocol stream;
-    const TStreamOutcome outcome = qm::TResponseStream::Read(stream, text);
-    if (outcome == TStreamOutcome::Unsupported) return;
-    TQmProtocol dom;
-    bool read = false;
-    try {
-        read = dom.ReadXmlDom(text);
-    } catch (const std::exception& e) {
-        Finding("the DOM raised where the stream decided", e.what());
-    }
-    if (read != (outcome == TStreamOutcome::Read))
-        Finding("outcome differs from the DOM's", read ? "DOM read" : "DOM not read");
-    const std::string difference = qm::test::StateDifference(stream, dom);
-    if (!difference.empty()) Finding("state differs from the DOM's", difference);
+// The events the stream tells, or nothing when it declines the text.
+template <class Text> bool StreamEvents(Text text, std::string& events) {
+    qm::test::TEventLog log;
+    const bool taken = qm::TokenizeStream(text, log);
+    events = std::move(log.Log);
+    return taken;
 }
 
-// What a read gave: its result, or the text of what it raised.
+void CheckAgainstDocument(std::string_view text) {
+    std::string stream;
+    if (!StreamEvents(text, stream)) return;
+    qm::test::TEventLog document;
+    if (!qm::TokenizeDocument(text, document))
+        Finding("the document reader refused what the stream took", stream);
+    if (stream != document.Log) Finding("events differ", stream + "---\n" + document.Log);
+}
+
+// What a read came to: its result or the text of what it raised, and the rows it left out.
 template <class Read> std::string Verdict(TQmProtocol& protocol, Read read) {
     protocol.StatusCode = 77; // a status from an earlier answer, kept unless this one has its own
     protocol.StatusInfo = "earlier";
@@ -52,14 +56,26 @@ template <class Read> std::string Verdict(TQmProtocol& protocol, Read read) {
     }
 }
 
-// ReadXml, stream first, behaves exactly as the DOM reader alone on the text it would parse.
-template <class Text> void CheckReadXml(Text text, std::string_view utf8) {
-    TQmProtocol hook, dom;
-    const std::string got = Verdict(hook, [&](TQmProtocol& p) { return p.ReadXml(text); });
-    const std::string expected = Verdict(dom, [&](TQmProtocol& p) { return p.ReadXmlDom(utf8); });
-    if (got != expected) Finding("ReadXml differs from the DOM reader", got + " vs " + expected);
-    const std::string difference = qm::test::StateDifference(hook, dom);
-    if (!difference.empty()) Finding("ReadXml leaves another state than the DOM reader", difference);
+template <class Text> void CheckReadAnswer(Text text, std::string_view utf8, bool leaveOut) {
+    std::vector<qm::TLeftOutRow> leftOut, leftOutAlone;
+    TAnswerPolicy policy, alone{.DocumentOnly = true};
+    if (leaveOut) {
+        policy.LeftOut = &leftOut;
+        alone.LeftOut = &leftOutAlone;
+        policy.KeyField = alone.KeyField = "ID";
+    }
+    TQmProtocol both, document;
+    const std::string got = Verdict(both, [&](TQmProtocol& p) { return qm::ReadAnswer(p, text, policy); });
+    const std::string expected =
+        Verdict(document, [&](TQmProtocol& p) { return qm::ReadAnswer(p, utf8, alone); });
+    if (got != expected) Finding("ReadAnswer differs from the document reader", got + " vs " + expected);
+    const std::string difference = qm::test::StateDifference(both, document);
+    if (!difference.empty()) Finding("ReadAnswer leaves another state than the document reader", difference);
+    if (leftOut.size() != leftOutAlone.size())
+        Finding("left-out rows differ", std::to_string(leftOut.size()));
+    for (std::size_t i = 0; i < leftOut.size(); ++i)
+        if (leftOut[i].Key != leftOutAlone[i].Key || leftOut[i].Field != leftOutAlone[i].Field)
+            Finding("left-out row differs", std::to_string(i));
 }
 
 // The input as UTF-16; the never-valid byte 0xF8 followed by two bytes stands for that code unit,
@@ -82,22 +98,20 @@ std::u16string Widen(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    CheckAgainstDom(text);
-    CheckReadXml(text, text);
+    CheckAgainstDocument(text);
 
     const std::u16string wide = Widen(text);
     const std::string narrow = qm::Utf16ToUtf8(wide);
-    if (narrow != text) CheckAgainstDom(narrow);
-    CheckReadXml(std::u16string_view(wide), narrow);
-    TQmProtocol byWide, byNarrow;
-    const TStreamOutcome w = qm::TResponseStream::Read(byWide, wide);
-    const TStreamOutcome n = qm::TResponseStream::Read(byNarrow, narrow);
-    if (w != n)
-        Finding("UTF-16 outcome differs from UTF-8",
-                std::to_string(int(w)) + " vs " + std::to_string(int(n)));
-    if (w != TStreamOutcome::Unsupported) {
-        const std::string difference = qm::test::StateDifference(byWide, byNarrow);
-        if (!difference.empty()) Finding("UTF-16 state differs from UTF-8", difference);
+    if (narrow != text) CheckAgainstDocument(narrow);
+    std::string byWide, byNarrow;
+    const bool w = StreamEvents(std::u16string_view(wide), byWide);
+    const bool n = StreamEvents(std::string_view(narrow), byNarrow);
+    if (w != n) Finding("UTF-16 text taken otherwise than UTF-8", w ? "UTF-16 taken" : "UTF-8 taken");
+    if (w && byWide != byNarrow) Finding("UTF-16 events differ from UTF-8", byWide + "---\n" + byNarrow);
+
+    for (const bool leaveOut : {false, true}) {
+        CheckReadAnswer(text, text, leaveOut);
+        CheckReadAnswer(std::u16string_view(wide), narrow, leaveOut);
     }
     return 0;
 }

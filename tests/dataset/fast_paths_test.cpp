@@ -146,5 +146,20 @@ TEST(FastPaths, QuietRowsAreStoredAsAppendAndPostStoreThem) {
     EXPECT_FALSE(watched->BeginQuietRow()); // not while a row is being edited
 }
 
+// A debug build stops at a quiet row used out of turn, before a half-filled row can be stored.
+TEST(FastPathsDeathTest, QuietRowOutOfTurnStopsADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked in debug builds";
+#else
+    auto t = MakeTable();
+    EXPECT_DEATH(t->CancelQuietRow(), "dropped only after it was begun");
+    EXPECT_DEATH(
+        {
+            if (t->BeginQuietRow()) t->Append();
+        },
+        "posted or dropped before the table changes state");
+#endif
+}
+
 } // namespace
 } // namespace qm

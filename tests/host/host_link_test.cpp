@@ -1,6 +1,7 @@
 // The host window's answers to module messages, through the platform's SendMessage as a module
 // would send them.
 #include "host/host_link.h"
+#include "host/store/status_codes.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
 #include "store_fixture.h"
@@ -113,7 +114,7 @@ TEST_F(HostLinkTest, RefusesARequestAboveTheLimitBeforeReadingIt) {
                                              std::string(2000, ' ')));
     SendMessage(link.Handle(), WM_QM_EXECUTE, save.Address(), 0);
     auto answer = ReadAnswer(SlotText(save.Var.ExecuteAnswer));
-    EXPECT_NE(answer->Code, 0);
+    EXPECT_EQ(answer->Code, status::BadRequest);
     EXPECT_NE(answer->Info.find("请求过大"), std::string::npos) << answer->Info;
     EXPECT_EQ(ReadFileBytes(DbPath), before);
 }

@@ -18,33 +18,37 @@ struct Refused {
     const char* Name;
     std::string Request;
     const char* InfoPart;
+    int Code;
 };
 
 TEST_F(StoreTest, HostileValuesAreRefusedAndLeaveTheFileUnchanged) {
     ThreeLevels();
     Search(); // the host only takes changes to rows it has shown
     const std::vector<Refused> cases = {
-        {"raw invalid UTF-8", UpdateName(10, "a\xC3("), "UTF-8"},
-        {"overlong encoding", UpdateName(10, "\xC0\xAF"), "UTF-8"},
-        {"surrogate as a reference", UpdateName(10, "a&#xD800;b"), "UTF-8"},
-        {"control character as a reference", UpdateName(10, "a&#1;b"), "控制字符"},
-        {"carriage return", UpdateName(10, "a&#13;b"), "U+000D"},
-        {"delete character", UpdateName(10, "a\x7F"), "控制字符"},
-        {"C1 control", UpdateName(10, "a\xC2\x85"), "控制字符"},
-        {"new code with a leading blank", Request(InsertRow(1, " 04")), "代码首尾不得有空格"},
-        {"new code with a trailing blank", Request(InsertRow(1, "04 ")), "代码首尾不得有空格"},
+        {"raw invalid UTF-8", UpdateName(10, "a\xC3("), "UTF-8", status::BadRequest},
+        {"overlong encoding", UpdateName(10, "\xC0\xAF"), "UTF-8", status::BadRequest},
+        {"surrogate as a reference", UpdateName(10, "a&#xD800;b"), "UTF-8", status::Violation},
+        {"control character as a reference", UpdateName(10, "a&#1;b"), "控制字符", status::Violation},
+        {"carriage return", UpdateName(10, "a&#13;b"), "U+000D", status::Violation},
+        {"delete character", UpdateName(10, "a\x7F"), "控制字符", status::Violation},
+        {"C1 control", UpdateName(10, "a\xC2\x85"), "控制字符", status::Violation},
+        {"new code with a leading blank", Request(InsertRow(1, " 04")), "代码首尾不得有空格",
+         status::Violation},
+        {"new code with a trailing blank", Request(InsertRow(1, "04 ")), "代码首尾不得有空格",
+         status::Violation},
         {"new code with an ideographic space",
          Request(InsertRow(1, "\xE3\x80\x80"
                               "04")),
-         "代码首尾不得有空格"},
-        {"code changed to a padded one", UpdateName(10, "Low", "01 "), "代码首尾不得有空格"},
+         "代码首尾不得有空格", status::Violation},
+        {"code changed to a padded one", UpdateName(10, "Low", "01 "), "代码首尾不得有空格",
+         status::Violation},
     };
     const std::string before = StoreBytes(DbPath);
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.Name);
         auto answer =
             ReadAnswer(ExecuteChecked(*S, FuncId, "singleRecordSet", c.Request, kDefaultMaxRequestBytes));
-        EXPECT_NE(answer->Code, 0);
+        EXPECT_EQ(answer->Code, c.Code);
         EXPECT_NE(answer->Info.find(c.InfoPart), std::string::npos) << answer->Info;
     }
     EXPECT_EQ(StoreBytes(DbPath), before);
@@ -95,16 +99,19 @@ TEST_F(StoreTest, RefusalsQuoteOnlyTheStartOfLongValues) {
     struct Case {
         const char* Name;
         std::string Request;
+        int Code;
     } cases[] = {
-        {"too long for its column", UpdateName(10, name)},
-        {"unknown field name", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" " +
-                                       std::string(100000, 'F') + "=\"x\"/>")},
-        {"unknown table", Request(InsertRow(1, "09"), "TB_" + std::string(100000, 'T'))},
+        {"too long for its column", UpdateName(10, name), status::Violation},
+        {"unknown field name",
+         Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" " + std::string(100000, 'F') +
+                 "=\"x\"/>"),
+         status::UnknownName},
+        {"unknown table", Request(InsertRow(1, "09"), "TB_" + std::string(100000, 'T')), status::UnknownName},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         auto answer = ReadAnswer(Save(c.Request));
-        EXPECT_NE(answer->Code, 0);
+        EXPECT_EQ(answer->Code, c.Code);
         EXPECT_NE(answer->Info.find("…（共 "), std::string::npos) << answer->Info.substr(0, 200);
         EXPECT_LT(answer->Info.size(), 400u) << answer->Info.substr(0, 200);
     }

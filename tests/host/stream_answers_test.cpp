@@ -1,10 +1,12 @@
 // Every kind of answer the store writes is plain enough for the module's streaming reader, on the
-// UTF-8 text and on the record's UTF-16 text, and reads as the DOM reads it.
+// UTF-8 text and on the record's UTF-16 text, and tells what the document reader tells.
 #include "store_fixture.h"
 
 #include "platform/platform.h"
 #include "protocol/protocol.h"
+#include "protocol/response_document.h"
 #include "protocol/response_stream.h"
+#include "tests/protocol/answer_events.h"
 #include "tests/protocol/protocol_state.h"
 
 namespace qm::host::testing {
@@ -12,12 +14,12 @@ namespace {
 
 void ExpectStreamed(const std::string& answer) {
     SCOPED_TRACE(answer);
-    TQmProtocol narrow, wide, dom;
-    EXPECT_EQ(TResponseStream::Read(narrow, answer), TStreamOutcome::Read);
-    EXPECT_EQ(TResponseStream::Read(wide, Utf8ToUtf16(answer)), TStreamOutcome::Read);
-    ASSERT_TRUE(dom.ReadXmlDom(answer));
-    EXPECT_EQ(qm::test::StateDifference(narrow, dom), "");
-    EXPECT_EQ(qm::test::StateDifference(wide, dom), "");
+    qm::test::TEventLog narrow, wide, document;
+    EXPECT_TRUE(TokenizeStream(answer, narrow));
+    EXPECT_TRUE(TokenizeStream(Utf8ToUtf16(answer), wide));
+    ASSERT_TRUE(TokenizeDocument(answer, document));
+    EXPECT_EQ(narrow.Log, document.Log);
+    EXPECT_EQ(wide.Log, document.Log);
 }
 
 TEST_F(StoreTest, EveryAnswerIsReadByTheStreamingReader) {

@@ -116,5 +116,15 @@ TEST(Pump, RunAsideKeepsPumpingUntilTheStepEnds) {
     SetPump(previous);
 }
 
+// The pump's state belongs to the waiting thread: a debug build stops a helper that pumps.
+TEST(PumpDeathTest, AHelperThreadThatPumpsStopsADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked in debug builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(RunAside([] { ProcessMessagesNow(); }), "a helper thread let messages run");
+#endif
+}
+
 } // namespace
 } // namespace qm

@@ -2,17 +2,19 @@
 
 #include <string>
 
+#include "answer_events.h"
 #include "dataset/errors.h"
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 #include "protocol/protocol.h"
+#include "protocol/response_document.h"
 #include "protocol/response_stream.h"
 #include "protocol_state.h"
 
 namespace qm {
 namespace {
 
-using enum TStreamOutcome;
+constexpr TAnswerPolicy kDocumentOnly{.DocumentOnly = true};
 
 std::string Answer(const std::string& body, const std::string& status = "<code>0</code>") {
     return "<quelmar><status>" + status + "</status>" + body + "</quelmar>";
@@ -35,10 +37,11 @@ const std::string kHostAnswer =
 TEST(ResponseStream, HostAnswerIsReadOnBothEntries) {
     for (const bool wide : {false, true}) {
         SCOPED_TRACE(wide ? "UTF-16" : "UTF-8");
+        test::TEventLog log;
+        ASSERT_TRUE(wide ? TokenizeStream(Utf8ToUtf16(kHostAnswer), log) : TokenizeStream(kHostAnswer, log));
         TQmProtocol protocol;
-        const TStreamOutcome outcome = wide ? TResponseStream::Read(protocol, Utf8ToUtf16(kHostAnswer))
-                                            : TResponseStream::Read(protocol, kHostAnswer);
-        ASSERT_EQ(outcome, Read);
+        ASSERT_TRUE(wide ? ReadAnswer(protocol, Utf8ToUtf16(kHostAnswer))
+                         : ReadAnswer(protocol, kHostAnswer));
         EXPECT_TRUE(protocol.HasNumericCode());
         ASSERT_EQ(protocol.ParamCount(), 1);
         EXPECT_EQ(protocol.Param(0).AsInteger(), 42);
@@ -55,17 +58,20 @@ TEST(ResponseStream, HostAnswerIsReadOnBothEntries) {
         EXPECT_EQ(protocol.FindKey("TB_A", 3), 13);
 
         TQmProtocol dom;
-        ASSERT_TRUE(dom.ReadXmlDom(kHostAnswer));
+        ASSERT_TRUE(ReadAnswer(dom, kHostAnswer, kDocumentOnly));
         EXPECT_EQ(test::StateDifference(protocol, dom), "");
     }
 }
 
-// Every document the stream decides must leave what the DOM leaves; the others go to the DOM.
-TEST(ResponseStream, DecidesPlainDocumentsAndLeavesTheRest) {
+enum TExpected { Read, NotRead, Declined };
+
+// On every text the stream takes, it tells the events the document reader tells; the others it
+// declines. Either way an answer reads as the document reader alone reads it.
+TEST(ResponseStream, TellsPlainDocumentsAsTheDocumentReaderAndDeclinesTheRest) {
     const struct {
         const char* name;
         std::string text;
-        TStreamOutcome expected;
+        TExpected expected;
     } cases[] = {
         {"status only", Answer("", "<code> -3 </code><info>x &#x4E2D;&#20013; y</info>"), Read},
         {"blank text dropped", Answer("<rs typ=\"string\">  \n </rs>", "<code>\n0\n</code>"), Read},
@@ -77,54 +83,62 @@ TEST(ResponseStream, DecidesPlainDocumentsAndLeavesTheRest) {
          Answer("<rs typ=\"recordset\" tbname=\"t\"><T rn=\"1\" id=\"2\"/><r A=\"1\"/></rs>"
                 "<rs typ=\"string\">not read</rs>"),
          NotRead},
-        {"empty text", "", Unsupported},
-        {"comment", Answer("<!-- x -->"), Unsupported},
-        {"processing instruction", Answer("<?pi x?>"), Unsupported},
-        {"declaration not first", " <?xml version=\"1.0\"?>" + Answer(""), Unsupported},
-        {"doctype", "<!DOCTYPE quelmar>" + Answer(""), Unsupported},
-        {"CDATA beside text", Answer("<rs typ=\"string\">a<![CDATA[b]]></rs>"), Unsupported},
-        {"two CDATA", Answer("<rs typ=\"string\"><![CDATA[a]]><![CDATA[b]]></rs>"), Unsupported},
-        {"unknown entity", Answer("<rs typ=\"string\">&nbsp;</rs>"), Unsupported},
-        {"zero reference", Answer("<rs typ=\"string\">&#0;</rs>"), Unsupported},
-        {"surrogate reference", Answer("<rs typ=\"string\">&#xD800;</rs>"), Unsupported},
-        {"reference past U+10FFFF", Answer("<rs typ=\"string\">&#x110000;</rs>"), Unsupported},
+        {"empty text", "", Declined},
+        {"comment", Answer("<!-- x -->"), Declined},
+        {"processing instruction", Answer("<?pi x?>"), Declined},
+        {"declaration not first", " <?xml version=\"1.0\"?>" + Answer(""), Declined},
+        {"doctype", "<!DOCTYPE quelmar>" + Answer(""), Declined},
+        {"CDATA beside text", Answer("<rs typ=\"string\">a<![CDATA[b]]></rs>"), Declined},
+        {"two CDATA", Answer("<rs typ=\"string\"><![CDATA[a]]><![CDATA[b]]></rs>"), Declined},
+        {"unknown entity", Answer("<rs typ=\"string\">&nbsp;</rs>"), Declined},
+        {"zero reference", Answer("<rs typ=\"string\">&#0;</rs>"), Declined},
+        {"surrogate reference", Answer("<rs typ=\"string\">&#xD800;</rs>"), Declined},
+        {"reference past U+10FFFF", Answer("<rs typ=\"string\">&#x110000;</rs>"), Declined},
         {"raw tab in a value", Answer("<rs typ=\"recordset\"" + kFields + "><r NAME=\"a\tb\"/></rs>"),
-         Unsupported},
+         Declined},
         {"raw line end in a value", Answer("<rs typ=\"recordset\"" + kFields + "><r NAME=\"a\nb\"/></rs>"),
-         Unsupported},
-        {"carriage return in text", Answer("<rs typ=\"string\">a\r\nb</rs>"), Unsupported},
-        {"two top-level elements", Answer("") + "<quelmar/>", Unsupported},
-        {"text after the root", Answer("") + "x", Unsupported},
-        {"other root", "<answer><status/></answer>", Unsupported},
-        {"rs before status", "<quelmar><rs typ=\"string\">x</rs><status/></quelmar>", Unsupported},
-        {"second status", Answer("<status/>"), Unsupported},
-        {"second code", Answer("", "<code>1</code><code>2</code>"), Unsupported},
-        {"second info", Answer("", "<info/><info/>"), Unsupported},
-        {"element inside code", Answer("", "<code><b>1</b></code>"), Unsupported},
-        {"element inside typed rs", Answer("<rs typ=\"string\"><rs typ=\"string\">x</rs></rs>"), Unsupported},
+         Declined},
+        {"carriage return in text", Answer("<rs typ=\"string\">a\r\nb</rs>"), Declined},
+        {"two top-level elements", Answer("") + "<quelmar/>", Declined},
+        {"text after the root", Answer("") + "x", Declined},
+        {"other root", "<answer><status/></answer>", Declined},
+        {"rs before status", "<quelmar><rs typ=\"string\">x</rs><status/></quelmar>", Declined},
+        {"second status", Answer("<status/>"), Declined},
+        {"second code", Answer("", "<code>1</code><code>2</code>"), Declined},
+        {"second info", Answer("", "<info/><info/>"), Declined},
+        {"element inside code", Answer("", "<code><b>1</b></code>"), Declined},
+        {"element inside typed rs", Answer("<rs typ=\"string\"><rs typ=\"string\">x</rs></rs>"), Declined},
         {"element inside a row", Answer("<rs typ=\"recordset\"" + kFields + "><r ID=\"1\"><x/></r></rs>"),
-         Unsupported},
-        {"row named rs", Answer("<rs typ=\"recordset\"" + kFields + "><rs ID=\"1\"/></rs>"), Unsupported},
-        {"unknown element", Answer("<extra/>"), Unsupported},
-        {"mismatched end tag", Answer("<rs typ=\"string\">x</sr>"), Unsupported},
-        {"unclosed", "<quelmar><status>", Unsupported},
-        {"attributes run together", Answer("<rs typ=\"string\"a=\"1\">x</rs>"), Unsupported},
-        {"zero byte", Answer(std::string("<rs typ=\"string\">a\0b</rs>", 25)), Unsupported},
-        {"refused value", Answer("<rs typ=\"recordset\"" + kFields + "><r ID=\"x\"/></rs>"), Unsupported},
-        {"broken field list", Answer("<rs typ=\"recordset\" fields=\"A:VARCHAR2:-1\"><r A=\"1\"/></rs>"),
-         Unsupported},
+         Declined},
+        {"row named rs", Answer("<rs typ=\"recordset\"" + kFields + "><rs ID=\"1\"/></rs>"), Declined},
+        {"unknown element", Answer("<extra/>"), Declined},
+        {"mismatched end tag", Answer("<rs typ=\"string\">x</sr>"), Declined},
+        {"unclosed", "<quelmar><status>", Declined},
+        {"attributes run together", Answer("<rs typ=\"string\"a=\"1\">x</rs>"), Declined},
+        {"zero byte", Answer(std::string("<rs typ=\"string\">a\0b</rs>", 25)), Declined},
+        {"zero after an end tag's name", std::string("<quelmar><status/></quelmar\0>", 29), Declined},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TQmProtocol stream;
-        EXPECT_EQ(TResponseStream::Read(stream, c.text), c.expected);
-        TQmProtocol wide;
-        EXPECT_EQ(TResponseStream::Read(wide, Utf8ToUtf16(c.text)), c.expected);
-        if (c.expected == Unsupported) continue;
-        TQmProtocol dom;
-        EXPECT_EQ(dom.ReadXmlDom(c.text), c.expected == Read);
-        EXPECT_EQ(test::StateDifference(stream, dom), "");
-        EXPECT_EQ(test::StateDifference(wide, dom), "");
+        test::TEventLog narrow, wide, document;
+        EXPECT_EQ(TokenizeStream(c.text, narrow), c.expected != Declined);
+        EXPECT_EQ(TokenizeStream(Utf8ToUtf16(c.text), wide), c.expected != Declined);
+        const bool parsed = TokenizeDocument(c.text, document);
+        if (c.expected != Declined) {
+            EXPECT_TRUE(parsed);
+            EXPECT_EQ(narrow.Log, document.Log);
+            EXPECT_EQ(wide.Log, document.Log);
+        }
+        TQmProtocol alone;
+        const bool read = ReadAnswer(alone, c.text, kDocumentOnly);
+        if (c.expected != Declined) {
+            EXPECT_EQ(read, c.expected == Read);
+        }
+        for (const bool utf16 : {false, true}) {
+            TQmProtocol protocol;
+            EXPECT_EQ(utf16 ? ReadAnswer(protocol, Utf8ToUtf16(c.text)) : ReadAnswer(protocol, c.text), read);
+            EXPECT_EQ(test::StateDifference(protocol, alone), "");
+        }
     }
 }
 
@@ -132,8 +146,10 @@ TEST(ResponseStream, UnpairedSurrogatesBecomeReplacementCharacters) {
     const std::u16string text = u"<quelmar><status><info>a\xD800"
                                 u"b\xDC00</info></status>"
                                 u"<rs typ=\"string\">\xD83D\xDE00</rs></quelmar>";
+    test::TEventLog log;
+    ASSERT_TRUE(TokenizeStream(text, log));
     TQmProtocol protocol;
-    ASSERT_EQ(TResponseStream::Read(protocol, text), Read);
+    ASSERT_TRUE(ReadAnswer(protocol, text));
     EXPECT_EQ(protocol.StatusInfo, "a\uFFFDb\uFFFD");
     EXPECT_EQ(protocol.Param(0).Value, "\U0001F600");
 }
@@ -154,14 +170,24 @@ TEST(ResponseStream, ReadXmlFallsBackToTheDom) {
     EXPECT_TRUE(protocol.ReadXml(Utf8ToUtf16(commented)));
     EXPECT_EQ(protocol.Param(0).Value, "s");
 
-    // A refused value raises as before, after the code was read: callers rely on both.
-    const std::string refused = Answer("<rs typ=\"recordset\"" + kFields + "><r ID=\"x\"/></rs>");
-    for (const bool wide : {false, true}) {
-        TQmProtocol reader;
-        EXPECT_THROW(wide ? reader.ReadXml(Utf8ToUtf16(refused)) : reader.ReadXml(refused), EConvertError);
-        EXPECT_TRUE(reader.HasNumericCode());
-        EXPECT_EQ(reader.StatusCode, 0);
+    // A refused value or a broken field list raises, after the code was read: callers rely on both.
+    const std::string refused[] = {
+        Answer("<rs typ=\"recordset\"" + kFields + "><r ID=\"x\"/></rs>"),
+        Answer("<rs typ=\"recordset\" fields=\"A:VARCHAR2:-1\"><r A=\"1\"/></rs>"),
+    };
+    for (const std::string& text : refused) {
+        for (const bool wide : {false, true}) {
+            TQmProtocol reader;
+            EXPECT_THROW(wide ? reader.ReadXml(Utf8ToUtf16(text)) : reader.ReadXml(text), EConvertError);
+            EXPECT_TRUE(reader.HasNumericCode());
+            EXPECT_EQ(reader.StatusCode, 0);
+        }
     }
+    // Not before the whole text is known to be a document: one that breaks off is no answer.
+    TQmProtocol broken;
+    broken.StatusCode = 5;
+    EXPECT_FALSE(broken.ReadXml(refused[0].substr(0, refused[0].size() - 3)));
+    EXPECT_EQ(broken.StatusCode, 5);
 }
 
 TEST(ResponseStream, ReusedProtocolStartsAfresh) {

@@ -10,10 +10,10 @@
 
 #include "dataset/mem_table.h"
 #include "dialog/dialog_api.h"
-#include "fake_host.h"
 #include "grid/db_grid.h"
 #include "modules/tarn204/dm/tarn204_dm.h"
 #include "modules/tarn204/tarn204_form.h"
+#include "tests/framework/fake_host.h"
 
 namespace qm::test {
 namespace {

@@ -4,11 +4,11 @@
 #include "controls/flat_panel.h"
 #include "dataset/mem_table.h"
 #include "dialog/dialog_api.h"
-#include "fake_host.h"
 #include "grid/db_grid.h"
 #include "modules/tarn204/dm/tarn204_dm.h"
 #include "modules/tarn204/tarn204_form.h"
 #include "protocol/qm_protocol.h"
+#include "tests/framework/fake_host.h"
 
 namespace qm::test {
 namespace {
