@@ -3,12 +3,12 @@
 # After the CI's full build this only packs; on its own it configures and builds what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh package
 jobs=${QM_JOBS:-$(nproc)}
 launch=()
 command -v ccache >/dev/null && launch=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja "${launch[@]}" >/dev/null
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja "${launch[@]}" -DQM_TESTS=OFF -DQM_BENCH=OFF >/dev/null
 cmake --build build -j "$jobs"
 # A fresh staging area, so files dropped from the install never linger in the package.
 rm -rf build-package
