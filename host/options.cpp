@@ -42,8 +42,9 @@ std::string HelpText() {
            "  --help             prints this text\n"
            "  --version          prints the version\n"
            "\n"
-           "db, user and group may also come from ~/.config/qmclient/qmhost.conf; the command\n"
-           "line wins.\n";
+           "db, user and group may also come from the settings file\n"
+           "$XDG_CONFIG_HOME/qmclient/qmhost.conf (~/.config/qmclient/qmhost.conf); the command\n"
+           "line wins. Exit codes and the file's keys: man qmhost.\n";
 }
 
 std::string VersionText() {
@@ -113,7 +114,14 @@ Options ParseArguments(const std::vector<std::string>& args) {
             throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();
+    o.GroupNamed = !o.Group.empty();
     return o;
+}
+
+std::string Origin(const Options& o, std::string_view key) {
+    if (o.FromSettings.count(std::string(key)))
+        return "设置文件“" + o.SettingsFile + "”中的 " + std::string(key);
+    return "--" + std::string(key);
 }
 
 std::string LoginName() {

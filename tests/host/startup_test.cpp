@@ -113,7 +113,7 @@ TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
     ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE T(X); BEGIN EXCLUSIVE; INSERT INTO T VALUES(1)", nullptr,
                            nullptr, nullptr),
               SQLITE_OK);
-    const std::string why = CheckStoreFile(file.string(), true, 200);
+    const std::string why = CheckStoreFile(file.string(), true, "--db", 200);
     EXPECT_TRUE(Contains(why, "锁定")) << why;
     EXPECT_TRUE(Contains(why, file.string())) << why;
 
@@ -122,7 +122,7 @@ TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     });
-    EXPECT_EQ(CheckStoreFile(file.string(), true, 10000), "");
+    EXPECT_EQ(CheckStoreFile(file.string(), true, "--db", 10000), "");
     release.join();
     sqlite3_close(other);
 }
