@@ -110,6 +110,11 @@ Options ParseArguments(const std::vector<std::string>& args) {
                                             UsageText());
         } else if (a == "--no-search") {
             o.NoSearch = true;
+        } else if (const std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            // Not echoed whole: --db=URI may carry a password.
+            throw std::invalid_argument("unknown option " + a.substr(0, eq) +
+                                        "=…: give the value after a blank (" + a.substr(0, eq) + " VALUE)\n" +
+                                        UsageText());
         } else
             throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }

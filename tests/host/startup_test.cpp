@@ -163,6 +163,18 @@ TEST(Options, RequestLimitIsAWholeNumberOfMegabytes) {
         EXPECT_THROW(ParseOptions({"--max-request-mb", bad}), std::invalid_argument) << bad;
 }
 
+// An option written with '=' is refused without echoing its value, which may hold a password.
+TEST(Options, AValueGluedToItsOptionIsNotEchoed) {
+    try {
+        ParseOptions({"--db=postgresql://clerk:Zq7vS3cret@db/qm"});
+        ADD_FAILURE() << "accepted";
+    } catch (const std::invalid_argument& e) {
+        const std::string why = e.what();
+        EXPECT_TRUE(Contains(why, "--db VALUE")) << why;
+        EXPECT_FALSE(Contains(why, "Zq7vS3cret")) << why;
+    }
+}
+
 // Through the host's own start: no script, no screenshot, so a clerk at a desktop.
 TEST_F(StartupTest, AnInteractiveStartShowsAWindowNamingTheFileAndReason) {
     const auto file = Dir / "garbage.db";
