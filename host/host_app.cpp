@@ -169,7 +169,7 @@ int RunHost(const Options& options) {
     std::string noted;
     for (const std::string& note : notes) {
         std::cerr << "qmhost: " << note << "\n";
-        noted += (noted.empty() ? "" : "；") + note;
+        noted += (noted.empty() ? "" : "\n") + note;
     }
     if (!noted.empty()) window.ShowStandingError(noted);
 

@@ -5,6 +5,13 @@
 #include "host/startup_checks.h"
 #include "store_fixture.h"
 
+#include "host/ui/main_window.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QTimer>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -132,6 +139,32 @@ TEST_F(SettingsTest, MessagesAboutItsValuesNameTheFileAndKey) {
         EXPECT_TRUE(Contains(err, "设置文件“" + File + "”" + c.Key)) << err;
         EXPECT_FALSE(Contains(err, c.Option)) << err;
     }
+}
+
+// A clerk at a desktop sees what the file holds that the host cannot use, in the error bar.
+TEST_F(SettingsTest, AnUnknownKeyIsNamedInTheErrorBar) {
+    Options o = Read("db=levels.db\nDbPath=/elsewhere.db\n");
+    std::string bar;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [&bar, poll] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = dynamic_cast<MainWindow*>(w); window && window->isVisible()) {
+                if (window->LastStatus().empty()) return; // the first search first
+                bar = window->findChild<QFrame*>("errorBar")->findChild<QLabel*>()->text().toStdString();
+                window->close();
+                poll->deleteLater();
+            }
+    });
+    poll->start(20);
+    std::ostringstream err;
+    std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
+    EXPECT_EQ(RunHost(o), 0);
+    std::cerr.rdbuf(old);
+    for (const std::string& part : {File, std::string("第 2 行"), std::string("“DbPath”")}) {
+        EXPECT_TRUE(Contains(bar, part)) << bar;
+        EXPECT_TRUE(Contains(err.str(), part)) << err.str();
+    }
+    EXPECT_TRUE(std::filesystem::exists(Dir / "conf" / "levels.db"));
 }
 
 TEST_F(SettingsTest, StoringAKeyKeepsEveryOtherLine) {
