@@ -62,4 +62,9 @@ echo "setup: installing ${missing[*]}" >&2
 # sudo clears the environment: the variable goes on the command itself.
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
 "${apt[@]}" update -qq >/dev/null
+# A machine that had no package lists could not name the runtime before.
+if [ "$purpose" = test ] && [ -z "${rt:-}" ]; then
+  rt=$(clang_runtime)
+  [ -z "$rt" ] || missing+=("$rt")
+fi
 "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
