@@ -3,13 +3,16 @@
 # purpose, and how, as root, through sudo, and as a user without sudo.
 # usage: setup_test.sh SETUP_SH
 set -euo pipefail
-setup=$(realpath "$1")
 
 fail() { echo "FAIL: $*"; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 chmod 755 "$scratch"
+# A copy the unprivileged user can read wherever the tree lives.
+setup=$scratch/setup.sh
+cp "$1" "$setup"
+chmod 644 "$setup"
 bin=$scratch/bin
 mkdir "$bin"
 # Only these real tools, so that no sudo of the machine's is ever found.
