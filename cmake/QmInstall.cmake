@@ -10,7 +10,8 @@ endif()
 
 set(qm_programs)
 set(qm_libraries)
-foreach(target qmhost qmproto gallery)
+# The controls gallery is a developers' tool: it stays out of the clerks' package.
+foreach(target qmhost qmproto)
   if(TARGET ${target})
     list(APPEND qm_programs ${target})
   endif()
@@ -34,6 +35,15 @@ if(qm_libraries)
   # Shared objects are loaded, not run: no execute bit.
   install(TARGETS ${qm_libraries} LIBRARY DESTINATION ${QM_PRIVATE_DIR}
           PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endif()
+
+# The compiler's identification in every object is of no use on a clerk's machine.
+if(CMAKE_OBJCOPY)
+  foreach(target IN LISTS qm_programs qm_libraries)
+    install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${QM_PRIVATE_DIR}/$<TARGET_FILE_NAME:${target}>\"
+                  COMMAND_ERROR_IS_FATAL ANY)")
+  endforeach()
 endif()
 
 # Relative links, so the tree works under any prefix and when unpacked elsewhere.

@@ -23,7 +23,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "the income levels, kept in a SQLite file per clerk. It loads the\n"
     "income-level module and its message-box library from its private folder.\n"
     "The package also holds qmproto, a tool that shows the documents a host and\n"
-    "the module exchange, and a gallery of the module's controls.")
+    "the module exchange.")
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -1,6 +1,7 @@
 #include "host/host_app.h"
 
 #include "dialog/dialog_api.h"
+#include "host/address_mask.h"
 #include "host/host_records.h"
 #include "host/module_library.h"
 #include "host/script/script.h"
@@ -9,6 +10,7 @@
 #include "host/store/store.h"
 #include "host/ui/main_window.h"
 #include "host/ui/startup_window.h"
+#include "host/ui/user_code_window.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -92,7 +94,8 @@ int RunHost(const Options& options) {
     // Scripted and screenshot runs end with code 2 and one line; a clerk who started the host from
     // a desktop would see nothing of that, so there a window says it.
     const bool interactive = options.ScriptPath.empty() && options.ScreenshotPath.empty();
-    auto cannotStart = [interactive](const std::string& why) {
+    auto cannotStart = [interactive, &options](const std::string& text) {
+        const std::string why = MaskSecrets(text, options.DbPath);
         std::cerr << "qmhost: " << why << "\n";
         if (interactive) ShowStartupFailure(why);
         return 2;
@@ -100,24 +103,33 @@ int RunHost(const Options& options) {
 
     const bool explicitDb = !options.DbPath.empty();
     const std::string dbPath = explicitDb ? options.DbPath : DefaultDatabasePath();
-    if (std::string why = CheckStoreFile(dbPath, explicitDb); !why.empty()) return cannotStart(why);
+    if (std::string why = CheckStoreFile(dbPath, explicitDb, Origin(options, "db")); !why.empty())
+        return cannotStart(why);
     std::unique_ptr<Store> store;
     std::string user = options.User;
+    std::string group = options.Group;
     try {
         store = std::make_unique<Store>(dbPath);
         // On a server the audit stamps name the role the host logged in as, and nobody else.
         if (const std::string role = store->Db().LoginRole(); !role.empty()) {
             if (options.UserNamed && options.User != role)
                 return cannotStart("用户“" + Excerpt(options.User) + "”不是本机登录服务器所用的角色“" + role +
-                                   "”：请去掉 --user 或改用该角色");
+                                   "”：请去掉 " + Origin(options, "user") + " 或改用该角色");
             user = role;
         }
         if (options.Demo) store->FillDemo();
     } catch (const std::exception& e) {
         return cannotStart((IsServerAddress(dbPath) ? "无法连接数据库服务器“" : "无法打开存储文件“") +
-                           dbPath + "”：" + e.what());
+                           MaskedAddress(dbPath) + "”：" + e.what());
     }
-    if (std::string why = CheckLogin(user, options.Group, ReadLoginLimits(store->Db())); !why.empty())
+    const LoginLimits limits = ReadLoginLimits(store->Db());
+    std::vector<std::string> notes = options.Notes;
+    if (interactive && !IsServerAddress(dbPath) &&
+        !AskLoginCodes(user, options.UserNamed, group, options.GroupNamed, limits, options.SettingsFile,
+                       notes))
+        return 2;
+    if (std::string why = CheckLogin(user, group, limits, Origin(options, "user"), Origin(options, "group"));
+        !why.empty())
         return cannotStart(why);
     store->SetClerk({user, options.Group});
     // A damaged store: a clerk sees why nothing can be saved; a run nobody watches ends here.
@@ -143,7 +155,7 @@ int RunHost(const Options& options) {
     }
 
     // Records the module reads in place: they live as long as the window.
-    HostContextRecord context(user, options.Group, appPath);
+    HostContextRecord context(user, group, appPath);
     THostColors colors = DefaultHostColors();
 
     MainWindow window(*store);
@@ -157,6 +169,12 @@ int RunHost(const Options& options) {
         window.ShowStandingError(why);
     }
     window.NoteStoreCondition();
+    std::string noted;
+    for (const std::string& note : notes) {
+        std::cerr << "qmhost: " << note << "\n";
+        noted += (noted.empty() ? "" : "\n") + note;
+    }
+    if (!noted.empty()) window.ShowStandingError(noted);
 
     ModuleLibrary module;
     std::string error;

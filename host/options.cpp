@@ -42,8 +42,9 @@ std::string HelpText() {
            "  --help             prints this text\n"
            "  --version          prints the version\n"
            "\n"
-           "db, user and group may also come from ~/.config/qmclient/qmhost.conf; the command\n"
-           "line wins.\n";
+           "db, user and group may also come from the settings file\n"
+           "$XDG_CONFIG_HOME/qmclient/qmhost.conf (~/.config/qmclient/qmhost.conf); the command\n"
+           "line wins. Exit codes and the file's keys: man qmhost.\n";
 }
 
 std::string VersionText() {
@@ -109,11 +110,23 @@ Options ParseArguments(const std::vector<std::string>& args) {
                                             UsageText());
         } else if (a == "--no-search") {
             o.NoSearch = true;
+        } else if (const std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            // Not echoed whole: --db=URI may carry a password.
+            throw std::invalid_argument("unknown option " + a.substr(0, eq) +
+                                        "=…: give the value after a blank (" + a.substr(0, eq) + " VALUE)\n" +
+                                        UsageText());
         } else
             throw std::invalid_argument("unknown option " + a + "\n" + UsageText());
     }
     o.UserNamed = !o.User.empty();
+    o.GroupNamed = !o.Group.empty();
     return o;
+}
+
+std::string Origin(const Options& o, std::string_view key) {
+    if (o.FromSettings.count(std::string(key)))
+        return "设置文件“" + o.SettingsFile + "”中的 " + std::string(key);
+    return "--" + std::string(key);
 }
 
 std::string LoginName() {

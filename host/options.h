@@ -2,7 +2,9 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::host {
@@ -15,10 +17,18 @@ struct Options {
     std::string ScriptPath;
     std::string ScreenshotPath;
     bool Demo = false;
-    bool UserNamed = false; // --user or the settings file named the clerk (else the login name)
-    int MaxRequestMb = 64;  // larger requests are refused before they are parsed
-    bool NoSearch = false;  // the form opens without running its search
+    bool UserNamed = false;  // --user or the settings file named the clerk (else the login name)
+    bool GroupNamed = false; // --group or the settings file named the group (else the login's)
+    int MaxRequestMb = 64;   // larger requests are refused before they are parsed
+    bool NoSearch = false;   // the form opens without running its search
+
+    std::string SettingsFile;           // the settings file read at start, if any
+    std::set<std::string> FromSettings; // the keys (db, user, group) whose value came from it
+    std::vector<std::string> Notes;     // what the file holds that the host cannot use
 };
+
+// Where a value came from, for messages: "--db", or the settings file and its key.
+std::string Origin(const Options& o, std::string_view key);
 
 // Parses the arguments after the program name; throws std::invalid_argument with a usage hint.
 Options ParseOptions(const std::vector<std::string>& args);

@@ -22,7 +22,8 @@ std::string Quote(const fs::path& p) {
 
 } // namespace
 
-std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockWaitMs) {
+std::string CheckStoreFile(const std::string& path, bool explicitPath, const std::string& origin,
+                           int lockWaitMs) {
     // A server's connection URI is not a file: the store engine reports on it itself.
     if (IsServerAddress(path)) return {};
     std::error_code ec;
@@ -31,8 +32,8 @@ std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockW
     const fs::path folder = file.parent_path();
     if (!fs::exists(folder, ec)) {
         if (explicitPath)
-            return "存储文件" + Quote(file) + "所在的文件夹" + Quote(folder) +
-                   "不存在：请检查 --db 给出的路径，或先建好文件夹";
+            return "存储文件" + Quote(file) + "所在的文件夹" + Quote(folder) + "不存在：请检查 " + origin +
+                   " 给出的路径，或先建好文件夹";
         if (!fs::create_directories(folder, ec) && ec)
             return "无法建立存储文件夹" + Quote(folder) + "：" + ec.message();
     }
@@ -52,7 +53,7 @@ std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockW
     if (::access(file.c_str(), W_OK) != 0 || !folderWritable)
         return "存储文件" + Quote(file) + "只能读取，无法保存：请检查文件和文件夹" + Quote(folder) +
                "的写入权限";
-    return SqliteConnection::Probe(file.string(), lockWaitMs);
+    return SqliteConnection::Probe(file.string(), lockWaitMs, origin);
 }
 
 LoginLimits ReadLoginLimits(Connection& db) {
@@ -73,18 +74,21 @@ LoginLimits ReadLoginLimits(Connection& db) {
     return limits;
 }
 
-std::string CheckLogin(const std::string& user, const std::string& group, const LoginLimits& limits) {
-    auto check = [](const std::string& value, const char* what, const char* option, int limit,
+std::string CheckLogin(const std::string& user, const std::string& group, const LoginLimits& limits,
+                       const std::string& userOrigin, const std::string& groupOrigin) {
+    auto check = [](const std::string& value, const char* what, const std::string& origin, int limit,
                     const std::string& column) -> std::string {
         const std::size_t n = CharCount(value);
         if (limit <= 0 || n <= static_cast<std::size_t>(limit)) return {};
+        const std::string wanted = "不超过 " + std::to_string(limit) + " 个字符的" + what;
+        const std::string fix = origin.rfind("--", 0) == 0 ? "请用 " + origin + " 指定" + wanted
+                                                           : "请把" + origin + " 改为" + wanted;
         return std::string(what) + "“" + Excerpt(value) + "”有 " + std::to_string(n) +
                " 个字符，存储的字段 " + column + " 最多 " + std::to_string(limit) +
-               " 个字符，保存都会失败：请用 " + option + " 指定不超过 " + std::to_string(limit) +
-               " 个字符的" + what;
+               " 个字符，保存都会失败：" + fix;
     };
-    std::string why = check(user, "用户名", "--user", limits.User, limits.UserColumn);
-    if (why.empty()) why = check(group, "用户组", "--group", limits.Group, limits.GroupColumn);
+    std::string why = check(user, "用户名", userOrigin, limits.User, limits.UserColumn);
+    if (why.empty()) why = check(group, "用户组", groupOrigin, limits.Group, limits.GroupColumn);
     return why;
 }
 

@@ -11,8 +11,10 @@ namespace qm::host {
 // Looks at the store file before the store opens it. For the default location (`explicitPath`
 // false) missing folders are created; for a path the user gave, a missing folder is an error, so
 // that a mistyped path never shows an empty store. A file another program holds locked is waited
-// for up to `lockWaitMs`. Empty when the store may open the file, else the reason.
-std::string CheckStoreFile(const std::string& path, bool explicitPath, int lockWaitMs = 5000);
+// for up to `lockWaitMs`. Empty when the store may open the file, else the reason; `origin` says
+// where the path came from (see Origin).
+std::string CheckStoreFile(const std::string& path, bool explicitPath, const std::string& origin = "--db",
+                           int lockWaitMs = 5000);
 
 // Characters the store keeps for the user (creator and modifier) and the group; 0 is no limit.
 struct LoginLimits {
@@ -23,7 +25,9 @@ struct LoginLimits {
 };
 LoginLimits ReadLoginLimits(Connection& db);
 
-// Empty when the user and the group fit, else the reason naming the option and the limit.
-std::string CheckLogin(const std::string& user, const std::string& group, const LoginLimits& limits);
+// Empty when the user and the group fit, else the reason naming the limit and where to change
+// the value: the option, or the settings file and its key.
+std::string CheckLogin(const std::string& user, const std::string& group, const LoginLimits& limits,
+                       const std::string& userOrigin = "--user", const std::string& groupOrigin = "--group");
 
 } // namespace qm::host

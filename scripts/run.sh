@@ -3,8 +3,9 @@
 # embedded SQLite store. Extra arguments go to qmhost (for example --db PATH or --screenshot FILE).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-cmake -S . -B build -G Ninja >/dev/null
+bash scripts/setup.sh run
+# A first build here needs no test libraries; a tree that scripts/test.sh configured keeps its tests.
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja -DQM_TESTS=OFF -DQM_BENCH=OFF >/dev/null
 cmake --build build -j "$(nproc)" --target qmhost tarn204 dialog
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=(--demo)

@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, and short libFuzzer smoke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 export QT_QPA_PLATFORM=offscreen
 jobs=${QM_JOBS:-$(nproc)}
 # Reuse earlier compilations when ccache is there; the build does not need it.
@@ -25,7 +25,8 @@ cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure
 
 echo "== full build and tests"
-cmake -S . -B build -G Ninja "${config[@]}" >/dev/null
+# Tests and benchmarks on, also in a tree that scripts/run.sh configured without them.
+cmake -S . -B build -G Ninja "${config[@]}" -DQM_TESTS=ON -DQM_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 # The package tests unpack and run the Debian package built from this tree.
 bash scripts/package.sh >/dev/null

@@ -240,7 +240,7 @@ void SqliteConnection::BeforeAlter() {
 }
 
 // Reading the schema is the first thing the store does; what fails here would fail there.
-std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs) {
+std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs, const std::string& origin) {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) {
@@ -259,7 +259,7 @@ std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs) {
         return name + "被其他程序锁定，等待 " + std::to_string((lockWaitMs + 999) / 1000) +
                " 秒后仍未释放：请关闭正在使用它的程序后再启动";
     case SQLITE_NOTADB:
-        return name + "不是有效的存储文件（" + detail + "）：请检查 --db 给出的路径";
+        return name + "不是有效的存储文件（" + detail + "）：请检查 " + origin + " 给出的路径";
     case SQLITE_CORRUPT:
         return name + "已损坏（" + detail + "）：请从备份恢复";
     default:

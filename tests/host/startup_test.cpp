@@ -114,7 +114,7 @@ TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
     ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE T(X); BEGIN EXCLUSIVE; INSERT INTO T VALUES(1)", nullptr,
                            nullptr, nullptr),
               SQLITE_OK);
-    const std::string why = CheckStoreFile(file.string(), true, 200);
+    const std::string why = CheckStoreFile(file.string(), true, "--db", 200);
     EXPECT_TRUE(Contains(why, "锁定")) << why;
     EXPECT_TRUE(Contains(why, file.string())) << why;
 
@@ -123,7 +123,7 @@ TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     });
-    EXPECT_EQ(CheckStoreFile(file.string(), true, 10000), "");
+    EXPECT_EQ(CheckStoreFile(file.string(), true, "--db", 10000), "");
     release.join();
     sqlite3_close(other);
 }
@@ -162,6 +162,18 @@ TEST(Options, RequestLimitIsAWholeNumberOfMegabytes) {
     EXPECT_EQ(ParseOptions({"--max-request-mb", "8"}).MaxRequestMb, 8);
     for (const char* bad : {"0", "-1", "x", "8MB", "1e3", "100001"})
         EXPECT_THROW(ParseOptions({"--max-request-mb", bad}), std::invalid_argument) << bad;
+}
+
+// An option written with '=' is refused without echoing its value, which may hold a password.
+TEST(Options, AValueGluedToItsOptionIsNotEchoed) {
+    try {
+        ParseOptions({"--db=postgresql://clerk:Zq7vS3cret@db/qm"});
+        ADD_FAILURE() << "accepted";
+    } catch (const std::invalid_argument& e) {
+        const std::string why = e.what();
+        EXPECT_TRUE(Contains(why, "--db VALUE")) << why;
+        EXPECT_FALSE(Contains(why, "Zq7vS3cret")) << why;
+    }
 }
 
 // Through the host's own start: no script, no screenshot, so a clerk at a desktop.

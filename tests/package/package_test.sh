@@ -61,9 +61,11 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 case $case_name in
 layout)
   # Programs and libraries together in the private folder, bin/ only links into it.
-  for f in qmhost qmproto gallery libtarn204.so dialog.dll libqm_platform.so libqm_platform_qt.so; do
+  for f in qmhost qmproto libtarn204.so dialog.dll libqm_platform.so libqm_platform_qt.so; do
     [ -f "$private/$f" ] || fail "missing usr/lib/qmclient/$f"
   done
+  # The controls gallery is a developers' tool.
+  [ ! -e "$private/gallery" ] || fail "the gallery is in the clerks' package"
   for p in qmhost qmproto; do
     [ "$(readlink "$root/usr/bin/$p")" = "../lib/qmclient/$p" ] || fail "usr/bin/$p is not a relative link"
     [ -x "$root/usr/bin/$p" ] || fail "usr/bin/$p does not lead to a program"
@@ -78,7 +80,7 @@ layout)
   ;;
 runpath)
   # Libraries are found beside each file, never in the folder the package was built in.
-  check_runpath "$root" 7
+  check_runpath "$root" 6
   ;;
 depends)
   # Library dependencies come from the binaries; the fonts are added by hand.
@@ -155,10 +157,24 @@ info)
   set -e
   [ "$rc" -eq 2 ] || fail "an unknown option exited with $rc, not 2"
   ;;
+hardening)
+  # Bound at load time, stack protected, fortified, no compiler identification; no maintainer scripts, since the
+  # libraries are private and need no ldconfig.
+  while read -r f; do
+    grep -q 'BIND_NOW\|FLAGS_1.*NOW' <<<"$(readelf -d "$f")" || fail "$f is not bound at load time"
+    ! grep -q ' \.comment ' <<<"$(readelf -S "$f")" || fail "$f has a .comment section"
+  done < <(elf_files "$private")
+  symbols=$(readelf -s --wide "$private/qmhost")
+  grep -q '__stack_chk_fail@' <<<"$symbols" || fail "qmhost has no stack protection"
+  grep -q '__[a-z]*printf_chk@' <<<"$symbols" || fail "qmhost calls no fortified function"
+  scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+  ! grep -qE 'postinst|postrm|preinst|prerm|triggers' <<<"$scripts" || fail "maintainer scripts: $scripts"
+  ;;
 lintian)
-  out=$(lintian --tag-display-limit 0 "$deb" 2>&1) || true
+  # Every check, pedantic ones too; an error or a warning fails.
+  out=$(lintian -EvIL +pedantic --tag-display-limit 0 "$deb" 2>&1) || true
   echo "$out"
-  ! grep -q '^E:' <<<"$out" || fail "lintian reports errors"
+  ! grep -qE '^(E|W):' <<<"$out" || fail "lintian reports errors or warnings"
   ;;
 *)
   fail "unknown case $case_name"

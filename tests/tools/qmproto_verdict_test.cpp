@@ -3,6 +3,7 @@
 
 #include "dataset/mem_table.h"
 #include "json_response.h"
+#include "xml_where.h"
 
 namespace qm::tool {
 namespace {
@@ -89,6 +90,43 @@ TEST(QmprotoRead, DetailsBehindTheVerdicts) {
     EXPECT_FALSE(ParseExchange("Save", e));
     EXPECT_TRUE(ParseExchange("release", e));
     EXPECT_EQ(e, TExchange::exRelease);
+}
+
+// Where reading stops, for each way a document can stop being readable.
+TEST(QmprotoRead, SaysWhereADocumentStopsBeingReadable) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string xml;
+        std::vector<std::string> parts; // none: readable
+    } cases[] = {
+        {"<quelmar><status/></quelmar\0>"s, {"line 1, column 28", "expected </quelmar>"}},
+        {"<quelmar>\n<status>\n<code>0</code>\n</status>\n</quelmr>",
+         {"line 5, column ", "expected </quelmar>"}},
+        {"<quelmar>\n  <status><code>0</code><info>错误</info></stat>",
+         {"line 2, column 42:", "expected </status>"}},
+        {"<quelmar><status a=1/></quelmar>", {"line 1, column ", "expected name=\"value\""}},
+        {"", {"line 1, column 1:", "expected <quelmar>"}},
+        {"<answer><status/></answer>", {"line 1, column ", "<answer>, expected <quelmar>"}},
+        {"<quelmar>\n<code>0</code>\n</quelmar>", {"line 1, column ", "no <status>"}},
+        {"<quelmar><status><code>0</code></status>\n<rs typ=\"recordset\" tbname=\"T\">\n  <row "
+         "A=\"1\"/></rs></quelmar>",
+         {"line 3, column 4:", "recordset \"T\"", "expected fields="}},
+        {Answer("<code>0</code>", kGoodRows), {}},
+    };
+    for (const Case& c : cases) {
+        const std::string where = WhereUnreadable(c.xml);
+        if (c.parts.empty()) {
+            EXPECT_EQ(where, "") << c.xml;
+        }
+        for (const std::string& part : c.parts)
+            EXPECT_NE(where.find(part), std::string::npos) << c.xml << "\n" << where;
+        // The verdict carries it as the reason.
+        const auto out = ResponseToJson(c.xml, TExchange::exSearch);
+        EXPECT_EQ(out["format"], 1);
+        if (!c.parts.empty()) {
+            EXPECT_EQ(out["readError"], where) << c.xml;
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "json_fields.h"
 
+#include "json_format.h"
+
 #include <stdexcept>
 
 #ifdef QMPROTO_HAVE_METADATA
@@ -45,7 +47,8 @@ nlohmann::ordered_json FieldsToJson(std::string_view xml) {
                           {"alignment", AlignmentName(f.Alignment)},
                           {"hint", f.Hint}});
     }
-    return {{"tableName", meta.TableName},
+    return {{"format", kJsonFormat},
+            {"tableName", meta.TableName},
             {"pkName", meta.PKName},
             {"fkName", meta.GetFKName()},
             {"fields", std::move(fields)}};

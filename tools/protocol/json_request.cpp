@@ -80,13 +80,22 @@ void Define(TMemTable& table, const json& desc) {
     table.SetCachedUpdates(true);
 }
 
-void AppendValues(TMemTable& table, const json& values, TUpdateStatus status) {
+// `where` names the row for messages: "row 2" or "deleted row 1".
+void AppendValues(TMemTable& table, const json& values, TUpdateStatus status, const std::string& where) {
+    const std::string row = "table " + table.QmTableName + ", " + where;
     if (!values.is_array() || static_cast<int>(values.size()) > table.FieldCount())
-        throw std::invalid_argument("row of table " + table.QmTableName + " must be an array of at most " +
+        throw std::invalid_argument(row + ": the values must be an array of at most " +
                                     std::to_string(table.FieldCount()) + " values");
     table.AppendWithStatus(status, 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (!values[i].is_null()) table.Fields(static_cast<int>(i))->SetAsString(ValueText(values[i]));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i].is_null()) continue;
+        TField* field = table.Fields(static_cast<int>(i));
+        try {
+            field->SetAsString(ValueText(values[i]));
+        } catch (const std::exception& e) {
+            throw std::invalid_argument(row + ", field " + field->FieldName() + ": " + e.what());
+        }
+    }
     table.Post();
 }
 
@@ -94,13 +103,16 @@ void FillTable(TQmTable& table, const json& desc, Sources& sources) {
     static const json emptyArray = json::array(), unmodified = "unmodified";
     TMemTable& rows = sources.Make();
     Define(rows, desc);
+    int n = 0;
     for (const json& row : Member(desc, "rows", emptyArray))
         AppendValues(rows, Member(row, "values", emptyArray),
-                     StatusOf(Member(row, "status", unmodified).get<std::string>()));
+                     StatusOf(Member(row, "status", unmodified).get<std::string>()),
+                     "row " + std::to_string(++n));
     TMemTable& deleted = sources.Make();
     Define(deleted, desc);
+    n = 0;
     for (const json& row : Member(desc, "deleted", emptyArray))
-        AppendValues(deleted, row, usUnmodified);
+        AppendValues(deleted, row, usUnmodified, "deleted row " + std::to_string(++n));
     rows.First();
     FillRows(table, rows);
     FillDeleted(table, deleted);

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "protocol/protocol.h"
 #include "protocol/response_tables.h"
+#include "xml_where.h"
 
 namespace qm::tool {
 
@@ -112,12 +113,16 @@ nlohmann::ordered_json ResponseToJson(std::string_view xml, TExchange exchange,
     std::string readError;
     try {
         ok = protocol.ReadXml(xml);
-        if (!ok) readError = "the document was not read to its end";
+        if (!ok) {
+            readError = WhereUnreadable(xml);
+            if (readError.empty()) readError = "the document was not read to its end";
+        }
     } catch (const std::exception& e) {
         // What was read before the failure stays, as it does for the module.
         readError = e.what();
     }
     nlohmann::ordered_json out;
+    out["format"] = kJsonFormat;
     out["ok"] = ok;
     out["statusCode"] = protocol.StatusCode;
     out["codeIsNumber"] = protocol.HasNumericCode();

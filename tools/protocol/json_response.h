@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "json_format.h"
+
 namespace qm {
 class TMemTable;
 }

@@ -1,6 +1,9 @@
 // qmproto: what the module reads from a response, what a field-metadata import gives, and the
 // request a JSON description turns into. For people who write hosts and forms.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,21 +22,67 @@
 
 namespace {
 
+#ifndef QM_VERSION
+#error "QM_VERSION is set by the build from the project's version"
+#endif
+
+const char kUsage[] = "usage: qmproto read [--exchange save|search|register|release] FILE\n"
+                      "       qmproto fields FILE\n"
+                      "       qmproto write FILE\n"
+                      "       qmproto --help | --version\n";
+
+const char kHelp[] =
+    "\n"
+    "Shows the documents a host and the income-level module exchange. FILE - reads standard input.\n"
+    "\n"
+    "  read FILE     a response document -> JSON: what the module reads from it and its verdict\n"
+    "                (moduleReads); ok is false where the module stops reading, and readError\n"
+    "                says where (line, column) and what was expected. Exits 0 for any document.\n"
+    "  --exchange X  the exchange the answer belongs to, which decides the verdict: save\n"
+    "                (default), search, register or release\n"
+    "  fields FILE   a field-metadata document -> JSON, as a form imports it\n"
+    "  write FILE    a JSON request description -> the request document the module sends\n"
+    "  --help        prints this text\n"
+    "  --version     prints the version\n"
+    "\n"
+    "The JSON carries \"format\": 1. Exit codes: 0 done, 1 the file cannot be read or holds\n"
+    "wrong JSON or values, 2 a wrong command line.\n";
+
 int Usage() {
-    std::cerr << "usage: qmproto read [--exchange save|search|register|release] FILE\n"
-                 "                             response document -> JSON, with the module's verdict\n"
-                 "       qmproto fields FILE   field-metadata document -> JSON\n"
-                 "       qmproto write FILE    JSON request description -> request document\n";
+    std::cerr << kUsage;
     return 2;
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+// The whole file, or standard input for "-"; false with the system's reason.
+bool ReadFile(const std::string& path, std::string& text, std::string& why) {
     std::ostringstream buffer;
+    if (path == "-") {
+        buffer << std::cin.rdbuf();
+        if (std::cin.bad()) {
+            why = std::strerror(errno);
+            return false;
+        }
+        text = buffer.str();
+        return true;
+    }
+    // A folder opens as a stream and then reads as nothing.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        why = std::strerror(EISDIR);
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = std::strerror(errno);
+        return false;
+    }
     buffer << in.rdbuf();
+    if (in.bad()) {
+        why = std::strerror(errno);
+        return false;
+    }
     text = buffer.str();
-    return !in.bad();
+    return true;
 }
 
 // The income-level form's own table, which a search answer is loaded into.
@@ -56,6 +105,17 @@ qm::tool::TFormTableMaker FormTable() {
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage << kHelp;
+            return 0;
+        }
+        if (a == "--version") {
+            std::cout << "qmproto " << QM_VERSION << "\n";
+            return 0;
+        }
+    }
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     qm::tool::TExchange exchange = qm::tool::TExchange::exSave;
@@ -67,9 +127,9 @@ int main(int argc, char** argv) {
     if (argc != next + 1) return Usage();
     const std::string path = argv[next];
     if (command != "read" && command != "fields" && command != "write") return Usage();
-    std::string text;
-    if (!ReadFile(path, text)) {
-        std::cerr << "qmproto: cannot read " << path << "\n";
+    std::string text, why;
+    if (!ReadFile(path, text, why)) {
+        std::cerr << "qmproto: cannot read " << path << ": " << why << "\n";
         return 1;
     }
     try {
