@@ -1,5 +1,6 @@
 // The window pieces without the module: toolbar from hand-made command sets, status display,
 // closing, a dropped form; the script format and shortcut conversion.
+#include "host/script/key_input.h"
 #include "host/script/script.h"
 #include "host/settings.h"
 #include "host/ui/main_window.h"
@@ -9,7 +10,11 @@
 #include "store_fixture.h"
 
 #include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 
 #include <stdexcept>
@@ -214,6 +219,29 @@ TEST(Script, ReadsStepsAndKeepsTextsWhole) {
     EXPECT_EQ(steps[5].Args, std::vector<std::string>{"已存在"});
 }
 
+// Key names as scripts write them, xdotool's spellings included.
+TEST(Script, NamesKeysAsTheKeyboardSendsThem) {
+    struct Case {
+        const char* Name;
+        QKeyCombination Key;
+    };
+    for (const Case& c :
+         {Case{"Tab", Qt::Key_Tab}, Case{"ctrl+s", Qt::CTRL | Qt::Key_S}, Case{"Escape", Qt::Key_Escape},
+          Case{"esc", Qt::Key_Escape}, Case{"F2", Qt::Key_F2}, Case{"shift+F3", Qt::SHIFT | Qt::Key_F3},
+          Case{"shift+Tab", Qt::SHIFT | Qt::Key_Backtab}, Case{"ctrl+Delete", Qt::CTRL | Qt::Key_Delete},
+          Case{"Return", Qt::Key_Return}, Case{"Page_Down", Qt::Key_PageDown},
+          Case{"alt+n", Qt::ALT | Qt::Key_N}, Case{"y", Qt::Key_Y},
+          Case{"Control+Shift+Home", Qt::CTRL | Qt::SHIFT | Qt::Key_Home}}) {
+        SCOPED_TRACE(c.Name);
+        const std::optional<QKeyCombination> key = ParseKeyName(c.Name);
+        ASSERT_TRUE(key.has_value());
+        EXPECT_EQ(*key, c.Key);
+    }
+    const auto steps = ParseScript("key ctrl+s\ntype  收入 A1 \nanswer default\n");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[1].Args, std::vector<std::string>{" 收入 A1"});
+}
+
 // A damaged store is a standing condition: it stays on show after an operation's own error ends.
 TEST(DamagedStore, StaysShownAsAStandingCondition) {
     const auto dir = FreshTempDir("damaged-window");
@@ -235,7 +263,8 @@ TEST(DamagedStore, StaysShownAsAStandingCondition) {
 TEST(Script, RefusesStepsItCannotRead) {
     for (const char* bad :
          {"fly away", "command", "answer", "select 2", "select row", "expect-status", "wait now",
-          "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {
+          "command new extra", "expect-rows", "expect-field", "touch", "wait-for", "key", "key nokey",
+          "key ctrl+", "key ctrl+s extra", "key hyper+s", "key ctrl+s,ctrl+x", "type"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
     }
