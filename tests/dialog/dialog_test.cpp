@@ -156,7 +156,7 @@ KeyRun AnswerWithKeys(dialog::DialogApi& api, int flags, const std::vector<QKeyC
         for (const QKeyCombination& key : keys) {
             run.OpenBeforeLastKey = box && box->isVisible();
             if (!run.OpenBeforeLastKey) return;
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : box.data();
+            QWidget* target = box->focusWidget() ? box->focusWidget() : box.data();
             QTest::keyClick(target, key.key(), key.keyboardModifiers());
             // A button's key clicks it after a short animation: give it the time.
             QTest::qWait(150);
