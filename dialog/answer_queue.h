@@ -1,12 +1,26 @@
 // The queued answers and the record of every box asked while they were in use.
 #pragma once
 
+#include "dialog/dialog_api.h"
+
 #include <deque>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace qm::dialog {
+
+// The parts of a box's flags.
+inline constexpr int kKindMask = 0x0F;
+inline constexpr int kYesNo = 4;
+inline constexpr int kWarning = 2;
+inline constexpr int kDefaultSecond = 0x100;
+
+// What Enter answers: for a yes/no box 是 (6), or 否 (7) when the flags make it the default.
+inline int DefaultButtonAnswer(int flags) {
+    if ((flags & kKindMask) != kYesNo) return 1;
+    return flags & kDefaultSecond ? 7 : 6;
+}
 
 struct RecordedCall {
     std::string Caption;
@@ -36,7 +50,7 @@ public:
         }
         const int answer = FAnswers.front();
         FAnswers.pop_front();
-        return answer;
+        return answer == kQueuedDefault ? DefaultButtonAnswer(call.Flags) : answer;
     }
 
     const std::vector<RecordedCall>& Calls() const { return FCalls; }

@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QWidget>
@@ -19,8 +20,57 @@ AnswerQueue& AnswerQueue::Instance() {
 
 namespace {
 
-constexpr int kYesNo = 4;
-constexpr int kWarning = 2;
+// A box that only deliberate keys answer: a letter typed on from the form never does, while
+// Alt+letter (the buttons' mnemonics), Enter, Space and Esc still do.
+class Box : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool chord = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+        const QString text = event->text();
+        if (!chord && !text.isEmpty() && text.front().isPrint() && !text.front().isSpace()) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
+// While it lives, no key or click reaches any widget.
+class InputDrain : public QObject {
+public:
+    InputDrain() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputDrain() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputDrain(const InputDrain&) = delete;
+    InputDrain& operator=(const InputDrain&) = delete;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            event->accept(); // taken here, so that no shortcut runs for it either
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// Takes in and throws away the input the window system still holds: keys and clicks sent before
+// the box was there were meant for the form, never an answer.
+void DropQueuedInput() {
+    InputDrain drain;
+    QGuiApplication::sync();
+}
 
 // The program speaks Chinese whatever locale the machine has: the buttons are named directly.
 void NameButtons(QMessageBox& box) {
@@ -44,26 +94,28 @@ void FitTitle(QMessageBox& box, const QString& caption) {
 
 int ShowBox(std::uint32_t owner, const QString& caption, const QString& text, int flags) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
-    QMessageBox box(WidgetOfHandle(owner));
+    DropQueuedInput();
+    Box box(WidgetOfHandle(owner));
     box.setWindowTitle(caption);
     box.setText(text);
     box.setWindowModality(Qt::ApplicationModal);
     // A question or a notice: nothing to minimise or maximise.
     box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
-    if (flags == kYesNo) {
+    const int kind = flags & kKindMask;
+    if (kind == kYesNo) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(flags & kDefaultSecond ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
-        box.setIcon(flags == kWarning ? QMessageBox::Warning : QMessageBox::Information);
+        box.setIcon(kind == kWarning ? QMessageBox::Warning : QMessageBox::Information);
         box.setStandardButtons(QMessageBox::Ok);
     }
     NameButtons(box);
     FitTitle(box, caption);
     const int clicked = box.exec();
-    if (flags == kYesNo) return clicked == QMessageBox::Yes ? 6 : 7;
+    if (kind == kYesNo) return clicked == QMessageBox::Yes ? 6 : 7;
     return 1;
 }
 

@@ -12,10 +12,12 @@
 
 namespace qm::dialog {
 
-// The box: owner window handle, caption, text, flags (1 notice, 2 warning, 4 yes/no).
-// Returns 6 yes / 7 no for flags 4, 1 for the notices, 0 when nothing could be shown.
+// The box: owner window handle, caption, text, flags (1 notice, 2 warning, 4 yes/no; 0x100 added
+// makes the second button, 否, the default). Returns 6 yes / 7 no for a yes/no box (Esc and the
+// frame's close are 否), 1 for the notices, 0 when nothing could be shown.
 using QmMessageBoxFunction = int (*)(std::uint32_t owner, const char* caption, const char* text, int flags);
-// Queues the answer of the next box that finds the queue non-empty.
+// Queues the answer of the next box that finds the queue non-empty; kQueuedDefault answers as
+// Enter would, with the box's default button.
 using QueueAnswerFunction = void (*)(int answer);
 // Empties the queue and forgets the recorded calls and the failed mark.
 using ClearQueueFunction = void (*)();
@@ -30,6 +32,7 @@ using RunFailedFunction = int (*)();
 using PendingAnswersFunction = int (*)();
 
 inline constexpr char kFileName[] = "dialog.dll";
+inline constexpr int kQueuedDefault = -1;
 
 // The library's exports, resolved from the file in a given folder. The library is never unloaded
 // (it is linked to stay), so the queue seen here is the one every loader of the same file sees.

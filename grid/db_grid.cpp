@@ -370,7 +370,7 @@ bool TQmDBGrid::AppendRow() {
 void TQmDBGrid::DeleteCurrentRow() {
     TMemTable* table = FModel->Table();
     if (FReadOnly || !table || !table->Active() || table->IsEmpty()) return;
-    if (CallMessageBox(DeleteCaption, DeleteQuestion, MB_YESNO) != ID_YES) return;
+    if (CallMessageBox(DeleteCaption, DeleteQuestion, MB_YESNO | MB_DEFBUTTON2) != ID_YES) return;
     try {
         table->Delete();
     } catch (const std::exception& e) {

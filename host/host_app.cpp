@@ -72,6 +72,19 @@ bool ReadFile(const std::string& path, std::string& out) {
 
 } // namespace
 
+std::string DialogLibraryFault(const std::string& folder, dialog::DialogApi& boxes) {
+    const std::string path = folder + dialog::kFileName;
+    if (boxes.Load(folder)) return {};
+    std::string start = "找不到 " + path;
+    if (std::filesystem::exists(path)) {
+        const std::string detail = LastLibraryError();
+        start = "无法使用 " + path + (detail.empty() ? std::string() : "（" + detail + "）");
+    }
+    return start +
+           "：提示框无法显示，窗体的每个确认都会按“否”处理（未保存的修改既不能放弃，窗体也无法关闭），"
+           "因此不打开窗体。请重新安装程序";
+}
+
 int RunHost(const Options& options) {
     InstallQtPump();
     SubstituteFonts();
@@ -100,6 +113,23 @@ int RunHost(const Options& options) {
         if (interactive) ShowStartupFailure(why);
         return 2;
     };
+
+    // An absolute path, so the loader never searches the library path for a bare file name.
+    const std::string modulePath = options.ModulePath.empty()
+                                       ? HostFolder() + "libtarn204.so"
+                                       : std::filesystem::absolute(options.ModulePath).string();
+    const std::string appPath = DialogFolder(modulePath);
+
+    // Without the boxes every question of the form reads as 否: it could then neither be left
+    // nor its changes dropped, so it is not opened at all.
+    dialog::DialogApi boxes;
+    if (std::string why = DialogLibraryFault(appPath, boxes); !why.empty()) return cannotStart(why);
+    const bool scripted = !options.ScriptPath.empty();
+    if (scripted) {
+        // Scripted runs answer every box from the queue; a box without an answer fails the run.
+        boxes.ClearQueue();
+        boxes.SetStrict(1);
+    }
 
     const bool explicitDb = !options.DbPath.empty();
     const std::string dbPath = explicitDb ? options.DbPath : DefaultDatabasePath();
@@ -135,25 +165,6 @@ int RunHost(const Options& options) {
     // A damaged store: a clerk sees why nothing can be saved; a run nobody watches ends here.
     if (!interactive && !store->WritesRefused().empty()) return cannotStart(store->WritesRefused());
 
-    // An absolute path, so the loader never searches the library path for a bare file name.
-    const std::string modulePath = options.ModulePath.empty()
-                                       ? HostFolder() + "libtarn204.so"
-                                       : std::filesystem::absolute(options.ModulePath).string();
-    const std::string appPath = DialogFolder(modulePath);
-
-    // Scripted runs answer every box from the queue; a box without an answer fails the run.
-    dialog::DialogApi boxes;
-    const bool scripted = !options.ScriptPath.empty();
-    const bool haveBoxes = boxes.Load(appPath);
-    if (scripted) {
-        if (!haveBoxes) {
-            std::cerr << "qmhost: cannot use " << appPath << dialog::kFileName << " for scripted answers\n";
-            return 2;
-        }
-        boxes.ClearQueue();
-        boxes.SetStrict(1);
-    }
-
     // Records the module reads in place: they live as long as the window.
     HostContextRecord context(user, group, appPath);
     THostColors colors = DefaultHostColors();
@@ -161,13 +172,6 @@ int RunHost(const Options& options) {
     MainWindow window(*store);
     window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
     window.show();
-    if (!haveBoxes) {
-        // The module would then read every confirmation as "no" without a word.
-        const std::string why =
-            "找不到 " + appPath + dialog::kFileName + "：提示框无法显示，所有确认都会按“否”处理";
-        std::cerr << "qmhost: " << why << "\n";
-        window.ShowStandingError(why);
-    }
     window.NoteStoreCondition();
     std::string noted;
     for (const std::string& note : notes) {

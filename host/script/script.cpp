@@ -2,12 +2,15 @@
 
 #include "dialog/dialog_api.h"
 #include "host/script/grid_access.h"
+#include "host/script/key_input.h"
 #include "host/ui/main_window.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QThread>
+#include <QWindow>
 
 #include <filesystem>
 #include <fstream>
@@ -30,6 +33,8 @@ const VerbShape kVerbs[] = {
     {"command", 1, false, false},
     {"answer", 1, false, false},
     {"edit", 1, true, true},
+    {"key", 1, false, false},
+    {"type", 0, true, false},
     {"select", 2, false, false},
     {"expect-status", 0, true, false},
     {"expect-no-error", 0, false, false},
@@ -115,6 +120,8 @@ std::vector<ScriptStep> ParseScript(std::string_view text) {
         }
         if (step.Verb == "select" && step.Args[0] != "row")
             throw std::invalid_argument(where + "write 'select row N'");
+        if (step.Verb == "key" && !ParseKeyName(step.Args[0]))
+            throw std::invalid_argument(where + "no key named '" + step.Args[0] + "'");
         steps.push_back(std::move(step));
     }
     return steps;
@@ -163,6 +170,17 @@ bool ScriptRunner::Run(const std::vector<ScriptStep>& steps) {
     return true;
 }
 
+QWindow* ScriptRunner::KeyWindow() {
+    // Keys go where the keyboard's would: to the window that has the focus. A window that was
+    // only shown (no window manager offscreen) is made active first.
+    if (!QGuiApplication::focusWindow()) {
+        FWindow.activateWindow();
+        Settle();
+    }
+    if (QWindow* focused = QGuiApplication::focusWindow()) return focused;
+    return FWindow.windowHandle();
+}
+
 bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
     const std::string& verb = step.Verb;
     if (verb == "wait") return true;
@@ -187,6 +205,18 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
         }
         return true;
     }
+    if (verb == "key" || verb == "type") {
+        QWindow* target = KeyWindow();
+        if (!target) {
+            why = "no window has the focus";
+            return false;
+        }
+        if (verb == "key")
+            SendKey(*ParseKeyName(step.Args[0]), target);
+        else
+            SendText(QString::fromStdString(step.Args[0]), target);
+        return true;
+    }
     if (verb == "command") {
         if (!FWindow.Commands().Run(step.Args[0])) {
             why = "no announced command named '" + step.Args[0] + "'";
@@ -195,9 +225,9 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
         return true;
     }
     if (verb == "answer") {
-        int answer = 0;
-        if (!ToInt(step.Args[0], answer)) {
-            why = "'" + step.Args[0] + "' is not a number";
+        int answer = dialog::kQueuedDefault;
+        if (step.Args[0] != "default" && !ToInt(step.Args[0], answer)) {
+            why = "'" + step.Args[0] + "' is neither a number nor 'default'";
             return false;
         }
         if (!FBoxes) {

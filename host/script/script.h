@@ -1,4 +1,4 @@
-// Scripted runs: toolbar commands, cell edits and message-box answers in order (see
+// Scripted runs: toolbar commands, cell edits, keys and message-box answers in order (see
 // the README for the format).
 #pragma once
 
@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QWindow;
 
 namespace qm::dialog {
 struct DialogApi;
@@ -37,6 +39,7 @@ public:
     static void Settle();
 
 private:
+    QWindow* KeyWindow();
     bool RunStep(const ScriptStep& step, std::string& why);
 
     MainWindow& FWindow;

@@ -2,6 +2,7 @@
 
 #include "host/module_library.h"
 #include "host/ui/exchange_summary.h"
+#include "host/ui/status_line.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -88,7 +90,8 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     FWorkspaceHandle = AllocateHandle(&FWorkspaceTarget);
     SetNativeWindow(FWorkspaceHandle, FWorkspace);
 
-    statusBar()->showMessage(QString::fromUtf8("就绪"));
+    setStatusBar(new StatusLine(this));
+    ShowStatus(QString::fromUtf8("就绪"));
 }
 
 MainWindow::~MainWindow() {
@@ -202,7 +205,7 @@ void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, cons
     ShowErrorBar();
     FLastStatus = *summary;
     FLastStatusKind = 1;
-    statusBar()->showMessage(QString::fromStdString(*summary));
+    ShowStatus(QString::fromStdString(*summary));
 }
 
 void MainWindow::CommandsAnnounced(bool base, const void* field) {
@@ -219,9 +222,9 @@ void MainWindow::StatusShown(int kind, const std::string& text) {
     if (kind == 3) {
         FOperationError = text;
         ShowErrorBar();
-        statusBar()->showMessage(QString::fromUtf8("错误：") + Elided(text, 200));
+        ShowStatus(QString::fromUtf8("错误：") + Elided(text, 200));
     } else {
-        statusBar()->showMessage(Elided(text, 200));
+        ShowStatus(Elided(text, 200));
     }
 }
 
@@ -235,6 +238,26 @@ void MainWindow::ForgetForm() {
     FFormId = 0;
     FCommands->Clear();
     UpdateTitle();
+    // What was said about the form and its rows went with it; standing conditions stay.
+    FOperationError.clear();
+    ShowErrorBar();
+    ShowStatus(QString::fromUtf8("窗体已关闭"));
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+    FShownStatus = text;
+    statusBar()->showMessage(text);
+}
+
+bool MainWindow::event(QEvent* event) {
+    // Menus and buttons without a tip of their own would blank the bar while hovered, and it
+    // would stay blank: the last status comes back instead.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        statusBar()->showMessage(tip.isEmpty() ? FShownStatus : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -252,7 +275,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     FClosing = false;
     FLastCloseAgreed = refused != 1;
     if (!FLastCloseAgreed) {
-        statusBar()->showMessage(QString::fromUtf8("窗体未关闭：请先保存或取消当前修改"));
+        ShowStatus(QString::fromUtf8("窗体未关闭：请先保存或取消当前修改"));
         event->ignore();
         return;
     }

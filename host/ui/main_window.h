@@ -71,6 +71,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FormCreated(HWND form) override;
@@ -82,6 +83,7 @@ private:
     void UpdateTitle();
     void SearchWhenIdle(HWND form, int attempt = 0);
     void ShowErrorBar();
+    void ShowStatus(const QString& text);
 
     class WorkspaceTarget : public MessageTarget {
     public:
@@ -101,6 +103,7 @@ private:
     QAction* FModuleAction = nullptr;
     std::string FOperationError; // cleared by the next success
     std::string FStandingError;  // stays until the condition ends
+    QString FShownStatus;        // what the status bar says when nothing is hovered
     std::string FLastStatus;
     int FLastStatusKind = 0;
     bool FClosing = false;

@@ -117,7 +117,8 @@ void TfrmTarn204::InitOnActivate() {
 bool TfrmTarn204::CanCloseForm() {
     if (EditState() == esBrowse) return true;
     Main()->UpdateRecord(); // a refused cell keeps the form open on it
-    return Box("请保存或者取消后再退出当前窗体！", 4) == 6;
+    return Box("请保存或者取消后再退出当前窗体！\n（是：放弃未保存的修改并关闭；否：回到窗体）",
+               MB_YESNO | MB_DEFBUTTON2) == 6;
 }
 
 void TfrmTarn204::DoNew() {
@@ -190,7 +191,7 @@ void TfrmTarn204::DoDelete() {
         Box("数据集为空！", 1);
         return;
     }
-    if (Box("您确定要删除该笔数据吗？", 4) != 6) return;
+    if (Box("您确定要删除该笔数据吗？", MB_YESNO | MB_DEFBUTTON2) != 6) return;
     // Kept until the host has answered: a refused delete puts the row back.
     FAccepted.Take(main);
     const int recNo = main.RecNo();
@@ -335,7 +336,7 @@ void TfrmTarn204::DoSearch() {
     TMemTable& main = *Main();
     main.UpdateRecord(); // text still in a cell editor counts as typed
     if (UnsavedCount() > 0 || !Delta()->IsEmpty()) {
-        if (Box("有未保存的修改，确定放弃吗？", 4) != 6) return;
+        if (Box("有未保存的修改，确定放弃吗？", MB_YESNO | MB_DEFBUTTON2) != 6) return;
     }
     // Nothing unsaved survives into the browse state, even when the answer cannot be used.
     if (!FAccepted.Restore(main, KeyField) && (main.State() == dsEdit || main.State() == dsInsert))
@@ -372,7 +373,7 @@ void TfrmTarn204::DoCancel() {
     // More than the current row's own pending work would go: ask first.
     if (main.Active() && main.ChangeCount() > 0) {
         const std::string text = "将放弃 " + std::to_string(UnsavedCount()) + " 条未保存的修改，确定吗？";
-        if (Box(text, 4) != 6) return;
+        if (Box(text, MB_YESNO | MB_DEFBUTTON2) != 6) return;
     }
     if (!FAccepted.Restore(main, KeyField) && (main.State() == dsEdit || main.State() == dsInsert))
         main.Cancel();

@@ -157,7 +157,7 @@ TEST_F(BehaviourTest, CtrlDeleteAsksAndDeletesOnlyOnYes) {
             ASSERT_EQ(boxes.Api().CallCount(), 1) << c.what;
             EXPECT_STREQ(boxes.Api().CallCaption(0), "提示：");
             EXPECT_STREQ(boxes.Api().CallText(0), TQmDBGrid::DeleteQuestion);
-            EXPECT_EQ(boxes.Api().CallFlags(0), 4);
+            EXPECT_EQ(boxes.Api().CallFlags(0), 0x104); // a yes/no question, 否 the default
         }
         boxes.Attach();
     }

@@ -168,7 +168,9 @@ TEST_F(HostFaults, ALockedStoreIsWaitedForAtStart) {
     waitpid(writer, nullptr, 0);
 }
 
-TEST_F(HostFaults, WithoutDialogLibraryTheHostSaysSoInsteadOfReadingEveryQuestionAsNo) {
+// Without dialog.dll every question would read as 否: a form that could then neither drop its
+// changes nor close is never opened, and the store is not touched.
+TEST_F(HostFaults, WithoutDialogLibraryTheFormIsRefusedAtStart) {
     const auto alone = Dir / "alone";
     std::filesystem::create_directories(alone);
     // Everything the host and the module link, found beside them; only dialog.dll is missing.
@@ -177,12 +179,18 @@ TEST_F(HostFaults, WithoutDialogLibraryTheHostSaysSoInsteadOfReadingEveryQuestio
         if (name == "qmhost" || (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos))
             std::filesystem::copy_file(entry.path(), alone / name);
     }
-    std::vector<std::string> args = Login();
-    args.insert(args.end(), {"--demo", "--screenshot", (Dir / "shot.png").string()});
-    const HostRun run = Host(args, "", alone / "qmhost");
-    EXPECT_EQ(run.Code, 0) << run.Err;
-    EXPECT_TRUE(Contains(run.Err, "dialog.dll")) << run.Err;
-    EXPECT_TRUE(Contains(run.Err, "“否”")) << run.Err;
+    std::vector<std::string> shot = Login();
+    shot.insert(shot.end(), {"--demo", "--screenshot", (Dir / "shot.png").string()});
+    for (const auto& [name, run] :
+         {std::pair{"screenshot", Host(shot, "", alone / "qmhost")},
+          std::pair{"script", Host(Login(), "command search\n", alone / "qmhost")}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(run.Code, 2) << run.Err;
+        EXPECT_TRUE(Contains(run.Err, (alone / "dialog.dll").string())) << run.Err;
+        EXPECT_TRUE(Contains(run.Err, "“否”")) << run.Err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir / "shot.png"));
+    EXPECT_FALSE(std::filesystem::exists(Db));
 }
 
 // Another tool stored a 100,000-character name: the search leaves the row out (the form could

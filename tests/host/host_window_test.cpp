@@ -1,15 +1,21 @@
 // The window pieces without the module: toolbar from hand-made command sets, status display,
 // closing, a dropped form; the script format and shortcut conversion.
+#include "host/script/key_input.h"
 #include "host/script/script.h"
 #include "host/settings.h"
 #include "host/ui/main_window.h"
+#include "host/ui/status_line.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 #include "qt_environment.h"
 #include "store_fixture.h"
 
 #include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 
 #include <stdexcept>
@@ -187,6 +193,63 @@ TEST_F(WindowTest, AClosedFormIsHiddenAndForgottenNotDeleted) {
     EXPECT_EQ(form.CloseRequests, 0);
 }
 
+// The status bar never says what the window no longer shows: a closed form takes its error and
+// the refused close's note with it; a menu or button hovered leaves the last status in place.
+TEST_F(WindowTest, TheStatusBarNeverContradictsTheWindow) {
+    FakeForm form(Window->Workspace());
+    Window->AdoptForm(form.Handle);
+    Announce();
+    const std::string refused = "代码“01”已存在";
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 3, reinterpret_cast<LPARAM>(refused.c_str()));
+    Window->ShowStandingError("存储文件已损坏");
+    form.CloseAnswer = 1;
+    EXPECT_FALSE(Window->close());
+    EXPECT_TRUE(Window->statusBar()->currentMessage().startsWith(QString::fromUtf8("窗体未关闭")));
+
+    PostMessage(Window->HostWnd(), WM_QM_FORMCLOSED, form.Handle, 0);
+    ScriptRunner::Settle();
+    const QString after = Window->statusBar()->currentMessage();
+    EXPECT_FALSE(after.contains(QString::fromUtf8("窗体未关闭"))) << after.toStdString();
+    auto* bar = Window->findChild<QFrame*>("errorBar");
+    const QString barText = bar->findChild<QLabel*>()->text();
+    EXPECT_FALSE(barText.contains(QString::fromUtf8("已存在"))) << barText.toStdString();
+    EXPECT_TRUE(barText.contains(QString::fromUtf8("已损坏"))) << "a standing condition stays";
+
+    const std::string saved = "已保存：修改 1 条";
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(saved.c_str()));
+    // Alt+M opens the module menu, whose title has no status tip of its own.
+    QTest::keyClick(Window.get(), Qt::Key_M, Qt::AltModifier);
+    ScriptRunner::Settle();
+    QMenu* menu = Window->findChild<QMenu*>("moduleMenu");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    QTest::mouseMove(menu, menu->actionGeometry(menu->actions().first()).center());
+    ScriptRunner::Settle();
+    EXPECT_EQ(Window->statusBar()->currentMessage().toStdString(), saved);
+    menu->close();
+    ScriptRunner::Settle();
+    EXPECT_EQ(Window->statusBar()->currentMessage().toStdString(), saved);
+}
+
+// A status longer than the bar ends in an ellipsis; the tooltip holds all of it.
+TEST_F(WindowTest, ALongStatusIsElidedWithTheWholeTextInItsTooltip) {
+    Window->resize(600, 400);
+    ScriptRunner::Settle();
+    auto* line = dynamic_cast<StatusLine*>(Window->statusBar());
+    ASSERT_NE(line, nullptr);
+    const std::string tail = "最后的这几个字必须能读到";
+    const std::string text = "该记录已被其他用户修改或删除，请重新查询！" + std::string(30, 'x') + tail;
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    EXPECT_TRUE(line->ShownText().endsWith(QChar(0x2026))) << line->ShownText().toStdString();
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->ShownText()), line->width());
+    EXPECT_TRUE(line->toolTip().contains(QString::fromStdString(tail))) << line->toolTip().toStdString();
+
+    const std::string brief = "已查询 6 条";
+    SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(brief.c_str()));
+    EXPECT_EQ(line->ShownText().toStdString(), brief);
+    EXPECT_TRUE(line->toolTip().isEmpty());
+}
+
 TEST(ShortCut, ConvertsKeyCodesWithModifiers) {
     struct Case {
         std::uint16_t In;
@@ -214,6 +277,29 @@ TEST(Script, ReadsStepsAndKeepsTextsWhole) {
     EXPECT_EQ(steps[5].Args, std::vector<std::string>{"已存在"});
 }
 
+// Key names as scripts write them, xdotool's spellings included.
+TEST(Script, NamesKeysAsTheKeyboardSendsThem) {
+    struct Case {
+        const char* Name;
+        QKeyCombination Key;
+    };
+    for (const Case& c :
+         {Case{"Tab", Qt::Key_Tab}, Case{"ctrl+s", Qt::CTRL | Qt::Key_S}, Case{"Escape", Qt::Key_Escape},
+          Case{"esc", Qt::Key_Escape}, Case{"F2", Qt::Key_F2}, Case{"shift+F3", Qt::SHIFT | Qt::Key_F3},
+          Case{"shift+Tab", Qt::SHIFT | Qt::Key_Backtab}, Case{"ctrl+Delete", Qt::CTRL | Qt::Key_Delete},
+          Case{"Return", Qt::Key_Return}, Case{"Page_Down", Qt::Key_PageDown},
+          Case{"alt+n", Qt::ALT | Qt::Key_N}, Case{"y", Qt::Key_Y},
+          Case{"Control+Shift+Home", Qt::CTRL | Qt::SHIFT | Qt::Key_Home}}) {
+        SCOPED_TRACE(c.Name);
+        const std::optional<QKeyCombination> key = ParseKeyName(c.Name);
+        ASSERT_TRUE(key.has_value());
+        EXPECT_EQ(*key, c.Key);
+    }
+    const auto steps = ParseScript("key ctrl+s\ntype  收入 A1 \nanswer default\n");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[1].Args, std::vector<std::string>{" 收入 A1"});
+}
+
 // A damaged store is a standing condition: it stays on show after an operation's own error ends.
 TEST(DamagedStore, StaysShownAsAStandingCondition) {
     const auto dir = FreshTempDir("damaged-window");
@@ -235,7 +321,8 @@ TEST(DamagedStore, StaysShownAsAStandingCondition) {
 TEST(Script, RefusesStepsItCannotRead) {
     for (const char* bad :
          {"fly away", "command", "answer", "select 2", "select row", "expect-status", "wait now",
-          "command new extra", "expect-rows", "expect-field", "touch", "wait-for"}) {
+          "command new extra", "expect-rows", "expect-field", "touch", "wait-for", "key", "key nokey",
+          "key ctrl+", "key ctrl+s extra", "key hyper+s", "key ctrl+s,ctrl+x", "type"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(ParseScript(std::string("wait\n") + bad), std::invalid_argument);
     }

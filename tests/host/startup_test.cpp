@@ -1,5 +1,6 @@
 // Start-up checks of the store file and the login, and the window that says why the host cannot
 // start; the error bar's handling of huge texts.
+#include "dialog/dialog_api.h"
 #include "host/host_app.h"
 #include "host/startup_checks.h"
 #include "host/ui/main_window.h"
@@ -198,6 +199,34 @@ TEST_F(StartupTest, AnInteractiveStartShowsAWindowNamingTheFileAndReason) {
     EXPECT_TRUE(visible);
     EXPECT_TRUE(Contains(shown, file.string())) << shown;
     EXPECT_TRUE(Contains(shown, "不是有效的存储文件")) << shown;
+}
+
+// The reason the start-up window gives when the message boxes cannot be had.
+TEST_F(StartupTest, AMissingOrBrokenDialogLibraryIsNamedWithWhatItMeans) {
+    const char* bin = std::getenv("QM_BIN_DIR");
+    const std::string built = std::string(bin && *bin ? bin : QM_TEST_BIN_DIR) + "/";
+    if (!std::filesystem::exists(built + dialog::kFileName)) GTEST_SKIP() << "dialog.dll is not built";
+    const std::string empty = (Dir / "empty").string() + "/";
+    const std::string broken = (Dir / "broken").string() + "/";
+    std::filesystem::create_directories(empty);
+    std::filesystem::create_directories(broken);
+    std::ofstream(broken + dialog::kFileName) << "not a library";
+    struct Case {
+        std::string Folder;
+        const char* Says; // empty: usable
+    } cases[] = {{empty, "找不到 "}, {broken, "无法使用 "}, {built, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Folder);
+        dialog::DialogApi boxes;
+        const std::string why = DialogLibraryFault(c.Folder, boxes);
+        if (!*c.Says) {
+            EXPECT_EQ(why, "");
+            EXPECT_NE(boxes.MessageBox, nullptr);
+            continue;
+        }
+        EXPECT_TRUE(Contains(why, c.Says + c.Folder + dialog::kFileName)) << why;
+        EXPECT_TRUE(Contains(why, "不打开窗体")) << why;
+    }
 }
 
 TEST_F(StartupTest, TheErrorBarShowsTheStartOfAHugeText) {

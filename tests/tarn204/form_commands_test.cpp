@@ -33,7 +33,7 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         EXPECT_TRUE(Writable()); // left in the edit state for a correction
         Queue({6});
         Run("search"); // back to the host's rows, once the clerk agreed to drop the new one
-        EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
+        EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 0x104}}));
         EXPECT_EQ(Rows(), 3);
     }
     // Valid values: sent, the host's key written back, and back to browsing.
@@ -96,7 +96,7 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     // The user says no: nothing happens.
     Queue({7});
     Run("delete");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 4}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 0x104}}));
     EXPECT_EQ(Rows(), 3);
     EXPECT_TRUE(Executes().empty());
 
@@ -117,7 +117,7 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     host.ExecuteAnswer = Answer(0);
     Queue({6, 1});
     Run("delete");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 4}, {"删除成功！", 1}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 0x104}, {"删除成功！", 1}}));
     sent = Executes();
     ASSERT_EQ(sent.size(), 1u);
     const std::string& request = sent[0].RequestXml;
@@ -142,7 +142,7 @@ TEST_F(Commands, SearchWhileEditingReplacesTheRows) {
     host.SearchAnswer = SearchAnswer(MemacRow(20, "09", "Only", 1, 2));
     Queue({6});
     Run("search");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 4}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 0x104}}));
     EXPECT_EQ(Rows(), 1);
     EXPECT_EQ(Cell(0, "MEMAC001"), "09");
     EXPECT_FALSE(Writable());
@@ -160,7 +160,8 @@ TEST_F(Commands, CloseWhileEditingAsksFirst) {
     Queue({7, 7});
     EXPECT_EQ(SendMessage(id, WM_QM_CANCLOSE, 0, 0), 1);
     EXPECT_EQ(SendMessage(id, WM_QM_CLOSE, 0, 0), 1);
-    const Box question{"请保存或者取消后再退出当前窗体！", 4};
+    const Box question{"请保存或者取消后再退出当前窗体！\n（是：放弃未保存的修改并关闭；否：回到窗体）",
+                       0x104};
     EXPECT_EQ(Boxes(), (std::vector<Box>{question, question}));
     EXPECT_FALSE(WidgetOfHandle(id)->isHidden());
     EXPECT_TRUE(host.MessagesOf(WM_QM_RELEASE).empty());
@@ -226,7 +227,7 @@ TEST_F(Commands, CancelDropsAPostedNewRowAfterAsking) {
     Run("firstrec"); // leaving the new row posts it
     Queue({6});
     Run("cancel");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"将放弃 1 条未保存的修改，确定吗？", 4}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"将放弃 1 条未保存的修改，确定吗？", 0x104}}));
     EXPECT_EQ(Rows(), 3);
     EXPECT_FALSE(Writable());
     // Nothing is left for a save to send.
@@ -299,7 +300,7 @@ TEST_F(Commands, GridDeleteKeyAsksThroughTheBoxService) {
     Queue({6});
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
     QApplication::sendEvent(grid, &press);
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"确定删除当前记录吗？", 4}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"确定删除当前记录吗？", 0x104}}));
     EXPECT_EQ(Rows(), 2);
 }
 

@@ -136,7 +136,7 @@ TEST_F(Contract, ADeleteCarriesOnlyItsOwnRowAndKeysInItsAnswerTouchNothing) {
         0, "", "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"1\" id=\"99\"/></rs>");
     Queue({6, 1});
     Run("delete");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 4}, {"删除成功！", 1}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"您确定要删除该笔数据吗？", 0x104}, {"删除成功！", 1}}));
     const auto sent = Executes();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].RequestXml.find("op=\"1\""), std::string::npos) << sent[0].RequestXml;

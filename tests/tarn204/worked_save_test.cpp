@@ -103,7 +103,7 @@ TEST_F(FormSession, ThreeRowSaveSendsTheWorkedRequest) {
         EXPECT_EQ(actual[i].parent, expected[i].parent) << "node " << i + 1;
         EXPECT_EQ(actual[i].attrs, expected[i].attrs) << "node " << i + 1;
     }
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"确定删除当前记录吗？", 4}, {"保存成功！", 1}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"确定删除当前记录吗？", 0x104}, {"保存成功！", 1}}));
     EXPECT_EQ(Cell(2, "MEMAC_ID"), "13");
 }
 
