@@ -1,6 +1,7 @@
 #include "host/host_app.h"
 
 #include "dialog/dialog_api.h"
+#include "host/desk/desk.h"
 #include "host/host_records.h"
 #include "host/module_library.h"
 #include "host/script/script.h"
@@ -145,6 +146,7 @@ int RunHost(const Options& options) {
 
     MainWindow window(*store);
     window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
+    window.Desk().Begin(user, dbPath);
     window.show();
     if (!haveBoxes) {
         // The module would then read every confirmation as "no" without a word.

@@ -1,5 +1,6 @@
 #include "host/ui/main_window.h"
 
+#include "host/desk/desk.h"
 #include "host/module_library.h"
 #include "host/ui/exchange_summary.h"
 #include "platform/platform.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     SetNativeWindow(FWorkspaceHandle, FWorkspace);
 
     statusBar()->showMessage(QString::fromUtf8("就绪"));
+    FDesk = new desk::Desk(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -141,6 +143,7 @@ bool MainWindow::OpenForm(std::string* why) {
                 reinterpret_cast<LPARAM>(FModule.ContextText.c_str()));
     SendMessage(id, WM_QM_COLORS, reinterpret_cast<WPARAM>(FModule.Colors), 0);
     if (FModule.SearchOnOpen) SearchWhenIdle(id);
+    FDesk->FormOpened();
     return true;
 }
 
