@@ -41,7 +41,8 @@ const MemoryTable& Levels() {
         for (int i = 0; i < kRows; ++i) {
             char code[16];
             std::snprintf(code, sizeof code, "L%06d", i);
-            t.Add({code, "收入等级 " + std::to_string(i), std::to_string(i * 100), std::to_string(i * 100 + 99),
+            t.Add({code, "收入等级 " + std::to_string(i), std::to_string(i * 100),
+                   std::to_string(i * 100 + 99),
                    "2024-0" + std::to_string(1 + i % 9) + "-1" + std::to_string(i % 10)});
         }
         return t;
@@ -145,7 +146,10 @@ void BM_XlsxExportVsLibxlsxwriter(benchmark::State& state) {
     state.counters["ratio"] = subject / base;
     state.counters["xlsx_ms"] = 1000 * base / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_XlsxExportVsLibxlsxwriter)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions);
+BENCHMARK(BM_XlsxExportVsLibxlsxwriter)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(kRepetitions);
 
 } // namespace
 } // namespace qm::desk

@@ -51,7 +51,8 @@ bool ReadDate(std::string_view text, DateTimeParts& out) {
         return false;
     if (text.size() > 10) {
         int second = 0;
-        if (text[10] != ' ' || !Digits(text, 11, 2, d.Hour) || text[13] != ':' || !Digits(text, 14, 2, d.Minute))
+        if (text[10] != ' ' || !Digits(text, 11, 2, d.Hour) || text[13] != ':' ||
+            !Digits(text, 14, 2, d.Minute))
             return false;
         if (text.size() == 19 && (text[16] != ':' || !Digits(text, 17, 2, second))) return false;
         if (d.Hour > 23 || d.Minute > 59 || second > 59) return false;

@@ -53,7 +53,8 @@ public:
 
 private:
     void Flush() {
-        if (!FBuffer.empty() && std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size()) Fail();
+        if (!FBuffer.empty() && std::fwrite(FBuffer.data(), 1, FBuffer.size(), FFile) != FBuffer.size())
+            Fail();
         FBuffer.clear();
     }
     [[noreturn]] void Fail() const { throw std::runtime_error(CannotWrite(FPath, std::strerror(errno))); }

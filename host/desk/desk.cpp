@@ -71,8 +71,8 @@ void Desk::BuildMenus() {
     QMenuBar* bar = FWindow.menuBar();
     QMenu* file = bar->addMenu(QString::fromUtf8("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    connect(AddAction(file, "exportRows", "导出(&E)...", QKeySequence(Qt::CTRL | Qt::Key_E)), &QAction::triggered,
-            this, [this] { ExportAsked(); });
+    connect(AddAction(file, "exportRows", "导出(&E)...", QKeySequence(Qt::CTRL | Qt::Key_E)),
+            &QAction::triggered, this, [this] { ExportAsked(); });
     connect(AddAction(file, "printRows", "打印(&P)...", QKeySequence::Print), &QAction::triggered, this,
             [this] { PreviewAsked(); });
     connect(AddAction(file, "exportPdf", "导出 PDF...", QKeySequence()), &QAction::triggered, this,
@@ -83,14 +83,15 @@ void Desk::BuildMenus() {
 
     QMenu* help = bar->addMenu(QString::fromUtf8("帮助(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    connect(AddAction(help, "manual", "使用说明", QKeySequence::HelpContents), &QAction::triggered, this, [this] {
-        const QString path = ManualPath();
-        if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-            FWindow.ShowError(path.isEmpty() ? "找不到使用说明（manual.html）" : "无法打开使用说明：" + path.toStdString());
-    });
-    connect(AddAction(help, "about", "关于", QKeySequence()), &QAction::triggered, this, [this] {
-        QMessageBox::about(&FWindow, QString::fromUtf8("关于"), AboutText());
-    });
+    connect(AddAction(help, "manual", "使用说明", QKeySequence::HelpContents), &QAction::triggered, this,
+            [this] {
+                const QString path = ManualPath();
+                if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+                    FWindow.ShowError(path.isEmpty() ? "找不到使用说明（manual.html）"
+                                                     : "无法打开使用说明：" + path.toStdString());
+            });
+    connect(AddAction(help, "about", "关于", QKeySequence()), &QAction::triggered, this,
+            [this] { QMessageBox::about(&FWindow, QString::fromUtf8("关于"), AboutText()); });
 }
 
 QString Desk::ManualPath() {
@@ -102,8 +103,9 @@ QString Desk::ManualPath() {
 
 QString Desk::AboutText() const {
     return QString::fromUtf8("%1 %2\n版本：%3\n许可证：MIT\n存储：%4\n用户：%5")
-        .arg(QString::fromUtf8(host::MainWindow::AppTitle), QStringLiteral("qmhost"), QStringLiteral(QM_VERSION),
-             FStore.empty() ? QString::fromUtf8("（未知）") : Q(FStore), Q(FUser));
+        .arg(QString::fromUtf8(host::MainWindow::AppTitle), QStringLiteral("qmhost"),
+             QStringLiteral(QM_VERSION), FStore.empty() ? QString::fromUtf8("（未知）") : Q(FStore),
+             Q(FUser));
 }
 
 void Desk::Begin(const std::string& user, const std::string& store) {
@@ -128,7 +130,8 @@ void Desk::SizeForScreen() {
 
 QTableView* Desk::Grid() const {
     for (QTableView* grid : FWindow.Workspace()->findChildren<QTableView*>())
-        if (grid->isVisibleTo(FWindow.Workspace()) && grid->model() && grid->model()->columnCount() > 0) return grid;
+        if (grid->isVisibleTo(FWindow.Workspace()) && grid->model() && grid->model()->columnCount() > 0)
+            return grid;
     return nullptr;
 }
 
@@ -182,7 +185,8 @@ bool Desk::HaveRows(const char* what) {
 
 QString Desk::Title() const {
     QWidget* form = WidgetOfHandle(FWindow.FormId());
-    return form && !form->windowTitle().isEmpty() ? form->windowTitle() : QString::fromUtf8(host::MainWindow::AppTitle);
+    return form && !form->windowTitle().isEmpty() ? form->windowTitle()
+                                                  : QString::fromUtf8(host::MainWindow::AppTitle);
 }
 
 ExportResult Desk::Export(const std::string& path) {
@@ -196,8 +200,9 @@ ExportResult Desk::Export(const std::string& path) {
         const GridTable table(*grid);
         std::unique_ptr<QProgressDialog> progress;
         if (table.RowCount() > kProgressRows) {
-            progress = std::make_unique<QProgressDialog>(QString::fromUtf8("正在导出..."), QString::fromUtf8("取消"), 0,
-                                                         static_cast<int>(table.RowCount()), &FWindow);
+            progress =
+                std::make_unique<QProgressDialog>(QString::fromUtf8("正在导出..."), QString::fromUtf8("取消"),
+                                                  0, static_cast<int>(table.RowCount()), &FWindow);
             progress->setObjectName(QStringLiteral("exportProgress"));
             progress->setWindowModality(Qt::WindowModal);
             progress->setMinimumDuration(0);
@@ -250,11 +255,12 @@ void Desk::ExportAsked() {
     dialog.setObjectName(QStringLiteral("exportFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QString::fromUtf8("Excel 工作簿 (*.xlsx)"), QString::fromUtf8("CSV 文件 (*.csv)")});
+    dialog.setNameFilters(
+        {QString::fromUtf8("Excel 工作簿 (*.xlsx)"), QString::fromUtf8("CSV 文件 (*.csv)")});
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(filter.contains(QLatin1String("*.csv")) ? QStringLiteral("csv")
-                                                                         : QStringLiteral("xlsx"));
+                                                                        : QStringLiteral("xlsx"));
     });
     dialog.selectFile(Title());
     const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -288,7 +294,8 @@ void Desk::PreviewAsked() {
     QPrintPreviewDialog preview(&printer, &FWindow);
     preview.setObjectName(QStringLiteral("printPreview"));
     preview.setWindowTitle(QString::fromUtf8("打印预览 - ") + Title());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&pages](QPrinter* p) { pages.Print(*p); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&pages](QPrinter* p) { pages.Print(*p); });
     preview.exec();
     FocusGrid();
 }

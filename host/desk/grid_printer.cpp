@@ -3,9 +3,9 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
-#include <QFontMetrics>
 
 namespace qm::desk {
 
@@ -22,13 +22,15 @@ QFont BodyFont(bool bold = false) {
 }
 
 QRect PageRect(QPrinter& printer) {
-    return printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    return printer.pageLayout()
+        .paintRectPixels(printer.resolution())
+        .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
 }
 
 } // namespace
 
-GridPrinter::GridPrinter(const GridTable& table, PrintHeading heading) : FTable(table), FHeading(std::move(heading)) {}
+GridPrinter::GridPrinter(const GridTable& table, PrintHeading heading)
+    : FTable(table), FHeading(std::move(heading)) {}
 
 GridPrinter::Metrics GridPrinter::Measure(QPrinter& printer) const {
     Metrics m;
@@ -39,7 +41,8 @@ GridPrinter::Metrics GridPrinter::Measure(QPrinter& printer) const {
     m.HeadingHeight = titleHeight + line + line / 2;
     m.RowHeight = line + line / 3;
     m.FooterHeight = line + line / 2;
-    const int room = PageRect(printer).height() - m.HeadingHeight - m.FooterHeight - m.RowHeight; // labels take a row
+    const int room =
+        PageRect(printer).height() - m.HeadingHeight - m.FooterHeight - m.RowHeight; // labels take a row
     m.RowsPerPage = std::max(1, room / m.RowHeight);
     return m;
 }
@@ -68,7 +71,8 @@ bool GridPrinter::Print(QPrinter& printer) {
     return painter.end();
 }
 
-void GridPrinter::PaintPage(QPainter& painter, const QRect& page, const Metrics& m, int pageNo, int pages) const {
+void GridPrinter::PaintPage(QPainter& painter, const QRect& page, const Metrics& m, int pageNo,
+                            int pages) const {
     const QColor ink(Qt::black);
     painter.setPen(ink);
     // Heading: the title, then the date on the left and the user on the right.
@@ -76,7 +80,8 @@ void GridPrinter::PaintPage(QPainter& painter, const QRect& page, const Metrics&
     title.setPointSize(kTitlePoints);
     painter.setFont(title);
     const int titleHeight = painter.fontMetrics().height();
-    painter.drawText(QRect(page.left(), page.top(), page.width(), titleHeight), Qt::AlignCenter, FHeading.Title);
+    painter.drawText(QRect(page.left(), page.top(), page.width(), titleHeight), Qt::AlignCenter,
+                     FHeading.Title);
     painter.setFont(BodyFont());
     const int line = painter.fontMetrics().height();
     const QRect info(page.left(), page.top() + titleHeight, page.width(), line);
@@ -102,7 +107,8 @@ void GridPrinter::PaintPage(QPainter& painter, const QRect& page, const Metrics&
             painter.drawRect(cell);
             const QString text = textOf(c);
             const QRect inner = cell.adjusted(cellPad, 0, -cellPad, 0);
-            const bool number = !labels && FTable.Columns()[static_cast<std::size_t>(c)].Kind == ColumnKind::Number;
+            const bool number =
+                !labels && FTable.Columns()[static_cast<std::size_t>(c)].Kind == ColumnKind::Number;
             painter.drawText(inner, (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                              painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width()));
         }
@@ -110,14 +116,16 @@ void GridPrinter::PaintPage(QPainter& painter, const QRect& page, const Metrics&
     int top = page.top() + m.HeadingHeight;
     painter.setFont(BodyFont(true));
     paintRow(
-        top, [&](int c) { return QString::fromStdString(FTable.Columns()[static_cast<std::size_t>(c)].Label); },
+        top,
+        [&](int c) { return QString::fromStdString(FTable.Columns()[static_cast<std::size_t>(c)].Label); },
         true);
     painter.setFont(BodyFont());
     const auto rows = static_cast<int>(FTable.RowCount());
     const int first = (pageNo - 1) * m.RowsPerPage;
     for (int r = first; r < std::min(rows, first + m.RowsPerPage); ++r) {
         top += m.RowHeight;
-        paintRow(top, [&](int c) { return FTable.Text(r, c); }, false);
+        paintRow(
+            top, [&](int c) { return FTable.Text(r, c); }, false);
     }
     painter.drawText(QRect(page.left(), page.bottom() - m.FooterHeight, page.width(), m.FooterHeight),
                      Qt::AlignCenter, QStringLiteral("第 %1 页 / 共 %2 页").arg(pageNo).arg(pages));

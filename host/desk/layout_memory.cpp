@@ -11,7 +11,8 @@ namespace qm::desk {
 LayoutMemory::LayoutMemory(QString settingsPath, QString user)
     : FPath(std::move(settingsPath)),
       // A user name is one key level, whatever it holds.
-      FGroup(QStringLiteral("Layout/") + QString::fromLatin1(QUrl::toPercentEncoding(user.isEmpty() ? "-" : user))) {}
+      FGroup(QStringLiteral("Layout/") +
+             QString::fromLatin1(QUrl::toPercentEncoding(user.isEmpty() ? "-" : user))) {}
 
 QString LayoutMemory::Key(const char* name) const {
     return FGroup + "/" + name;

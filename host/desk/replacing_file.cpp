@@ -57,7 +57,8 @@ void ReplacingFile::Commit() {
         throw std::runtime_error(CannotWrite(FTarget, why));
     }
     close(fd);
-    if (std::rename(FTemp.c_str(), FTarget.c_str()) != 0) throw std::runtime_error(CannotWrite(FTarget, Reason()));
+    if (std::rename(FTemp.c_str(), FTarget.c_str()) != 0)
+        throw std::runtime_error(CannotWrite(FTarget, Reason()));
     FCommitted = true;
 }
 

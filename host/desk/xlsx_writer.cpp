@@ -51,7 +51,8 @@ double WidthOf(const std::string& text) {
 bool WriteXlsx(const TableSource& table, const std::string& path, const ExportProgress& progress) {
     const std::size_t rows = table.RowCount();
     if (rows > kMaxRows)
-        throw std::runtime_error(CannotWrite(path, "行数超过 .xlsx 的上限（" + std::to_string(kMaxRows) + " 行）"));
+        throw std::runtime_error(
+            CannotWrite(path, "行数超过 .xlsx 的上限（" + std::to_string(kMaxRows) + " 行）"));
     Workbook book(path);
     lxw_worksheet* sheet = workbook_add_worksheet(book.Get(), nullptr);
     lxw_format* bold = workbook_add_format(book.Get());

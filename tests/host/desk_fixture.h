@@ -36,8 +36,7 @@ protected:
 
     // Runs `act` on the first modal dialog of type T that opens within a few seconds, inside its
     // event loop; `open` is what opens it (a key, a menu entry).
-    template <class T>
-    bool OnModal(const std::function<void()>& open, const std::function<void(T*)>& act) {
+    template <class T> bool OnModal(const std::function<void()>& open, const std::function<void(T*)>& act) {
         bool seen = false;
         auto timer = std::make_unique<QTimer>();
         QElapsedTimer clock;
@@ -76,8 +75,9 @@ protected:
         for (int i = Added + 1; i <= Added + count; ++i) {
             char code[16];
             std::snprintf(code, sizeof code, "L%05d", i);
-            Exec(std::string("INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, "
-                             "CREATE_DATE, FLAG) VALUES ('") +
+            Exec(std::string(
+                     "INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, "
+                     "CREATE_DATE, FLAG) VALUES ('") +
                  code + "', '等级" + std::to_string(i) + "', " + std::to_string(i * 10) + ", " +
                  std::to_string(i * 10 + 9) + ", 'demo', 'demo', '2024-01-02 00:00:00', 0)");
         }

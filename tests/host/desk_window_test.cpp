@@ -82,8 +82,9 @@ TEST_F(DeskWindowTest, WidthsOrderAndGeometryComeBackAtTheNextStartUntilTheDefau
     const int edge = header->sectionViewportPosition(name) + header->sectionSize(name) - 1;
     const int y = header->height() / 2;
     QTest::mousePress(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge, y));
-    QMouseEvent drag(QEvent::MouseMove, QPointF(edge + 80, y), header->viewport()->mapToGlobal(QPointF(edge + 80, y)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(edge + 80, y),
+                     header->viewport()->mapToGlobal(QPointF(edge + 80, y)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(header->viewport(), &drag);
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 80, y));
     ASSERT_EQ(header->sectionSize(name), defaultWidth + 80);
@@ -105,7 +106,8 @@ TEST_F(DeskWindowTest, WidthsOrderAndGeometryComeBackAtTheNextStartUntilTheDefau
     Settle();
     EXPECT_EQ(header->sectionSize(name), defaultWidth);
     EXPECT_EQ(header->visualIndex(name), defaultVisual);
-    EXPECT_FALSE(QSettings(QString::fromStdString(SettingsPath()), QSettings::IniFormat).contains("Layout/clerk/columns"));
+    EXPECT_FALSE(QSettings(QString::fromStdString(SettingsPath()), QSettings::IniFormat)
+                     .contains("Layout/clerk/columns"));
 }
 
 // Records the file the manual was opened from instead of starting a browser.

@@ -59,7 +59,9 @@ protected:
     void TearDown() override { std::filesystem::remove_all(Dir); }
 
     static MemoryTable Levels() {
-        MemoryTable t({{"收入等级代码", ColumnKind::Text}, {"收入下限", ColumnKind::Number}, {"建立日期", ColumnKind::Date}});
+        MemoryTable t({{"收入等级代码", ColumnKind::Text},
+                       {"收入下限", ColumnKind::Number},
+                       {"建立日期", ColumnKind::Date}});
         t.Add({"01", "3000", "2024-02-29"});
         t.Add({"02", "未定", "不是日期"});
         t.Add({"03", "", ""});
@@ -72,8 +74,12 @@ TEST_F(DeskWriterTest, CsvQuotesWhatNeedsItAndStartsWithTheByteOrderMark) {
     struct Case {
         std::string Value, Written;
     } cases[] = {
-        {"plain", "plain"},         {"中低收入", "中低收入"}, {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
+        {"plain", "plain"},
+        {"中低收入", "中低收入"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\r", "\"cr\r\""},
         {"", ""},
     };
     MemoryTable table({{"名称", ColumnKind::Text}, {"x", ColumnKind::Text}});
@@ -105,7 +111,9 @@ TEST_F(DeskWriterTest, XlsxHoldsNumbersAsNumbersDatesAsDatesAndABoldFrozenHeader
     EXPECT_THAT(sheet, HasSubstr("<c r=\"B3\" t=\"inlineStr\"><is><t>未定</t></is></c>"));
     EXPECT_THAT(sheet, HasSubstr("<c r=\"C3\" t=\"inlineStr\"><is><t>不是日期</t></is></c>"));
     EXPECT_THAT(sheet, Not(HasSubstr("r=\"B4\"")));
-    EXPECT_THAT(sheet, HasSubstr("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"));
+    EXPECT_THAT(
+        sheet,
+        HasSubstr("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"));
     const std::string styles = Unzip(path, "xl/styles.xml");
     EXPECT_THAT(styles, HasSubstr("<b/>"));
     EXPECT_THAT(styles, HasSubstr("formatCode=\"yyyy-mm-dd\""));
@@ -123,7 +131,8 @@ TEST_F(DeskWriterTest, AFailedOrCancelledExportLeavesTheTargetAsItWasAndNothingE
         // An earlier file survives a cancel whole, and no temporary file is left beside it.
         const auto target = Dir / "kept.out";
         std::ofstream(target) << "earlier export";
-        result = ExportTable(Levels(), target.string(), format, [](std::size_t done, std::size_t) { return done == 0 ? false : true; });
+        result = ExportTable(Levels(), target.string(), format,
+                             [](std::size_t done, std::size_t) { return done == 0 ? false : true; });
         EXPECT_TRUE(result.Cancelled);
         EXPECT_EQ(ReadAll(target), "earlier export");
         EXPECT_EQ(FilesIn(Dir), std::vector<std::string>{"kept.out"});
@@ -150,10 +159,10 @@ TEST(DeskCellValues, NumbersDatesAndKinds) {
         bool Read;
         double Value;
     } numbers[] = {
-        {"0", true, 0},     {"3000", true, 3000}, {"-12", true, -12}, {"2.5", true, 2.5}, {"1e3", true, 1000},
-        {"01", false, 0},   {"-007", false, 0},   {"", false, 0},     {"inf", false, 0},  {"nan", false, 0},
-        {" 5", false, 0},   {"5 ", false, 0},     {"1,000", false, 0}, {"+5", false, 0},  {".5", false, 0},
-        {"-", false, 0},    {"0.5", true, 0.5},
+        {"0", true, 0},   {"3000", true, 3000}, {"-12", true, -12},  {"2.5", true, 2.5}, {"1e3", true, 1000},
+        {"01", false, 0}, {"-007", false, 0},   {"", false, 0},      {"inf", false, 0},  {"nan", false, 0},
+        {" 5", false, 0}, {"5 ", false, 0},     {"1,000", false, 0}, {"+5", false, 0},   {".5", false, 0},
+        {"-", false, 0},  {"0.5", true, 0.5},
     };
     for (const NumberCase& c : numbers) {
         double v = -1;
@@ -166,9 +175,11 @@ TEST(DeskCellValues, NumbersDatesAndKinds) {
         const char* Text;
         bool Read;
     } dates[] = {
-        {"2024-02-29", true},           {"2023-02-29", false}, {"2024-13-01", false},          {"2024-1-01", false},
-        {"2024-01-31 23:59:59", true}, {"2024-01-31 24:00", false}, {"2024-01-31 08:30", true}, {"1899-12-31", false},
-        {"2024/01/31", false},          {"", false},
+        {"2024-02-29", true},          {"2023-02-29", false},
+        {"2024-13-01", false},         {"2024-1-01", false},
+        {"2024-01-31 23:59:59", true}, {"2024-01-31 24:00", false},
+        {"2024-01-31 08:30", true},    {"1899-12-31", false},
+        {"2024/01/31", false},         {"", false},
     };
     for (const DateCase& c : dates) {
         DateTimeParts d;
