@@ -217,6 +217,7 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
             if (column) text = column->ValueFor(text);
             // A text the column cannot take whole is refused, never cut.
             if (std::string why = LengthRefusal(*field, text); !why.empty()) return Fail(why);
+            if (std::string why = ControlRefusal(field->DisplayLabel(), text); !why.empty()) return Fail(why);
             if (field->DataType() != ftString) text = PlainNumberText(text);
             if (std::string why = RangeRefusal(*field, text); !why.empty()) return Fail(why);
         } else {

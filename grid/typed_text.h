@@ -16,6 +16,10 @@ int CharacterCount(std::string_view utf8);
 // text fits or the field has no length.
 std::string LengthRefusal(const std::string& label, int size, int characters);
 std::string LengthRefusal(const TField& field, std::string_view text);
+// The refusal of a text holding a control character other than tab and newline (a NUL among
+// them, which would otherwise cut the value where it stands), naming the first by its code point;
+// empty when there is none.
+std::string ControlRefusal(const std::string& label, std::string_view text);
 // Full-width digits, signs, point and space (as a Chinese input method types them) as ASCII.
 std::string PlainNumberText(std::string_view text);
 // The refusal of a whole number beyond the range of an integer field; empty when the text is no

@@ -320,7 +320,10 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
     const QModelIndex cell = model->index(row, column);
     if (verb == "edit") {
         if (!model->setData(cell, QString::fromStdString(step.Args[1]), Qt::EditRole)) {
-            why = "the grid refused '" + step.Args[1] + "' for " + step.Args[0];
+            // The grid says why in the clerk's words (a text too long, a number out of range).
+            const std::string reason = model->property("lastError").toString().toStdString();
+            why = "the grid refused '" + step.Args[1] + "' for " + step.Args[0] +
+                  (reason.empty() ? std::string() : ": " + reason);
             return false;
         }
         return true;

@@ -57,6 +57,26 @@ TEST_F(TypedText, IntegersBeyondTheFieldsRangeAreNamed) {
         EXPECT_EQ(RangeRefusal(*Table.FieldByName(c.Field), c.Text), c.Refusal) << c.Field << " " << c.Text;
 }
 
+// A NUL would cut the value where it stands without a word: every control character but tab and
+// newline is refused, named by its code point.
+TEST(ControlRefusal, NamesTheFirstControlCharacter) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string Text;
+        const char* Code; // null: taken
+    };
+    const Case cases[] = {{"a\tb\nc", nullptr}, {"收入", nullptr},  {"ab\0cd"s, "U+0000"},
+                          {"x\ry", "U+000D"},   {"\x7F", "U+007F"}, {"a\xC2\x85b", "U+0085"},
+                          {"\xC2\xA0", nullptr}};
+    for (const Case& c : cases) {
+        const std::string why = ControlRefusal("名称", c.Text);
+        if (!c.Code)
+            EXPECT_EQ(why, "") << c.Text;
+        else
+            EXPECT_EQ(why, std::string("[名称] 的值含有控制字符（") + c.Code + "），只允许制表符和换行！");
+    }
+}
+
 TEST(PlainNumberText, FullWidthDigitsSignsAndSpacesBecomeAscii) {
     struct Case {
         const char* Typed;

@@ -231,6 +231,14 @@ TEST_P(EndToEnd, AnUnansweredBoxFailsTheRun) {
     EXPECT_NE(Log.find("box"), std::string::npos) << Log;
 }
 
+// A scripted edit goes by the cell's rules: a code too long is refused whole, in the clerk's words,
+// and the cell keeps its value.
+TEST_P(EndToEnd, ATooLongEditIsRefusedWholeWithItsReason) {
+    EXPECT_EQ(RunScript("select row 1\ncommand update\nedit MEMAC001 ABCDEFG\n", "--demo"), 1);
+    EXPECT_NE(Log.find("[收入等级代码] 最多 4 个字符！"), std::string::npos) << Log;
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC WHERE MEMAC001 IN ('01')"), "1");
+}
+
 struct DeleteCase {
     const char* Name;
     const char* Steps; // after the confirmation's answer
