@@ -321,8 +321,8 @@ const KeyCase kKeyCases[] = {
      "answer 1\nkey ctrl+s\nexpect-box 保存成功\n",
      "SELECT MEMAC002 FROM TB_MEMAC WHERE MEMAC001='A02'", "新级别"},
     {"ATooLongCodeIsStoppedWithAWord",
-     "key ctrl+n\ntype ABCDEFG\nexpect-status 最多 4 个字符\nexpect-cell MEMAC001 ABCD\n"
-     "key Tab\ntype 长代码\nanswer 1\nkey ctrl+s\nexpect-box 保存成功\n",
+     "key ctrl+n\ntype ABCDEFG\nexpect-status 最多 4 个字符\nkey Tab\nexpect-cell MEMAC001 ABCD\n"
+     "type 长代码\nanswer 1\nkey ctrl+s\nexpect-box 保存成功\n",
      "SELECT COUNT(*) FROM TB_MEMAC WHERE MEMAC002='长代码' AND MEMAC001='ABCD'", "1"},
 };
 
@@ -395,7 +395,7 @@ const TwoClerks kTwoClerks[] = {
      "dismiss-error\ncommand search\nselect row 2\nexpect-cell MEMAC002 甲改\n"
      "answer 6\nanswer 1\ncommand delete\nexpect-box 删除成功\nexpect-rows 5\n",
      "SELECT COUNT(*) FROM TB_MEMAC WHERE MEMAC001='02'", "0"},
-    {"UpdateAfterDelete",
+    {"UpdateAfterDelete", "select row 2\nanswer 6\nanswer 1\ncommand delete\nexpect-box 删除成功\n",
      "select row 2\ncommand update\nedit MEMAC002 乙改\ncommand save\n"
      "expect-status 该记录已被其他用户修改或删除，请重新查询！\nselect row 2\nexpect-cell MEMAC002 乙改\n"
      "dismiss-error\nanswer 6\ncommand search\nexpect-rows 5\n",
