@@ -65,8 +65,14 @@ TEST(ControlRefusal, NamesTheFirstControlCharacter) {
         std::string Text;
         const char* Code; // null: taken
     };
-    const Case cases[] = {{"a\tb\nc", nullptr}, {"收入", nullptr},  {"ab\0cd"s, "U+0000"},
-                          {"x\ry", "U+000D"},   {"\x7F", "U+007F"}, {"a\xC2\x85b", "U+0085"},
+    const Case cases[] = {{"a\tb\nc", nullptr},
+                          {"收入", nullptr},
+                          {"ab\0cd"s, "U+0000"},
+                          {"x\ry", "U+000D"},
+                          {"\x7F", "U+007F"},
+                          {"a\xC2\x85"
+                           "b",
+                           "U+0085"},
                           {"\xC2\xA0", nullptr}};
     for (const Case& c : cases) {
         const std::string why = ControlRefusal("名称", c.Text);
