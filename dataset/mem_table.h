@@ -181,6 +181,11 @@ public:
     // Plain text of a field in the visible row at 0-based pos, the cursor left alone ("" for null
     // or out of range). The current row reads its pending edit. For views that paint many rows.
     std::string TextAt(int pos, int field) const;
+    // The value of a number, date, time or boolean field in the visible row at pos as a number
+    // (dates as days); false for null, text fields and positions out of range. For sorting views.
+    bool NumberAt(int pos, int field, double& out) const;
+    // Of the visible row at pos; unmodified for a row not yet posted and out of range.
+    TUpdateStatus UpdateStatusAt(int pos) const;
     // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
     // count whole).
     std::size_t MemoryUsed() const;

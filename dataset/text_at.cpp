@@ -1,5 +1,7 @@
 #include "dataset/mem_table.h"
 
+#include <bit>
+
 namespace qm {
 
 std::string TMemTable::TextAt(int pos, int field) const {
@@ -13,6 +15,40 @@ std::string TMemTable::TextAt(int pos, int field) const {
     if (record::IsNull(FLayout, data, field)) return {};
     return record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field),
                               record::Text(FLayout, data, field));
+}
+
+bool TMemTable::NumberAt(int pos, int field, double& out) const {
+    if (!Active() || pos < 0 || pos >= VisibleCount() || field < 0 || field >= FieldCount()) return false;
+    const TFieldType type = FFields[static_cast<std::size_t>(field)]->DataType();
+    if (type == ftString || type == ftUnknown) return false;
+    std::uint64_t slot = 0;
+    if (pos == FPos) {
+        if (ValueIsNull(field)) return false;
+        slot = ValueSlot(field);
+    } else {
+        const std::size_t row = RowAt(pos);
+        const std::byte* data = row < FRows.size() ? FRows[row].Data.get() : nullptr;
+        if (!data || record::IsNull(FLayout, data, field)) return false;
+        slot = record::Slot(FLayout, data, field);
+    }
+    switch (type) {
+    case ftInteger:
+    case ftLargeint:
+        out = static_cast<double>(static_cast<std::int64_t>(slot));
+        return true;
+    case ftBoolean:
+        out = slot ? 1 : 0;
+        return true;
+    default:
+        out = std::bit_cast<double>(slot);
+        return true;
+    }
+}
+
+TUpdateStatus TMemTable::UpdateStatusAt(int pos) const {
+    if (!Active() || pos < 0 || pos >= VisibleCount() || (pos == FPos && FNewRow)) return usUnmodified;
+    const std::size_t row = RowAt(pos);
+    return row < FRows.size() ? FRows[row].Status : usUnmodified;
 }
 
 } // namespace qm

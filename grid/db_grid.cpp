@@ -52,6 +52,10 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { CycleSort(column); });
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setHighlightSections(false);
@@ -74,6 +78,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
         ++FResets;
     });
     connect(FModel, &TQmGridModel::FieldsChanged, this, [this] { RefreshColumns(); });
+    connect(FModel, &TQmGridModel::ViewChanged, this, [this] { ShowSortIndicator(); });
     connect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
     for (QWidget* w : {static_cast<QWidget*>(this), viewport(), static_cast<QWidget*>(horizontalScrollBar()),
                        static_cast<QWidget*>(verticalScrollBar())})
@@ -182,7 +187,9 @@ void TQmDBGrid::SyncFromTable() {
     if (!table || !table->Active() || table->RecNo() < 1) return;
     const int column = currentIndex().isValid() ? currentIndex().column() : FirstVisibleColumn();
     if (column < 0) return;
-    const QModelIndex index = FModel->index(table->RecNo() - 1, column);
+    // A current row the view does not show leaves no cell current, so nothing typed lands elsewhere.
+    const int row = FModel->ViewRow(table->RecNo() - 1);
+    const QModelIndex index = row < 0 ? QModelIndex() : FModel->index(row, column);
     if (index != currentIndex()) SetCurrentQuietly(index);
 }
 
@@ -194,8 +201,8 @@ void TQmDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
     TMemTable* table = FModel->Table();
     auto revert = [&] { SetCurrentQuietly(previous); };
     if (!CommitOpenEditor()) return revert();
-    if (table && current.isValid() && table->RecNo() != current.row() + 1) {
-        int target = current.row();
+    if (table && current.isValid() && table->RecNo() != FModel->TablePos(current.row()) + 1) {
+        int target = FModel->TablePos(current.row());
         const int column = current.column();
         // Leaving the row posts it; an untouched new row is dropped instead.
         const int dropped = table->State() == dsInsert && !table->Modified() ? table->RecNo() - 1 : -1;
@@ -209,7 +216,7 @@ void TQmDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
         }
         if (FResets != resets) {
             // The rows were read again: put the cursor where the table is now.
-            const QModelIndex now = FModel->index(table->RecNo() - 1, column);
+            const QModelIndex now = FModel->index(FModel->ViewRow(table->RecNo() - 1), column);
             selectionModel()->setCurrentIndex(now, QItemSelectionModel::ClearAndSelect);
             return;
         }
@@ -390,6 +397,35 @@ void TQmDBGrid::CancelEdit() {
     }
 }
 
+void TQmDBGrid::SortBy(int column, Qt::SortOrder order) {
+    FModel->sort(column, order);
+}
+
+int TQmDBGrid::SortColumn() const {
+    return FModel->SortColumn();
+}
+
+Qt::SortOrder TQmDBGrid::SortOrder() const {
+    return FModel->SortOrder();
+}
+
+void TQmDBGrid::CycleSort(int column) {
+    if (column != FModel->SortColumn())
+        SortBy(column, Qt::AscendingOrder);
+    else if (FModel->SortOrder() == Qt::AscendingOrder)
+        SortBy(column, Qt::DescendingOrder);
+    else
+        SortBy(-1, Qt::AscendingOrder);
+    ShowSortIndicator(); // the header flips its arrow itself; a refused edit leaves the order as it was
+}
+
+void TQmDBGrid::ShowSortIndicator() {
+    QHeaderView* header = horizontalHeader();
+    const int column = FModel->SortColumn();
+    header->setSortIndicatorShown(column >= 0);
+    header->setSortIndicator(column, FModel->SortOrder());
+}
+
 bool TQmDBGrid::FindNext(const QString& text, bool forward) {
     const QModelIndex current = currentIndex();
     const int column = current.isValid() ? current.column() : FirstVisibleColumn();
@@ -501,7 +537,8 @@ bool TQmDBGrid::FocusField(std::string_view fieldName) {
         if (!field || isColumnHidden(column) || !SameText(field->FieldName(), fieldName)) continue;
         setFocus(Qt::OtherFocusReason);
         TMemTable* table = FModel->Table();
-        const int row = table && table->RecNo() > 0 ? table->RecNo() - 1 : currentIndex().row();
+        const int row =
+            table && table->RecNo() > 0 ? FModel->ViewRow(table->RecNo() - 1) : currentIndex().row();
         if (row < 0) return false;
         const QModelIndex index = FModel->index(row, column);
         if (index != currentIndex()) setCurrentIndex(index);

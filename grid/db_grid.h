@@ -77,6 +77,15 @@ public:
     // Puts the focus on the current row's cell of the field, with its editor open when writable.
     bool FocusField(std::string_view fieldName);
 
+    // The order shown, as a header click sets it: column -1 is the table's own order.
+    void SortBy(int column, Qt::SortOrder order);
+    int SortColumn() const;
+    Qt::SortOrder SortOrder() const;
+    // A header click: ascending, then descending, then the table's own order.
+    void CycleSort(int column);
+    // Writes the open editor's text to its row; false when the text was refused (and said so).
+    bool CommitEdits() { return CommitOpenEditor(); }
+
     // Says a short note where the form shows its status; unset: nowhere.
     std::function<void(const std::string&)> OnNote;
 
@@ -116,6 +125,7 @@ private:
     int FirstVisibleColumn() const;
     void OpenCurrentEditor();
     void SetCurrentQuietly(const QModelIndex& index);
+    void ShowSortIndicator();
 
     TQmColumns FColumns;
     TQmGridModel* FModel = nullptr;

@@ -1,11 +1,13 @@
 #include "grid/grid_model.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "dataset/errors.h"
 #include "grid/db_grid.h"
 #include "grid/grid_style.h"
 #include "grid/row_text.h"
+#include "grid/sort_keys.h"
 #include "grid/typed_text.h"
 
 namespace qm {
@@ -87,16 +89,60 @@ bool TQmGridModel::CanEdit(const QModelIndex& index) const {
 
 void TQmGridModel::Reload() {
     beginResetModel();
+    RebuildOrder();
     TMemTable* table = Table();
-    FMarkedRow = table && table->Active() ? table->RecNo() - 1 : -1;
+    FMarkedRow = table && table->Active() ? ViewRow(table->RecNo() - 1) : -1;
     endResetModel();
+    emit ViewChanged();
     emit CurrentRowChanged();
+}
+
+void TQmGridModel::RebuildOrder() {
+    TMemTable* table = Table();
+    TField* field = FSortColumn >= 0 ? FieldAt(FSortColumn) : nullptr;
+    if (!table || !table->Active() || !field) {
+        FOrder.Clear();
+        return;
+    }
+    const int rows = table->RecordCount();
+    std::vector<int> order =
+        gridimpl::SortedPositions(*table, *field, ColumnAt(FSortColumn), FSortOrder == Qt::DescendingOrder);
+    // A row being added stays where it was added, not among its sorted peers while it is still blank:
+    // at the end after an append, before the row it was inserted in front of otherwise.
+    if (table->State() == dsInsert && table->RecNo() > 0) {
+        const int added = table->RecNo() - 1;
+        order.erase(std::find(order.begin(), order.end(), added));
+        auto at = added + 1 < rows ? std::find(order.begin(), order.end(), added + 1) : order.end();
+        order.insert(at, added);
+    }
+    FOrder.Set(std::move(order), rows);
+}
+
+void TQmGridModel::sort(int column, Qt::SortOrder order) {
+    if (column >= columnCount()) return;
+    if (column == FSortColumn && (column < 0 || order == FSortOrder)) return;
+    if (!FGrid.CommitEdits()) return;
+    FSortColumn = column < 0 ? -1 : column;
+    FSortOrder = order;
+    Reload();
+}
+
+int TQmGridModel::TablePos(int row) const {
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return -1;
+    return FOrder.TablePos(row, table->RecordCount());
+}
+
+int TQmGridModel::ViewRow(int tablePos) const {
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return -1;
+    return FOrder.ViewRow(tablePos, table->RecordCount());
 }
 
 int TQmGridModel::rowCount(const QModelIndex& parent) const {
     TMemTable* table = Table();
     if (parent.isValid() || !table || !table->Active()) return 0;
-    return table->RecordCount();
+    return FOrder.Count(table->RecordCount());
 }
 
 int TQmGridModel::columnCount(const QModelIndex& parent) const {
@@ -110,7 +156,8 @@ std::string TQmGridModel::Text(int row, int column) const {
     TMemTable* table = Table();
     TField* field = FieldAt(column);
     if (!table || !field || !table->Active()) return {};
-    return gridimpl::RowText(*table, row, *field);
+    const int pos = TablePos(row);
+    return pos < 0 ? std::string() : gridimpl::RowText(*table, pos, *field);
 }
 
 QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
@@ -153,7 +200,7 @@ QVariant TQmGridModel::headerData(int section, Qt::Orientation orientation, int 
         if (role == Qt::DisplayRole) {
             TMemTable* table = Table();
             QString number = QString::number(section + 1);
-            if (!table || table->RecNo() != section + 1) return number;
+            if (!table || table->RecNo() < 1 || table->RecNo() != TablePos(section) + 1) return number;
             // The current row's marker tells browsing, editing and a new row apart.
             if (table->State() == dsInsert) return QStringLiteral("*") + number;
             if (table->State() == dsEdit) return QStringLiteral("I ") + number;
@@ -199,10 +246,12 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
     TField* field = FieldAt(index.column());
     TQmColumn* column = ColumnAt(index.column());
     try {
-        if (table->RecNo() != index.row() + 1) {
+        const int pos = TablePos(index.row());
+        if (pos < 0) return false;
+        if (table->RecNo() != pos + 1) {
             // Only the current row is edited; getting there posts the row that was edited before.
-            table->SetRecNo(index.row() + 1);
-            if (table->RecNo() != index.row() + 1) return false;
+            table->SetRecNo(pos + 1);
+            if (table->RecNo() != pos + 1) return false;
         }
         std::string text;
         if (role == Qt::CheckStateRole) {
@@ -304,7 +353,7 @@ void TQmGridModel::DataSetChanged() {
 void TQmGridModel::RecordChanged(TField* /*field*/) {
     TMemTable* table = Table();
     if (!table) return;
-    const int row = table->RecNo() - 1;
+    const int row = ViewRow(table->RecNo() - 1);
     if (row < 0 || row >= rowCount()) return;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
@@ -323,7 +372,7 @@ void TQmGridModel::EditingChanged() {
 // are announced, not every row, which would cost a walk over the header per move.
 void TQmGridModel::RefreshRowMarker() {
     TMemTable* table = Table();
-    const int current = table && table->Active() ? table->RecNo() - 1 : -1;
+    const int current = table && table->Active() ? ViewRow(table->RecNo() - 1) : -1;
     const int rows = rowCount();
     if (FMarkedRow >= 0 && FMarkedRow < rows && FMarkedRow != current)
         emit headerDataChanged(Qt::Vertical, FMarkedRow, FMarkedRow);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dataset/data_source.h"
+#include "grid/view_order.h"
 #include "metadata/tb_field.h"
 
 namespace qm {
@@ -18,6 +19,9 @@ class TQmGridModel : public QAbstractTableModel, private TDataLink {
     // Why the last write was refused, in the words a clerk reads; for callers that know the model
     // only as a Qt model.
     Q_PROPERTY(QString lastError READ LastErrorText)
+    // The order shown: the sorted column (-1: the table's own order) and its Qt::SortOrder.
+    Q_PROPERTY(int sortColumn READ SortColumn NOTIFY ViewChanged)
+    Q_PROPERTY(int sortOrder READ SortOrderValue NOTIFY ViewChanged)
 public:
     // The field name of a column, under the horizontal header.
     static constexpr int FieldNameRole = Qt::UserRole;
@@ -37,6 +41,16 @@ public:
     // The next row from `from` (exclusive, wrapping) whose shown text in the column contains
     // the text, ignoring case; -1 when none.
     int FindRow(int column, const QString& text, int from, bool forward = true) const;
+
+    // Model rows are the rows shown; the table keeps its own order. -1 when out of range or hidden.
+    int TablePos(int row) const;
+    int ViewRow(int tablePos) const;
+    // Shows the rows in the order of a column; column -1 goes back to the table's own order.
+    // An edit still open in the grid is written to its row first; when it is refused nothing moves.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int SortColumn() const { return FSortColumn; }
+    Qt::SortOrder SortOrder() const { return FSortOrder; }
+    int SortOrderValue() const { return static_cast<int>(FSortOrder); }
 
     // Why the last write was refused; empty after a successful one.
     const std::string& LastError() const { return FLastError; }
@@ -60,6 +74,8 @@ signals:
     void TableStateChanged();
     // The table opened or closed, or its fields changed: columns are laid out again.
     void FieldsChanged();
+    // The rows shown or their order changed.
+    void ViewChanged();
 
 private:
     void ActiveChanged() override;
@@ -73,6 +89,8 @@ private:
     void EditingChanged() override;
     void RefreshRowMarker();
 
+    // Works out the rows shown; between a reset's begin and end.
+    void RebuildOrder();
     std::string Text(int row, int column) const;
     bool WriteText(TQmColumn* column, TField& field, std::string text);
     bool WriteValue(TField& field, const TQmValue& value);
@@ -82,6 +100,9 @@ private:
     std::string FLastError;
     mutable long long FDataCalls = 0;
     int FMarkedRow = -1; // the row whose header shows the current-row marker
+    gridimpl::TViewOrder FOrder;
+    int FSortColumn = -1;
+    Qt::SortOrder FSortOrder = Qt::AscendingOrder;
 };
 
 } // namespace qm
