@@ -1,5 +1,6 @@
 #include "grid/db_grid.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,8 +10,10 @@
 #include "dataset/abort.h"
 #include "dataset/data_source.h"
 #include "grid/cell_editor.h"
+#include "grid/filter_bar.h"
 #include "grid/find_bar.h"
 #include "grid/grid_delegate.h"
+#include "grid/grid_header.h"
 #include "grid/grid_model.h"
 #include "grid/sizing_hit_test.h"
 #include "platform/platform.h"
@@ -35,6 +38,8 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
                                           this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
                                   }
                               }) {
+    FHeader = new TQmGridHeader(this);
+    setHorizontalHeader(FHeader);
     FDelegate = new TQmGridDelegate(*this);
     setItemDelegate(FDelegate);
     FModel = new TQmGridModel(*this);
@@ -42,6 +47,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     setModel(FModel);
     FSyncing = false;
     FFindBar = new TQmFindBar(*this);
+    FFilterBar = new TQmFilterBar(*this);
 
     setEditTriggers(QAbstractItemView::AllEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,7 +84,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
         ++FResets;
     });
     connect(FModel, &TQmGridModel::FieldsChanged, this, [this] { RefreshColumns(); });
-    connect(FModel, &TQmGridModel::ViewChanged, this, [this] { ShowSortIndicator(); });
+    connect(FModel, &TQmGridModel::ViewChanged, this, [this] { ViewChanged(); });
     connect(qApp, &QApplication::focusChanged, this, &TQmDBGrid::FocusChanged);
     for (QWidget* w : {static_cast<QWidget*>(this), viewport(), static_cast<QWidget*>(horizontalScrollBar()),
                        static_cast<QWidget*>(verticalScrollBar())})
@@ -129,7 +135,7 @@ void TQmDBGrid::ApplyStyle() {
     horizontalHeader()->setFont(font);
     verticalHeader()->setFont(font);
     verticalHeader()->setDefaultSectionSize(FStyle.RowHeight);
-    horizontalHeader()->setFixedHeight(FStyle.TitleHeight);
+    FHeader->SetTitleHeight(FStyle.TitleHeight);
     // Fixed cells are drawn raised in their own colour.
     const QString fixed = HexColor(FStyle.FixedColor);
     setStyleSheet(
@@ -426,6 +432,48 @@ void TQmDBGrid::ShowSortIndicator() {
     header->setSortIndicator(column, FModel->SortOrder());
 }
 
+void TQmDBGrid::SetFilterText(const QString& text) {
+    FModel->SetFilterText(text);
+}
+
+QString TQmDBGrid::FilterText() const {
+    return FModel->FilterText();
+}
+
+void TQmDBGrid::ShowFilterBar() {
+    FFilterBar->Open();
+}
+
+void TQmDBGrid::ViewChanged() {
+    ShowSortIndicator();
+    const QString status = FModel->ViewStatusText();
+    FFilterBar->ShowFilter(FModel->FilterText(), status);
+    // The counts go where the form shows its status, once per change.
+    if (status != FLastViewNote) {
+        FLastViewNote = status;
+        if (!status.isEmpty() && OnNote) OnNote(status.toStdString());
+    }
+}
+
+void TQmDBGrid::updateGeometries() {
+    const int room = FFilterBar && !FFilterBar->isHidden() ? FFilterBar->sizeHint().height() : 0;
+    FHeader->SetRoomAbove(room);
+    QTableView::updateGeometries();
+    if (room == 0) return;
+    // The view left the header's height plus the room above the rows; the header takes its own
+    // height just above them, the box the room above it.
+    const QRect rows = viewport()->geometry();
+    const int title = FHeader->TitleHeight();
+    FHeader->setGeometry(rows.left(), rows.top() - title, rows.width(), title);
+    const QRect vertical = verticalHeader()->geometry();
+    for (QWidget* corner : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (corner->parentWidget() == this && corner->geometry().right() < rows.left())
+            corner->setGeometry(vertical.left(), rows.top() - title, vertical.width(), title);
+    const QRect inside = contentsRect();
+    FFilterBar->setGeometry(inside.left(), inside.top(), inside.width(), room);
+    FFilterBar->raise();
+}
+
 bool TQmDBGrid::FindNext(const QString& text, bool forward) {
     const QModelIndex current = currentIndex();
     const int column = current.isValid() ? current.column() : FirstVisibleColumn();
@@ -478,6 +526,7 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
         if (ctrl) return DeleteCurrentRow();
         break;
     case Qt::Key_F:
+        if (ctrl && (event->modifiers() & Qt::ShiftModifier)) return ShowFilterBar();
         if (ctrl) return ShowFindBar();
         break;
     case Qt::Key_Tab:

@@ -24,6 +24,8 @@ class TDataSource;
 class TQmGridModel;
 class TQmGridDelegate;
 class TQmFindBar;
+class TQmFilterBar;
+class TQmGridHeader;
 
 class TQmDBGrid : public QTableView, public TObject {
     Q_OBJECT
@@ -83,6 +85,14 @@ public:
     Qt::SortOrder SortOrder() const;
     // A header click: ascending, then descending, then the table's own order.
     void CycleSort(int column);
+    // Keeps the rows that show the text in a visible column (empty: every row); the box above the
+    // rows shows it and the counts.
+    void SetFilterText(const QString& text);
+    QString FilterText() const;
+    void ShowFilterBar();
+    TQmFilterBar* FilterBar() const { return FFilterBar; }
+    // Lays the header, the rows and the filter box out again after the box showed or hid.
+    void LayOutBars() { updateGeometries(); }
     // Writes the open editor's text to its row; false when the text was refused (and said so).
     bool CommitEdits() { return CommitOpenEditor(); }
 
@@ -108,6 +118,7 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     bool eventFilter(QObject* object, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void updateGeometries() override;
 
 private:
     void ApplyStyle();
@@ -126,11 +137,15 @@ private:
     void OpenCurrentEditor();
     void SetCurrentQuietly(const QModelIndex& index);
     void ShowSortIndicator();
+    void ViewChanged();
 
     TQmColumns FColumns;
     TQmGridModel* FModel = nullptr;
     TQmGridDelegate* FDelegate = nullptr;
     TQmFindBar* FFindBar = nullptr;
+    TQmFilterBar* FFilterBar = nullptr;
+    TQmGridHeader* FHeader = nullptr;
+    QString FLastViewNote;
     TQmGridStyle FStyle;
     bool FReadOnly = false;
     bool FCanChangeSize = false;

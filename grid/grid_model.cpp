@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <numeric>
 
 #include "dataset/errors.h"
 #include "grid/db_grid.h"
@@ -97,25 +98,102 @@ void TQmGridModel::Reload() {
     emit CurrentRowChanged();
 }
 
-void TQmGridModel::RebuildOrder() {
+void TQmGridModel::RebuildOrder(bool keepTexts) {
     TMemTable* table = Table();
     TField* field = FSortColumn >= 0 ? FieldAt(FSortColumn) : nullptr;
-    if (!table || !table->Active() || !field) {
+    if (!keepTexts) FFilter.Invalidate();
+    FHiddenChanges = 0;
+    if (!table || !table->Active() || (!field && FNeedle.empty())) {
         FOrder.Clear();
         return;
     }
     const int rows = table->RecordCount();
-    std::vector<int> order =
-        gridimpl::SortedPositions(*table, *field, ColumnAt(FSortColumn), FSortOrder == Qt::DescendingOrder);
+    std::vector<int> order;
+    if (field) {
+        order = gridimpl::SortedPositions(*table, *field, ColumnAt(FSortColumn),
+                                          FSortOrder == Qt::DescendingOrder);
+    } else {
+        order.resize(static_cast<std::size_t>(rows));
+        std::iota(order.begin(), order.end(), 0);
+    }
+    const int current = table->RecNo() - 1;
     // A row being added stays where it was added, not among its sorted peers while it is still blank:
     // at the end after an append, before the row it was inserted in front of otherwise.
-    if (table->State() == dsInsert && table->RecNo() > 0) {
-        const int added = table->RecNo() - 1;
-        order.erase(std::find(order.begin(), order.end(), added));
-        auto at = added + 1 < rows ? std::find(order.begin(), order.end(), added + 1) : order.end();
-        order.insert(at, added);
+    if (field && table->State() == dsInsert && current >= 0) {
+        order.erase(std::find(order.begin(), order.end(), current));
+        auto at = current + 1 < rows ? std::find(order.begin(), order.end(), current + 1) : order.end();
+        order.insert(at, current);
+    }
+    if (!FNeedle.empty()) {
+        const auto& matches = FFilter.Match(FNeedle, rows, [this](int pos) { return RowFilterText(pos); });
+        // The row being edited stays in sight, whatever it holds now.
+        const bool editing = table->State() == dsEdit || table->State() == dsInsert;
+        std::erase_if(order, [&](int pos) {
+            if (matches[static_cast<std::size_t>(pos)] || (editing && pos == current)) return false;
+            if (table->UpdateStatusAt(pos) != usUnmodified) ++FHiddenChanges;
+            return true;
+        });
     }
     FOrder.Set(std::move(order), rows);
+}
+
+void TQmGridModel::SetFilterText(const QString& text) {
+    if (text == FFilterText) return;
+    if (!FGrid.CommitEdits()) return;
+    FFilterText = text;
+    const QByteArray utf8 = text.toUtf8();
+    FNeedle =
+        gridimpl::TRowFilter::Lower(std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    // The filter keeps its cache of texts between keystrokes: only a change of rows drops it.
+    beginResetModel();
+    TMemTable* table = Table();
+    RebuildOrder(true);
+    FMarkedRow = table && table->Active() ? ViewRow(table->RecNo() - 1) : -1;
+    endResetModel();
+    emit ViewChanged();
+    // A browsed row the filter hides gives way to the first row shown.
+    if (table && table->Active() && table->State() == dsBrowse && rowCount() > 0 &&
+        ViewRow(table->RecNo() - 1) < 0) {
+        try {
+            table->SetRecNo(TablePos(0) + 1);
+        } catch (const std::exception&) {
+        }
+    }
+    emit CurrentRowChanged();
+}
+
+int TQmGridModel::AllRows() const {
+    TMemTable* table = Table();
+    return table && table->Active() ? table->RecordCount() : 0;
+}
+
+QString TQmGridModel::ViewStatusText() const {
+    if (FNeedle.empty()) return {};
+    QString text = QStringLiteral("显示 %1 / 共 %2 条").arg(rowCount()).arg(AllRows());
+    if (FHiddenChanges > 0)
+        text += QStringLiteral("（筛选隐藏的 %1 条记录有未保存的修改）").arg(FHiddenChanges);
+    return text;
+}
+
+std::string TQmGridModel::ShownText(int pos, int column) const {
+    TMemTable* table = Table();
+    TField* field = FieldAt(column);
+    if (!table || !field) return {};
+    const std::string text = gridimpl::RowText(*table, pos, *field);
+    const TQmColumn* c = ColumnAt(column);
+    return c ? c->DisplayFor(text) : text;
+}
+
+std::string TQmGridModel::RowFilterText(int pos) const {
+    std::string out;
+    for (int column = 0; column < columnCount(); ++column) {
+        const TQmColumn* c = ColumnAt(column);
+        TField* field = FieldAt(column);
+        if (!field || (c ? (!c->Visible || c->Checkboxes) : !field->Visible())) continue;
+        out += gridimpl::TRowFilter::Lower(ShownText(pos, column));
+        out += gridimpl::TRowFilter::Separator;
+    }
+    return out;
 }
 
 void TQmGridModel::sort(int column, Qt::SortOrder order) {
@@ -353,6 +431,7 @@ void TQmGridModel::DataSetChanged() {
 void TQmGridModel::RecordChanged(TField* /*field*/) {
     TMemTable* table = Table();
     if (!table) return;
+    FFilter.RowChanged(table->RecNo() - 1, [this](int pos) { return RowFilterText(pos); });
     const int row = ViewRow(table->RecNo() - 1);
     if (row < 0 || row >= rowCount()) return;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dataset/data_source.h"
+#include "grid/row_filter.h"
 #include "grid/view_order.h"
 #include "metadata/tb_field.h"
 
@@ -22,6 +23,10 @@ class TQmGridModel : public QAbstractTableModel, private TDataLink {
     // The order shown: the sorted column (-1: the table's own order) and its Qt::SortOrder.
     Q_PROPERTY(int sortColumn READ SortColumn NOTIFY ViewChanged)
     Q_PROPERTY(int sortOrder READ SortOrderValue NOTIFY ViewChanged)
+    // Only rows whose shown text contains this, in any visible column; empty: every row.
+    Q_PROPERTY(QString filterText READ FilterText WRITE SetFilterText NOTIFY ViewChanged)
+    // "显示 N / 共 M 条" while a filter is set, and whether rows it hides hold unsaved changes.
+    Q_PROPERTY(QString viewStatus READ ViewStatusText NOTIFY ViewChanged)
 public:
     // The field name of a column, under the horizontal header.
     static constexpr int FieldNameRole = Qt::UserRole;
@@ -51,6 +56,14 @@ public:
     int SortColumn() const { return FSortColumn; }
     Qt::SortOrder SortOrder() const { return FSortOrder; }
     int SortOrderValue() const { return static_cast<int>(FSortOrder); }
+    // Keeps the rows whose shown text contains the text in a visible column, ignoring Latin case.
+    // Like sort(), it writes an open edit first; the row being edited stays shown whatever it holds.
+    void SetFilterText(const QString& text);
+    const QString& FilterText() const { return FFilterText; }
+    // Rows of the table, shown or not, and hidden rows holding changes not yet saved.
+    int AllRows() const;
+    int HiddenChanges() const { return FHiddenChanges; }
+    QString ViewStatusText() const;
 
     // Why the last write was refused; empty after a successful one.
     const std::string& LastError() const { return FLastError; }
@@ -89,9 +102,13 @@ private:
     void EditingChanged() override;
     void RefreshRowMarker();
 
-    // Works out the rows shown; between a reset's begin and end.
-    void RebuildOrder();
+    // Works out the rows shown; between a reset's begin and end. The rows' texts are read again
+    // unless only the filter text changed.
+    void RebuildOrder(bool keepTexts = false);
     std::string Text(int row, int column) const;
+    std::string ShownText(int pos, int column) const;
+    // The lowered shown texts of the visible columns of a table row, for the filter.
+    std::string RowFilterText(int pos) const;
     bool WriteText(TQmColumn* column, TField& field, std::string text);
     bool WriteValue(TField& field, const TQmValue& value);
     bool Fail(const std::string& message);
@@ -103,6 +120,10 @@ private:
     gridimpl::TViewOrder FOrder;
     int FSortColumn = -1;
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
+    QString FFilterText;
+    std::string FNeedle; // the filter text, lowered
+    gridimpl::TRowFilter FFilter;
+    int FHiddenChanges = 0;
 };
 
 } // namespace qm

@@ -48,8 +48,9 @@ std::vector<int> SortedPositions(const TMemTable& table, const TField& field, co
         std::vector<double> keys(n, -std::numeric_limits<double>::infinity());
         for (int pos = 0; pos < rows; ++pos)
             table.NumberAt(pos, field.Index(), keys[static_cast<std::size_t>(pos)]);
-        return SortBy(rows, descending,
-                      [&keys](int a, int b) { return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)]; });
+        return SortBy(rows, descending, [&keys](int a, int b) {
+            return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
+        });
     }
     const QCollator& collator = ChineseCollator();
     std::vector<QCollatorSortKey> keys;
@@ -57,7 +58,8 @@ std::vector<int> SortedPositions(const TMemTable& table, const TField& field, co
     for (int pos = 0; pos < rows; ++pos) {
         const std::string text = RowText(table, pos, field);
         const std::string shown = column ? column->DisplayFor(text) : text;
-        keys.push_back(collator.sortKey(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()))));
+        keys.push_back(
+            collator.sortKey(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()))));
     }
     return SortBy(rows, descending, [&keys](int a, int b) {
         return keys[static_cast<std::size_t>(a)].compare(keys[static_cast<std::size_t>(b)]) < 0;
