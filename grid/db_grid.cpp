@@ -50,7 +50,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     FFilterBar = new TQmFilterBar(*this);
 
     setEditTriggers(QAbstractItemView::AllEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setTabKeyNavigation(true);
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -60,8 +60,10 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(false);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { CycleSort(column); });
+    // A column header sorts; it does not choose the column's cells, which would move the current row.
+    disconnect(FHeader, &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(FHeader, &QHeaderView::sectionEntered, this, nullptr);
+    connect(FHeader, &QHeaderView::sectionClicked, this, [this](int column) { CycleSort(column); });
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setHighlightSections(false);
@@ -175,7 +177,10 @@ int TQmDBGrid::FirstVisibleColumn() const {
 }
 
 void TQmDBGrid::SetCurrentQuietly(const QModelIndex& index) {
-    const bool focused = hasFocus() || Owns(QApplication::focusWidget());
+    // The find and filter boxes keep the keys typed into them: no editor opens under them.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool inBar = focus && (FFindBar->isAncestorOf(focus) || FFilterBar->isAncestorOf(focus));
+    const bool focused = hasFocus() || (Owns(focus) && !inBar);
     const EditTriggers triggers = editTriggers();
     // A row moved by code opens no editor in a grid the user is not working in.
     if (!focused) setEditTriggers(triggers & ~QAbstractItemView::CurrentChanged);
@@ -525,6 +530,15 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
     case Qt::Key_Delete:
         if (ctrl) return DeleteCurrentRow();
         break;
+    case Qt::Key_C:
+        if (ctrl) return CopySelection();
+        break;
+    case Qt::Key_V:
+        if (ctrl) {
+            PasteClipboard();
+            return;
+        }
+        break;
     case Qt::Key_F:
         if (ctrl && (event->modifiers() & Qt::ShiftModifier)) return ShowFilterBar();
         if (ctrl) return ShowFindBar();
@@ -562,7 +576,11 @@ void TQmDBGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TQmDBGrid::TakesShortcutKey(const QKeyEvent* key) const {
-    return key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier) && !FReadOnly;
+    if (!(key->modifiers() & Qt::ControlModifier)) return false;
+    // The first and last rows shown, not the table's, while the view has an order of its own.
+    if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) && FModel->Reordered()) return true;
+    return key->key() == Qt::Key_C ||
+           ((key->key() == Qt::Key_Delete || key->key() == Qt::Key_V) && !FReadOnly);
 }
 
 bool TQmDBGrid::event(QEvent* event) {

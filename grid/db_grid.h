@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "base/component.h"
 #include "grid/column.h"
@@ -93,6 +95,12 @@ public:
     TQmFilterBar* FilterBar() const { return FFilterBar; }
     // Lays the header, the rows and the filter box out again after the box showed or hid.
     void LayOutBars() { updateGeometries(); }
+    // Ctrl+C: the selected cells as tab-separated text, the labels first when whole rows are chosen.
+    void CopySelection();
+    // Ctrl+V in a writable grid: tab-separated rows into the cells from the current one, rows added
+    // as needed. Each value goes through the checks of typing; a refused one stops the paste before
+    // anything is written, and says why. False when nothing was pasted.
+    bool PasteClipboard();
     // Writes the open editor's text to its row; false when the text was refused (and said so).
     bool CommitEdits() { return CommitOpenEditor(); }
 
@@ -137,6 +145,8 @@ private:
     void OpenCurrentEditor();
     void SetCurrentQuietly(const QModelIndex& index);
     void ShowSortIndicator();
+    std::vector<int> VisibleColumnsFrom(int logical) const;
+    void UndoPaste(int tableRows, const std::vector<std::tuple<int, int, QString>>& touched);
     void ViewChanged();
 
     TQmColumns FColumns;

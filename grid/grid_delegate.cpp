@@ -1,7 +1,9 @@
 #include "grid/grid_delegate.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -107,6 +109,21 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
             if (cell->ComboBox() && !ctrl) return false;
             FGrid.HandleGridKey(key);
             return true;
+        case Qt::Key_C:
+            // Text chosen in the cell is the cell's to copy; cells chosen in the grid are the grid's.
+            if (!ctrl || (cell->LineEdit() && cell->LineEdit()->hasSelectedText() &&
+                          FGrid.selectionModel()->selectedIndexes().size() <= 1))
+                return false;
+            FGrid.HandleGridKey(key);
+            return true;
+        case Qt::Key_V: {
+            // Rows and columns from a spreadsheet are the grid's to paste; a plain text is the cell's.
+            const QString text = QGuiApplication::clipboard()->text();
+            if (!ctrl || !(text.contains(QLatin1Char('\t')) || text.trimmed().contains(QLatin1Char('\n'))))
+                return false;
+            FGrid.HandleGridKey(key);
+            return true;
+        }
         case Qt::Key_Home:
         case Qt::Key_End:
         case Qt::Key_Delete:

@@ -81,11 +81,15 @@ TField* TQmGridModel::FieldAt(int column) const {
 }
 
 bool TQmGridModel::CanEdit(const QModelIndex& index) const {
-    if (!index.isValid() || FGrid.ReadOnly()) return false;
-    TField* field = FieldAt(index.column());
+    return index.isValid() && CanEditColumn(index.column());
+}
+
+bool TQmGridModel::CanEditColumn(int column) const {
+    if (FGrid.ReadOnly()) return false;
+    TField* field = FieldAt(column);
     if (!field || !field->CanModify()) return false;
-    TQmColumn* column = ColumnAt(index.column());
-    return !(column && column->ReadOnly);
+    TQmColumn* c = ColumnAt(column);
+    return !(c && c->ReadOnly);
 }
 
 void TQmGridModel::Reload() {
@@ -339,14 +343,8 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
             else
                 text = checked ? column->CheckedValue : column->UncheckedValue;
         } else if (role == Qt::EditRole) {
-            const QByteArray utf8 = value.toString().toUtf8();
-            text.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-            if (column) text = column->ValueFor(text);
-            // A text the column cannot take whole is refused, never cut.
-            if (std::string why = LengthRefusal(*field, text); !why.empty()) return Fail(why);
-            if (std::string why = ControlRefusal(field->DisplayLabel(), text); !why.empty()) return Fail(why);
-            if (field->DataType() != ftString) text = PlainNumberText(text);
-            if (std::string why = RangeRefusal(*field, text); !why.empty()) return Fail(why);
+            if (std::string why = TypedText(column, *field, value.toString(), text); !why.empty())
+                return Fail(why);
         } else {
             return false;
         }
@@ -358,6 +356,42 @@ bool TQmGridModel::setData(const QModelIndex& index, const QVariant& value, int 
     } catch (...) {
         return Fail({});
     }
+}
+
+std::string TQmGridModel::TypedText(const TQmColumn* column, const TField& field, const QString& value,
+                                    std::string& text) const {
+    const QByteArray utf8 = value.toUtf8();
+    text.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    if (column) text = column->ValueFor(text);
+    // A text the column cannot take whole is refused, never cut.
+    if (std::string why = LengthRefusal(field, text); !why.empty()) return why;
+    if (std::string why = ControlRefusal(field.DisplayLabel(), text); !why.empty()) return why;
+    if (field.DataType() != ftString) text = PlainNumberText(text);
+    return RangeRefusal(field, text);
+}
+
+std::string TQmGridModel::Refusal(int column, const QString& value) const {
+    TMemTable* table = Table();
+    TField* field = FieldAt(column);
+    if (!table || !field || !CanEditColumn(column))
+        return "[" + (field ? field->DisplayLabel() : std::string()) + "] 不能修改！";
+    std::string text;
+    if (std::string why = TypedText(ColumnAt(column), *field, value, text); !why.empty()) return why;
+    if (field->DataType() == ftString || text.empty()) return {};
+    try {
+        if (!FScratch) {
+            FScratch = std::make_unique<TMemTable>();
+            FScratch->CopyFieldDefs(*table);
+            FScratch->CreateDataSet();
+        }
+        if (FScratch->State() == dsBrowse) FScratch->Append();
+        FScratch->Fields(field->Index())->SetText(text);
+    } catch (const EConvertError&) {
+        return NotAValue(*field, value.toStdString());
+    } catch (const std::exception&) {
+        // The scratch row cannot judge this field: the write itself will.
+    }
+    return {};
 }
 
 bool TQmGridModel::WriteText(TQmColumn* column, TField& field, std::string text) {
@@ -415,11 +449,13 @@ int TQmGridModel::FindRow(int column, const QString& text, int from, bool forwar
 }
 
 void TQmGridModel::ActiveChanged() {
+    FScratch.reset();
     Reload();
     emit FieldsChanged();
 }
 
 void TQmGridModel::LayoutChanged() {
+    FScratch.reset();
     Reload();
     emit FieldsChanged();
 }

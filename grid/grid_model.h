@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "dataset/data_source.h"
@@ -49,6 +50,8 @@ public:
 
     // Model rows are the rows shown; the table keeps its own order. -1 when out of range or hidden.
     int TablePos(int row) const;
+    // Whether the rows shown differ from the table's, in order or number.
+    bool Reordered() const { return !FOrder.Identity(); }
     int ViewRow(int tablePos) const;
     // Shows the rows in the order of a column; column -1 goes back to the table's own order.
     // An edit still open in the grid is written to its row first; when it is refused nothing moves.
@@ -64,6 +67,11 @@ public:
     int AllRows() const;
     int HiddenChanges() const { return FHiddenChanges; }
     QString ViewStatusText() const;
+
+    // Why setData() would refuse this text for the cell, without writing it: the checks of typing
+    // and the field's conversion. Empty when it would take it.
+    std::string Refusal(int column, const QString& value) const;
+    bool CanEditColumn(int column) const;
 
     // Why the last write was refused; empty after a successful one.
     const std::string& LastError() const { return FLastError; }
@@ -110,6 +118,9 @@ private:
     // The lowered shown texts of the visible columns of a table row, for the filter.
     std::string RowFilterText(int pos) const;
     bool WriteText(TQmColumn* column, TField& field, std::string text);
+    // The text a typed value becomes for the field, or why it is refused.
+    std::string TypedText(const TQmColumn* column, const TField& field, const QString& value,
+                          std::string& text) const;
     bool WriteValue(TField& field, const TQmValue& value);
     bool Fail(const std::string& message);
 
@@ -124,6 +135,7 @@ private:
     std::string FNeedle; // the filter text, lowered
     gridimpl::TRowFilter FFilter;
     int FHiddenChanges = 0;
+    mutable std::unique_ptr<TMemTable> FScratch; // a row of the table's fields, for trying conversions
 };
 
 } // namespace qm

@@ -32,7 +32,8 @@ const std::vector<char>& TRowFilter::Match(const std::string& needle, int rows, 
         FLastNeedle.clear();
     }
     // A longer needle that holds the last one can only match rows the last one matched.
-    const bool narrowing = !FLastNeedle.empty() && FMatches.size() == n && needle.find(FLastNeedle) != std::string::npos;
+    const bool narrowing =
+        !FLastNeedle.empty() && FMatches.size() == n && needle.find(FLastNeedle) != std::string::npos;
     if (!narrowing) FMatches.assign(n, 1);
     for (std::size_t pos = 0; pos < n; ++pos)
         if (FMatches[pos]) FMatches[pos] = FTexts[pos].find(needle) != std::string::npos;

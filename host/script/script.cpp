@@ -3,6 +3,7 @@
 #include "dialog/dialog_api.h"
 #include "host/script/grid_access.h"
 #include "host/script/key_input.h"
+#include "host/script/view_steps.h"
 #include "host/ui/main_window.h"
 
 #include <QAbstractItemView>
@@ -48,6 +49,9 @@ const VerbShape kVerbs[] = {
     {"close-refused", 0, false, false},
     {"touch", 0, true, false},
     {"wait-for", 0, true, false},
+    {"sort", 2, false, false},
+    {"filter", 0, true, true},
+    {"expect-order", 1, true, false},
 };
 
 // Two hosts run in step through files: one touches, the other waits.
@@ -280,6 +284,7 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
         why = "no grid in the workspace";
         return false;
     }
+    if (IsViewStep(verb)) return RunViewStep(*grid, step, why);
     QAbstractItemModel* model = grid->model();
     if (verb == "expect-rows") {
         int want = 0;
