@@ -17,7 +17,8 @@ protected:
     }
     void ClickRowHeader(int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QHeaderView* header = grid->verticalHeader();
-        const QPoint at(header->width() / 2, header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
+        const QPoint at(header->width() / 2,
+                        header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, mods, at);
         QApplication::processEvents();
     }
@@ -32,7 +33,7 @@ TEST_F(ClipboardTest, CtrlCCopiesTheChosenCellsInTheOrderShown) {
     FillSample();
     Show();
     grid->SetReadOnly(true); // copying needs no edit state
-    ClickHeader(1);           // by amount: 张三 9, 阿明 10, 王五 10, 李四 100
+    ClickHeader(1);          // by amount: 张三 9, 阿明 10, 王五 10, 李四 100
     Click(1, 0);
     Click(2, 1, Qt::ShiftModifier);
     CtrlKey(Qt::Key_C);
