@@ -181,6 +181,16 @@ public:
     // Plain text of a field in the visible row at 0-based pos, the cursor left alone ("" for null
     // or out of range). The current row reads its pending edit. For views that paint many rows.
     std::string TextAt(int pos, int field) const;
+    // Update status of the visible row at 0-based pos, as UpdateStatus reads it with that row
+    // current; unmodified out of range.
+    TUpdateStatus StatusAt(int pos) const;
+    // The 0-based visible positions of the rows whose status is not unmodified, in order: for the
+    // work a save does on changed rows only, whatever the number of rows.
+    std::vector<int> ChangedPositions() const;
+    // The first visible position in [from, end) of an unmodified row whose plain text of the field
+    // (as TextAt reads it, text fields in place) satisfies match; -1 when none. Lets messages run.
+    int FindUnmodified(int field, int from, int end,
+                       const std::function<bool(std::string_view)>& match) const;
     // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
     // count whole).
     std::size_t MemoryUsed() const;
