@@ -31,8 +31,10 @@ fi
 work=$(mktemp -d)
 host_pid=""
 cleanup() {
-  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null && wait "$host_pid" 2>/dev/null
+  local code=$?
+  if [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; then wait "$host_pid" 2>/dev/null || true; fi
   rm -rf "$work"
+  exit "$code"
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb
@@ -41,14 +43,12 @@ unset QT_QPA_PLATFORM_PLUGIN_PATH
 "$bin/qmhost" --demo --db "$work/demo.db" --user u001 --group g01 >"$work/host.log" 2>&1 &
 host_pid=$!
 
-# Context switches of every thread of the host, summed.
+# Context switches of every thread of the host, one line "TID COUNT" each.
 switches() {
-  local total=0 n
   for status in /proc/"$host_pid"/task/*/status; do
-    n=$(awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ {s += $2} END {print s + 0}' "$status" 2>/dev/null || echo 0)
-    total=$((total + n))
+    awk -v tid="$(basename "$(dirname "$status")")" \
+      '/^(voluntary|nonvoluntary)_ctxt_switches:/ {s += $2} END {print tid, s + 0}' "$status" 2>/dev/null || true
   done
-  echo "$total"
 }
 
 # The window is up when it has a name; then its first search and paints settle.
@@ -61,12 +61,20 @@ xdotool search --name "收入级别" >/dev/null || { echo "idle_wakeups: no qmho
 xdotool mousemove 1590 1190
 sleep 3
 
-before=$(switches)
-threads=$(ls /proc/"$host_pid"/task | wc -l)
+switches >"$work/before"
+threads=$(wc -l <"$work/before")
 sleep "$seconds"
-after=$(switches)
+switches >"$work/after"
 kill -0 "$host_pid" 2>/dev/null || { echo "idle_wakeups: qmhost ended while idle" >&2; exit 1; }
-wakeups=$((after - before))
+# A thread that ended in between took its count along: only that it ended is counted (one
+# wakeup); a thread that began counts whole.
+wakeups=$(awk 'NR == FNR {before[$1] = $2; next} {after[$1] = $2}
+  END {
+    for (t in after) w += after[t] - (t in before ? before[t] : 0)
+    for (t in before) if (!(t in after)) w += 1
+    print w + 0
+  }' "$work/before" "$work/after")
+after=$(awk '{s += $2} END {print s + 0}' "$work/after")
 rate=$(awk -v w="$wakeups" -v s="$seconds" 'BEGIN {printf "%.2f", w / s}')
 echo "idle qmhost --demo, pointer outside the window, $threads threads: $wakeups wakeups in $seconds s ($rate a second; $after switches since launch)"
 if [ -n "$max" ] && awk -v r="$rate" -v m="$max" 'BEGIN {exit !(r > m)}'; then
