@@ -184,8 +184,16 @@ public:
     // The value of a number, date, time or boolean field in the visible row at pos as a number
     // (dates as days); false for null, text fields and positions out of range. For sorting views.
     bool NumberAt(int pos, int field, double& out) const;
-    // Of the visible row at pos; unmodified for a row not yet posted and out of range.
-    TUpdateStatus UpdateStatusAt(int pos) const;
+    // Update status of the visible row at 0-based pos, as UpdateStatus reads it with that row
+    // current; unmodified out of range.
+    TUpdateStatus StatusAt(int pos) const;
+    // The 0-based visible positions of the rows whose status is not unmodified, in order: for the
+    // work a save does on changed rows only, whatever the number of rows.
+    std::vector<int> ChangedPositions() const;
+    // The first visible position in [from, end) of an unmodified row whose plain text of the field
+    // (as TextAt reads it, text fields in place) satisfies match; -1 when none. Lets messages run.
+    int FindUnmodified(int field, int from, int end,
+                       const std::function<bool(std::string_view)>& match) const;
     // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
     // count whole).
     std::size_t MemoryUsed() const;

@@ -1,5 +1,7 @@
 #include "dataset/mem_table.h"
+#include "platform/platform.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace qm {
@@ -45,10 +47,45 @@ bool TMemTable::NumberAt(int pos, int field, double& out) const {
     }
 }
 
-TUpdateStatus TMemTable::UpdateStatusAt(int pos) const {
-    if (!Active() || pos < 0 || pos >= VisibleCount() || (pos == FPos && FNewRow)) return usUnmodified;
+TUpdateStatus TMemTable::StatusAt(int pos) const {
+    if (!Active() || pos < 0 || pos >= VisibleCount()) return usUnmodified;
+    if (pos == FPos && FNewRow) return usUnmodified;
     const std::size_t row = RowAt(pos);
     return row < FRows.size() ? FRows[row].Status : usUnmodified;
+}
+
+std::vector<int> TMemTable::ChangedPositions() const {
+    std::vector<int> found;
+    for (int pos = 0, count = Active() ? VisibleCount() : 0; pos < count; ++pos) {
+        if (pos == FPos && FNewRow) continue;
+        if (FRows[RowAt(pos)].Status != usUnmodified) found.push_back(pos);
+    }
+    return found;
+}
+
+int TMemTable::FindUnmodified(int field, int from, int end,
+                              const std::function<bool(std::string_view)>& match) const {
+    if (!Active() || field < 0 || field >= FieldCount()) return -1;
+    const TField* f = FFields[static_cast<std::size_t>(field)].get();
+    const bool text = FLayout.IsText(field);
+    end = std::min(end, VisibleCount());
+    for (int pos = std::max(from, 0); pos < end; ++pos) {
+        ProcessMessages();
+        if (pos == FPos && FNewRow) continue;
+        const TStoredRow& row = FRows[RowAt(pos)];
+        if (row.Status != usUnmodified) continue;
+        const std::byte* data = row.Data.get();
+        if (pos == FPos) {
+            if (match(TextAt(pos, field))) return pos;
+        } else if (!data || record::IsNull(FLayout, data, field)) {
+            if (match({})) return pos;
+        } else if (text) {
+            if (match(record::Text(FLayout, data, field))) return pos;
+        } else if (match(record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field), {}))) {
+            return pos;
+        }
+    }
+    return -1;
 }
 
 } // namespace qm

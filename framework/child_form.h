@@ -139,12 +139,15 @@ public:
     static bool FieldReadOnly(TDataSource* source, const std::string& name, bool readOnly);
     std::string CheckFieldValues(std::uint8_t mode, TMemTable* dataset, const std::string& list);
     // The same check, also telling where it failed, so the form can put the focus on that cell.
+    // With changedRowsOnly only new and changed rows are checked (against every row's values, for
+    // uniqueness): what a save writes, whatever the number of rows on show.
     struct TFieldFault {
         std::string Label; // empty: nothing offends
         std::string FieldName;
         int RecNo = 0;
     };
-    TFieldFault FindFieldFault(std::uint8_t mode, TMemTable* dataset, const std::string& list);
+    TFieldFault FindFieldFault(std::uint8_t mode, TMemTable* dataset, const std::string& list,
+                               bool changedRowsOnly = false);
 
     // ------------------------------------------------------------ title bar
     void SetTitleVisible(bool visible);

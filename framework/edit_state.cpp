@@ -1,4 +1,6 @@
 // The edit state, the read-only walk over the form's panels, and the value checks before a save.
+#include <algorithm>
+#include <numeric>
 #include <unordered_map>
 #include <utility>
 
@@ -14,14 +16,24 @@ namespace {
 // Tab controls list their pages in PageList order.
 TfrmChildBase::PageLister gPageLister = &TQmPageControl::ListPages;
 
-std::string TrimControl(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && static_cast<unsigned char>(text[b]) <= 32)
         ++b;
     while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32)
         --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
 }
+
+std::string TrimControl(std::string_view text) {
+    return std::string(TrimView(text));
+}
+
+// Looks values up by view, without a string made for each row.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
 
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> names;
@@ -36,28 +48,6 @@ std::vector<std::string> SplitList(const std::string& list) {
     return names;
 }
 
-// Puts the cursor back on the remembered row on every path. The attached views sit the walk out
-// and follow the table once, afterwards: a grid that moved with every row would cost far more than
-// the check itself.
-class CursorKeeper {
-public:
-    explicit CursorKeeper(TMemTable& table) : FTable(table), FMark(table.GetBookmark()) {
-        FTable.DisableControls();
-    }
-    ~CursorKeeper() {
-        try {
-            if (FMark && FTable.BookmarkValid(FMark)) FTable.GotoBookmark(FMark);
-        } catch (...) {
-        }
-        FTable.EnableControls();
-    }
-    CursorKeeper(const CursorKeeper&) = delete;
-    CursorKeeper& operator=(const CursorKeeper&) = delete;
-
-private:
-    TMemTable& FTable;
-    TBookmark FMark;
-};
 } // namespace
 
 void TfrmChildBase::SetPageLister(PageLister lister) {
@@ -121,40 +111,68 @@ std::string TfrmChildBase::CheckFieldValues(std::uint8_t mode, TMemTable* datase
 }
 
 TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMemTable* dataset,
-                                                         const std::string& list) {
+                                                         const std::string& list, bool changedRowsOnly) {
     if (!dataset || (mode != 0 && mode != 1)) return {};
     std::vector<TField*> fields;
     for (const std::string& name : SplitList(list))
         if (TField* field = dataset->FindField(name)) fields.push_back(field);
     if (fields.empty()) return {};
 
-    auto fault = [dataset](TField* field) {
-        return TFieldFault{field->DisplayLabel(), field->FieldName(), dataset->RecNo()};
+    // The rows are read where they stand: the cursor and the views stay where they are.
+    const int count = dataset->RecordCount();
+    auto changed = [dataset](int pos) { return dataset->StatusAt(pos) != usUnmodified; };
+    auto value = [dataset](int pos, const TField* field) {
+        return TrimControl(dataset->TextAt(pos, field->Index()));
     };
-    CursorKeeper keeper(*dataset);
+    auto fault = [](const TField* field, int pos) {
+        return TFieldFault{field->DisplayLabel(), field->FieldName(), pos + 1};
+    };
+    std::vector<int> rows; // the rows a value must be checked in
+    if (changedRowsOnly) {
+        rows = dataset->ChangedPositions();
+    } else {
+        rows.resize(static_cast<std::size_t>(count));
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+
     if (mode == 1) { // required values: rows outside, fields inside
-        for (dataset->First(); !dataset->Eof(); dataset->Next()) {
+        for (int pos : rows) {
             ProcessMessages();
-            for (TField* field : fields)
-                if (TrimControl(field->AsString()).empty()) return fault(field);
+            for (const TField* field : fields)
+                if (value(pos, field).empty()) return fault(field, pos);
         }
         return {};
     }
-    // Unique values: whole trimmed values, one map per field. Of two rows that share a value the
-    // one the user changed is named: the other may be a row nobody touched.
-    for (TField* field : fields) {
-        std::unordered_map<std::string, std::pair<int, bool>> seen; // value: row number, changed
-        seen.reserve(static_cast<std::size_t>(dataset->RecordCount()));
-        for (dataset->First(); !dataset->Eof(); dataset->Next()) {
+    // Unique values: whole trimmed values, one field after the other. A repeat is found where the
+    // later of the two rows stands, and the row named is the one the user changed: the other may be
+    // a row nobody touched. With changedRowsOnly two rows that are both unchanged do not count.
+    for (const TField* field : fields) {
+        std::unordered_map<std::string, int, TextHash, std::equal_to<>>
+            checked; // value: first row holding it
+        checked.reserve(rows.size());
+        int foundAt = count, named = 0;
+        auto note = [&](int at, int name) {
+            if (at < foundAt) foundAt = at, named = name;
+        };
+        for (int pos : rows) {
             ProcessMessages();
-            const bool changed = dataset->UpdateStatus() != usUnmodified;
-            const auto [at, added] =
-                seen.try_emplace(TrimControl(field->AsString()), dataset->RecNo(), changed);
+            const auto [first, added] = checked.try_emplace(value(pos, field), pos);
             if (added) continue;
-            TFieldFault found = fault(field);
-            if (!changed && at->second.second) found.RecNo = at->second.first;
-            return found;
+            note(pos, !changed(pos) && changed(first->second) ? first->second : pos);
+            break;
         }
+        if (changedRowsOnly && !checked.empty()) {
+            int holder = 0; // the checked row holding the value of the row found
+            auto held = [&](std::string_view text) {
+                const auto hit = checked.find(TrimView(text));
+                if (hit == checked.end()) return false;
+                holder = hit->second;
+                return true;
+            };
+            for (int pos = 0; (pos = dataset->FindUnmodified(field->Index(), pos, foundAt, held)) >= 0; ++pos)
+                note(std::max(pos, holder), holder);
+        }
+        if (foundAt < count) return fault(field, named);
     }
     return {};
 }

@@ -134,7 +134,7 @@ void TQmGridModel::RebuildOrder(bool keepTexts) {
         const bool editing = table->State() == dsEdit || table->State() == dsInsert;
         std::erase_if(order, [&](int pos) {
             if (matches[static_cast<std::size_t>(pos)] || (editing && pos == current)) return false;
-            if (table->UpdateStatusAt(pos) != usUnmodified) ++FHiddenChanges;
+            if (table->StatusAt(pos) != usUnmodified) ++FHiddenChanges;
             return true;
         });
     }

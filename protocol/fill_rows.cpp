@@ -54,12 +54,18 @@ void CopyRows(TMemTable& target, TMemTable& source, bool every, bool changedOnly
     const bool wasClosed = !source.Active();
     if (wasClosed) source.Open();
     const auto pairs = PairFields(target, source);
-    if (every || changedOnly) {
+    if (every) {
         source.CheckBrowseMode();
-        for (source.First(); !source.Eof(); source.Next()) {
-            if (changedOnly && source.UpdateStatus() == usUnmodified) continue;
+        for (source.First(); !source.Eof(); source.Next())
+            CopyCurrentRow(target, source, pairs);
+    } else if (changedOnly) {
+        // The cursor visits only the changed rows: a few changes among many rows cost a few.
+        source.CheckBrowseMode();
+        for (int pos : source.ChangedPositions()) {
+            source.SetRecNo(pos + 1);
             CopyCurrentRow(target, source, pairs);
         }
+        if (!source.IsEmpty()) source.Last();
     } else if (source.HasCurrentRow() && !source.Eof()) {
         CopyCurrentRow(target, source, pairs);
     }

@@ -37,8 +37,9 @@ void TQmProtocol::ApplyKeys(TMemTable& target) {
     const TBookmark position = target.GetBookmark();
     TControlsDisabled quiet(target);
     try {
-        for (target.First(); !target.Eof(); target.Next()) {
-            if (target.UpdateStatus() != usInserted) continue;
+        for (int pos : target.ChangedPositions()) {
+            if (target.StatusAt(pos) != usInserted) continue;
+            target.SetRecNo(pos + 1);
             const auto found = keys.find(target.RecNo());
             if (found == keys.end()) continue; // no key came back: the row keeps its own
             TField* keyField = target.FieldByName(target.PKName);

@@ -149,7 +149,9 @@ void TfrmTarn204::DoUpdate() {
 std::string TfrmTarn204::BuildRequest() {
     TQmProtocol& p = *Protocol();
     p.Clear();
-    p.SetCopyMode(cmAllRows);
+    // The request names only changed rows of a table without children: copying the unchanged
+    // ones as well would make a save cost as much as the rows on show.
+    p.SetCopyMode(cmChangedRows);
     TQmTable& table = p.Table(p.AddTable());
     FillRows(table, *Main());
     FillDeleted(table, *Delta());
@@ -225,13 +227,16 @@ int TfrmTarn204::FindInvertedRange() {
     if (!lower || !upper) return 0;
     const TBookmark position = main.GetBookmark();
     int found = 0;
-    // The grid follows once, after the walk, not row by row.
+    // The grid follows once, after the walk, not row by row; only new and changed rows are visited.
     TControlsDisabled quiet(main);
-    for (main.First(); !main.Eof() && found == 0; main.Next()) {
-        const TUpdateStatus status = main.UpdateStatus();
+    for (int pos : main.ChangedPositions()) {
+        const TUpdateStatus status = main.StatusAt(pos);
         if (status != usInserted && status != usModified) continue;
-        if (!lower->IsNull() && !upper->IsNull() && lower->AsLargeInt() > upper->AsLargeInt())
+        main.SetRecNo(pos + 1);
+        if (!lower->IsNull() && !upper->IsNull() && lower->AsLargeInt() > upper->AsLargeInt()) {
             found = main.RecNo();
+            break;
+        }
     }
     if (position && main.BookmarkValid(position)) main.GotoBookmark(position);
     return found;
@@ -260,12 +265,13 @@ void TfrmTarn204::DoSave() {
         Box("数据集为空！", 1);
         return;
     }
-    TFieldFault fault = FindFieldFault(1, &main, RequiredFields);
+    // Only the rows this save writes are checked: rows nobody touched are as the store keeps them.
+    TFieldFault fault = FindFieldFault(1, &main, RequiredFields, true);
     if (!fault.Label.empty()) {
         ShowFault("[" + fault.Label + "] 不得为空！", fault.FieldName, fault.RecNo);
         return;
     }
-    fault = FindFieldFault(0, &main, UniqueFields);
+    fault = FindFieldFault(0, &main, UniqueFields, true);
     if (!fault.Label.empty()) {
         ShowFault("[" + fault.Label + "] 不得有重复值！", fault.FieldName, fault.RecNo);
         return;

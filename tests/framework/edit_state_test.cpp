@@ -85,6 +85,58 @@ TEST_F(EditStateTest, UniqueCheckComparesWholeTrimmedValues) {
     }
 }
 
+// What a save checks: its own rows. A changed row's value must not repeat any row's, and the row
+// named is the changed one, at the place a walk from the top would meet the repeat first; rows
+// nobody touched are neither required to be filled nor checked against each other.
+TEST_F(EditStateTest, SaveChecksOnlyTheRowsItWrites) {
+    struct Row {
+        const char* a;
+        bool changed;
+    };
+    struct Case {
+        std::uint8_t mode;
+        std::vector<Row> rows;
+        const char* label;
+        int recNo;
+    } cases[] = {
+        {0, {{"X", false}, {"Y", false}, {"X", true}}, "Label A", 3},
+        {0, {{"X", true}, {"Y", false}, {" X", false}}, "Label A", 1},
+        {0, {{"X", true}, {"Y", false}, {"X", true}}, "Label A", 3},
+        {0, {{"P", false}, {"Q", true}, {"Q", false}, {"P", true}}, "Label A", 2},
+        {0, {{"X", false}, {"X", false}, {"Y", true}}, "", 0},
+        {0, {{nullptr, false}, {"", true}}, "Label A", 2},
+        {1, {{nullptr, false}, {"x", true}}, "", 0},
+        {1, {{"x", false}, {" \t", true}}, "Label A", 2},
+    };
+    for (const Case& c : cases) {
+        auto t = Table({});
+        t->SetCachedUpdates(true);
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            t->Append();
+            // A changed row starts from another value, so that its edit is a change.
+            if (c.rows[i].changed)
+                t->Fields(0)->SetAsString("before " + std::to_string(i));
+            else if (c.rows[i].a)
+                t->Fields(0)->SetAsString(c.rows[i].a);
+            t->Fields(1)->SetAsString("b");
+            t->Post();
+        }
+        t->MergeChangeLog();
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            if (!c.rows[i].changed) continue;
+            t->SetRecNo(static_cast<int>(i) + 1);
+            t->Edit();
+            t->Fields(0)->SetAsString(c.rows[i].a ? c.rows[i].a : "");
+            t->Post();
+        }
+        t->SetRecNo(1);
+        const auto fault = form->FindFieldFault(c.mode, t.get(), "A", true);
+        EXPECT_EQ(fault.Label, c.label) << int(c.mode) << " case with " << c.rows.size() << " rows";
+        EXPECT_EQ(fault.RecNo, c.recNo) << int(c.mode) << " case with " << c.rows.size() << " rows";
+        EXPECT_EQ(t->RecNo(), 1);
+    }
+}
+
 TEST_F(EditStateTest, ChecksPutTheCursorBack) {
     auto t = Table({{"X", "1"}, {"Y", "2"}, {"X", "3"}, {"Z", "4"}});
     for (std::uint8_t mode : {0, 1, 2}) {

@@ -54,8 +54,8 @@ TEST_F(SortTest, TheCurrentRowStaysCurrentAndStatusesStay) {
     EXPECT_EQ(table.RecNo(), 2);
     EXPECT_EQ(grid->currentIndex().row(), 0);
     EXPECT_EQ(table.ChangeCount(), changes);
-    EXPECT_EQ(table.UpdateStatusAt(1), usModified);
-    EXPECT_EQ(table.UpdateStatusAt(0), usUnmodified);
+    EXPECT_EQ(table.StatusAt(1), usModified);
+    EXPECT_EQ(table.StatusAt(0), usUnmodified);
     // Moving in the view moves the table to the row shown.
     grid->setCurrentIndex(grid->Model()->index(3, 0));
     EXPECT_EQ(table.RecNo(), 4);
@@ -75,7 +75,7 @@ TEST_F(SortTest, TypingUnderASortEditsTheRowShown) {
     QApplication::processEvents();
     EXPECT_EQ(table.State(), dsBrowse);
     EXPECT_EQ(table.TextAt(1, 1), "77") << "李四 is the table's second row";
-    EXPECT_EQ(table.UpdateStatusAt(1), usModified);
+    EXPECT_EQ(table.StatusAt(1), usModified);
     EXPECT_EQ(table.ChangeCount(), 1);
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(table.FieldByName("NAME")->AsString(), "王五");
