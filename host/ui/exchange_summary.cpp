@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace qm::host {
@@ -71,9 +72,14 @@ std::size_t RowCount(std::u16string_view answer) {
     const std::size_t body = answer.find(u'>', rs);
     const std::size_t end = body == answer.npos ? answer.npos : answer.find(u"</rs>", body);
     if (end == answer.npos) return 0;
+    // A million rows are half a gigabyte of text: the window keeps its turns while they are counted.
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
     std::size_t rows = 0;
-    for (std::size_t i = body + 1; i < end; ++i)
-        rows += answer[i] == u'<';
+    for (std::size_t from = body + 1; from < end; from += kPiece) {
+        const std::u16string_view piece = answer.substr(from, std::min(kPiece, end - from));
+        rows += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), u'<'));
+        ProcessMessagesIfDue();
+    }
     return rows;
 }
 
