@@ -188,7 +188,7 @@ protected:
     // Whether a Tab key inside this widget stays there (the grid moves between its cells).
     virtual bool KeepsTab(QWidget* focus) const;
 
-    // Holds user input back and makes the form ignore commands while messages may run.
+    // Drops user input and makes the form ignore commands while messages may run.
     class BusyScope {
     public:
         explicit BusyScope(TfrmChildBase& form) : FForm(form) { ++FForm.FBusy; }

@@ -19,16 +19,23 @@ HostLink::~HostLink() {
 }
 
 // The store's query and the answer's wide text can take a large part of a second: they run beside
-// the window, which keeps painting and holds the clerk's input back until the answer is in the
-// record. The module still finds the answer complete when its SendMessage returns.
-void HostLink::AnswerAside(BSTR& slot, std::string& utf8, const std::function<std::string()>& answer) {
+// the window, which keeps painting and drops the clerk's keys and clicks until the answer is in
+// the record. The module still finds the answer complete when its SendMessage returns. With no
+// utf8 to keep, the answer's UTF-8 text goes while its wide text is made.
+void HostLink::AnswerAside(BSTR& slot, std::string* utf8, const std::function<std::string()>& answer) {
     BSTR text = nullptr;
     RunAside([&] {
+        std::string made;
         {
             std::lock_guard<std::mutex> hold(FStoreBusy);
-            utf8 = answer();
+            made = answer();
         }
-        text = SysAllocStringUtf8(utf8);
+        if (utf8) {
+            *utf8 = std::move(made);
+            text = SysAllocStringUtf8(*utf8);
+        } else {
+            text = SysAllocStringUtf8Taken(std::move(made));
+        }
     });
     SysFreeString(slot);
     slot = text;
@@ -58,7 +65,7 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
                 const std::string action = SlotText(record->ActionName);
                 const std::string request = SlotText(record->RequestXml);
                 std::string answer;
-                AnswerAside(record->ExecuteAnswer, answer, [&] {
+                AnswerAside(record->ExecuteAnswer, &answer, [&] {
                     return ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
                 });
                 FListener.ExchangeAnswered(msg, request, answer);
@@ -67,9 +74,15 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
         case WM_QM_SEARCH:
             if (record) {
                 const std::string tail = SlotText(record->ContextTail);
-                std::string answer;
-                AnswerAside(record->SearchAnswer, answer, [&] { return FStore.Search(tail); });
-                FListener.ExchangeAnswered(msg, std::string(), answer);
+                // The window says a search is under way for as long as the answer takes.
+                FListener.SearchRunning(true);
+                struct Ended {
+                    Listener& listener;
+                    ~Ended() { listener.SearchRunning(false); }
+                } ended{FListener};
+                AnswerAside(record->SearchAnswer, nullptr, [&] { return FStore.Search(tail); });
+                FListener.SearchAnswered(
+                    std::u16string_view(record->SearchAnswer, SysStringLen(record->SearchAnswer)));
             }
             return 0;
         case WM_QM_STATUS:

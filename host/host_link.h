@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace qm::host {
 
@@ -24,10 +25,14 @@ public:
         virtual void CommandsAnnounced(bool base, const void* field) = 0;
         virtual void StatusShown(int kind, const std::string& text) = 0;
         virtual void FormClosed(HWND form) = 0;
-        // A search (empty request) or an execute was answered.
+        // A search began (true) or its answer is in (false), whatever it says.
+        virtual void SearchRunning(bool running) { (void)running; }
+        // An execute was answered.
         virtual void ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) {
             (void)msg, (void)request, (void)answer;
         }
+        // A search was answered; the wide text is the record's, as the module will read it.
+        virtual void SearchAnswered(std::u16string_view answer) { (void)answer; }
     };
 
     HostLink(Store& store, Listener& listener);
@@ -41,7 +46,7 @@ public:
     LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void AnswerAside(BSTR& slot, std::string& utf8, const std::function<std::string()>& answer);
+    void AnswerAside(BSTR& slot, std::string* utf8, const std::function<std::string()>& answer);
 
     Store& FStore;
     // A message that arrives while an answer is being built aside waits for the store.

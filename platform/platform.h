@@ -66,7 +66,7 @@ void ProcessMessagesIfDue();
 void ProcessMessagesNow(); // unthrottled, for tests and modal waits
 std::size_t PumpRuns();    // how often the pump has run so far (for tests and benchmarks)
 
-// While an operation that lets messages run is under way, the pump holds user input back.
+// While an operation that lets messages run is under way, the Qt pump drops user input.
 class OperationScope {
 public:
     OperationScope();
@@ -77,7 +77,7 @@ public:
 bool OperationRunning();
 
 // Runs one long step that cannot yield (a query, a parse) on a helper thread, while this thread
-// keeps letting messages run with user input held back; returns when the step is done and raises
+// keeps letting messages run without user input; returns when the step is done and raises
 // what it raised. The step must not touch windows, handles or the pump.
 void RunAside(const std::function<void()>& step);
 
@@ -87,6 +87,9 @@ void RunAside(const std::function<void()>& step);
 using BSTR = char16_t*;
 BSTR SysAllocString(std::u16string_view text);
 BSTR SysAllocStringUtf8(std::string_view utf8);
+// The same, letting go of utf8 while it converts (left empty): the peak of a long text is its
+// wide form, not both.
+BSTR SysAllocStringUtf8Taken(std::string&& utf8);
 void SysFreeString(BSTR text); // null is fine
 std::uint32_t SysStringByteLen(const char16_t* text);
 std::uint32_t SysStringLen(const char16_t* text);

@@ -1,9 +1,13 @@
 // Shared wide strings and the UTF-8 / UTF-16 conversions behind them.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "platform/internal.h"
 
@@ -140,14 +144,28 @@ BSTR SysAllocString(std::u16string_view text) {
     return chars;
 }
 
-BSTR SysAllocStringUtf8(std::string_view utf8) {
+namespace {
+
+// Converts utf8 into a new shared string, in pieces; after each piece, release(bytes done) may
+// let go of the source read so far.
+template <class Release> BSTR ConvertIntoShared(std::string_view utf8, Release&& release) {
     // Converted straight into the shared block: a search answer can be tens of megabytes.
     const std::size_t room = utf8.size() * sizeof(char16_t);
     if (room > std::numeric_limits<std::uint32_t>::max() - 8) return nullptr;
     auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + room + sizeof(char16_t)));
     if (!block) return nullptr;
     auto* chars = reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
-    const std::size_t units = ConvertUtf8(utf8, chars);
+    constexpr std::size_t kPiece = 1 << 20;
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t end = std::min(utf8.size(), i + kPiece);
+        // A piece ends before a byte that starts a character, never inside a sequence.
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+            ++end;
+        units += ConvertUtf8(utf8.substr(i, end - i), chars + units);
+        i = end;
+        release(i);
+    }
     chars[units] = u'\0';
     const auto len = static_cast<std::uint32_t>(units * sizeof(char16_t));
     std::memcpy(block, &len, sizeof len);
@@ -159,6 +177,29 @@ BSTR SysAllocStringUtf8(std::string_view utf8) {
     }
     ++gLiveStrings;
     return reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
+}
+
+} // namespace
+
+BSTR SysAllocStringUtf8(std::string_view utf8) {
+    return ConvertIntoShared(utf8, [](std::size_t) {});
+}
+
+BSTR SysAllocStringUtf8Taken(std::string&& utf8) {
+    // The pages of the source behind the conversion go back to the system as it advances, so that
+    // a long answer is never held whole in both encodings. Its first page stays: the allocator
+    // keeps its own bookkeeping next to it, and frees the rest with it below.
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(utf8.data());
+    std::uintptr_t released = (start / page + 1) * page;
+    BSTR text = ConvertIntoShared(utf8, [&](std::size_t done) {
+        const std::uintptr_t upto = (start + done) / page * page;
+        if (upto <= released) return;
+        ::madvise(reinterpret_cast<void*>(released), upto - released, MADV_DONTNEED);
+        released = upto;
+    });
+    std::string().swap(utf8);
+    return text;
 }
 
 void SysFreeString(BSTR text) {

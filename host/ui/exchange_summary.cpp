@@ -1,5 +1,8 @@
 #include "host/ui/exchange_summary.h"
 
+#include "platform/platform.h"
+
+#include <algorithm>
 #include <charconv>
 
 namespace qm::host {
@@ -51,21 +54,42 @@ std::optional<int> AnswerCode(std::string_view answer) {
     return code;
 }
 
-std::optional<std::string> SearchSummary(std::string_view answer) {
-    if (AnswerCode(answer) != 0) return std::nullopt;
-    // Every element inside the recordset is one row: a '<' inside a value is always escaped.
-    std::size_t rows = 0;
-    const std::size_t rs = answer.find("<rs typ=\"recordset\"");
-    if (rs != std::string_view::npos) {
-        const std::size_t body = answer.find('>', rs);
-        const std::size_t close = answer.find("</rs>", body);
-        if (body != std::string_view::npos && close != std::string_view::npos)
-            rows = Count(answer.substr(body + 1, close - body - 1), "<");
-    }
+namespace {
+
+// The summary of a search whose status part is head and whose recordset holds rows.
+std::optional<std::string> Summary(std::string_view head, std::size_t rows) {
+    if (AnswerCode(head) != 0) return std::nullopt;
     std::string summary = "已查询 " + std::to_string(rows) + " 条";
     // What the store left out of the answer (rows the form could not hold) stays in sight.
-    if (const std::string note = AnswerInfo(answer); !note.empty()) summary += "；" + note;
+    if (const std::string note = AnswerInfo(head); !note.empty()) summary += "；" + note;
     return summary;
+}
+
+// Every element inside the recordset is one row: a '<' inside a value is always escaped.
+std::size_t RowCount(std::u16string_view answer) {
+    const std::size_t rs = answer.find(u"<rs typ=\"recordset\"");
+    if (rs == answer.npos) return 0;
+    const std::size_t body = answer.find(u'>', rs);
+    const std::size_t end = body == answer.npos ? answer.npos : answer.find(u"</rs>", body);
+    if (end == answer.npos) return 0;
+    // A million rows are half a gigabyte of text: the window keeps its turns while they are counted.
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    std::size_t rows = 0;
+    for (std::size_t from = body + 1; from < end; from += kPiece) {
+        const std::u16string_view piece = answer.substr(from, std::min(kPiece, end - from));
+        rows += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), u'<'));
+        ProcessMessagesIfDue();
+    }
+    return rows;
+}
+
+} // namespace
+
+std::optional<std::string> SearchSummary(std::u16string_view answer) {
+    // Only the status is read as UTF-8; the rows are counted where they stand.
+    const std::size_t status = answer.find(u"</status>");
+    if (status == answer.npos) return std::nullopt;
+    return Summary(Utf16ToUtf8(answer.substr(0, status)), RowCount(answer));
 }
 
 std::optional<std::string> ExecuteSummary(std::string_view request, std::string_view answer) {

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -91,6 +92,13 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     SetNativeWindow(FWorkspaceHandle, FWorkspace);
 
     setStatusBar(new StatusLine(this));
+    FBusy = new QProgressBar(statusBar());
+    FBusy->setObjectName("searchBusy");
+    FBusy->setRange(0, 0);
+    FBusy->setTextVisible(false);
+    FBusy->setMaximumSize(120, 14);
+    FBusy->hide();
+    statusBar()->addPermanentWidget(FBusy);
     ShowStatus(QString::fromUtf8("就绪"));
 }
 
@@ -196,9 +204,16 @@ void MainWindow::NoteStoreCondition() {
 }
 
 void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) {
+    (void)msg;
+    ShowSummary(ExecuteSummary(request, answer));
+}
+
+void MainWindow::SearchAnswered(std::u16string_view answer) {
+    ShowSummary(SearchSummary(answer));
+}
+
+void MainWindow::ShowSummary(const std::optional<std::string>& summary) {
     NoteStoreCondition();
-    const std::optional<std::string> summary =
-        msg == WM_QM_SEARCH ? SearchSummary(answer) : ExecuteSummary(request, answer);
     if (!summary) return;
     // A success ends the error of an earlier operation; standing conditions stay.
     FOperationError.clear();
@@ -206,6 +221,18 @@ void MainWindow::ExchangeAnswered(unsigned msg, const std::string& request, cons
     FLastStatus = *summary;
     FLastStatusKind = 1;
     ShowStatus(QString::fromStdString(*summary));
+}
+
+void MainWindow::SearchRunning(bool running) {
+    static const QString searching = QString::fromUtf8("正在查询…");
+    FBusy->setVisible(running);
+    if (running) {
+        FStatusBeforeSearch = FShownStatus;
+        ShowStatus(searching);
+    } else if (FShownStatus == searching) {
+        // No summary came (the answer was a refusal): the module says why on its own.
+        ShowStatus(FStatusBeforeSearch);
+    }
 }
 
 void MainWindow::CommandsAnnounced(bool base, const void* field) {

@@ -11,10 +11,12 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QFrame;
 
 namespace qm::host {
@@ -79,6 +81,9 @@ private:
     void StatusShown(int kind, const std::string& text) override;
     void FormClosed(HWND form) override;
     void ExchangeAnswered(unsigned msg, const std::string& request, const std::string& answer) override;
+    void SearchAnswered(std::u16string_view answer) override;
+    void SearchRunning(bool running) override;
+    void ShowSummary(const std::optional<std::string>& summary);
     void ForgetForm();
     void UpdateTitle();
     void SearchWhenIdle(HWND form, int attempt = 0);
@@ -104,6 +109,8 @@ private:
     std::string FOperationError; // cleared by the next success
     std::string FStandingError;  // stays until the condition ends
     QString FShownStatus;        // what the status bar says when nothing is hovered
+    QString FStatusBeforeSearch;
+    QProgressBar* FBusy = nullptr; // moves while a search runs
     std::string FLastStatus;
     int FLastStatusKind = 0;
     bool FClosing = false;

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QToolBar>
 
 namespace qm::host::testing {
@@ -131,6 +132,33 @@ TEST_F(ClerkFeedback, NoSearchOpensTheFormEmpty) {
     EXPECT_EQ(Rows(), 0);
     Key(Qt::Key_F3);
     EXPECT_EQ(Rows(), 6);
+}
+
+// While a search runs the bar says so beside a moving indicator; keys pressed meanwhile are
+// dropped, not applied all at once to the rows that arrive.
+TEST_F(ClerkFeedback, ASearchShowsItselfAndDropsKeysPressedMeanwhile) {
+    Open();
+    const auto* busy = Window->findChild<QProgressBar*>("searchBusy");
+    ASSERT_NE(busy, nullptr);
+    std::vector<std::string> said;
+    bool busyDuring = false;
+    const auto watch =
+        QObject::connect(Window->statusBar(), &QStatusBar::messageChanged, [&](const QString& text) {
+            said.push_back(text.toStdString());
+            if (text != QString::fromUtf8("正在查询…")) return;
+            busyDuring = busy->isVisible();
+            // The form's search is under way: these keys come in the middle of it.
+            EXPECT_TRUE(OperationRunning());
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(Focus(), Qt::Key_Down);
+        });
+    Key(Qt::Key_F3);
+    QObject::disconnect(watch);
+    EXPECT_EQ(said, (std::vector<std::string>{"正在查询…", "已查询 6 条"}));
+    EXPECT_TRUE(busyDuring);
+    EXPECT_FALSE(busy->isVisible());
+    EXPECT_EQ(CurrentRow(), 0);
+    EXPECT_TRUE(FocusInGrid());
 }
 
 } // namespace

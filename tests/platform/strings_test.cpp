@@ -39,6 +39,32 @@ TEST(SharedString, Utf8RoundTrip) {
     SysFreeString(s);
 }
 
+// A long text converted while it is let go of reads exactly as one converted whole, whichever
+// byte of a character, a pair or an invalid sequence falls on the edge of a piece.
+TEST(SharedString, TakenTextConvertsAsAWhole) {
+    const std::string pattern = "收a\xF0\x9F\x98\x80\xFF\xE6\x94"
+                                "b<\"&";
+    std::string body;
+    while (body.size() < (3u << 20))
+        body += pattern;
+    for (const std::size_t shift : {0, 1, 2, 3, 5, 7}) {
+        const std::string text = std::string(shift, 'x') + body;
+        BSTR whole = SysAllocStringUtf8(text);
+        const std::size_t before = LiveSharedStrings();
+        std::string source = text;
+        BSTR taken = SysAllocStringUtf8Taken(std::move(source));
+        EXPECT_TRUE(source.empty());
+        EXPECT_EQ(LiveSharedStrings(), before + 1);
+        ASSERT_EQ(SysStringLen(taken), SysStringLen(whole)) << shift;
+        EXPECT_EQ(std::u16string_view(taken, SysStringLen(taken)),
+                  std::u16string_view(whole, SysStringLen(whole)))
+            << shift;
+        EXPECT_EQ(taken[SysStringLen(taken)], u'\0');
+        SysFreeString(taken);
+        SysFreeString(whole);
+    }
+}
+
 TEST(Utf, ConversionTable) {
     struct Case {
         std::string utf8;
