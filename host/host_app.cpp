@@ -2,6 +2,7 @@
 
 #include "dialog/dialog_api.h"
 #include "host/address_mask.h"
+#include "host/desk/desk.h"
 #include "host/host_records.h"
 #include "host/module_library.h"
 #include "host/script/script.h"
@@ -171,6 +172,7 @@ int RunHost(const Options& options) {
 
     MainWindow window(*store);
     window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
+    window.Desk().Begin(user, dbPath);
     window.show();
     window.NoteStoreCondition();
     std::string noted;

@@ -1,5 +1,6 @@
 #include "host/ui/main_window.h"
 
+#include "host/desk/desk.h"
 #include "host/module_library.h"
 #include "host/ui/exchange_summary.h"
 #include "host/ui/status_line.h"
@@ -92,6 +93,7 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
 
     setStatusBar(new StatusLine(this));
     ShowStatus(QString::fromUtf8("就绪"));
+    FDesk = new desk::Desk(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -144,6 +146,7 @@ bool MainWindow::OpenForm(std::string* why) {
                 reinterpret_cast<LPARAM>(FModule.ContextText.c_str()));
     SendMessage(id, WM_QM_COLORS, reinterpret_cast<WPARAM>(FModule.Colors), 0);
     if (FModule.SearchOnOpen) SearchWhenIdle(id);
+    FDesk->FormOpened();
     return true;
 }
 

@@ -46,6 +46,10 @@ public:
     // unposted edit or insert included when something was typed into it.
     int UnsavedCount() const;
 
+protected:
+    // The panel fills the scroll box and the grid fills the panel, down to their design sizes.
+    void LayoutClient(const QRect& area) override;
+
 private:
     // Every box returns the focus to the grid.
     int Box(const std::string& text, int flags);

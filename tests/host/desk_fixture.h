@@ -1,0 +1,92 @@
+// The clerk's window with the desk begun for the clerk, its settings file in a folder of its own,
+// and help for the dialogs the desk opens: a test answers them from inside their own event loop.
+#pragma once
+
+#include "clerk_fixture.h"
+#include "host/desk/desk.h"
+#include "host/script/grid_access.h"
+
+#include <gmock/gmock.h>
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTimer>
+
+#include <functional>
+
+namespace qm::host::testing {
+
+class DeskTest : public ClerkTest {
+protected:
+    void SetUp() override {
+        ConfigDir = FreshTempDir("desk-config");
+        setenv("XDG_CONFIG_HOME", ConfigDir.c_str(), 1);
+        ClerkTest::SetUp();
+        if (!Window) return;
+        Window->Desk().Begin("clerk", DbPath);
+    }
+    void TearDown() override {
+        ClerkTest::TearDown();
+        unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(ConfigDir);
+    }
+
+    // Runs `act` on the first modal dialog of type T that opens within a few seconds, inside its
+    // event loop; `open` is what opens it (a key, a menu entry).
+    template <class T> bool OnModal(const std::function<void()>& open, const std::function<void(T*)>& act) {
+        bool seen = false;
+        auto timer = std::make_unique<QTimer>();
+        QElapsedTimer clock;
+        clock.start();
+        timer->setInterval(20);
+        QObject::connect(timer.get(), &QTimer::timeout, [&] {
+            if (clock.elapsed() > 10000) timer->stop();
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || seen) return;
+            seen = true;
+            timer->stop();
+            act(dialog);
+        });
+        timer->start();
+        open();
+        Settle();
+        return seen;
+    }
+
+    // Types the path into a save dialog and presses Enter.
+    static void SaveAs(QDialog* dialog, const std::string& path) {
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QString::fromStdString(path));
+        QTest::keyClick(name, Qt::Key_Return);
+    }
+
+    // A menu entry of the window by its object name, triggered as a click on it would.
+    QAction* MenuAction(const char* name) const { return Window->menuBar()->findChild<QAction*>(name); }
+
+    // Puts `count` more levels into the store, codes L00001.., names 等级N, bounds N*10..N*10+9.
+    void AddLevels(int count) {
+        Exec("BEGIN");
+        for (int i = Added + 1; i <= Added + count; ++i) {
+            char code[16];
+            std::snprintf(code, sizeof code, "L%05d", i);
+            Exec(std::string(
+                     "INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, "
+                     "CREATE_DATE, FLAG) VALUES ('") +
+                 code + "', '等级" + std::to_string(i) + "', " + std::to_string(i * 10) + ", " +
+                 std::to_string(i * 10 + 9) + ", 'demo', 'demo', '2024-01-02 00:00:00', 0)");
+        }
+        Exec("COMMIT");
+        Added += count;
+    }
+    int Added = 0;
+
+    std::filesystem::path ConfigDir;
+};
+
+} // namespace qm::host::testing
