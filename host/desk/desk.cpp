@@ -1,11 +1,14 @@
 #include "host/desk/desk.h"
 
+#include "host/address_mask.h"
+#include "host/desk/column_keeper.h"
 #include "host/desk/grid_printer.h"
 #include "host/desk/grid_table.h"
 #include "host/desk/palette_icons.h"
 #include "host/desk/replacing_file.h"
-#include "host/desk/store_label.h"
+#include "host/desk/where_label.h"
 #include "host/settings.h"
+#include "host/ui/command_bar.h"
 #include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 
@@ -62,10 +65,16 @@ Desk::Desk(host::MainWindow& window) : QObject(&window), FWindow(window) {
     window.setWindowIcon(QIcon(QStringLiteral(":/qmclient/qmhost.svg")));
     BuildMenus();
     if (auto* bar = window.findChild<QToolBar*>(QStringLiteral("commandBar"))) new PaletteIcons(*bar);
+    FWhere = new WhereLabel(*window.statusBar(), [this] { return Grid(); });
+    window.Commands().SetOnRan([this](std::string_view name) {
+        if (FWhere) FWhere->CommandRan(name);
+    });
     window.installEventFilter(this);
 }
 
-Desk::~Desk() = default;
+Desk::~Desk() {
+    delete FWhere;
+}
 
 void Desk::BuildMenus() {
     QMenuBar* bar = FWindow.menuBar();
@@ -95,10 +104,9 @@ void Desk::BuildMenus() {
 }
 
 QString Desk::ManualPath() {
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {dir + "/manual.html", dir + "/../share/doc/qmclient/manual.html"})
-        if (QFileInfo::exists(candidate)) return QFileInfo(candidate).canonicalFilePath();
-    return {};
+    // Installed beside the programs, as the build tree has it too.
+    const QString candidate = QCoreApplication::applicationDirPath() + "/manual.html";
+    return QFileInfo::exists(candidate) ? QFileInfo(candidate).canonicalFilePath() : QString();
 }
 
 QString Desk::AboutText() const {
@@ -110,8 +118,8 @@ QString Desk::AboutText() const {
 
 void Desk::Begin(const std::string& user, const std::string& store) {
     FUser = user;
-    FStore = StoreLabel(store);
-    FLayout = std::make_unique<LayoutMemory>(QString::fromStdString(host::SettingsPath()), Q(user));
+    FStore = host::MaskedAddress(store);
+    FLayout = std::make_unique<LayoutMemory>(LayoutPath(Q(host::SettingsPath())), Q(user));
     if (!FLayout->RestoreWindow(FWindow)) SizeForScreen();
 }
 
@@ -138,35 +146,52 @@ QTableView* Desk::Grid() const {
 void Desk::KeepRoomForForm() {
     QWidget* form = WidgetOfHandle(FWindow.FormId());
     if (!form) return;
-    // What the window needs around its workspace, plus what the form needs inside it.
-    const QSize chrome = FWindow.size() - FWindow.Workspace()->size();
-    const QSize least = form->minimumSize() + chrome;
-    FWindow.setMinimumSize(least);
-    if (FWindow.width() < least.width() || FWindow.height() < least.height())
-        FWindow.resize(FWindow.size().expandedTo(least));
+    // The form fills the workspace; the workspace never gets smaller than the form wants, and the
+    // window's layout takes that up as the window's own minimum.
+    FWindow.Workspace()->setMinimumSize(form->minimumSizeHint().expandedTo(form->minimumSize()));
+}
+
+void Desk::FormClosing() {
+    SaveLayout();
+    FWindow.Workspace()->setMinimumSize(0, 0);
+    // The form is hidden once this returns.
+    if (FWhere)
+        QMetaObject::invokeMethod(
+            FWhere, [where = FWhere] { where->Refresh(); }, Qt::QueuedConnection);
 }
 
 void Desk::FormOpened() {
     KeepRoomForForm();
+    if (FWhere) FWhere->Refresh();
     QTableView* grid = Grid();
     if (!grid || grid == FLaidOutGrid) return;
     FLaidOutGrid = grid;
-    FDefaultColumns = grid->horizontalHeader()->saveState();
-    if (FLayout) FLayout->RestoreColumns(*grid);
+    FColumns = new ColumnKeeper(*grid, FLayout ? FLayout->Columns() : QStringList());
+    for (const ViewPiece& piece : FPieces)
+        piece.Restore(FLayout ? FLayout->Text(piece.Name) : QString());
+}
+
+void Desk::AddViewPiece(ViewPiece piece) {
+    FPieces.push_back(std::move(piece));
 }
 
 void Desk::SaveLayout() {
     if (!FLayout) return;
     FLayout->SaveWindow(FWindow);
-    if (QTableView* grid = Grid()) FLayout->SaveColumns(*grid);
+    if (FColumns) FLayout->KeepColumns(FColumns->Current());
+    if (Grid())
+        for (const ViewPiece& piece : FPieces)
+            FLayout->KeepText(piece.Name, piece.Save());
 }
 
 void Desk::RestoreDefaultLayout() {
     if (FLayout) FLayout->Forget();
     if (FWindow.isMaximized() || FWindow.isFullScreen()) FWindow.showNormal();
     SizeForScreen();
-    if (QTableView* grid = Grid(); grid && grid == FLaidOutGrid && !FDefaultColumns.isEmpty())
-        grid->horizontalHeader()->restoreState(FDefaultColumns);
+    if (FColumns) FColumns->Reset();
+    if (Grid())
+        for (const ViewPiece& piece : FPieces)
+            piece.Restore(QString());
     FWindow.statusBar()->showMessage(QString::fromUtf8("已恢复默认布局"));
 }
 

@@ -5,12 +5,13 @@
 #include "host/desk/layout_memory.h"
 #include "host/desk/table_export.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QTableView;
@@ -21,6 +22,9 @@ class MainWindow;
 
 namespace qm::desk {
 
+class ColumnKeeper;
+class WhereLabel;
+
 class Desk : public QObject {
 public:
     explicit Desk(host::MainWindow& window);
@@ -29,8 +33,11 @@ public:
     // Who works and on which store (a server's address is shown without its password); puts back
     // the window's kept geometry or sizes it for the screen.
     void Begin(const std::string& user, const std::string& store);
-    // The module's form is open: its kept column layout comes back, and the window keeps room for it.
+    // The module's form is open: its kept column layout comes back, and the window keeps room for
+    // it while it is there.
     void FormOpened();
+    // The form goes: what the clerk arranged is kept, and the window may shrink again.
+    void FormClosing();
 
     // The shown grid of the open form, or null.
     QTableView* Grid() const;
@@ -48,6 +55,16 @@ public:
     // Keeps the geometry and column layout now, and puts the defaults back.
     void SaveLayout();
     void RestoreDefaultLayout();
+
+    // A piece of the view the clerk chooses (the grid's sort, its filter), kept with the layout:
+    // `Save` tells it as text, `Restore` puts it back when a form opens (an empty text: the
+    // default, also after 恢复默认布局).
+    struct ViewPiece {
+        QString Name;
+        std::function<QString()> Save;
+        std::function<void(const QString&)> Restore;
+    };
+    void AddViewPiece(ViewPiece piece);
 
     // The manual shipped with the program; empty when it is not there.
     static QString ManualPath();
@@ -69,7 +86,9 @@ private:
     std::string FStore;
     std::unique_ptr<LayoutMemory> FLayout;
     QPointer<QTableView> FLaidOutGrid;
-    QByteArray FDefaultColumns;
+    QPointer<ColumnKeeper> FColumns;
+    QPointer<WhereLabel> FWhere;
+    std::vector<ViewPiece> FPieces;
 };
 
 } // namespace qm::desk

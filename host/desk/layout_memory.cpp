@@ -1,5 +1,7 @@
 #include "host/desk/layout_memory.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QSettings>
@@ -8,13 +10,17 @@
 
 namespace qm::desk {
 
-LayoutMemory::LayoutMemory(QString settingsPath, QString user)
-    : FPath(std::move(settingsPath)),
+QString LayoutPath(const QString& settingsPath) {
+    return QFileInfo(settingsPath).dir().filePath(QStringLiteral("qmhost-layout.conf"));
+}
+
+LayoutMemory::LayoutMemory(QString path, QString user)
+    : FPath(std::move(path)),
       // A user name is one key level, whatever it holds.
       FGroup(QStringLiteral("Layout/") +
              QString::fromLatin1(QUrl::toPercentEncoding(user.isEmpty() ? "-" : user))) {}
 
-QString LayoutMemory::Key(const char* name) const {
+QString LayoutMemory::Key(const QString& name) const {
     return FGroup + "/" + name;
 }
 
@@ -29,31 +35,52 @@ void LayoutMemory::SaveWindow(const QMainWindow& window) const {
     file.setValue(Key("geometry"), window.saveGeometry());
 }
 
+QStringList LayoutMemory::Columns() const {
+    return QSettings(FPath, QSettings::IniFormat).value(Key("columns")).toStringList();
+}
+
+void LayoutMemory::KeepColumns(const QStringList& columns) const {
+    QSettings file(FPath, QSettings::IniFormat);
+    if (columns.isEmpty())
+        file.remove(Key("columns"));
+    else
+        file.setValue(Key("columns"), columns);
+}
+
+QString LayoutMemory::Text(const QString& name) const {
+    return QSettings(FPath, QSettings::IniFormat).value(Key("view/" + name)).toString();
+}
+
+void LayoutMemory::KeepText(const QString& name, const QString& value) const {
+    QSettings file(FPath, QSettings::IniFormat);
+    if (value.isEmpty())
+        file.remove(Key("view/" + name));
+    else
+        file.setValue(Key("view/" + name), value);
+}
+
+void LayoutMemory::Forget() const {
+    QSettings file(FPath, QSettings::IniFormat);
+    file.remove(FGroup);
+}
+
 QString ColumnName(const QTableView& grid, int column) {
     const QAbstractItemModel* model = grid.model();
     const QString field = model->headerData(column, Qt::Horizontal, Qt::UserRole).toString();
     return field.isEmpty() ? model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() : field;
 }
 
-void LayoutMemory::SaveColumns(const QTableView& grid) const {
+QStringList ColumnsOf(const QTableView& grid) {
     const QHeaderView* header = grid.horizontalHeader();
     QStringList columns;
     for (int visual = 0; visual < header->count(); ++visual) {
         const int column = header->logicalIndex(visual);
         columns << ColumnName(grid, column) + ":" + QString::number(header->sectionSize(column));
     }
-    QSettings file(FPath, QSettings::IniFormat);
-    file.setValue(Key("columns"), columns);
+    return columns;
 }
 
-bool LayoutMemory::HasColumns() const {
-    const QSettings file(FPath, QSettings::IniFormat);
-    return file.contains(Key("columns"));
-}
-
-void LayoutMemory::RestoreColumns(QTableView& grid) const {
-    const QSettings file(FPath, QSettings::IniFormat);
-    const QStringList columns = file.value(Key("columns")).toStringList();
+void ApplyColumns(QTableView& grid, const QStringList& columns) {
     QHeaderView* header = grid.horizontalHeader();
     int visual = 0;
     for (const QString& entry : columns) {
@@ -69,11 +96,6 @@ void LayoutMemory::RestoreColumns(QTableView& grid) const {
             break;
         }
     }
-}
-
-void LayoutMemory::Forget() const {
-    QSettings file(FPath, QSettings::IniFormat);
-    file.remove(FGroup);
 }
 
 } // namespace qm::desk

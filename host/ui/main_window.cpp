@@ -100,7 +100,11 @@ MainWindow::~MainWindow() {
     // The form (a child of the workspace) goes first, while this window still answers what its
     // destruction may send.
     FCommands->Clear();
+    FCommands->SetOnRan(nullptr);
     FFormId = 0;
+    // The desk follows the form's grid: it goes before the form does.
+    delete FDesk;
+    FDesk = nullptr;
     ReleaseHandle(FWorkspaceHandle);
     delete FWorkspace;
     FWorkspace = nullptr;
@@ -233,6 +237,7 @@ void MainWindow::StatusShown(int kind, const std::string& text) {
 
 void MainWindow::FormClosed(HWND form) {
     if (form != FFormId) return;
+    FDesk->FormClosing();
     if (QWidget* w = WidgetOfHandle(form)) w->hide();
     ForgetForm();
 }

@@ -34,11 +34,13 @@ TfrmTarn204::TfrmTarn204(QWidget* parent)
     : TfrmSingleMuliColBase(parent, unsigned(TBorderIcon::biSystemMenu), QSize(779, 541)) {
     SetMainPanelGeometry(QRect(kPanelDesign), " 收入等级", false);
     SetGridGeometry(QRect(kGridDesign));
-    // The smallest room that shows the panel whole, without scroll bars.
-    setMinimumSize(kPanelDesign.right() + 1 + kPanelDesign.left() + 2 * scrlbx->frameWidth(),
-                   kPanelDesign.bottom() + 1 + kPanelDesign.top() + 2 * scrlbx->frameWidth() +
-                       TTitleBar::Height);
     LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
+}
+
+QSize TfrmTarn204::minimumSizeHint() const {
+    const int frame = scrlbx ? 2 * scrlbx->frameWidth() : 0;
+    return {kPanelDesign.right() + 1 + kPanelDesign.left() + frame,
+            kPanelDesign.bottom() + 1 + kPanelDesign.top() + frame + TTitleBar::Height};
 }
 
 void TfrmTarn204::LayoutClient(const QRect& area) {

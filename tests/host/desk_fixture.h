@@ -8,6 +8,8 @@
 
 #include <gmock/gmock.h>
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -49,6 +51,13 @@ protected:
             seen = true;
             timer->stop();
             act(dialog);
+            // A dialog the act left open fails the test instead of hanging it.
+            QTimer::singleShot(10000, dialog, [dialog] {
+                if (dialog->isVisible()) {
+                    ADD_FAILURE() << "the dialog stayed open";
+                    dialog->reject();
+                }
+            });
         });
         timer->start();
         open();
@@ -63,6 +72,10 @@ protected:
         name->setFocus();
         name->selectAll();
         QTest::keyClicks(name, QString::fromStdString(path));
+        // The name's completion list may have opened on what was typed: Esc closes it, as a
+        // clerk would before pressing Enter.
+        if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible())
+            QTest::keyClick(completer->popup(), Qt::Key_Escape);
         QTest::keyClick(name, Qt::Key_Return);
     }
 
