@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace qm::host::testing {
@@ -65,29 +66,34 @@ protected:
         return seen;
     }
 
-    // Types the path into a save dialog and presses Enter.
+    // Types the path into a save dialog and presses Enter. The dialog reads its folder in the
+    // background and may still change the name while it does: typed again until it is taken.
     static void SaveAs(QDialog* dialog, const std::string& path) {
         auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
-        name->setFocus();
-        name->selectAll();
-        QTest::keyClicks(name, QString::fromStdString(path));
-        // The name's completion list may have opened on what was typed: Esc closes it, as a
-        // clerk would before pressing Enter.
-        if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible())
-            QTest::keyClick(completer->popup(), Qt::Key_Escape);
-        QTest::keyClick(name, Qt::Key_Return);
+        for (int attempt = 0; attempt < 5 && dialog->isVisible(); ++attempt) {
+            if (attempt > 0) QTest::qWait(200);
+            name->setFocus();
+            name->selectAll();
+            QTest::keyClicks(name, QString::fromStdString(path));
+            // The name's completion list may have opened on what was typed: Esc closes it, as a
+            // clerk would before pressing Enter.
+            if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible())
+                QTest::keyClick(completer->popup(), Qt::Key_Escape);
+            if (name->text() == QString::fromStdString(path)) QTest::keyClick(name, Qt::Key_Return);
+        }
     }
 
     // A menu entry of the window by its object name, triggered as a click on it would.
     QAction* MenuAction(const char* name) const { return Window->menuBar()->findChild<QAction*>(name); }
 
-    // Puts `count` more levels into the store, codes L00001.., names 等级N, bounds N*10..N*10+9.
+    // Puts `count` more levels into the store, codes L001.. (base 36, as the code holds four
+    // characters), names 等级N, bounds N*10..N*10+9.
     void AddLevels(int count) {
         Exec("BEGIN");
         for (int i = Added + 1; i <= Added + count; ++i) {
-            char code[16];
-            std::snprintf(code, sizeof code, "L%05d", i);
+            static const char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+            const char code[] = {'L', digits[i / 1296 % 36], digits[i / 36 % 36], digits[i % 36], '\0'};
             Exec(std::string(
                      "INSERT INTO TB_MEMAC (MEMAC001, MEMAC002, MEMAC003, MEMAC004, CREATE_USER, USER_GROUP, "
                      "CREATE_DATE, FLAG) VALUES ('") +
@@ -98,6 +104,17 @@ protected:
         Added += count;
     }
     int Added = 0;
+
+    // The files in the test's folder besides the store and its journal.
+    std::vector<std::string> OtherFiles() const {
+        std::vector<std::string> names;
+        const std::string store = std::filesystem::path(DbPath).filename().string();
+        for (const auto& entry : std::filesystem::directory_iterator(Dir))
+            if (entry.path().filename().string().rfind(store, 0) != 0)
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     std::filesystem::path ConfigDir;
 };
