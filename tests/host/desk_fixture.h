@@ -11,10 +11,12 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -66,21 +68,27 @@ protected:
         return seen;
     }
 
-    // Types the path into a save dialog and presses Enter. The dialog reads its folder in the
+    // Types the path into a save dialog and clicks 保存. The dialog reads its folder in the
     // background and may still change the name while it does: typed again until it is taken.
     static void SaveAs(QDialog* dialog, const std::string& path) {
         auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
         ASSERT_NE(name, nullptr);
+        ASSERT_NE(buttons, nullptr);
         for (int attempt = 0; attempt < 5 && dialog->isVisible(); ++attempt) {
             if (attempt > 0) QTest::qWait(200);
+            dialog->activateWindow();
             name->setFocus();
             name->selectAll();
             QTest::keyClicks(name, QString::fromStdString(path));
             // The name's completion list may have opened on what was typed: Esc closes it, as a
-            // clerk would before pressing Enter.
+            // clerk would.
             if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible())
                 QTest::keyClick(completer->popup(), Qt::Key_Escape);
-            if (name->text() == QString::fromStdString(path)) QTest::keyClick(name, Qt::Key_Return);
+            QPushButton* save = buttons->button(QDialogButtonBox::Save);
+            if (!save) save = buttons->button(QDialogButtonBox::Open);
+            if (name->text() == QString::fromStdString(path) && save && save->isEnabled())
+                QTest::mouseClick(save, Qt::LeftButton);
         }
     }
 
