@@ -31,6 +31,10 @@ endforeach()
 if(qm_programs)
   install(TARGETS ${qm_programs} RUNTIME DESTINATION ${QM_PRIVATE_DIR})
 endif()
+if(TARGET qmhost)
+  # The clerk's manual, opened by 使用说明 from beside the programs.
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/manual.html DESTINATION ${QM_PRIVATE_DIR})
+endif()
 if(qm_libraries)
   # Shared objects are loaded, not run: no execute bit.
   install(TARGETS ${qm_libraries} LIBRARY DESTINATION ${QM_PRIVATE_DIR}

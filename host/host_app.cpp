@@ -2,8 +2,10 @@
 
 #include "dialog/dialog_api.h"
 #include "host/address_mask.h"
+#include "host/desk/desk.h"
 #include "host/host_records.h"
 #include "host/module_library.h"
+#include "host/script/grid_access.h"
 #include "host/script/script.h"
 #include "host/startup_checks.h"
 #include "host/store/pg_store.h"
@@ -15,6 +17,7 @@
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
@@ -27,6 +30,44 @@
 #include <sstream>
 
 namespace qm::host {
+
+namespace {
+
+// The grid's sort ("FIELD asc|desc", empty for the store's order) and filter join the kept layout.
+void KeepViewInLayout(MainWindow& window) {
+    const auto model = [&window]() -> QAbstractItemModel* {
+        QAbstractItemView* grid = FindGrid(window.Workspace());
+        return grid ? grid->model() : nullptr;
+    };
+    window.Desk().AddViewPiece(
+        {"sort",
+         [model]() -> QString {
+             QAbstractItemModel* m = model();
+             const int column = m ? m->property("sortColumn").toInt() : -1;
+             if (column < 0) return {};
+             const bool down = m->property("sortOrder").toInt() == Qt::DescendingOrder;
+             return m->headerData(column, Qt::Horizontal, Qt::UserRole).toString() +
+                    (down ? " desc" : " asc");
+         },
+         [&window, model](const QString& kept) {
+             QAbstractItemModel* m = model();
+             if (!m) return;
+             const QStringList parts = kept.split(QLatin1Char(' '));
+             QAbstractItemView* grid = FindGrid(window.Workspace());
+             const int column = parts.size() == 2 ? FindFieldColumn(grid, parts[0]) : -1;
+             m->sort(column, parts.value(1) == "desc" ? Qt::DescendingOrder : Qt::AscendingOrder);
+         }});
+    window.Desk().AddViewPiece({"filter",
+                                [model]() -> QString {
+                                    QAbstractItemModel* m = model();
+                                    return m ? m->property("filterText").toString() : QString();
+                                },
+                                [model](const QString& kept) {
+                                    if (QAbstractItemModel* m = model()) m->setProperty("filterText", kept);
+                                }});
+}
+
+} // namespace
 
 namespace {
 
@@ -171,6 +212,8 @@ int RunHost(const Options& options) {
 
     MainWindow window(*store);
     window.SetMaxRequestBytes(static_cast<std::size_t>(options.MaxRequestMb) << 20);
+    window.Desk().Begin(user, dbPath);
+    KeepViewInLayout(window);
     window.show();
     window.NoteStoreCondition();
     std::string noted;

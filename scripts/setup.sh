@@ -8,7 +8,8 @@
 set -euo pipefail
 purpose=${1:-test}
 
-run=(cmake ninja-build g++ qt6-base-dev libpugixml-dev libsqlite3-dev libpq-dev nlohmann-json3-dev
+run=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev
+     nlohmann-json3-dev libxlsxwriter-dev
      fonts-wqy-microhei)
 package=(dpkg-dev file)
 # The sanitizer and fuzzer runtimes belong to whichever clang the release has: the versionless
@@ -22,7 +23,7 @@ clang_runtime() {
     [ -z "$v" ] || echo "libclang-rt-$v-dev"
   fi
 }
-test=(g++-multilib clang libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth xdotool
+test=(g++-multilib clang unzip libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth xdotool
       postgresql libqt6sql6-sqlite lintian desktop-file-utils)
 
 case $purpose in

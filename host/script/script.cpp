@@ -1,6 +1,7 @@
 #include "host/script/script.h"
 
 #include "dialog/dialog_api.h"
+#include "host/script/desk_steps.h"
 #include "host/script/grid_access.h"
 #include "host/script/key_input.h"
 #include "host/script/view_steps.h"
@@ -52,6 +53,8 @@ const VerbShape kVerbs[] = {
     {"sort", 2, false, false},
     {"filter", 0, true, true},
     {"expect-order", 1, true, false},
+    {"export", 0, true, false},
+    {"print", 0, true, false},
 };
 
 // Two hosts run in step through files: one touches, the other waits.
@@ -188,6 +191,7 @@ QWindow* ScriptRunner::KeyWindow() {
 bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
     const std::string& verb = step.Verb;
     if (verb == "wait") return true;
+    if (IsDeskStep(verb)) return RunDeskStep(FWindow, step, why);
     if (verb == "touch") {
         std::ofstream file(step.Args[0], std::ios::app);
         if (!file) {

@@ -158,6 +158,7 @@ bool CommandBar::RunCommand(TCommand* command, std::string_view name) {
     } catch (...) {
         if (FOnError) FOnError("命令“" + std::string(name) + "”执行失败");
     }
+    if (FOnRan) FOnRan(name);
     return true;
 }
 

@@ -44,6 +44,8 @@ public:
     // Runs the named command (base set first); false when no announced set has it.
     bool Run(std::string_view name);
     bool Has(std::string_view name) const;
+    // Told the name of every command once it has run, whether by a click, a key or a script.
+    void SetOnRan(std::function<void(std::string_view)> onRan) { FOnRan = std::move(onRan); }
     QList<QAction*> Actions() const;
 
 private:
@@ -54,6 +56,7 @@ private:
 
     QToolBar* FBar;
     ErrorSink FOnError;
+    std::function<void(std::string_view)> FOnRan;
     TChildCommand* const* FBase = nullptr;
     TChildCommand* const* FOwn = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "host/ui/main_window.h"
 
+#include "host/desk/desk.h"
 #include "host/module_library.h"
 #include "host/ui/exchange_summary.h"
 #include "host/ui/status_line.h"
@@ -100,13 +101,18 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     FBusy->hide();
     statusBar()->addPermanentWidget(FBusy);
     ShowStatus(QString::fromUtf8("就绪"));
+    FDesk = new desk::Desk(*this);
 }
 
 MainWindow::~MainWindow() {
     // The form (a child of the workspace) goes first, while this window still answers what its
     // destruction may send.
     FCommands->Clear();
+    FCommands->SetOnRan(nullptr);
     FFormId = 0;
+    // The desk follows the form's grid: it goes before the form does.
+    delete FDesk;
+    FDesk = nullptr;
     ReleaseHandle(FWorkspaceHandle);
     delete FWorkspace;
     FWorkspace = nullptr;
@@ -152,6 +158,7 @@ bool MainWindow::OpenForm(std::string* why) {
                 reinterpret_cast<LPARAM>(FModule.ContextText.c_str()));
     SendMessage(id, WM_QM_COLORS, reinterpret_cast<WPARAM>(FModule.Colors), 0);
     if (FModule.SearchOnOpen) SearchWhenIdle(id);
+    FDesk->FormOpened();
     return true;
 }
 
@@ -257,6 +264,7 @@ void MainWindow::StatusShown(int kind, const std::string& text) {
 
 void MainWindow::FormClosed(HWND form) {
     if (form != FFormId) return;
+    FDesk->FormClosing();
     if (QWidget* w = WidgetOfHandle(form)) w->hide();
     ForgetForm();
 }

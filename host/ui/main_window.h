@@ -19,6 +19,10 @@ class QLabel;
 class QProgressBar;
 class QFrame;
 
+namespace qm::desk {
+class Desk;
+}
+
 namespace qm::host {
 
 class ModuleLibrary;
@@ -42,6 +46,7 @@ public:
     HWND WorkspaceWnd() const { return FWorkspaceHandle; }
     QWidget* Workspace() const { return FWorkspace; }
     CommandBar& Commands() { return *FCommands; }
+    desk::Desk& Desk() { return *FDesk; }
     void SetMaxRequestBytes(std::size_t bytes) { FLink.SetMaxRequestBytes(bytes); }
 
     // The form id that ShowChildForm returned; 0 when no form is shown.
@@ -103,6 +108,7 @@ private:
     QFrame* FErrorBar = nullptr;
     QLabel* FErrorText = nullptr;
     CommandBar* FCommands = nullptr;
+    desk::Desk* FDesk = nullptr;
     HWND FFormId = 0;
     ModuleForm FModule;
     QAction* FModuleAction = nullptr;

@@ -10,8 +10,11 @@ StatusLine::StatusLine(QWidget* parent) : QStatusBar(parent) {
 }
 
 QRect StatusLine::TextRect() const {
-    // Where the bar itself puts its message, left of the size grip.
-    return QRect(6, 0, width() - 12 - (isSizeGripEnabled() ? 16 : 0), height());
+    // Where the bar itself puts its message: left of the size grip and of the lasting widgets.
+    int right = width() - 6 - (isSizeGripEnabled() ? 16 : 0);
+    for (const QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible() && w->x() > 0) right = std::min(right, w->x() - 6);
+    return QRect(6, 0, std::max(0, right - 6), height());
 }
 
 QString StatusLine::ShownText() const {

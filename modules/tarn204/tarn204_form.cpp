@@ -4,6 +4,7 @@
 #include "protocol/table_guards.h"
 
 #include <QApplication>
+#include <QScrollArea>
 
 #include <algorithm>
 #include <exception>
@@ -11,6 +12,7 @@
 #include "dataset/mem_table.h"
 #include "framework/main_panel.h"
 #include "framework/search_rows.h"
+#include "framework/title_bar.h"
 #include "grid/db_grid.h"
 #include "modules/tarn204/dm/tarn204_dm.h"
 #include "plugin/message_box.h"
@@ -20,10 +22,39 @@
 
 namespace qm {
 
+namespace {
+
+// Where the panel sits in the scroll box and the grid in the panel at the design size.
+constexpr QRect kPanelDesign(10, 10, 520, 491);
+constexpr QRect kGridDesign(15, 20, 488, 450);
+
+} // namespace
+
 TfrmTarn204::TfrmTarn204(QWidget* parent)
     : TfrmSingleMuliColBase(parent, unsigned(TBorderIcon::biSystemMenu), QSize(779, 541)) {
-    SetMainPanelGeometry(QRect(10, 10, 520, 491), " 收入等级", false);
-    SetGridGeometry(QRect(15, 20, 488, 450));
+    SetMainPanelGeometry(QRect(kPanelDesign), " 收入等级", false);
+    SetGridGeometry(QRect(kGridDesign));
+    LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
+}
+
+QSize TfrmTarn204::minimumSizeHint() const {
+    const int frame = scrlbx ? 2 * scrlbx->frameWidth() : 0;
+    return {kPanelDesign.right() + 1 + kPanelDesign.left() + frame,
+            kPanelDesign.bottom() + 1 + kPanelDesign.top() + frame + TTitleBar::Height};
+}
+
+void TfrmTarn204::LayoutClient(const QRect& area) {
+    if (scrlbx && pnlMain && dbgrdMain) {
+        // The design margins stay; the panel and the grid take whatever room is left over.
+        const int frame = 2 * scrlbx->frameWidth();
+        const int extraW =
+            std::max(0, area.width() - frame - (kPanelDesign.right() + 1 + kPanelDesign.left()));
+        const int extraH =
+            std::max(0, area.height() - frame - (kPanelDesign.bottom() + 1 + kPanelDesign.top()));
+        PanelWidget(pnlMain)->setGeometry(kPanelDesign.adjusted(0, 0, extraW, extraH));
+        SetGridGeometry(kGridDesign.adjusted(0, 0, extraW, extraH));
+    }
+    TfrmSingleMuliColBase::LayoutClient(area);
 }
 
 TTarn204Dm* TfrmTarn204::Dm() const {

@@ -46,6 +46,14 @@ public:
     // unposted edit or insert included when something was typed into it.
     int UnsavedCount() const;
 
+    // The smallest room that shows the panel whole, without scroll bars: a hint for the host's
+    // window. The form itself always fills its parent, and scrolls inside a smaller one.
+    QSize minimumSizeHint() const override;
+
+protected:
+    // The panel fills the scroll box and the grid fills the panel, down to their design sizes.
+    void LayoutClient(const QRect& area) override;
+
 private:
     // Every box returns the focus to the grid.
     int Box(const std::string& text, int flags);
