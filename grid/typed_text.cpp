@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "dataset/field.h"
+#include "platform/platform.h"
 
 namespace qm {
 
@@ -25,20 +26,9 @@ std::string LengthRefusal(const TField& field, std::string_view text) {
 }
 
 std::string ControlRefusal(const std::string& label, std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        unsigned cp = 0x100; // none
-        if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F)
-            cp = b;
-        else if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                 static_cast<unsigned char>(text[i + 1]) <= 0x9F)
-            cp = static_cast<unsigned char>(text[i + 1]); // C1 controls are U+0080..U+009F
-        if (cp == 0x100) continue;
-        static const char digits[] = "0123456789ABCDEF";
-        const std::string code = std::string("U+00") + digits[cp >> 4] + digits[cp & 0xF];
-        return "[" + label + "] 的值含有控制字符（" + code + "），只允许制表符和换行！";
-    }
-    return {};
+    const std::optional<char32_t> cp = FirstControlChar(text);
+    if (!cp) return {};
+    return "[" + label + "] 的值含有控制字符（" + CodePointName(*cp) + "），只允许制表符和换行！";
 }
 
 std::string PlainNumberText(std::string_view text) {

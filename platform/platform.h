@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -115,6 +116,11 @@ bool SameText(std::string_view a, std::string_view b); // ASCII case-insensitive
 // A value as messages quote it: whole up to `shown` characters, else the first `shown` and
 // "…（共 N 个字符）", so that a huge value never travels into a message whole.
 std::string Excerpt(std::string_view utf8, std::size_t shown = 30);
+// Control characters a stored text must not hold (NUL would cut it silently): C0 but tab and
+// newline, DEL and C1. Messages name them by code point, "U+0007".
+bool IsControlChar(char32_t cp);
+std::optional<char32_t> FirstControlChar(std::string_view utf8);
+std::string CodePointName(char32_t cp);
 
 // ---------------------------------------------------------------- libraries
 using LibraryHandle = void*;

@@ -78,4 +78,29 @@ std::string Excerpt(std::string_view utf8, std::size_t shown) {
     return std::string(utf8.substr(0, cut)) + "…（共 " + std::to_string(n) + " 个字符）";
 }
 
+bool IsControlChar(char32_t cp) {
+    return (cp < 0x20 && cp != '\t' && cp != '\n') || (cp >= 0x7F && cp <= 0x9F);
+}
+
+std::optional<char32_t> FirstControlChar(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        char32_t cp = static_cast<unsigned char>(utf8[i]);
+        // C1 controls are the only ones outside ASCII: U+0080..U+009F, encoded C2 80..C2 9F.
+        if (cp == 0xC2 && i + 1 < utf8.size())
+            cp = static_cast<unsigned char>(utf8[i + 1]);
+        else if (cp >= 0x80)
+            continue;
+        if (IsControlChar(cp)) return cp;
+    }
+    return std::nullopt;
+}
+
+std::string CodePointName(char32_t cp) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out = "U+";
+    for (int shift = cp > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
+        out += digits[(cp >> shift) & 0xF];
+    return out;
+}
+
 } // namespace qm

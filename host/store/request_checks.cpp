@@ -37,18 +37,6 @@ char32_t Decode(std::string_view s, std::size_t& i) {
     return cp;
 }
 
-bool IsControl(char32_t cp) {
-    return (cp < 0x20 && cp != '\t' && cp != '\n') || (cp >= 0x7F && cp <= 0x9F);
-}
-
-std::string Hex(char32_t cp) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out = "U+";
-    for (int shift = cp > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
-        out += digits[(cp >> shift) & 0xF];
-    return out;
-}
-
 } // namespace
 
 std::string CheckRequestText(std::string_view xml, std::size_t maxBytes) {
@@ -72,8 +60,8 @@ std::string CheckRequestValue(std::string_view subject, std::string_view value) 
     for (std::size_t i = 0; i < value.size();) {
         const char32_t cp = Decode(value, i);
         if (cp == kBad) return std::string(subject) + " 的值含有无效的 UTF-8 字节，未做任何修改";
-        if (IsControl(cp))
-            return std::string(subject) + " 的值含有控制字符（" + Hex(cp) +
+        if (IsControlChar(cp))
+            return std::string(subject) + " 的值含有控制字符（" + CodePointName(cp) +
                    "），只允许制表符和换行，未做任何修改";
     }
     return {};

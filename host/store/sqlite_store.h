@@ -33,7 +33,7 @@ public:
     std::string OpenNote() const override;
 
     // Before the store opens a file at start-up: empty when it can, else the reason for the clerk.
-    static std::string Probe(const std::string& path, int lockWaitMs, const std::string& origin = "--db");
+    static std::string Probe(const std::string& path, int lockWaitMs, const std::string& origin);
 
     // How long a save waits for another clerk's before it is refused as busy.
     void SetBusyWait(int ms);

@@ -12,56 +12,63 @@ struct BadCase {
     const char* Name;
     std::string Request;
     const char* InfoPart; // a piece the user-facing text must contain
+    int Code;
 };
 
 TEST_P(BothEngines, BadRequestsAreRefusedAndLeaveTheStoreUnchanged) {
     ThreeLevels();
     Search();
     const std::vector<BadCase> cases = {
-        {"malformed xml", "<quelmar><params><param typ=\"recordset\"", "XML"},
-        {"no params", "<quelmar><status/></quelmar>", "params"},
-        {"unknown table", Request(InsertRow(1, "09"), "TB_NOPE"), "TB_NOPE"},
+        {"malformed xml", "<quelmar><params><param typ=\"recordset\"", "XML", status::BadRequest},
+        {"no params", "<quelmar><status/></quelmar>", "params", status::BadRequest},
+        {"unknown table", Request(InsertRow(1, "09"), "TB_NOPE"), "TB_NOPE", status::UnknownName},
         {"unknown field",
-         Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" MEMAC999=\"x\"/>"), "MEMAC999"},
+         Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" MEMAC999=\"x\"/>"), "MEMAC999",
+         status::UnknownName},
         {"sql in table name",
          Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>",
                  "TB_MEMAC; DROP TABLE TB_MEMAC; --"),
-         "DROP TABLE"},
+         "DROP TABLE", status::UnknownName},
         {"sql in key name",
          Request(
              "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID&quot; OR &quot;1&quot;=&quot;1\" fk=\"\" MEMAC_ID=\"10\"/>"),
-         "不是表 TB_MEMAC 的主键"},
+         "不是表 TB_MEMAC 的主键", status::UnknownName},
         {"key name not the primary key",
-         Request("<TB_MEMAC op=\"4\" pk=\"MEMAC001\" fk=\"\" MEMAC001=\"01\"/>"), "MEMAC001"},
-        {"unknown op", Request("<TB_MEMAC op=\"7\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>"), "7"},
+         Request("<TB_MEMAC op=\"4\" pk=\"MEMAC001\" fk=\"\" MEMAC001=\"01\"/>"), "MEMAC001",
+         status::UnknownName},
+        {"unknown op", Request("<TB_MEMAC op=\"7\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>"), "7",
+         status::UnknownName},
         {"missing key value", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC002=\"x\"/>"),
-         "MEMAC_ID"},
-        {"key not found", Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"999\"/>"), "999"},
+         "MEMAC_ID", status::BadRequest},
+        // TB_MEMAC keeps row versions: a key that matches no row went since the form saw it.
+        {"key not found", Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"999\"/>"), "999",
+         status::Conflict},
         {"update of a missing key",
-         Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"998\" MEMAC002=\"x\"/>"), "998"},
+         Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"998\" MEMAC002=\"x\"/>"), "998",
+         status::Conflict},
         {"text key value", Request("<TB_MEMAC op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"1 OR 1=1\"/>"),
-         "不是整数"},
-        {"code too long", Request(InsertRow(1, "ABCDE")), "超过 4 个字符"},
+         "不是整数", status::Violation},
+        {"code too long", Request(InsertRow(1, "ABCDE")), "超过 4 个字符", status::Violation},
         {"flag too wide", Request("<TB_MEMAC op=\"3\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\" FLAG=\"10\"/>"),
-         "超过 1 位"},
-        {"insert without row number", Request(InsertRow(0, "09")), "rn"},
-        {"repeated code", Request(InsertRow(1, "02")), "02"},
+         "超过 1 位", status::Violation},
+        {"insert without row number", Request(InsertRow(0, "09")), "rn", status::BadRequest},
+        {"repeated code", Request(InsertRow(1, "02")), "02", status::Violation},
         // A good row first: the refusal of the second must take the first back too.
         {"good row then bad row",
          Request(InsertRow(1, "07") + "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>" +
                  "<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"404\"/>"),
-         "404"},
+         "404", status::Conflict},
         {"nested child table",
          Request("<TB_MEMAC op=\"0\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"><child "
                  "tbname=\"TB_X\"/></TB_MEMAC>"),
-         "子表"},
+         "子表", status::BadRequest},
     };
     const std::string before = StoreBytes(DbPath);
     const std::string rows = Snapshot();
     for (const BadCase& c : cases) {
         SCOPED_TRACE(c.Name);
         auto answer = ReadAnswer(Save(c.Request));
-        EXPECT_NE(answer->Code, 0);
+        EXPECT_EQ(answer->Code, c.Code);
         EXPECT_NE(answer->Info.find(c.InfoPart), std::string::npos) << answer->Info;
         EXPECT_EQ(StoreBytes(DbPath), before);
         EXPECT_EQ(Snapshot(), rows);
@@ -74,16 +81,16 @@ TEST_P(BothEngines, RefusesUnknownFunctionIdsAndActions) {
     ThreeLevels();
     const std::string deleteRow = Request("<TB_MEMAC op=\"4\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\"/>");
     auto unknown = ReadAnswer(S->Execute(FuncId + 100, "singleRecordSet", deleteRow));
-    EXPECT_NE(unknown->Code, 0);
+    EXPECT_EQ(unknown->Code, status::UnknownFunction);
     EXPECT_NE(unknown->Info.find(std::to_string(FuncId + 100)), std::string::npos);
 
     auto action = ReadAnswer(S->Execute(FuncId, "dropEverything", deleteRow));
-    EXPECT_NE(action->Code, 0);
+    EXPECT_EQ(action->Code, status::UnknownName);
     EXPECT_NE(action->Info.find("dropEverything"), std::string::npos);
 
     EXPECT_EQ(ReadAnswer(S->Release(FuncId))->Code, 0);
-    EXPECT_LT(ReadAnswer(S->Release(FuncId))->Code, 0); // a second release fails
-    EXPECT_NE(ReadAnswer(S->Execute(FuncId, "singleRecordSet", deleteRow))->Code, 0);
+    EXPECT_EQ(ReadAnswer(S->Release(FuncId))->Code, status::ReleaseFailed); // a second release fails
+    EXPECT_EQ(ReadAnswer(S->Execute(FuncId, "singleRecordSet", deleteRow))->Code, status::UnknownFunction);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "3");
 }
 

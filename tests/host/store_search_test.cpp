@@ -1,6 +1,8 @@
 // The search answer: its format, the order by code, refusals.
 #include "store_fixture.h"
 
+#include "host/store/status_codes.h"
+
 #include <vector>
 
 namespace qm::host::testing {
@@ -51,7 +53,7 @@ TEST_P(BothEngines, SearchOfAnEmptyTableAndOfUnknownTables) {
     for (const char* tail : {"TB_NOPE", "", "TB_MEMAC; DROP TABLE TB_MEMAC", "sqlite_master"}) {
         SCOPED_TRACE(tail);
         auto answer = ReadAnswer(S->Search(tail));
-        EXPECT_NE(answer->Code, 0);
+        EXPECT_EQ(answer->Code, status::UnknownName);
         EXPECT_FALSE(answer->Info.empty());
     }
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "0");
