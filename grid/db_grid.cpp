@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "dataset/abort.h"
 #include "dataset/data_source.h"
@@ -596,6 +597,35 @@ void TQmDBGrid::CancelKey() {
         OnCancelKey();
     else
         CancelEdit();
+}
+
+bool TQmDBGrid::MoveAmongShown(TShownMove move) {
+    if (!FModel->Reordered()) return false;
+    const int rows = FModel->rowCount();
+    if (rows == 0) return true;
+    const QModelIndex at = currentIndex();
+    const int row = at.isValid() ? at.row() : 0;
+    int column = at.isValid() ? at.column() : 0;
+    while (!at.isValid() && column + 1 < FModel->columnCount() && isColumnHidden(column))
+        ++column;
+    int target = row;
+    switch (move) {
+    case TShownMove::First:
+        target = 0;
+        break;
+    case TShownMove::Prior:
+        target = std::max(row - 1, 0);
+        break;
+    case TShownMove::Next:
+        target = std::min(row + 1, rows - 1);
+        break;
+    case TShownMove::Last:
+        target = rows - 1;
+        break;
+    }
+    // The same path as a click on the row: an open editor is committed first, a refusal stays.
+    if (target != row || !at.isValid()) setCurrentIndex(FModel->index(target, column));
+    return true;
 }
 
 bool TQmDBGrid::FocusField(std::string_view fieldName) {

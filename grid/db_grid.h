@@ -87,6 +87,10 @@ public:
     Qt::SortOrder SortOrder() const;
     // A header click: ascending, then descending, then the table's own order.
     void CycleSort(int column);
+    // The first, previous, next or last row shown, while the view has an order of its own (sorted
+    // or filtered); false, moving nothing, when the table's own order is the one on show.
+    enum class TShownMove { First, Prior, Next, Last };
+    bool MoveAmongShown(TShownMove move);
     // Keeps the rows that show the text in a visible column (empty: every row); the box above the
     // rows shows it and the counts.
     void SetFilterText(const QString& text);

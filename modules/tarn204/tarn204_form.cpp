@@ -419,17 +419,18 @@ void TfrmTarn204::DoCancel() {
     FocusGrid();
 }
 
+// Under a sort or filter the toolbar walks the rows as shown; otherwise the table's own order.
 void TfrmTarn204::DoFirstRec() {
-    Main()->First();
+    if (!dbgrdMain || !dbgrdMain->MoveAmongShown(TQmDBGrid::TShownMove::First)) Main()->First();
 }
 void TfrmTarn204::DoPriorRec() {
-    Main()->Prior();
+    if (!dbgrdMain || !dbgrdMain->MoveAmongShown(TQmDBGrid::TShownMove::Prior)) Main()->Prior();
 }
 void TfrmTarn204::DoNextRec() {
-    Main()->Next();
+    if (!dbgrdMain || !dbgrdMain->MoveAmongShown(TQmDBGrid::TShownMove::Next)) Main()->Next();
 }
 void TfrmTarn204::DoLastRec() {
-    Main()->Last();
+    if (!dbgrdMain || !dbgrdMain->MoveAmongShown(TQmDBGrid::TShownMove::Last)) Main()->Last();
 }
 
 } // namespace qm

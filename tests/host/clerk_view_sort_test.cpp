@@ -3,6 +3,7 @@
 #include "clerk_fixture.h"
 
 #include <QHeaderView>
+#include <QToolButton>
 #include <sstream>
 
 namespace qm::host::testing {
@@ -23,6 +24,15 @@ protected:
                         header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         Settle();
+    }
+    void ClickToolbar(const char* text) {
+        for (QToolButton* button : Window->findChildren<QToolButton*>())
+            if (button->isVisible() && button->text() == QString::fromUtf8(text)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                Settle();
+                return;
+            }
+        ADD_FAILURE() << "no toolbar button " << text;
     }
     Codes Shown(int column = kCode) const {
         Codes out;
@@ -77,6 +87,26 @@ TEST_F(ClerkViewSort, ASearchKeepsTheOrderAndTheCurrentRowFollowsTheClerk) {
     ClickHeader(kLower);
     EXPECT_EQ(Shown(), (Codes{"01", "02", "03", "04", "06", "X5"})) << "the store's order, by code";
     EXPECT_FALSE(Grid()->horizontalHeader()->isSortIndicatorShown());
+}
+
+TEST_F(ClerkViewSort, TheToolbarWalksTheRowsAsShown) {
+    Open();
+    ClickHeader(kLower);
+    ClickHeader(kLower);
+    ASSERT_EQ(Shown(), (Codes{"06", "05", "04", "03", "02", "01"}));
+    const struct {
+        const char* Button;
+        int Row;
+    } steps[] = {{"首条", 0}, {"下条", 1}, {"下条", 2}, {"上条", 1}, {"末条", 5}, {"下条", 5}, {"上条", 4}};
+    for (const auto& step : steps) {
+        ClickToolbar(step.Button);
+        EXPECT_EQ(CurrentRow(), step.Row) << step.Button;
+    }
+    ClickToolbar("修改");
+    Type("Y2");
+    ClickToolbar("首条");
+    EXPECT_EQ(Cell(4, kCode), "Y2") << "the row walked to is the row typed into";
+    EXPECT_EQ(CurrentRow(), 0);
 }
 
 TEST_F(ClerkViewSort, ScriptStepsSortFilterAndCheckTheOrder) {
