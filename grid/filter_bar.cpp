@@ -11,7 +11,7 @@
 
 namespace qm {
 
-TQmFilterBar::TQmFilterBar(TQmDBGrid& grid) : QFrame(&grid), FGrid(grid) {
+TQmFilterBar::TQmFilterBar(TQmDBGrid& grid) : TQmGridBar(grid), FGrid(grid) {
     setObjectName(QStringLiteral("filterBar"));
     setAutoFillBackground(true);
     auto* layout = new QHBoxLayout(this);
@@ -21,7 +21,7 @@ TQmFilterBar::TQmFilterBar(TQmDBGrid& grid) : QFrame(&grid), FGrid(grid) {
     FEdit->setObjectName(QStringLiteral("filterEdit"));
     FEdit->setClearButtonEnabled(true);
     FEdit->setPlaceholderText(QStringLiteral("输入要保留的行所含的文字"));
-    FEdit->installEventFilter(this);
+    WatchKeysOf(FEdit);
     layout->addWidget(FEdit, 1);
     FStatus = new QLabel(this);
     FStatus->setObjectName(QStringLiteral("filterStatus"));
@@ -66,7 +66,7 @@ void TQmFilterBar::ShowFilter(const QString& text, const QString& status) {
     }
 }
 
-bool TQmFilterBar::OwnKey(const QKeyEvent* key) {
+bool TQmFilterBar::OwnKey(const QKeyEvent* key) const {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     if (mods != Qt::NoModifier) return false;
     switch (key->key()) {
@@ -85,26 +85,6 @@ void TQmFilterBar::ActOnKey(const QKeyEvent* key) {
         Close();
     else
         FGrid.setFocus(Qt::OtherFocusReason); // the filter stays; the clerk works in the rows kept
-}
-
-bool TQmFilterBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FEdit &&
-        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (OwnKey(key)) {
-            // Claimed before the window's shortcuts (取消, 查询) can take it, then acted on.
-            if (event->type() == QEvent::KeyPress) ActOnKey(key);
-            event->accept();
-            return true;
-        }
-    }
-    return QFrame::eventFilter(watched, event);
-}
-
-void TQmFilterBar::keyPressEvent(QKeyEvent* event) {
-    if (OwnKey(event)) return ActOnKey(event);
-    // The bar sits inside the grid: keys the edit leaves must not move or add rows behind it.
-    event->accept();
 }
 
 } // namespace qm

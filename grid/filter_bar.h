@@ -2,7 +2,7 @@
 // column, and says how many are shown of how many. Esc clears it and gives the rows back the focus.
 #pragma once
 
-#include <QFrame>
+#include "grid/grid_bar.h"
 
 class QLineEdit;
 class QLabel;
@@ -11,7 +11,7 @@ namespace qm {
 
 class TQmDBGrid;
 
-class TQmFilterBar : public QFrame {
+class TQmFilterBar : public TQmGridBar {
     Q_OBJECT
 public:
     explicit TQmFilterBar(TQmDBGrid& grid);
@@ -24,13 +24,9 @@ public:
     // Follows a filter set by code: the text shown, the counts, and the bar shown while one is set.
     void ShowFilter(const QString& text, const QString& status);
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    static bool OwnKey(const QKeyEvent* key);
-    void ActOnKey(const QKeyEvent* key);
+    bool OwnKey(const QKeyEvent* key) const override;
+    void ActOnKey(const QKeyEvent* key) override;
 
     TQmDBGrid& FGrid;
     QLineEdit* FEdit;

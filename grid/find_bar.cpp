@@ -10,14 +10,14 @@
 
 namespace qm {
 
-TQmFindBar::TQmFindBar(TQmDBGrid& grid) : QFrame(&grid), FGrid(grid) {
+TQmFindBar::TQmFindBar(TQmDBGrid& grid) : TQmGridBar(grid), FGrid(grid) {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 1, 2, 1);
     layout->addWidget(new QLabel(QStringLiteral("查找："), this));
     FEdit = new QLineEdit(this);
-    FEdit->installEventFilter(this);
+    WatchKeysOf(FEdit);
     layout->addWidget(FEdit, 1);
     auto* next = new QToolButton(this);
     next->setText(QStringLiteral("下一个"));
@@ -57,7 +57,7 @@ void TQmFindBar::FindNext(bool forward) {
     FStatus->setText(FGrid.FindNext(FEdit->text(), forward) ? QString() : QStringLiteral("未找到"));
 }
 
-bool TQmFindBar::OwnKey(const QKeyEvent* key) {
+bool TQmFindBar::OwnKey(const QKeyEvent* key) const {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     if (mods != Qt::NoModifier) return false;
     switch (key->key()) {
@@ -76,27 +76,6 @@ void TQmFindBar::ActOnKey(const QKeyEvent* key) {
         Close();
     else
         FindNext(!(key->modifiers() & Qt::ShiftModifier));
-}
-
-bool TQmFindBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FEdit &&
-        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (OwnKey(key)) {
-            // Claimed before the window's shortcuts (取消, 查询) can take it, then acted on.
-            if (event->type() == QEvent::KeyPress) ActOnKey(key);
-            event->accept();
-            return true;
-        }
-    }
-    return QFrame::eventFilter(watched, event);
-}
-
-void TQmFindBar::keyPressEvent(QKeyEvent* event) {
-    if (OwnKey(event)) return ActOnKey(event);
-    // The bar sits inside the grid: a key the edit leaves (arrows, Ctrl+Delete) would otherwise
-    // reach the grid and move, append or delete rows behind the user's back.
-    event->accept();
 }
 
 } // namespace qm

@@ -2,7 +2,7 @@
 // its own keys (Esc, Enter, F3, Shift+F3) before the window's shortcuts see them.
 #pragma once
 
-#include <QFrame>
+#include "grid/grid_bar.h"
 
 class QLineEdit;
 class QLabel;
@@ -12,7 +12,7 @@ namespace qm {
 
 class TQmDBGrid;
 
-class TQmFindBar : public QFrame {
+class TQmFindBar : public TQmGridBar {
     Q_OBJECT
 public:
     explicit TQmFindBar(TQmDBGrid& grid);
@@ -23,15 +23,11 @@ public:
     QLineEdit* Edit() const { return FEdit; }
     QLabel* Status() const { return FStatus; }
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FindNext(bool forward);
     // The keys the bar acts on itself: Esc closes, Enter and F3 find on (Shift: back).
-    static bool OwnKey(const QKeyEvent* key);
-    void ActOnKey(const QKeyEvent* key);
+    bool OwnKey(const QKeyEvent* key) const override;
+    void ActOnKey(const QKeyEvent* key) override;
 
     TQmDBGrid& FGrid;
     QLineEdit* FEdit;
