@@ -24,7 +24,6 @@
 #include "host/script/script.h"
 #include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
-#include "plugin/messages.h"
 
 namespace {
 
@@ -84,13 +83,9 @@ struct Host {
         Window->show();
         std::string error;
         if (!Module.Load(folder + "libtarn204.so", error)) return;
-        const HWND form = Module.ShowChildForm(Window->HostWnd(), Window->HostWnd(), Window->WorkspaceWnd(),
-                                               "收入级别维护");
-        if (!form) return;
-        Window->AdoptForm(form);
-        SendMessage(form, WM_QM_CONTEXT, reinterpret_cast<WPARAM>(Context->Get()),
-                    reinterpret_cast<LPARAM>("MEM:TB_MEMAC"));
-        SendMessage(form, WM_QM_COLORS, reinterpret_cast<WPARAM>(&Colors), 0);
+        // Opened as the host's menu opens it; the benchmark runs the search itself.
+        Window->SetModule({&Module, "收入级别维护", Context->Get(), "MEM:TB_MEMAC", &Colors, false});
+        if (!Window->OpenForm()) return;
         qm::host::ScriptRunner::Settle();
         Ready = true;
     }
