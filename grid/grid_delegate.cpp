@@ -117,9 +117,10 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
             FGrid.HandleGridKey(key);
             return true;
         case Qt::Key_V: {
-            // Rows and columns from a spreadsheet are the grid's to paste; a plain text is the cell's.
+            // Rows and columns from a spreadsheet are the grid's to paste, a single cell ended by
+            // its line break too (the break is not the cell's); a plain text is the cell's.
             const QString text = QGuiApplication::clipboard()->text();
-            if (!ctrl || !(text.contains(QLatin1Char('\t')) || text.trimmed().contains(QLatin1Char('\n'))))
+            if (!ctrl || !(text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\n'))))
                 return false;
             FGrid.HandleGridKey(key);
             return true;

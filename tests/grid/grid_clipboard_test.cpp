@@ -66,6 +66,19 @@ TEST_F(ClipboardTest, CtrlVPastesRowsFromTheCurrentCellAddingRows) {
     EXPECT_EQ(table.TextAt(4, 2), "2024-01-05");
 }
 
+TEST_F(ClipboardTest, OneCopiedCellPastedIntoAnOpenCellLeavesItsLineBreakBehind) {
+    FillSample();
+    Show();
+    // What a copy of one cell in the browse state leaves, as of any line a spreadsheet copies.
+    QGuiApplication::clipboard()->setText(QStringLiteral("张三\n"));
+    Click(1, 0);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x")); // the cell opens as typed into
+    QApplication::processEvents();
+    CtrlKey(Qt::Key_V);
+    Click(0, 1);
+    EXPECT_EQ(table.TextAt(1, 0), "张三");
+}
+
 TEST_F(ClipboardTest, ARefusedValueStopsThePasteBeforeAnythingIsWritten) {
     Boxes boxes;
     if (!boxes.Loaded()) GTEST_SKIP() << "dialog.dll is not built";
