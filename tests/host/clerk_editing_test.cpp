@@ -91,6 +91,82 @@ TEST_F(ClerkEditing, CancelUndoesEveryUnacceptedChange) {
     EXPECT_EQ(Levels(), kDemo);
 }
 
+// After 取消 throws a typed new row away, the next 新增 takes the clerk's keys in its first cell,
+// whichever way the clerk gave the two commands. The boxes are real windows here, answered with
+// the mouse, so the focus leaves the grid and comes back as it does on a desktop.
+TEST_F(ClerkEditing, TypingAfterCancelAndNewLandsInTheNewRow) {
+    Open();
+    struct Case {
+        const char* Name;
+        bool ByToolbar;
+        bool Saved; // a save refused by its checks, which posts the row first
+    };
+    const Case cases[] = {
+        {"keys, typed only", false, false},
+        {"keys, refused by a save", false, true},
+        {"toolbar, typed only", true, false},
+        {"toolbar, refused by a save", true, true},
+    };
+    // Each box that shows is answered by a click on its first button whose text starts so.
+    std::vector<QString> clicks;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || clicks.empty()) return;
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().startsWith(clicks.front())) {
+                clicks.erase(clicks.begin());
+                QTest::mouseClick(button, Qt::LeftButton);
+                // As a window manager does once the box is gone.
+                QTimer::singleShot(0, Window.get(), [this] { Window->activateWindow(); });
+                return;
+            }
+    });
+    watch.start(5);
+    Boxes.SetStrict(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto newRow = [&] {
+            if (c.ByToolbar)
+                ClickToolbar("新增");
+            else
+                Key(Qt::Key_N, Qt::ControlModifier);
+        };
+        const auto cancel = [&] {
+            if (c.ByToolbar) {
+                ClickToolbar("取消");
+            } else {
+                Key(Qt::Key_Escape); // the open cell first
+                Key(Qt::Key_Escape);
+            }
+        };
+        newRow();
+        Type("A1");
+        Key(Qt::Key_Tab);
+        Type("倒置");
+        Key(Qt::Key_Tab);
+        Type("500");
+        Key(Qt::Key_Tab);
+        Type("100");
+        if (c.Saved) {
+            clicks = {QString::fromUtf8("确定"),
+                      QString::fromUtf8("是")}; // the refusal, then 取消's question
+            Key(Qt::Key_S, Qt::ControlModifier);
+        }
+        cancel();
+        EXPECT_TRUE(clicks.empty());
+        ASSERT_EQ(Rows(), 6);
+        newRow();
+        Type("B2");
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Cell(6, kCode), "B2");
+        Key(Qt::Key_Escape);
+        Key(Qt::Key_Escape);
+        ASSERT_EQ(Rows(), 6);
+    }
+    Boxes.SetStrict(1);
+}
+
 TEST_F(ClerkEditing, EnterPastTheLastColumnLeavesNoBlankRowToBlockTheSave) {
     Open();
     Key(Qt::Key_N, Qt::ControlModifier);

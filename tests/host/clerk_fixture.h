@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include <sqlite3.h>
 
@@ -97,6 +98,16 @@ protected:
             }
         }
         Settle();
+    }
+    // A click on the host's toolbar button labelled TEXT, as the clerk's mouse gives it.
+    void ClickToolbar(const char* text) {
+        for (QToolButton* button : Window->findChildren<QToolButton*>())
+            if (button->isVisible() && button->text() == QString::fromUtf8(text)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                Settle();
+                return;
+            }
+        ADD_FAILURE() << "no toolbar button " << text;
     }
     // Whether the focus is on the grid or inside one of its cell editors.
     bool FocusInGrid() const {

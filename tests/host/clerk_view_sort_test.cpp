@@ -25,15 +25,6 @@ protected:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         Settle();
     }
-    void ClickToolbar(const char* text) {
-        for (QToolButton* button : Window->findChildren<QToolButton*>())
-            if (button->isVisible() && button->text() == QString::fromUtf8(text)) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                Settle();
-                return;
-            }
-        ADD_FAILURE() << "no toolbar button " << text;
-    }
     Codes Shown(int column = kCode) const {
         Codes out;
         for (int row = 0; row < Rows(); ++row)
