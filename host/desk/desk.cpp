@@ -2,6 +2,7 @@
 
 #include "host/address_mask.h"
 #include "host/desk/column_keeper.h"
+#include "host/desk/dark_palette.h"
 #include "host/desk/grid_printer.h"
 #include "host/desk/grid_table.h"
 #include "host/desk/palette_icons.h"
@@ -62,6 +63,7 @@ QAction* AddAction(QMenu* menu, const char* name, const char* text, const QKeySe
 } // namespace
 
 Desk::Desk(host::MainWindow& window) : QObject(&window), FWindow(window) {
+    ApplyPaletteFromEnvironment();
     window.setWindowIcon(QIcon(QStringLiteral(":/qmclient/qmhost.svg")));
     BuildMenus();
     if (auto* bar = window.findChild<QToolBar*>(QStringLiteral("commandBar"))) new PaletteIcons(*bar);
