@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
@@ -323,6 +324,13 @@ void Desk::PreviewAsked() {
     preview.setWindowTitle(QString::fromUtf8("打印预览 - ") + Title());
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
             [&pages](QPrinter* p) { pages.Print(*p); });
+    // Its own size shows a page too small to read: it takes most of the window, and the page its width.
+    preview.resize(FWindow.size() * 0.9);
+    // Through the dialog's own button, so that the button shows it.
+    if (auto* fit = preview.findChild<QAction*>(QStringLiteral("fitWidthAction")))
+        fit->trigger();
+    else if (auto* view = preview.findChild<QPrintPreviewWidget*>())
+        view->fitToWidth();
     preview.exec();
     FocusGrid();
 }
