@@ -35,7 +35,8 @@ QPalette DarkPalette() {
 }
 
 void ApplyPaletteFromEnvironment() {
-    if (qEnvironmentVariable("QMHOST_PALETTE").compare(QLatin1String("dark"), Qt::CaseInsensitive) != 0) return;
+    if (qEnvironmentVariable("QMHOST_PALETTE").compare(QLatin1String("dark"), Qt::CaseInsensitive) != 0)
+        return;
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
     QApplication::setPalette(DarkPalette());
 }
