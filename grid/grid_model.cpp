@@ -93,8 +93,16 @@ bool TQmGridModel::CanEditColumn(int column) const {
 }
 
 void TQmGridModel::Reload() {
+    Reshow(false);
+}
+
+void TQmGridModel::Reshow(bool keepCaches) {
     beginResetModel();
-    RebuildOrder();
+    RebuildOrder(keepCaches);
+    Announce();
+}
+
+void TQmGridModel::Announce() {
     TMemTable* table = Table();
     FMarkedRow = table && table->Active() ? ViewRow(table->RecNo() - 1) : -1;
     endResetModel();
@@ -102,10 +110,13 @@ void TQmGridModel::Reload() {
     emit CurrentRowChanged();
 }
 
-void TQmGridModel::RebuildOrder(bool keepTexts) {
+void TQmGridModel::RebuildOrder(bool keepCaches) {
     TMemTable* table = Table();
     TField* field = FSortColumn >= 0 ? FieldAt(FSortColumn) : nullptr;
-    if (!keepTexts) FFilter.Invalidate();
+    if (!keepCaches) {
+        FFilter.Invalidate();
+        FKeys.Invalidate();
+    }
     FHiddenChanges = 0;
     if (!table || !table->Active() || (!field && FNeedle.empty())) {
         FOrder.Clear();
@@ -114,8 +125,7 @@ void TQmGridModel::RebuildOrder(bool keepTexts) {
     const int rows = table->RecordCount();
     std::vector<int> order;
     if (field) {
-        order = gridimpl::SortedPositions(*table, *field, ColumnAt(FSortColumn),
-                                          FSortOrder == Qt::DescendingOrder);
+        order = FKeys.Sorted(*table, *field, ColumnAt(FSortColumn), FSortOrder == Qt::DescendingOrder);
     } else {
         order.resize(static_cast<std::size_t>(rows));
         std::iota(order.begin(), order.end(), 0);
@@ -206,7 +216,7 @@ void TQmGridModel::sort(int column, Qt::SortOrder order) {
     if (!FGrid.CommitEdits()) return;
     FSortColumn = column < 0 ? -1 : column;
     FSortOrder = order;
-    Reload();
+    Reshow(true);
 }
 
 int TQmGridModel::TablePos(int row) const {
@@ -464,10 +474,54 @@ void TQmGridModel::DataSetChanged() {
     Reload();
 }
 
+bool TQmGridModel::PlaceNewRow(int pos) {
+    TMemTable* table = Table();
+    const int rows = table->RecordCount();
+    TField* field = FSortColumn >= 0 ? FieldAt(FSortColumn) : nullptr;
+    if (table->State() == dsInsert && pos == table->RecNo() - 1) {
+        // A row being added stays where it was added, as a rebuild would put it.
+        const int view = pos + 1 < rows ? FOrder.ViewRow(pos, rows - 1) : FOrder.Count(rows - 1);
+        if (view < 0) return false;
+        FOrder.InsertRow(view, pos, rows);
+        return true;
+    }
+    // A stored row takes its place among its sorted peers; whether a filter shows it is not known.
+    if (!field || !FNeedle.empty()) return false;
+    std::vector<int> shifted = FOrder.Rows();
+    for (int& row : shifted)
+        if (row >= pos) ++row;
+    const std::size_t view = FKeys.InsertionPoint(shifted, pos, *table, *field, ColumnAt(FSortColumn),
+                                                  FSortOrder == Qt::DescendingOrder);
+    FOrder.InsertRow(static_cast<int>(view), pos, rows);
+    return true;
+}
+
+void TQmGridModel::RowInserted(int pos) {
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return Reload();
+    beginResetModel();
+    FFilter.RowInserted(pos, [this](int p) { return RowFilterText(p); });
+    FKeys.RowInserted(pos);
+    if (!FOrder.Identity() && !PlaceNewRow(pos)) RebuildOrder(true);
+    Announce();
+}
+
+void TQmGridModel::RowRemoved(int pos) {
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return Reload();
+    beginResetModel();
+    FFilter.RowRemoved(pos);
+    FKeys.RowRemoved(pos);
+    // A hidden row may have held changes the status counts: those are counted again.
+    if (!FOrder.Identity() && !FOrder.RemoveRow(pos, table->RecordCount())) RebuildOrder(true);
+    Announce();
+}
+
 void TQmGridModel::RecordChanged(TField* /*field*/) {
     TMemTable* table = Table();
     if (!table) return;
     FFilter.RowChanged(table->RecNo() - 1, [this](int pos) { return RowFilterText(pos); });
+    FKeys.RowChanged(table->RecNo() - 1);
     const int row = ViewRow(table->RecNo() - 1);
     if (row < 0 || row >= rowCount()) return;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));

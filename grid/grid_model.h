@@ -8,6 +8,7 @@
 
 #include "dataset/data_source.h"
 #include "grid/row_filter.h"
+#include "grid/sort_keys.h"
 #include "grid/view_order.h"
 #include "metadata/tb_field.h"
 
@@ -105,14 +106,23 @@ private:
     }
     void LayoutChanged() override;
     void DataSetChanged() override;
+    void RowInserted(int pos) override;
+    void RowRemoved(int pos) override;
     void RecordChanged(TField* field) override;
     void DataSetScrolled(int distance) override;
     void EditingChanged() override;
     void RefreshRowMarker();
 
-    // Works out the rows shown; between a reset's begin and end. The rows' texts are read again
-    // unless only the filter text changed.
-    void RebuildOrder(bool keepTexts = false);
+    // Works out the rows shown; between a reset's begin and end. The rows' texts and sort keys are
+    // read again unless the rows did not change.
+    void RebuildOrder(bool keepCaches = false);
+    // Shows the rows again, their order worked out anew.
+    void Reshow(bool keepCaches);
+    // Tells the view that its rows changed, once the order is right.
+    void Announce();
+    // Shows a row that appeared at a table position without sorting every row again; false when it
+    // cannot tell where the row goes.
+    bool PlaceNewRow(int pos);
     std::string Text(int row, int column) const;
     std::string ShownText(int pos, int column) const;
     // The lowered shown texts of the visible columns of a table row, for the filter.
@@ -134,6 +144,7 @@ private:
     QString FFilterText;
     std::string FNeedle; // the filter text, lowered
     gridimpl::TRowFilter FFilter;
+    gridimpl::TSortKeys FKeys;
     int FHiddenChanges = 0;
     mutable std::unique_ptr<TMemTable> FScratch; // a row of the table's fields, for trying conversions
 };

@@ -16,6 +16,20 @@ void TRowFilter::RowChanged(int pos, const TRowTextFn& rowText) {
     FLastNeedle.clear();
 }
 
+void TRowFilter::RowInserted(int pos, const TRowTextFn& rowText) {
+    if (!FValid) return;
+    if (pos < 0 || pos > static_cast<int>(FTexts.size())) return Invalidate();
+    FTexts.insert(FTexts.begin() + pos, rowText(pos));
+    FLastNeedle.clear();
+}
+
+void TRowFilter::RowRemoved(int pos) {
+    if (!FValid) return;
+    if (pos < 0 || pos >= static_cast<int>(FTexts.size())) return Invalidate();
+    FTexts.erase(FTexts.begin() + pos);
+    FLastNeedle.clear();
+}
+
 std::string TRowFilter::Lower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

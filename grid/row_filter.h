@@ -17,6 +17,9 @@ public:
     void Invalidate();
     // One row's shown text changed.
     void RowChanged(int pos, const TRowTextFn& rowText);
+    // A row appeared at / vanished from a table position.
+    void RowInserted(int pos, const TRowTextFn& rowText);
+    void RowRemoved(int pos);
     // One flag per table position: the row shows the needle (already lowered) in some cell.
     const std::vector<char>& Match(const std::string& needle, int rows, const TRowTextFn& rowText);
 

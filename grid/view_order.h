@@ -18,9 +18,15 @@ public:
     // rows: the table positions in the order shown.
     void Set(std::vector<int> rows, int tableRows);
     void Clear();
+    // A row appeared at a table position and is shown at `view`; the rows after it move down.
+    void InsertRow(int view, int pos, int tableRows);
+    // The row at a table position vanished; false when it was not shown.
+    bool RemoveRow(int pos, int tableRows);
     const std::vector<int>& Rows() const { return FRows; }
 
 private:
+    void MapViews(int tableRows);
+
     bool FActive = false;
     std::vector<int> FRows;
     std::vector<int> FViewOf;

@@ -2,6 +2,7 @@
 
 #include "host/address_mask.h"
 #include "host/desk/column_keeper.h"
+#include "host/desk/dark_palette.h"
 #include "host/desk/grid_printer.h"
 #include "host/desk/grid_table.h"
 #include "host/desk/palette_icons.h"
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
@@ -62,6 +64,7 @@ QAction* AddAction(QMenu* menu, const char* name, const char* text, const QKeySe
 } // namespace
 
 Desk::Desk(host::MainWindow& window) : QObject(&window), FWindow(window) {
+    ApplyPaletteFromEnvironment();
     window.setWindowIcon(QIcon(QStringLiteral(":/qmclient/qmhost.svg")));
     BuildMenus();
     if (auto* bar = window.findChild<QToolBar*>(QStringLiteral("commandBar"))) new PaletteIcons(*bar);
@@ -321,6 +324,13 @@ void Desk::PreviewAsked() {
     preview.setWindowTitle(QString::fromUtf8("打印预览 - ") + Title());
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
             [&pages](QPrinter* p) { pages.Print(*p); });
+    // Its own size shows a page too small to read: it takes most of the window, and the page its width.
+    preview.resize(FWindow.size() * 0.9);
+    // Through the dialog's own button, so that the button shows it.
+    if (auto* fit = preview.findChild<QAction*>(QStringLiteral("fitWidthAction")))
+        fit->trigger();
+    else if (auto* view = preview.findChild<QPrintPreviewWidget*>())
+        view->fitToWidth();
     preview.exec();
     FocusGrid();
 }

@@ -59,11 +59,14 @@ QString GridTable::Text(int row, int shownColumn) const {
     return check.toInt() == Qt::Checked ? QStringLiteral("是") : QStringLiteral("否");
 }
 
-void GridTable::Row(std::size_t row, std::vector<std::string>& cells) const {
-    cells.resize(static_cast<std::size_t>(FModelColumns.size()));
-    for (int c = 0; c < FModelColumns.size(); ++c) {
-        const QByteArray utf8 = Text(static_cast<int>(row), c).toUtf8();
-        cells[static_cast<std::size_t>(c)].assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+void GridTable::Row(std::size_t row, std::vector<std::string_view>& cells) const {
+    const auto count = static_cast<std::size_t>(FModelColumns.size());
+    FTexts.resize(count);
+    cells.resize(count);
+    for (std::size_t c = 0; c < count; ++c) {
+        const QByteArray utf8 = Text(static_cast<int>(row), static_cast<int>(c)).toUtf8();
+        FTexts[c].assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        cells[c] = FTexts[c];
     }
 }
 

@@ -16,7 +16,7 @@ public:
 
     const std::vector<TableColumn>& Columns() const override { return FColumns; }
     std::size_t RowCount() const override;
-    void Row(std::size_t row, std::vector<std::string>& cells) const override;
+    void Row(std::size_t row, std::vector<std::string_view>& cells) const override;
 
     // The model's column of each shown column, and its width on screen.
     const QList<int>& ModelColumns() const { return FModelColumns; }
@@ -29,6 +29,7 @@ private:
     std::vector<TableColumn> FColumns;
     QList<int> FModelColumns;
     QList<int> FWidths;
+    mutable std::vector<std::string> FTexts; // the last row's texts, which Row hands out
 };
 
 } // namespace qm::desk

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::desk {
@@ -21,8 +22,9 @@ public:
     virtual ~TableSource() = default;
     virtual const std::vector<TableColumn>& Columns() const = 0;
     virtual std::size_t RowCount() const = 0;
-    // The shown texts (UTF-8) of one row, one per column; `cells` is reused between calls.
-    virtual void Row(std::size_t row, std::vector<std::string>& cells) const = 0;
+    // The shown texts (UTF-8) of one row, one per column; `cells` is reused between calls, and its
+    // texts stay valid until the next call.
+    virtual void Row(std::size_t row, std::vector<std::string_view>& cells) const = 0;
 };
 
 // A table held in memory, for tests and benchmarks.
@@ -32,7 +34,9 @@ public:
     void Add(std::vector<std::string> row) { FRows.push_back(std::move(row)); }
     const std::vector<TableColumn>& Columns() const override { return FColumns; }
     std::size_t RowCount() const override { return FRows.size(); }
-    void Row(std::size_t row, std::vector<std::string>& cells) const override { cells = FRows[row]; }
+    void Row(std::size_t row, std::vector<std::string_view>& cells) const override {
+        cells.assign(FRows[row].begin(), FRows[row].end());
+    }
 
 private:
     std::vector<TableColumn> FColumns;

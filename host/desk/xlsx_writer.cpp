@@ -39,7 +39,7 @@ private:
 };
 
 // A column about as wide as its label and first texts, in character widths (a CJK character is two).
-double WidthOf(const std::string& text) {
+double WidthOf(std::string_view text) {
     double width = 0;
     for (unsigned char c : text)
         if ((c & 0xC0) != 0x80) width += c >= 0xE0 ? 2 : 1;
@@ -63,7 +63,8 @@ bool WriteXlsx(const TableSource& table, const std::string& path, const ExportPr
     format_set_num_format(stamp, "yyyy-mm-dd hh:mm:ss");
 
     const std::vector<TableColumn>& columns = table.Columns();
-    std::vector<std::string> cells;
+    std::vector<std::string_view> cells;
+    std::string text; // a cell's text ended as the library reads it
     if (rows > 0) table.Row(0, cells);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const double width = std::max(WidthOf(columns[c].Label), c < cells.size() ? WidthOf(cells[c]) : 0.0);
@@ -79,8 +80,8 @@ bool WriteXlsx(const TableSource& table, const std::string& path, const ExportPr
         table.Row(r, cells);
         const auto row = static_cast<lxw_row_t>(r + 1);
         for (std::size_t c = 0; c < cells.size() && c < columns.size(); ++c) {
-            const std::string& text = cells[c];
-            if (text.empty()) continue;
+            if (cells[c].empty()) continue;
+            text.assign(cells[c]);
             const auto col = static_cast<lxw_col_t>(c);
             double number = 0;
             DateTimeParts d;

@@ -105,5 +105,86 @@ TEST_F(SortTest, ANewRowIsTypedAtTheEndAndStoredAtTheTablesEnd) {
     EXPECT_EQ(Stored(), (Names{"张三", "李四", "阿明", "王五", "Zed"}));
 }
 
+TEST_F(SortTest, AValueTypedAfterASortSortsByItsNewValue) {
+    // The keys of the first sort are kept for the next: the edited row must not keep its old one.
+    struct Case {
+        const char* what;
+        int column;
+        int row; // shown row edited after the ascending sort
+        const char* typed;
+        Names descending;
+        Names ascending; // equal keys keep the table's order either way
+    } cases[] = {
+        // 阿明 becomes 赵六
+        {"pinyin", 0, 0, "赵六", {"赵六", "张三", "王五", "李四"}, {"李四", "王五", "张三", "赵六"}},
+        // 9 becomes 1000
+        {"numbers", 1, 0, "1000", {"张三", "李四", "阿明", "王五"}, {"阿明", "王五", "李四", "张三"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        table.Close();
+        table.Open();
+        FillSample();
+        Show();
+        ClickHeader(c.column);
+        grid->setCurrentIndex(grid->Model()->index(c.row, c.column));
+        QLineEdit* editor = Editor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        for (const QChar ch : QString::fromUtf8(c.typed)) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(editor, &press);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QApplication::processEvents();
+        ASSERT_EQ(table.State(), dsBrowse);
+        ClickHeader(c.column);
+        EXPECT_EQ(Shown(), c.descending);
+        ClickHeader(c.column);
+        ClickHeader(c.column);
+        EXPECT_EQ(Shown(), c.ascending);
+    }
+}
+
+TEST_F(SortTest, RowsAddedAndDeletedUnderASortKeepTheOthersInOrder) {
+    Boxes boxes;
+    if (!boxes.Loaded()) GTEST_SKIP() << "dialog.dll is not built";
+    FillSample();
+    Show();
+    ClickHeader(0); // 阿明 李四 王五 张三
+    // A stored row added under the sort goes among its peers by its key.
+    TMemTable other;
+    other.CopyFieldDefs(table);
+    other.CreateDataSet();
+    other.Append();
+    other.FieldByName("NAME")->SetAsString("陈");
+    other.Post();
+    table.AppendCopy(other, false);
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), (Names{"阿明", "陈", "李四", "王五", "张三"}));
+    // Inserted before the shown 王五: it stays there while it is typed and after it is posted.
+    grid->setCurrentIndex(grid->Model()->index(3, 0));
+    table.Insert();
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), (Names{"阿明", "陈", "李四", "", "王五", "张三"}));
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    table.FieldByName("NAME")->SetAsString("白");
+    table.Post();
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), (Names{"阿明", "陈", "李四", "白", "王五", "张三"}));
+    // Deleting the shown 李四 takes out only that row.
+    grid->setCurrentIndex(grid->Model()->index(2, 0));
+    boxes.Api().QueueAnswer(6);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), (Names{"阿明", "陈", "白", "王五", "张三"}));
+    EXPECT_EQ(Stored(), (Names{"张三", "阿明", "白", "王五", "陈"}));
+    // The next click sorts every row by its current key, the new ones included.
+    ClickHeader(0);
+    EXPECT_EQ(Shown(), (Names{"张三", "王五", "陈", "白", "阿明"}));
+    for (int row = 0; row < grid->Model()->rowCount(); ++row)
+        EXPECT_EQ(table.TextAt(grid->Model()->TablePos(row), 0), Shown()[static_cast<std::size_t>(row)]);
+}
+
 } // namespace
 } // namespace qm::gridtest

@@ -40,14 +40,22 @@ protected:
 TEST_F(DeskPrintTest, CtrlPShowsAPreviewOfThePages) {
     Open();
     int pages = 0;
+    QSize size;
+    QPrintPreviewWidget::ZoomMode zoom = QPrintPreviewWidget::CustomZoom;
     ASSERT_TRUE(OnModal<QPrintPreviewDialog>([] { Key(Qt::Key_P, Qt::ControlModifier); },
                                              [&](QPrintPreviewDialog* preview) {
                                                  auto* widget = preview->findChild<QPrintPreviewWidget*>();
                                                  ASSERT_NE(widget, nullptr);
                                                  pages = widget->pageCount();
+                                                 size = preview->size();
+                                                 zoom = widget->zoomMode();
                                                  preview->reject();
                                              }));
     EXPECT_EQ(pages, 1);
+    // Large enough to read: most of the window, the page as wide as the view.
+    EXPECT_GE(size.width(), Window->width() * 8 / 10);
+    EXPECT_GE(size.height(), Window->height() * 8 / 10);
+    EXPECT_EQ(zoom, QPrintPreviewWidget::FitToWidth);
     EXPECT_TRUE(FocusInGrid());
 }
 

@@ -197,24 +197,41 @@ int Contrasting(const QIcon& icon, const QColor& background) {
 
 TEST_F(DeskWindowTest, UnderADarkPaletteEveryToolbarIconStandsOut) {
     const QPalette light = QApplication::palette();
-    QPalette dark;
-    for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
-        dark.setColor(role, QColor(0x2b, 0x2b, 0x2b));
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        dark.setColor(role, QColor(0xee, 0xee, 0xee));
-    QApplication::setPalette(dark);
-    Open();
-    auto* bar = Window->findChild<QToolBar*>("commandBar");
-    ASSERT_NE(bar, nullptr);
-    ASSERT_GE(bar->actions().size(), 10);
-    for (QAction* action : bar->actions()) {
-        if (action->isSeparator()) continue;
-        EXPECT_GE(Contrasting(action->icon(), bar->palette().color(QPalette::Button)), 20)
-            << action->text().toStdString();
+    const QString style = QApplication::style()->name();
+    struct Case {
+        const char* what;
+        bool fromEnvironment; // QMHOST_PALETTE=dark at start, else a dark QPalette set on the fly
+    } cases[] = {{"a dark QPalette", false}, {"QMHOST_PALETTE=dark", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.fromEnvironment) {
+            qputenv("QMHOST_PALETTE", "dark");
+            Restart();
+            qunsetenv("QMHOST_PALETTE");
+            EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 80);
+            EXPECT_GT(QApplication::palette().color(QPalette::WindowText).lightness(), 200);
+        } else {
+            QPalette dark;
+            for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+                dark.setColor(role, QColor(0x2b, 0x2b, 0x2b));
+            for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                dark.setColor(role, QColor(0xee, 0xee, 0xee));
+            QApplication::setPalette(dark);
+            Open();
+        }
+        auto* bar = Window->findChild<QToolBar*>("commandBar");
+        ASSERT_NE(bar, nullptr);
+        ASSERT_GE(bar->actions().size(), 10);
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator()) continue;
+            EXPECT_GE(Contrasting(action->icon(), bar->palette().color(QPalette::Button)), 20)
+                << action->text().toStdString();
+        }
+        // The workspace keeps the host's colour; the grid its own rows.
+        EXPECT_EQ(Window->Workspace()->palette().color(QPalette::Window), QColor(0x95, 0xB2, 0xC3));
+        QApplication::setStyle(style);
+        QApplication::setPalette(light);
     }
-    // The workspace keeps the host's colour; the grid its own rows.
-    EXPECT_EQ(Window->Workspace()->palette().color(QPalette::Window), QColor(0x95, 0xB2, 0xC3));
-    QApplication::setPalette(light);
 }
 
 } // namespace

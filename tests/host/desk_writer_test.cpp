@@ -80,6 +80,14 @@ TEST_F(DeskWriterTest, CsvQuotesWhatNeedsItAndStartsWithTheByteOrderMark) {
         {"two\nlines", "\"two\nlines\""},
         {"cr\r", "\"cr\r\""},
         {"", ""},
+        // Longer fields are looked at eight bytes at a time: a mark in the first eight, at the
+        // ninth byte, past it, or none in a long Chinese text.
+        {"a,bcdefghijk", "\"a,bcdefghijk\""},
+        {"12345678\"9", "\"12345678\"\"9\""},
+        {"123456789abc\nd", "\"123456789abc\nd\""},
+        {"收入等级名称很长的一段文字", "收入等级名称很长的一段文字"},
+        // A field larger than the writer's buffer.
+        {std::string(300000, 'x') + ",", "\"" + std::string(300000, 'x') + ",\""},
     };
     MemoryTable table({{"名称", ColumnKind::Text}, {"x", ColumnKind::Text}});
     std::string want = "\xEF\xBB\xBF名称,x\r\n";
