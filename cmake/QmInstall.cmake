@@ -33,7 +33,7 @@ if(qm_programs)
 endif()
 if(TARGET qmhost)
   # The clerk's manual, opened by 使用说明 from beside the programs.
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/manual.html DESTINATION ${QM_PRIVATE_DIR})
+  install(FILES ${PROJECT_BINARY_DIR}/bin/manual.html DESTINATION ${QM_PRIVATE_DIR})
 endif()
 if(qm_libraries)
   # Shared objects are loaded, not run: no execute bit.

@@ -9,7 +9,7 @@ set -euo pipefail
 purpose=${1:-test}
 
 run=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev
-     nlohmann-json3-dev libxlsxwriter-dev
+     nlohmann-json3-dev libxlsxwriter-dev cmark
      fonts-wqy-microhei)
 package=(dpkg-dev file)
 # The sanitizer and fuzzer runtimes belong to whichever clang the release has: the versionless
