@@ -219,8 +219,9 @@ std::string Store::SearchOnce(std::string_view contextTail) {
 }
 
 void Store::FillDemo() {
+    const std::string table = FDb->QuoteIdent("TB_MEMAC");
     {
-        auto count = FDb->Query("SELECT COUNT(*) FROM \"TB_MEMAC\"", {});
+        auto count = FDb->Query("SELECT COUNT(*) FROM " + table, {});
         if (count->Next() && count->Text(0) != "0") return;
     }
     struct Level {
@@ -234,12 +235,14 @@ void Store::FillDemo() {
     };
     // The form's stamps are dates: a time of day here would be cut off by the first update.
     std::string now = NowText().substr(0, 10) + " 00:00:00";
+    std::string columns;
+    for (const char* c :
+         {"MEMAC001", "MEMAC002", "MEMAC003", "MEMAC004", "CREATE_USER", "USER_GROUP", "CREATE_DATE", "FLAG"})
+        columns += (columns.empty() ? "" : ",") + FDb->QuoteIdent(c);
     Transaction tx(*FDb);
     for (const Level& l : levels)
-        FDb->Run(
-            "INSERT INTO \"TB_MEMAC\" (\"MEMAC001\",\"MEMAC002\",\"MEMAC003\",\"MEMAC004\",\"CREATE_USER\","
-            "\"USER_GROUP\",\"CREATE_DATE\",\"FLAG\") VALUES (?,?,?,?,'demo','demo',?,0)",
-            {std::string(l.Code), std::string(l.Name), std::int64_t{l.Low}, std::int64_t{l.High}, now});
+        FDb->Run("INSERT INTO " + table + " (" + columns + ") VALUES (?,?,?,?,'demo','demo',?,0)",
+                 {std::string(l.Code), std::string(l.Name), std::int64_t{l.Low}, std::int64_t{l.High}, now});
     tx.Commit();
 }
 
