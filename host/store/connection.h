@@ -96,6 +96,10 @@ public:
     virtual bool StampsItself() const { return false; }
     // What the clerk should be told about how the store was opened (a backup, a fallback); or empty.
     virtual std::string OpenNote() const { return {}; }
+
+    // A name quoted for this engine's SQL. Only ever used on names read from the database's own
+    // schema or from the served tables' definitions.
+    virtual std::string QuoteIdent(std::string_view name) const = 0;
 };
 
 // Rolls back unless committed.
@@ -122,9 +126,6 @@ private:
     Connection& FDb;
     bool FDone = false;
 };
-
-// Quotes an identifier for SQL. Only ever used on names read from the database's own schema.
-std::string QuoteIdent(std::string_view name);
 
 // The column that carries each row's version; never shown to the module.
 inline constexpr const char* kVersionColumn = "ROW_VERSION";

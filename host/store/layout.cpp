@@ -28,8 +28,8 @@ void AddRowVersions(Connection& db) {
     for (const TableDef& t : ServedTables()) {
         std::optional<TableInfo> info = db.ReadTable(t.Name);
         if (!info || info->Versioned) continue;
-        db.Run("ALTER TABLE " + QuoteIdent(info->Name) + " ADD COLUMN " + QuoteIdent(kVersionColumn) + " " +
-                   db.Types().VersionType(),
+        db.Run("ALTER TABLE " + db.QuoteIdent(info->Name) + " ADD COLUMN " + db.QuoteIdent(kVersionColumn) +
+                   " " + db.Types().VersionType(),
                {});
     }
 }
@@ -53,7 +53,7 @@ void PrepareLayout(Connection& db) {
         }
         if (version == 0) {
             for (const TableDef& t : ServedTables()) {
-                db.Run(CreateTableSql(t, db.Types()), {});
+                db.Run(CreateTableSql(t, db), {});
                 db.InstallRules(t);
             }
         } else {

@@ -45,10 +45,10 @@ public:
 };
 
 // The trigger body that stamps a served table's rows from the session, whatever the client sent.
-std::string StampBody(const TableDef& t) {
+std::string StampBody(const TableDef& t, const Connection& db) {
     std::string insert, update;
     for (const ColumnDef& c : t.Columns) {
-        const std::string col = "NEW." + QuoteIdent(c.Name) + " := ";
+        const std::string col = "NEW." + db.QuoteIdent(c.Name) + " := ";
         switch (c.Role) {
         case Stamp::None:
             break;
@@ -56,7 +56,7 @@ std::string StampBody(const TableDef& t) {
             insert += col + "session_user; ";
             break;
         case Stamp::CreateGroup:
-            insert += col + "COALESCE((SELECT m.\"USER_GROUP\" FROM " + QuoteIdent(kGroupTable) +
+            insert += col + "COALESCE((SELECT m.\"USER_GROUP\" FROM " + db.QuoteIdent(kGroupTable) +
                       " m WHERE m.\"ROLE_NAME\" = session_user), ''); ";
             break;
         case Stamp::CreateDate:
@@ -72,7 +72,7 @@ std::string StampBody(const TableDef& t) {
             break;
         }
         if (c.Role == Stamp::CreateUser || c.Role == Stamp::CreateGroup || c.Role == Stamp::CreateDate)
-            update += col + "OLD." + QuoteIdent(c.Name) + "; ";
+            update += col + "OLD." + db.QuoteIdent(c.Name) + "; ";
     }
     return "BEGIN IF TG_OP = 'INSERT' THEN " + insert + "ELSE " + update + "END IF; RETURN NEW; END";
 }
@@ -239,6 +239,16 @@ std::string PgConnection::LoginRole() {
     return PQgetvalue(r.R, 0, 0);
 }
 
+// The server's delimited names: inner double quotes doubled, nothing else changed.
+std::string PgConnection::QuoteIdent(std::string_view name) const {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
 const TypeMap& PgConnection::Types() const {
     static const PgTypes types;
     return types;
@@ -314,7 +324,7 @@ void PgConnection::InstallRules(const TableDef& t) {
     const std::string function = schema + "." + QuoteIdent("QM_STAMP_" + t.Name);
     Run("CREATE OR REPLACE FUNCTION " + function +
             "() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET search_path = " + schema +
-            ", pg_temp AS $qm$ " + StampBody(t) + " $qm$",
+            ", pg_temp AS $qm$ " + StampBody(t, *this) + " $qm$",
         {});
     Run("DROP TRIGGER IF EXISTS \"QM_STAMP\" ON " + table, {});
     Run("CREATE TRIGGER \"QM_STAMP\" BEFORE INSERT OR UPDATE ON " + table +

@@ -37,6 +37,7 @@ public:
     void InstallRules(const TableDef& table) override;
     bool DefersUniqueness() const override { return true; }
     bool StampsItself() const override { return true; }
+    std::string QuoteIdent(std::string_view name) const override;
 
     PGconn* Handle() const { return FConn; }
 

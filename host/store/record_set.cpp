@@ -99,8 +99,8 @@ public:
         }
         std::optional<std::int64_t> stored;
         {
-            auto c = FDb.Query("SELECT " + QuoteIdent(kVersionColumn) + " FROM " + QuoteIdent(FTable.Name) +
-                                   " WHERE " + QuoteIdent(key->Name) + "=?",
+            auto c = FDb.Query("SELECT " + FDb.QuoteIdent(kVersionColumn) + " FROM " +
+                                   FDb.QuoteIdent(FTable.Name) + " WHERE " + FDb.QuoteIdent(key->Name) + "=?",
                                {keyValue->Value});
             if (c->Next()) stored = std::stoll(std::string(c->Text(0)));
         }
@@ -123,8 +123,8 @@ public:
         if (FDb.DefersUniqueness() || !FDef) return;
         const Column* code = FTable.Find(FDef->Code);
         if (!code || code->NotNull || (op == "3" && !Find(fields, code))) return;
-        FDb.Run("UPDATE " + QuoteIdent(FTable.Name) + " SET " + QuoteIdent(code->Name) + "=NULL WHERE " +
-                    QuoteIdent(key->Name) + "=?",
+        FDb.Run("UPDATE " + FDb.QuoteIdent(FTable.Name) + " SET " + FDb.QuoteIdent(code->Name) +
+                    "=NULL WHERE " + FDb.QuoteIdent(key->Name) + "=?",
                 {keyValue->Value});
     }
 
@@ -231,9 +231,10 @@ private:
         for (const FieldValue& f : fields) {
             if (f.Col != FTable.CodeColumn() || !FDef || !HasEdgeBlanks(f.Text)) continue;
             if (keyValue) {
-                auto c = FDb.Query("SELECT " + QuoteIdent(f.Col->Name) + " FROM " + QuoteIdent(FTable.Name) +
-                                       " WHERE " + QuoteIdent(key->Name) + "=?",
-                                   {keyValue->Value});
+                auto c =
+                    FDb.Query("SELECT " + FDb.QuoteIdent(f.Col->Name) + " FROM " +
+                                  FDb.QuoteIdent(FTable.Name) + " WHERE " + FDb.QuoteIdent(key->Name) + "=?",
+                              {keyValue->Value});
                 if (c->Next() && !c->IsNull(0) && c->Text(0) == f.Text) continue;
             }
             throw Refusal{status::Violation, EdgeBlanksRefusal(ColumnSubject(*f.Col))};
@@ -256,18 +257,18 @@ private:
         for (const FieldValue& f : fields) {
             if (f.Col == key) continue;
             if (!names.empty()) names += ',', marks += ',';
-            names += QuoteIdent(f.Col->Name);
+            names += FDb.QuoteIdent(f.Col->Name);
             marks += '?';
             args.push_back(f.Value);
         }
         for (auto& [col, value] : Stamps(true)) {
             if (!names.empty()) names += ',', marks += ',';
-            names += QuoteIdent(col->Name);
+            names += FDb.QuoteIdent(col->Name);
             marks += '?';
             args.push_back(std::move(value));
         }
         std::string sql =
-            "INSERT INTO " + QuoteIdent(FTable.Name) +
+            "INSERT INTO " + FDb.QuoteIdent(FTable.Name) +
             (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + marks + ")");
         const std::int64_t id =
             Run(fields, [&] { return FDb.Insert(sql, args, key ? key->Name : std::string()); });
@@ -282,20 +283,20 @@ private:
         for (const FieldValue& f : fields) {
             if (f.Col == &key) continue;
             if (!sets.empty()) sets += ',';
-            sets += QuoteIdent(f.Col->Name) + "=?";
+            sets += FDb.QuoteIdent(f.Col->Name) + "=?";
             args.push_back(f.Value);
         }
         for (auto& [col, value] : Stamps(false)) {
             if (!sets.empty()) sets += ',';
-            sets += QuoteIdent(col->Name) + "=?";
+            sets += FDb.QuoteIdent(col->Name) + "=?";
             args.push_back(std::move(value));
         }
-        const std::string version = QuoteIdent(kVersionColumn);
+        const std::string version = FDb.QuoteIdent(kVersionColumn);
         if (FTable.Versioned) sets += (sets.empty() ? "" : ",") + version + "=" + version + "+1";
         // Without values to set, the statement still tells whether the key exists.
-        if (sets.empty()) sets = QuoteIdent(key.Name) + "=" + QuoteIdent(key.Name);
-        std::string sql =
-            "UPDATE " + QuoteIdent(FTable.Name) + " SET " + sets + " WHERE " + QuoteIdent(key.Name) + "=?";
+        if (sets.empty()) sets = FDb.QuoteIdent(key.Name) + "=" + FDb.QuoteIdent(key.Name);
+        std::string sql = "UPDATE " + FDb.QuoteIdent(FTable.Name) + " SET " + sets + " WHERE " +
+                          FDb.QuoteIdent(key.Name) + "=?";
         args.push_back(keyValue.Value);
         const std::optional<std::int64_t> was = AddVersionCondition(row, sql, args);
         if (Run(fields, [&] { return FDb.Run(sql, args); }) == 0) throw Missing(key, keyValue, fields);
@@ -304,7 +305,8 @@ private:
 
     void Delete(const pugi::xml_node& row, const Column& key, const FieldValue& keyValue,
                 const std::vector<FieldValue>& fields, std::vector<Touched>& touched) {
-        std::string sql = "DELETE FROM " + QuoteIdent(FTable.Name) + " WHERE " + QuoteIdent(key.Name) + "=?";
+        std::string sql =
+            "DELETE FROM " + FDb.QuoteIdent(FTable.Name) + " WHERE " + FDb.QuoteIdent(key.Name) + "=?";
         std::vector<BoundValue> args{keyValue.Value};
         const std::optional<std::int64_t> was = AddVersionCondition(row, sql, args);
         if (Run({}, [&] { return FDb.Run(sql, args); }) == 0) throw Missing(key, keyValue, fields);
@@ -316,7 +318,7 @@ private:
                                                     std::vector<BoundValue>& args) {
         auto it = FMustHave.find(row.internal_object());
         if (it == FMustHave.end()) return std::nullopt;
-        sql += " AND " + QuoteIdent(kVersionColumn) + "=?";
+        sql += " AND " + FDb.QuoteIdent(kVersionColumn) + "=?";
         args.emplace_back(std::in_place_type<std::int64_t>, it->second);
         return it->second;
     }
@@ -336,10 +338,10 @@ private:
         if (const FieldValue* f = Find(fields, code)) codeText = f->Text;
         std::string who, when;
         bool exists = false;
-        std::string sql = "SELECT " + QuoteIdent(code ? code->Name : key.Name);
-        sql += modifier ? "," + QuoteIdent(modifier->Name) : std::string(",NULL");
-        sql += modified ? "," + QuoteIdent(modified->Name) : std::string(",NULL");
-        sql += " FROM " + QuoteIdent(FTable.Name) + " WHERE " + QuoteIdent(key.Name) + "=?";
+        std::string sql = "SELECT " + FDb.QuoteIdent(code ? code->Name : key.Name);
+        sql += modifier ? "," + FDb.QuoteIdent(modifier->Name) : std::string(",NULL");
+        sql += modified ? "," + FDb.QuoteIdent(modified->Name) : std::string(",NULL");
+        sql += " FROM " + FDb.QuoteIdent(FTable.Name) + " WHERE " + FDb.QuoteIdent(key.Name) + "=?";
         auto c = FDb.Query(sql, {keyValue.Value});
         if (c->Next()) {
             exists = true;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <new>
 
 namespace qm::host {
 
@@ -193,6 +194,16 @@ std::string SqliteConnection::OpenNote() const {
         note += (note.empty() ? "" : "；") + std::string("存储已升级到本版本，升级前的文件已备份为“") +
                 FBackup + "”";
     return note;
+}
+
+// SQLite's own rule for a delimited name, through its printf's %w.
+std::string SqliteConnection::QuoteIdent(std::string_view name) const {
+    const std::string text(name);
+    char* quoted = sqlite3_mprintf("\"%w\"", text.c_str());
+    if (!quoted) throw std::bad_alloc();
+    std::string out(quoted);
+    sqlite3_free(quoted);
+    return out;
 }
 
 const TypeMap& SqliteConnection::Types() const {

@@ -31,6 +31,7 @@ public:
     void RecordVersion(int version) override;
     void BeforeAlter() override;
     std::string OpenNote() const override;
+    std::string QuoteIdent(std::string_view name) const override;
 
     // Before the store opens a file at start-up: empty when it can, else the reason for the clerk.
     static std::string Probe(const std::string& path, int lockWaitMs, const std::string& origin);

@@ -85,14 +85,4 @@ void Exec(sqlite3* db, const char* sql) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) ThrowLast(db);
 }
 
-std::string QuoteIdent(std::string_view name) { // shared by both engines
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 } // namespace qm::host

@@ -37,7 +37,7 @@ constexpr std::int64_t kSampleRows = 64;
 
 // A hint only: rows may come or go before the select reads them.
 std::int64_t CountRows(Connection& db, const std::string& table) {
-    std::unique_ptr<Cursor> count = db.Query("SELECT COUNT(*) FROM " + QuoteIdent(table), {});
+    std::unique_ptr<Cursor> count = db.Query("SELECT COUNT(*) FROM " + db.QuoteIdent(table), {});
     return count->Next() && !count->IsNull(0) ? std::atoll(std::string(count->Text(0)).c_str()) : -1;
 }
 
@@ -127,15 +127,15 @@ std::string Store::SearchOnce(std::string_view contextTail) {
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < table->Columns.size(); ++i) {
             if (i) sql += ',';
-            sql += QuoteIdent(table->Columns[i].Name);
+            sql += FDb->QuoteIdent(table->Columns[i].Name);
         }
         const Column* key = table->PrimaryKey();
         const bool versioned = table->Versioned && key;
-        if (versioned) sql += "," + QuoteIdent(kVersionColumn);
-        sql += " FROM " + QuoteIdent(table->Name);
+        if (versioned) sql += "," + FDb->QuoteIdent(kVersionColumn);
+        sql += " FROM " + FDb->QuoteIdent(table->Name);
         const Column* order = table->CodeColumn();
-        if (order) sql += " ORDER BY " + QuoteIdent(order->Name);
-        if (key && key != order) sql += std::string(order ? "," : " ORDER BY ") + QuoteIdent(key->Name);
+        if (order) sql += " ORDER BY " + FDb->QuoteIdent(order->Name);
+        if (key && key != order) sql += std::string(order ? "," : " ORDER BY ") + FDb->QuoteIdent(key->Name);
 
         const int n = static_cast<int>(table->Columns.size());
         int keyIndex = -1, codeIndex = -1;
@@ -219,8 +219,9 @@ std::string Store::SearchOnce(std::string_view contextTail) {
 }
 
 void Store::FillDemo() {
+    const std::string table = FDb->QuoteIdent("TB_MEMAC");
     {
-        auto count = FDb->Query("SELECT COUNT(*) FROM \"TB_MEMAC\"", {});
+        auto count = FDb->Query("SELECT COUNT(*) FROM " + table, {});
         if (count->Next() && count->Text(0) != "0") return;
     }
     struct Level {
@@ -234,12 +235,14 @@ void Store::FillDemo() {
     };
     // The form's stamps are dates: a time of day here would be cut off by the first update.
     std::string now = NowText().substr(0, 10) + " 00:00:00";
+    std::string columns;
+    for (const char* c :
+         {"MEMAC001", "MEMAC002", "MEMAC003", "MEMAC004", "CREATE_USER", "USER_GROUP", "CREATE_DATE", "FLAG"})
+        columns += (columns.empty() ? "" : ",") + FDb->QuoteIdent(c);
     Transaction tx(*FDb);
     for (const Level& l : levels)
-        FDb->Run(
-            "INSERT INTO \"TB_MEMAC\" (\"MEMAC001\",\"MEMAC002\",\"MEMAC003\",\"MEMAC004\",\"CREATE_USER\","
-            "\"USER_GROUP\",\"CREATE_DATE\",\"FLAG\") VALUES (?,?,?,?,'demo','demo',?,0)",
-            {std::string(l.Code), std::string(l.Name), std::int64_t{l.Low}, std::int64_t{l.High}, now});
+        FDb->Run("INSERT INTO " + table + " (" + columns + ") VALUES (?,?,?,?,'demo','demo',?,0)",
+                 {std::string(l.Code), std::string(l.Name), std::int64_t{l.Low}, std::int64_t{l.High}, now});
     tx.Commit();
 }
 

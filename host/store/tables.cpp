@@ -60,10 +60,11 @@ const TableDef* FindServedTable(std::string_view name) {
     return nullptr;
 }
 
-std::string CreateTableSql(const TableDef& table, const TypeMap& types) {
-    std::string sql = "CREATE TABLE IF NOT EXISTS " + QuoteIdent(table.Name) + " (";
+std::string CreateTableSql(const TableDef& table, const Connection& db) {
+    const TypeMap& types = db.Types();
+    std::string sql = "CREATE TABLE IF NOT EXISTS " + db.QuoteIdent(table.Name) + " (";
     for (const ColumnDef& c : table.Columns) {
-        sql += QuoteIdent(c.Name) + " ";
+        sql += db.QuoteIdent(c.Name) + " ";
         if (c.Name == table.Key) {
             sql += types.KeyType();
         } else {
@@ -73,7 +74,7 @@ std::string CreateTableSql(const TableDef& table, const TypeMap& types) {
         }
         sql += ", ";
     }
-    sql += QuoteIdent(kVersionColumn) + " " + types.VersionType() + ")";
+    sql += db.QuoteIdent(kVersionColumn) + " " + types.VersionType() + ")";
     return sql;
 }
 

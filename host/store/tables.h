@@ -49,7 +49,10 @@ public:
     virtual std::string VersionType() const = 0; // the row version column, with its default
 };
 
-// CREATE TABLE IF NOT EXISTS for the table as it is now, the version column included.
-std::string CreateTableSql(const TableDef& table, const TypeMap& types);
+class Connection;
+
+// CREATE TABLE IF NOT EXISTS for the table as it is now, the version column included, in the
+// engine's types and quoting.
+std::string CreateTableSql(const TableDef& table, const Connection& db);
 
 } // namespace qm::host

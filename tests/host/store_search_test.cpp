@@ -59,6 +59,22 @@ TEST_P(BothEngines, SearchOfAnEmptyTableAndOfUnknownTables) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), "0");
 }
 
+// Each engine quotes the names it is given: a table whose name holds a double quote and a space is
+// made, written and read by that name, not cut short at the quote.
+TEST_P(BothEngines, ANameHoldingAQuoteIsQuotedByTheEngine) {
+    Connection& db = S->Db();
+    const std::string odd = "TB_ODD \"X\"";
+    const std::string table = db.QuoteIdent(odd);
+    db.Run("CREATE TABLE " + table + " (\"ODD_ID\" INTEGER PRIMARY KEY, \"ODD001\" VARCHAR(4))", {});
+    db.Run("INSERT INTO " + table + " VALUES (1, 'a')", {});
+    auto rows = db.Query("SELECT \"ODD001\" FROM " + table, {});
+    ASSERT_TRUE(rows->Next());
+    EXPECT_EQ(rows->Text(0), "a");
+    std::optional<TableInfo> info = db.ReadTable(odd);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->Name, odd);
+}
+
 TEST_P(BothEngines, DemoFillsOnlyAnEmptyStore) {
     S->FillDemo();
     const std::string count = Scalar("SELECT COUNT(*) FROM TB_MEMAC");

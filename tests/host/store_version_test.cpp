@@ -153,6 +153,7 @@ public:
     void RecordVersion(int version) override { Real->RecordVersion(version); }
     bool DefersUniqueness() const override { return Real->DefersUniqueness(); }
     bool StampsItself() const override { return Real->StampsItself(); }
+    std::string QuoteIdent(std::string_view name) const override { return Real->QuoteIdent(name); }
     std::unique_ptr<Connection> Real;
     bool QueryFails = false;
     bool CommitLost = false;

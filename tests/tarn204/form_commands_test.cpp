@@ -1,4 +1,5 @@
-// The income-level form's commands through the real module, as a host drives them.
+// The income-level form's commands as a host drives them, through the built module and through
+// the same form compiled into the test.
 #include "tests/tarn204/form_session.h"
 
 #include <QApplication>
@@ -7,11 +8,16 @@
 namespace qm::testing {
 namespace {
 
-using Commands = FormSession;
+class Commands : public FormSession, public ::testing::WithParamInterface<Hosting> {
+protected:
+    Commands() { hosting = GetParam(); }
+};
+INSTANTIATE_TEST_SUITE_P(Hosts, Commands, ::testing::Values(Hosting::Module, Hosting::InProcess),
+                         HostingName);
 
 const Box kSaved{"保存成功！", 1};
 
-TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
+TEST_P(Commands, NewThenSaveChecksValuesBeforeSending) {
     struct Case {
         const char* code;
         const char* name;
@@ -31,6 +37,9 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
         EXPECT_EQ(Boxes(), std::vector<Box>{c.box}) << c.code;
         EXPECT_TRUE(Executes().empty());
         EXPECT_TRUE(Writable()); // left in the edit state for a correction
+        if (Inside()) {
+            EXPECT_EQ(Inside()->EditState(), esEdit);
+        }
         Queue({6});
         Run("search"); // back to the host's rows, once the clerk agreed to drop the new one
         EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 0x104}}));
@@ -54,10 +63,13 @@ TEST_F(Commands, NewThenSaveChecksValuesBeforeSending) {
     EXPECT_EQ(Cell(3, "MEMAC_ID"), "13");
     EXPECT_FALSE(Writable());
     EXPECT_TRUE(Statuses().empty());
+    if (Inside()) {
+        EXPECT_EQ(Main().ChangeCount(), 0);
+    }
 }
 
 // The edit state can repeat a code as well as a new row can: the same check runs before sending.
-TEST_F(Commands, SaveInTheEditStateRunsTheUniqueCheck) {
+TEST_P(Commands, SaveInTheEditStateRunsTheUniqueCheck) {
     Run("update");
     EXPECT_TRUE(SetCell(1, "MEMAC001", "01"));
     Queue({1});
@@ -66,7 +78,7 @@ TEST_F(Commands, SaveInTheEditStateRunsTheUniqueCheck) {
     EXPECT_TRUE(Executes().empty());
 }
 
-TEST_F(Commands, RefusedCommandsChangeNothing) {
+TEST_P(Commands, RefusedCommandsChangeNothing) {
     Run("update");
     Queue({1, 1});
     Run("new");
@@ -80,7 +92,7 @@ TEST_F(Commands, RefusedCommandsChangeNothing) {
     EXPECT_TRUE(Executes().empty());
 }
 
-TEST_F(Commands, UpdateThenCancelRestoresTheRow) {
+TEST_P(Commands, UpdateThenCancelRestoresTheRow) {
     Run("update");
     EXPECT_TRUE(Writable());
     EXPECT_TRUE(SetCell(0, "MEMAC002", "Lowest"));
@@ -92,7 +104,7 @@ TEST_F(Commands, UpdateThenCancelRestoresTheRow) {
     EXPECT_TRUE(Executes().empty());
 }
 
-TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
+TEST_P(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     // The user says no: nothing happens.
     Queue({7});
     Run("delete");
@@ -107,6 +119,12 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     EXPECT_EQ(Statuses(), std::vector<std::string>{"记录已被引用"});
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(Cell(0, "MEMAC_ID"), "10");
+    EXPECT_EQ(Cell(0, "MEMAC001"), "01");
+    if (TfrmTarn204* f = Inside()) {
+        EXPECT_EQ(Main().ChangeCount(), 0);
+        EXPECT_EQ(f->Dm()->mtblMainDelta->RecordCount(), 0); // not sent again
+        EXPECT_TRUE(f->Protocol()->DeleteMode);
+    }
     auto sent = Executes();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_NE(sent[0].RequestXml.find("op=\"2\" pk=\"MEMAC_ID\" fk=\"\" MEMAC_ID=\"10\""), std::string::npos)
@@ -125,6 +143,9 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     EXPECT_EQ(request.find("op=\"2\"", request.find("op=\"2\"") + 1), std::string::npos) << request;
     EXPECT_EQ(Rows(), 2);
     EXPECT_FALSE(Writable());
+    if (TfrmTarn204* f = Inside()) {
+        EXPECT_EQ(f->Dm()->mtblMainDelta->RecordCount(), 0);
+    }
 
     // Accepted deletions are forgotten: the next save sends none.
     Run("update");
@@ -136,14 +157,24 @@ TEST_F(Commands, DeleteAskedConfirmedRefusedAndRefusedByTheHost) {
     EXPECT_EQ(sent[0].RequestXml.find("op=\"2\""), std::string::npos);
 }
 
-TEST_F(Commands, SearchWhileEditingReplacesTheRows) {
+TEST_P(Commands, SearchWhileEditingReplacesTheRows) {
     Run("update");
     EXPECT_TRUE(SetCell(0, "MEMAC002", "Lowest"));
     host.SearchAnswer = SearchAnswer(MemacRow(20, "09", "Only", 1, 2));
+    const Box question{"有未保存的修改，确定放弃吗？", 0x104};
+    Queue({7}); // keep the change: nothing is searched
+    Run("search");
+    EXPECT_EQ(Boxes(), std::vector<Box>{question});
+    EXPECT_TRUE(Executes().empty());
+    EXPECT_EQ(Cell(0, "MEMAC002"), "Lowest");
+    EXPECT_TRUE(Writable());
     Queue({6});
     Run("search");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"有未保存的修改，确定放弃吗？", 0x104}}));
+    EXPECT_EQ(Boxes(), std::vector<Box>{question});
     EXPECT_EQ(Rows(), 1);
+    if (Inside()) {
+        EXPECT_EQ(Main().ChangeCount(), 0);
+    }
     EXPECT_EQ(Cell(0, "MEMAC001"), "09");
     EXPECT_FALSE(Writable());
     // A refused or unreadable search keeps the rows and says why.
@@ -151,11 +182,14 @@ TEST_F(Commands, SearchWhileEditingReplacesTheRows) {
     Run("search");
     host.SearchAnswer = "<quelmar>";
     Run("search");
-    EXPECT_EQ(Statuses(), (std::vector<std::string>{"无权查询", "主机应答无法读取！"}));
+    host.SearchAnswer = "<quelmar><status><code>2</code></status></quelmar>";
+    Run("search");
+    EXPECT_EQ(Statuses(),
+              (std::vector<std::string>{"无权查询", "主机应答无法读取！", "主机拒绝了请求（代码 2）"}));
     EXPECT_EQ(Rows(), 1);
 }
 
-TEST_F(Commands, CloseWhileEditingAsksFirst) {
+TEST_P(Commands, CloseWhileEditingAsksFirst) {
     Run("update");
     Queue({7, 7});
     EXPECT_EQ(SendMessage(id, WM_QM_CANCLOSE, 0, 0), 1);
@@ -170,6 +204,11 @@ TEST_F(Commands, CloseWhileEditingAsksFirst) {
     EXPECT_EQ(SendMessage(id, WM_QM_CLOSE, 0, 0), 0);
     EXPECT_EQ(Boxes(), std::vector<Box>{question});
     EXPECT_TRUE(WidgetOfHandle(id)->isHidden());
+    EXPECT_EQ(host.MessagesOf(WM_QM_RELEASE).size(), 1u);
+    if (TfrmTarn204* f = Inside()) {
+        EXPECT_TRUE(f->Closed());
+        EXPECT_EQ(f->DataModule(), nullptr); // the data goes with the close
+    }
     ASSERT_EQ(host.Requests().back().Msg, static_cast<unsigned>(WM_QM_RELEASE));
     EXPECT_EQ(host.Requests().back().FuncId, 7);
     EXPECT_EQ(host.Requests().back().SystemCode, "MEM");
@@ -184,7 +223,7 @@ TEST_F(Commands, CloseWhileEditingAsksFirst) {
     EXPECT_EQ(host.Requests().size(), requests);
 }
 
-TEST_F(Commands, TheAnswersOwnCodeDecides) {
+TEST_P(Commands, TheAnswersOwnCodeDecides) {
     const std::string keyThenBadRow = "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" "
                                       "rn=\"4\" id=\"13\"/><r MEMAC_ID=\"1\"/></rs>";
     struct Case {
@@ -192,6 +231,9 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
         const char* status; // null: saved
     } cases[] = {
         {Answer(3, "代码重复"), "代码重复"},
+        // Each answer's info stands alone: one without shows its own code, not an earlier reason.
+        {"<quelmar><status><code>5</code></status></quelmar>", "主机拒绝了请求（代码 5）"},
+        {Answer(4, ""), "主机拒绝了请求（代码 4）"},
         {"<quelmar><status><info>x</info></status></quelmar>", "主机应答无法读取！"},
         {"<quelmar><status><code>zero</code></status></quelmar>", "主机应答无法读取！"},
         {"not xml", "主机应答无法读取！"},
@@ -211,7 +253,12 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
             EXPECT_EQ(Statuses(), std::vector<std::string>{c.status}) << c.answer;
             EXPECT_TRUE(Boxes().empty());
             EXPECT_TRUE(Writable()); // every change kept for another save
+            EXPECT_EQ(Rows(), 4);
             EXPECT_EQ(Cell(3, "MEMAC001"), "04");
+            if (Inside()) {
+                EXPECT_EQ(Inside()->EditState(), esEdit);
+                EXPECT_GT(Main().ChangeCount(), 0);
+            }
         } else {
             EXPECT_TRUE(Statuses().empty());
             EXPECT_EQ(Boxes(), std::vector<Box>{kSaved});
@@ -221,15 +268,27 @@ TEST_F(Commands, TheAnswersOwnCodeDecides) {
     }
 }
 
-TEST_F(Commands, CancelDropsAPostedNewRowAfterAsking) {
+TEST_P(Commands, CancelDropsAPostedNewRowAfterAsking) {
     Run("new");
     FillNewRow(3, "04", "Upper", "10000", "99999");
     Run("firstrec"); // leaving the new row posts it
+    const Box question{"将放弃 1 条未保存的修改，确定吗？", 0x104};
+    Queue({7}); // no: nothing changes
+    Run("cancel");
+    EXPECT_EQ(Boxes(), std::vector<Box>{question});
+    EXPECT_EQ(Rows(), 4);
+    EXPECT_TRUE(Writable());
+    if (Inside()) {
+        EXPECT_EQ(Inside()->EditState(), esInsert);
+    }
     Queue({6});
     Run("cancel");
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"将放弃 1 条未保存的修改，确定吗？", 0x104}}));
+    EXPECT_EQ(Boxes(), std::vector<Box>{question});
     EXPECT_EQ(Rows(), 3);
     EXPECT_FALSE(Writable());
+    if (Inside()) {
+        EXPECT_EQ(Main().ChangeCount(), 0);
+    }
     // Nothing is left for a save to send.
     Run("update");
     host.ExecuteAnswer = Answer(0);
@@ -247,7 +306,7 @@ TEST_F(Commands, CancelDropsAPostedNewRowAfterAsking) {
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Commands, RecordNavigationMovesTheCurrentRow) {
+TEST_P(Commands, RecordNavigationMovesTheCurrentRow) {
     struct Case {
         const char* command;
         int row;
@@ -255,10 +314,13 @@ TEST_F(Commands, RecordNavigationMovesTheCurrentRow) {
     for (const Case& c : cases) {
         Run(c.command);
         EXPECT_EQ(grid->currentIndex().row(), c.row) << c.command;
+        if (Inside()) {
+            EXPECT_EQ(Main().RecNo(), c.row + 1) << c.command;
+        }
     }
 }
 
-TEST_F(Commands, WhileASaveRunsCommandsAreIgnoredAndCloseIsRefused) {
+TEST_P(Commands, WhileASaveRunsCommandsAreIgnoredAndCloseIsRefused) {
     Run("update");
     EXPECT_TRUE(SetCell(0, "MEMAC002", "Lowest"));
     LRESULT closeAnswer = -1, canCloseAnswer = -1;
@@ -277,10 +339,22 @@ TEST_F(Commands, WhileASaveRunsCommandsAreIgnoredAndCloseIsRefused) {
     EXPECT_EQ(closeAnswer, 1);
     EXPECT_EQ(canCloseAnswer, 1);
     EXPECT_FALSE(WidgetOfHandle(id)->isHidden());
+    if (Inside()) {
+        EXPECT_FALSE(Inside()->Closed());
+    }
     EXPECT_EQ(Cell(0, "MEMAC002"), "Lowest");
 }
 
-TEST_F(Commands, BindingBuildsTheColumnsFromTheFieldList) {
+TEST_P(Commands, BindingBuildsTheColumnsFromTheFieldList) {
+    if (TfrmTarn204* f = Inside()) {
+        EXPECT_EQ(f->FuncId(), 7);
+        EXPECT_EQ(f->EditState(), esBrowse);
+        for (TMemTable* t : {f->Dm()->mtblMain, f->Dm()->mtblMainDelta}) {
+            EXPECT_EQ(t->QmTableName, "TB_MEMAC");
+            EXPECT_EQ(t->PKName, "MEMAC_ID");
+            EXPECT_EQ(t->FKName, "");
+        }
+    }
     ASSERT_EQ(model()->columnCount(), 11);
     std::vector<std::string> visible;
     for (int c = 0; c < 11; ++c)
@@ -295,7 +369,7 @@ TEST_F(Commands, BindingBuildsTheColumnsFromTheFieldList) {
               QColor(0xC0, 0xDC, 0xC0));
 }
 
-TEST_F(Commands, GridDeleteKeyAsksThroughTheBoxService) {
+TEST_P(Commands, GridDeleteKeyAsksThroughTheBoxService) {
     Run("update");
     Queue({6});
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);

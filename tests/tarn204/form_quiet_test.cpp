@@ -1,21 +1,17 @@
 // What the income-level form does to its widgets when nobody asks: an idle form paints nothing,
 // and the checks before a save walk the table without moving the grid.
-#include <gtest/gtest.h>
+#include "tests/tarn204/form_session.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <chrono>
 #include <map>
 #include <thread>
 
-#include "dataset/mem_table.h"
-#include "dialog/dialog_api.h"
 #include "grid/db_grid.h"
-#include "modules/tarn204/dm/tarn204_dm.h"
-#include "modules/tarn204/tarn204_form.h"
-#include "tests/framework/fake_host.h"
 
-namespace qm::test {
+namespace qm::testing {
 namespace {
 
 std::string SearchAnswer(int rows) {
@@ -27,7 +23,15 @@ std::string SearchAnswer(int rows) {
         body += "<r MEMAC_ID=\"" + n + "\" MEMAC001=\"" + n + "\" MEMAC002=\"L" + n + "\" MEMAC003=\"" + n +
                 "\" MEMAC004=\"" + n + "\" FLAG=\"0\"/>";
     }
-    return FakeHost::Answer(0, "", body + "</rs>");
+    return Answer(0, "", body + "</rs>");
+}
+
+// Lets posted messages and Qt events run.
+void Pump(int rounds = 3) {
+    for (int i = 0; i < rounds; ++i) {
+        DeliverPostedMessages();
+        QApplication::processEvents();
+    }
 }
 
 // Counts paint events per widget and children added under one widget (editors open that way).
@@ -43,57 +47,27 @@ public:
     int Children = 0;
 };
 
-class FormQuietTest : public ::testing::Test {
+// The form compiled in, so that the test can watch its table and grid.
+class FormQuietTest : public FormSession {
 protected:
-    void SetUp() override {
-        folder = std::string(QM_TEST_BIN_DIR) + "/";
-        ASSERT_TRUE(dialog.Load(folder));
-        dialog.ClearQueue();
-        dialog.SetStrict(1);
-        context.UserName = SysAllocStringUtf8("u002");
-        context.UserGroup = SysAllocStringUtf8("g01");
-        context.AppPath = SysAllocStringUtf8(folder);
-        colors.ShowTitle = 1;
-        colors.TitleColor = 0x123456;
-        colors.FormColor = 0x654321;
-        colors.PanelColor = 0x00FF0000;
-        host.Registers.push_back(
-            "<quelmar><status><code>0</code></status><rs typ=\"integer\">7</rs></quelmar>");
-        form = TfrmChildBase::Create<TfrmTarn204>(host.Parent.get());
-        form->SetFormId(form->Handle());
-        SendMessage(form->Handle(), WM_QM_CONTEXT, reinterpret_cast<WPARAM>(&context),
-                    reinterpret_cast<LPARAM>("MEM:TB_MEMAC"));
-        SendMessage(form->Handle(), WM_QM_COLORS, reinterpret_cast<WPARAM>(&colors), 0);
-        form->show();
-        Pump();
-    }
+    FormQuietTest() { hosting = Hosting::InProcess; }
     void TearDown() override {
         qApp->removeEventFilter(&counter);
-        delete form;
-        for (BSTR s : {context.UserName, context.UserGroup, context.AppPath})
-            SysFreeString(s);
-        EXPECT_EQ(dialog.PendingAnswers(), 0);
-        dialog.SetStrict(0);
-        dialog.ClearQueue();
+        FormSession::TearDown();
     }
     void Search(int rows) {
-        host.Searches.push_back(SearchAnswer(rows));
-        form->RunBaseCommand(4);
+        host.SearchAnswer = SearchAnswer(rows);
+        Run("search");
         Pump();
     }
 
-    std::string folder;
-    qm::dialog::DialogApi dialog;
-    THostContext context{};
-    THostColors colors{};
-    FakeHost host;
-    TfrmTarn204* form = nullptr;
     EventCounter counter;
 };
 
 TEST_F(FormQuietTest, SettledFormPaintsNothingMore) {
     Search(20);
-    Pump(20); // settle: the first paints, layouts and posted activation
+    ASSERT_TRUE(WidgetOfHandle(id)->isVisible()); // else nothing would paint at all
+    Pump(20);                                     // settle: the first paints, layouts and posted activation
     qApp->installEventFilter(&counter);
     Pump(50);
     for (const auto& [object, paints] : counter.Paints)
@@ -103,11 +77,11 @@ TEST_F(FormQuietTest, SettledFormPaintsNothingMore) {
 
 TEST_F(FormQuietTest, ChecksBeforeASaveLeaveTheGridAlone) {
     Search(5000);
-    TQmDBGrid* grid = form->dbgrdMain;
-    TMemTable& main = *form->Dm()->mtblMain;
+    TQmDBGrid* grid = Inside()->dbgrdMain;
+    TMemTable& main = Main();
     // The clerk types into the grid: a moved current row would open an editor there.
-    host.Parent->activateWindow();
-    form->RunBaseCommand(0);
+    host.MainWindow()->activateWindow();
+    Run("new");
     grid->setFocus();
     main.FieldByName("MEMAC001")->SetAsString("NEW");
     main.FieldByName("MEMAC002")->SetAsString("Top");
@@ -118,21 +92,23 @@ TEST_F(FormQuietTest, ChecksBeforeASaveLeaveTheGridAlone) {
     counter.Watched = grid->viewport();
     qApp->installEventFilter(&counter);
     int editorsAtSend = -1, rowChangesAtSend = -1;
-    host.OnExecute = [&] {
+    host.DuringExecute = [&] {
         editorsAtSend = counter.Children;
         rowChangesAtSend = rowChanges;
     };
-    host.Executes.push_back(FakeHost::Answer(
+    host.ExecuteAnswer = Answer(
         0, "",
-        "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"5001\" id=\"9001\"/></rs>"));
-    dialog.QueueAnswer(1);
-    form->RunBaseCommand(3);
+        "<rs typ=\"recordset\" tbname=\"TB_MEMAC\"><k tbname=\"TB_MEMAC\" rn=\"5001\" id=\"9001\"/></rs>");
+    Queue({1});
+    Run("save");
+    host.DuringExecute = nullptr;
 
-    ASSERT_EQ(host.Of(WM_QM_EXECUTE).size(), 1u);
+    ASSERT_EQ(Executes().size(), 1u);
     EXPECT_EQ(editorsAtSend, 0);
     EXPECT_EQ(rowChangesAtSend, 0);
     // The table and the grid still agree on the row afterwards, and the key came back.
-    EXPECT_EQ(form->EditState(), esBrowse);
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"保存成功！", 1}}));
+    EXPECT_EQ(Inside()->EditState(), esBrowse);
     EXPECT_EQ(main.RecordCount(), 5001);
     EXPECT_EQ(grid->currentIndex().row() + 1, main.RecNo());
     main.Last();
@@ -156,20 +132,20 @@ void SlowPump() {
 TEST_F(FormQuietTest, UpdateAndCancelLetMessagesRunOverALargeTable) {
     constexpr int kRows = 5000;
     Search(kRows);
-    TMemTable& main = *form->Dm()->mtblMain;
+    TMemTable& main = Main();
     main.Last(); // the cancel looks for this row's key after all the others
     Pump();
     gInnerPump = CurrentPump();
     SetPump(&SlowPump);
     gTurns = 0;
-    form->RunBaseCommand(1);
+    Run("update");
     const int updateTurns = gTurns;
     main.Edit();
     main.FieldByName("MEMAC002")->SetAsString("changed");
     main.Post();
-    dialog.QueueAnswer(6); // discard the change
+    Queue({6}); // discard the change
     gTurns = 0;
-    form->RunBaseCommand(5);
+    Run("cancel");
     const int cancelTurns = gTurns;
     SetPump(gInnerPump);
 
@@ -177,14 +153,15 @@ TEST_F(FormQuietTest, UpdateAndCancelLetMessagesRunOverALargeTable) {
     EXPECT_GE(updateTurns, kRows / 256 / 2);
     EXPECT_GE(cancelTurns, kRows / 256 / 2);
     EXPECT_TRUE(gInputHeldBack);
-    EXPECT_EQ(form->EditState(), esBrowse);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Inside()->EditState(), esBrowse);
     EXPECT_EQ(main.RecordCount(), kRows);
     EXPECT_EQ(main.ChangeCount(), 0);
     EXPECT_EQ(main.RecNo(), kRows);
     EXPECT_EQ(main.FieldByName("MEMAC002")->AsString(), "L5000");
     Pump();
-    EXPECT_EQ(form->dbgrdMain->currentIndex().row() + 1, main.RecNo());
+    EXPECT_EQ(grid->currentIndex().row() + 1, main.RecNo());
 }
 
 } // namespace
-} // namespace qm::test
+} // namespace qm::testing

@@ -1,12 +1,14 @@
-// A session with the real module: the test host shows the income-level form, hands it context and
-// colours, answers its exchanges, and the real dialog.dll answers its boxes from a queue (strict:
-// an unexpected box fails the test). The form is reached only as a host reaches it: by messages,
-// commands and its widgets.
+// A session with the income-level form: the test host shows it, hands it context and colours,
+// answers its exchanges, and the real dialog.dll answers its boxes from a queue (strict: an
+// unexpected box fails the test). The form is reached as a host reaches it: by messages, commands
+// and its widgets, either in the built module loaded with dlopen or compiled into the test, where
+// the test may also look inside it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QPointer>
 #include <QTableView>
 
 #include <functional>
@@ -14,8 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/font.h"
+#include "dataset/mem_table.h"
+#include "modules/tarn204/dm/tarn204_dm.h"
+#include "modules/tarn204/tarn204_form.h"
 #include "platform/qt/qt_pump.h"
+#include "plugin/globals.h"
 #include "plugin/messages.h"
+#include "protocol/qm_protocol.h"
 #include "tests/tarn204/test_host.h"
 
 namespace qm::testing {
@@ -69,11 +77,19 @@ public:
     }
 };
 
+// Where the form the host shows comes from.
+enum class Hosting {
+    Module,    // the built libtarn204.so, loaded with dlopen as a foreign host loads it
+    InProcess, // the same form compiled into the test, which may then look inside it
+};
+inline std::string HostingName(const ::testing::TestParamInfo<Hosting>& info) {
+    return info.param == Hosting::Module ? "Module" : "InProcess";
+}
+
 class FormSession : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureApplication();
-        ASSERT_TRUE(host.LoadModule()) << LastLibraryError();
         ASSERT_TRUE(host.LoadDialog());
         dialog().ClearQueue();
         dialog().SetStrict(1);
@@ -81,7 +97,12 @@ protected:
         host.SetContextTexts("u002", "g01", BinDir());
         host.RegisterAnswer = "<quelmar><status><code>0</code></status><rs typ=\"integer\">7</rs></quelmar>";
         host.ReleaseAnswer = Answer(0);
-        id = host.ShowChildForm("收入等级");
+        if (hosting == Hosting::Module) {
+            ASSERT_TRUE(host.LoadModule()) << LastLibraryError();
+            id = host.ShowChildForm("收入等级");
+        } else {
+            id = ShowInProcess();
+        }
         ASSERT_NE(id, 0u);
         host.SendContext(id, "MEM:TB_MEMAC");
         host.SendColors(id);
@@ -99,6 +120,27 @@ protected:
         dialog().SetStrict(0);
         dialog().ClearQueue();
     }
+
+    // What the module's ShowChildForm does, with the test's own copy of the form.
+    std::uint32_t ShowInProcess() {
+        SetHostWnd(host.Wnd());
+        SetAppWnd(host.AppWnd());
+        InstallQtPump();
+        InstallFontSubstitutions();
+        inside = TfrmChildBase::Create<TfrmTarn204>(nullptr);
+        inside->SetParentWindow(host.ParentWnd());
+        inside->SetCaption("收入等级");
+        inside->SetWindowState(TWindowState::wsMaximized);
+        inside->SetFormId(inside->Handle());
+        inside->show();
+        inside->AnnounceCommands();
+        inside->AnnounceBaseCommands();
+        return inside->Handle();
+    }
+    // The form itself where it runs in process; null through the module. Checks of its inner
+    // state (the change log, the edit state) run only where it is at hand.
+    TfrmTarn204* Inside() const { return inside; }
+    TMemTable& Main() const { return *inside->Dm()->mtblMain; }
 
     dialog::DialogApi& dialog() { return host.Dialog(); }
     void Run(const std::string& command) { ASSERT_TRUE(host.ExecuteCommand(command)) << command; }
@@ -160,7 +202,9 @@ protected:
             }
     }
 
+    Hosting hosting = Hosting::Module;
     SessionHost host;
+    QPointer<TfrmTarn204> inside;
     std::uint32_t id = 0;
     QTableView* grid = nullptr;
     int seenBoxes = 0;
