@@ -138,9 +138,13 @@ public:
     void AppendAllRows(const TMemTable& source);
     // Replaces this table's rows and change log by the source's rows, which move over as they are
     // (statuses and change log included) and leave the source empty. Pending edits of both are
-    // cancelled first. Both tables have the same field names and types in order; EDatabaseError
-    // otherwise. The cursor goes to the first row; bookmarks taken before find none of the rows.
+    // cancelled first. The source is one CanTakeRows accepts; EDatabaseError otherwise. The cursor
+    // goes to the first row; bookmarks taken before find none of the rows.
     void TakeRows(TMemTable& source);
+    // Whether TakeRows accepts the source: the same field names and types in order, where an
+    // integer field may be of the other width when the source is browsing, has no change log and
+    // every value it holds fits this table's field. Lets messages run.
+    bool CanTakeRows(const TMemTable& source) const;
     // For readers that fill many rows: BeginQuietRow starts a new row that the fields fill and
     // PostQuietRow stores at the end, with the result of Append, the same assignments and Post but
     // without events or notifications. Only while browsing without a filter, data sources or

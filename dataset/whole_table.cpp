@@ -3,6 +3,9 @@
 #include "dataset/mem_table.h"
 #include "platform/platform.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace qm {
 
 void TMemTable::AppendAllRows(const TMemTable& source) {
@@ -28,11 +31,44 @@ void TMemTable::AppendAllRows(const TMemTable& source) {
     Notify(TDataEvent::deDataSetChanged);
 }
 
+bool TMemTable::CanTakeRows(const TMemTable& source) const {
+    if (&source == this || source.FFields.size() != FFields.size()) return false;
+    // Integers of either width store the same bytes; a narrower field must hold every value.
+    std::vector<int> narrow;
+    bool wider = false;
+    for (std::size_t i = 0; i < FFields.size(); ++i) {
+        const TFieldType to = FFields[i]->DataType();
+        const TFieldType from = source.FFields[i]->DataType();
+        if (source.FFields[i]->FieldName() != FFields[i]->FieldName()) return false;
+        if (to == from) continue;
+        if (to == ftInteger && from == ftLargeint)
+            narrow.push_back(static_cast<int>(i));
+        else if (to == ftLargeint && from == ftInteger)
+            wider = true;
+        else
+            return false;
+    }
+    if (narrow.empty() && !wider) return true;
+    // Old values and deleted rows are not looked at: only plain rows change width.
+    if (!source.Active() || source.FState != dsBrowse || !source.FDeletedLog.empty()) return false;
+    for (const TStoredRow& row : source.FRows) {
+        ProcessMessages();
+        if (row.Status != usUnmodified) return false;
+        if (!row.Data) continue;
+        for (const int i : narrow) {
+            if (record::IsNull(source.FLayout, row.Data.get(), i)) continue;
+            const auto v = static_cast<std::int64_t>(record::Slot(source.FLayout, row.Data.get(), i));
+            if (v < INT32_MIN || v > INT32_MAX) return false;
+        }
+    }
+    return true;
+}
+
 void TMemTable::TakeRows(TMemTable& source) {
     CheckActive();
     source.CheckActive();
     if (&source == this) return;
-    if (!SameLayout(source)) throw EDatabaseError("Rows are moved only between tables with the same fields");
+    if (!CanTakeRows(source)) throw EDatabaseError("Rows are moved only between tables with the same fields");
     Cancel();
     source.Cancel();
     ReleaseRows();

@@ -64,7 +64,12 @@ void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& na
     if (!target.Active()) target.Open();
     if (target.State() == dsEdit || target.State() == dsInsert) target.Cancel();
     target.EmptyTable();
-    if (HoldsRows(rows)) {
+    if (HoldsRows(rows) && target.CanTakeRows(rows)) {
+        // The usual answer: its fields are the form's own and every value fits them, so the rows
+        // move over whole instead of one by one.
+        target.TakeRows(rows);
+        target.MergeChangeLog();
+    } else if (HoldsRows(rows)) {
         TControlsDisabled rowsQuiet(rows);
         target.ReserveRows(rows.RecordCount());
         const TField* key = rows.FindField(nameField);

@@ -70,17 +70,23 @@ std::size_t RowCount(std::u16string_view answer) {
     const std::size_t rs = answer.find(u"<rs typ=\"recordset\"");
     if (rs == answer.npos) return 0;
     const std::size_t body = answer.find(u'>', rs);
-    const std::size_t end = body == answer.npos ? answer.npos : answer.find(u"</rs>", body);
-    if (end == answer.npos) return 0;
-    // A million rows are half a gigabyte of text: the window keeps its turns while they are counted.
+    if (body == answer.npos) return 0;
+    // A million rows are half a gigabyte of text: the window keeps its turns while the end is
+    // looked for and the rows are counted, in one pass.
     constexpr std::size_t kPiece = std::size_t(1) << 20;
+    const std::u16string_view close = u"</rs>";
     std::size_t rows = 0;
-    for (std::size_t from = body + 1; from < end; from += kPiece) {
-        const std::u16string_view piece = answer.substr(from, std::min(kPiece, end - from));
+    for (std::size_t from = body + 1; from < answer.size(); from += kPiece) {
+        const std::size_t to = std::min(answer.size(), from + kPiece);
+        // The end tag may start in this piece and end in the next.
+        const std::size_t end =
+            answer.substr(0, std::min(answer.size(), to + close.size() - 1)).find(close, from);
+        const std::u16string_view piece = answer.substr(from, std::min(end, to) - from);
         rows += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), u'<'));
+        if (end != answer.npos) return rows;
         ProcessMessagesIfDue();
     }
-    return rows;
+    return 0;
 }
 
 } // namespace

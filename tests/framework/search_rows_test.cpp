@@ -66,5 +66,55 @@ TEST(ReadSearchAnswer, RefusedRowsAreLeftOutOfASuccessOnly) {
     }
 }
 
+// The form's table ends with the answer's rows, unchanged and from the first, whether they move
+// over whole (the answer's fields are the form's own, integers of either width that fit) or are
+// copied one by one (a value does not fit, and its row is left out and named).
+TEST(ReplaceRows, EndsWithTheAnswersRowsUnchanged) {
+    struct Case {
+        const char* what;
+        TFieldType id;
+        const char* secondId;
+        std::vector<std::string> rows;
+        std::vector<std::string> leftOut;
+    } cases[] = {
+        {"same fields", ftLargeint, "5000000000", {"1:a", "5000000000:b", "3:"}, {}},
+        {"narrower key, every value fits", ftInteger, "2", {"1:a", "2:b", "3:"}, {}},
+        {"narrower key, a value too wide", ftInteger, "5000000000", {"1:a", "3:"}, {"5000000000:ID"}},
+    };
+    for (const Case& c : cases) {
+        const std::string answer =
+            std::string("<quelmar><status><code>0</code></status><rs typ=\"recordset\" tbname=\"T\" "
+                        "fields=\"ID:NUMBER A:VARCHAR(10)\"><r ID=\"1\" A=\"a\"/><r ID=\"") +
+            c.secondId + "\" A=\"b\"/><r ID=\"3\"/></rs></quelmar>";
+        TQmProtocol protocol;
+        std::vector<TLeftOutRow> leftOut;
+        ASSERT_TRUE(ReadSearchAnswer(protocol, answer, "ID", leftOut)) << c.what;
+        TMemTable target;
+        target.FieldDefs().Add("ID", c.id);
+        target.FieldDefs().Add("A", ftString, 10);
+        target.CreateDataSet();
+        target.SetCachedUpdates(true);
+        target.Append();
+        target.FieldByName("ID")->SetAsInteger(9);
+        target.Post();
+        target.Append(); // a row still being typed
+        ReplaceRows(protocol.Table(0), target, "ID", leftOut);
+
+        EXPECT_EQ(target.State(), dsBrowse) << c.what;
+        EXPECT_EQ(target.ChangeCount(), 0) << c.what;
+        EXPECT_EQ(target.RecNo(), 1) << c.what;
+        std::vector<std::string> rows;
+        for (target.First(); !target.Eof(); target.Next()) {
+            rows.push_back(target.FieldByName("ID")->AsString() + ":" + target.FieldByName("A")->AsString());
+            EXPECT_EQ(target.UpdateStatus(), usUnmodified) << c.what;
+        }
+        EXPECT_EQ(rows, c.rows) << c.what;
+        std::vector<std::string> named;
+        for (const TLeftOutRow& row : leftOut)
+            named.push_back(row.Key + ":" + row.Field);
+        EXPECT_EQ(named, c.leftOut) << c.what;
+    }
+}
+
 } // namespace
 } // namespace qm

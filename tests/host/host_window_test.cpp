@@ -3,6 +3,7 @@
 #include "host/script/key_input.h"
 #include "host/script/script.h"
 #include "host/settings.h"
+#include "host/ui/exchange_summary.h"
 #include "host/ui/main_window.h"
 #include "host/ui/status_line.h"
 #include "platform/qt/qt_pump.h"
@@ -248,6 +249,23 @@ TEST_F(WindowTest, ALongStatusIsElidedWithTheWholeTextInItsTooltip) {
     SendMessage(Window->HostWnd(), WM_QM_STATUS, 1, reinterpret_cast<LPARAM>(brief.c_str()));
     EXPECT_EQ(line->ShownText().toStdString(), brief);
     EXPECT_TRUE(line->toolTip().isEmpty());
+}
+
+// A long answer is counted in pieces: the recordset's end tag may lie across two of them.
+TEST(SearchSummary, CountsTheRowsWhereverTheRecordsetEnds) {
+    const std::u16string head = u"<quelmar><status><code>0</code><info></info></status>"
+                                u"<rs typ=\"recordset\" tbname=\"T\" fields=\"A:VARCHAR(4)\">";
+    std::u16string rows;
+    for (int i = 0; i < 1000; ++i)
+        rows += u"<r A=\"a\"/>";
+    const std::size_t piece = std::size_t(1) << 20; // the counting piece, from the first unit after head
+    for (const std::size_t before : {0, 1, 2, 4, 5, 6}) {
+        // Blanks between the rows put the end tag `before` units ahead of a piece's end.
+        const std::u16string answer =
+            head + rows + std::u16string(piece - rows.size() - before, u' ') + u"</rs></quelmar>";
+        EXPECT_EQ(SearchSummary(answer), std::optional<std::string>("已查询 1000 条")) << before;
+    }
+    EXPECT_EQ(SearchSummary(head + rows + u"</quelmar>"), std::optional<std::string>("已查询 0 条"));
 }
 
 TEST(ShortCut, ConvertsKeyCodesWithModifiers) {
