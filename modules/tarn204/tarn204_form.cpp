@@ -395,7 +395,7 @@ void TfrmTarn204::DoSearch() {
     } else {
         if (p.TableCount() > 0) {
             ReplaceRows(p.Table(0), main, CodeField, leftOut);
-            p.ClearTables(); // the main table holds the rows now; their bytes are shared, not copied
+            p.ClearTables(); // the main table holds the rows now, moved over or copied
         } else {
             main.EmptyTable();
         }
