@@ -272,8 +272,9 @@ void TMemTable::Post() {
         FNewRow = false;
         FForceStatus = false;
     } else if (!record::Same(FLayout, row.Data.get(), FBuffer)) {
+        TRowData packed = record::Pack(FLayout, FBuffer);
         Counted(row.Data.get(), -1);
-        row.Data = record::Pack(FLayout, FBuffer);
+        row.Data = std::move(packed);
         Counted(row.Data.get(), 1);
         if (FCachedUpdates && row.Status == usUnmodified) row.Status = usModified;
     }

@@ -200,7 +200,7 @@ public:
     // How many stored rows hold a value of the field whose key is keyText: rows of any status, shown
     // or hidden, as stored (not a pending edit; a new row not yet posted as blank). Never fewer than
     // that; more only when two keys share a hash. Counted on the first call for a field and key, then
-    // kept in step with every change until the rows are replaced. Lets messages run while counting.
+    // kept in step with every change until the rows are replaced.
     int RowsHolding(int field, TValueKey key, std::string_view keyText);
     // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
     // count whole).
@@ -320,13 +320,13 @@ private:
     std::vector<TCountedField> FCounts;
     std::size_t FCountedRows = 0;
     std::uint32_t StoredHash(const std::byte* data, int field, TValueKey key) const;
-    void CountRow(const std::byte* data, int delta);
+    void CountRow(const std::byte* data, int delta) noexcept;
     // A row added (delta 1) or gone (-1), or its stored values replaced.
     void Counted(const std::byte* data, int delta) {
         if (!FCounts.empty()) CountRow(data, delta);
     }
-    void RecountRow(const std::byte* before, const std::byte* after);
-    void DropCounts();
+    void RecountRow(const std::byte* before, const std::byte* after) noexcept;
+    void DropCounts() noexcept;
 };
 
 } // namespace qm

@@ -2,7 +2,6 @@
 #include "dataset/value_counts.h"
 
 #include "dataset/mem_table.h"
-#include "platform/platform.h"
 
 #include <functional>
 
@@ -23,8 +22,8 @@ std::size_t TValueCounts::Find(std::uint32_t key) const {
 }
 
 void TValueCounts::Grow() {
-    std::vector<TSlot> old = std::move(FSlots);
-    FSlots.assign(old.empty() ? 64 : old.size() * 2, TSlot{});
+    std::vector<TSlot> old(FSlots.empty() ? 64 : FSlots.size() * 2);
+    old.swap(FSlots);
     FUsed = 0;
     // Values no row holds any more are left behind.
     for (const TSlot& s : old)
@@ -69,19 +68,23 @@ std::uint32_t TMemTable::StoredHash(const std::byte* data, int field, TValueKey 
     return HashOf(key(text));
 }
 
-void TMemTable::CountRow(const std::byte* data, int delta) {
-    for (TCountedField& c : FCounts)
-        c.Counts.Add(StoredHash(data, c.Field, c.Key), delta);
-    FCountedRows = static_cast<std::size_t>(static_cast<std::int64_t>(FCountedRows) + delta);
+void TMemTable::CountRow(const std::byte* data, int delta) noexcept {
+    try {
+        for (TCountedField& c : FCounts)
+            c.Counts.Add(StoredHash(data, c.Field, c.Key), delta);
+        FCountedRows = static_cast<std::size_t>(static_cast<std::int64_t>(FCountedRows) + delta);
+    } catch (...) {
+        DropCounts(); // counted again when next asked; the change of the rows goes on
+    }
 }
 
-void TMemTable::RecountRow(const std::byte* before, const std::byte* after) {
+void TMemTable::RecountRow(const std::byte* before, const std::byte* after) noexcept {
     if (FCounts.empty()) return;
     CountRow(before, -1);
     CountRow(after, 1);
 }
 
-void TMemTable::DropCounts() {
+void TMemTable::DropCounts() noexcept {
     FCounts.clear();
     FCountedRows = 0;
 }
@@ -94,11 +97,11 @@ int TMemTable::RowsHolding(int field, TValueKey key, std::string_view keyText) {
     for (TCountedField& c : FCounts)
         if (c.Field == field && c.Key == key) counted = &c;
     if (!counted) {
-        counted = &FCounts.emplace_back(TCountedField{field, key, {}});
-        for (const TStoredRow& row : FRows) {
-            ProcessMessages();
-            counted->Counts.Add(StoredHash(row.Data.get(), field, key), 1);
-        }
+        // Messages do not run meanwhile: a handler could change the rows being counted.
+        TValueCounts counts;
+        for (const TStoredRow& row : FRows)
+            counts.Add(StoredHash(row.Data.get(), field, key), 1);
+        counted = &FCounts.emplace_back(TCountedField{field, key, std::move(counts)});
         FCountedRows = FRows.size();
     }
     return static_cast<int>(counted->Counts.Get(HashOf(keyText)));
