@@ -65,6 +65,7 @@ void TMemTable::ClearFields() {
     FFields.clear();
     FLayout.Build({});
     FLayoutVersion = NextLayoutVersion();
+    DropCounts();
     Notify(TDataEvent::deLayoutChanged);
 }
 
@@ -90,6 +91,7 @@ void TMemTable::BuildFields() {
     }
     FLayout.Build(types);
     FLayoutVersion = NextLayoutVersion();
+    DropCounts();
     Notify(TDataEvent::deLayoutChanged);
 }
 
@@ -222,6 +224,7 @@ void TMemTable::BeginNewRow(bool atEnd) {
     if (filtered) EnsureView();
     FRows.insert(FRows.begin() + static_cast<std::ptrdiff_t>(row),
                  TStoredRow{nullptr, FNextId++, 0, usUnmodified});
+    Counted(nullptr, 1);
     FNewRow = true;
     FNewRowId = FRows[row].Id;
     FModified = false;
@@ -263,12 +266,16 @@ void TMemTable::Post() {
     TStoredRow& row = FRows[rowIndex];
     if (FNewRow) {
         row.Data = record::Pack(FLayout, FBuffer);
+        RecountRow(nullptr, row.Data.get());
         row.Status = FForceStatus ? FForcedStatus : (FCachedUpdates ? usInserted : usUnmodified);
         row.SourceRowNo = FForceStatus ? FForcedSourceRowNo : 0;
         FNewRow = false;
         FForceStatus = false;
     } else if (!record::Same(FLayout, row.Data.get(), FBuffer)) {
-        row.Data = record::Pack(FLayout, FBuffer);
+        TRowData packed = record::Pack(FLayout, FBuffer);
+        Counted(row.Data.get(), -1);
+        row.Data = std::move(packed);
+        Counted(row.Data.get(), 1);
         if (FCachedUpdates && row.Status == usUnmodified) row.Status = usModified;
     }
     FModified = false;
@@ -314,6 +321,7 @@ void TMemTable::Delete() {
     const int pos = FPos;
     const std::size_t rowIndex = CurrentRow();
     if (FCachedUpdates && FRows[rowIndex].Status != usInserted) {
+        RecountRow(FRows[rowIndex].Data.get(), nullptr); // the move leaves no values behind
         FDeletedLog.push_back(std::move(FRows[rowIndex]));
         FDeletedLog.back().Status = usDeleted;
     }
@@ -328,6 +336,7 @@ void TMemTable::Delete() {
 }
 
 void TMemTable::RemoveRow(std::size_t row) {
+    Counted(FRows[row].Data.get(), -1);
     FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(row));
     InvalidateView();
 }
@@ -479,6 +488,7 @@ void TMemTable::MergeChangeLog() {
         const bool pending = FNewRow && row.Id == FNewRowId;
         if (!pending && row.Status == usDeleted) {
             removed = true;
+            Counted(row.Data.get(), -1);
             continue;
         }
         if (row.Status != usUnmodified) changed = true;
@@ -581,6 +591,7 @@ void TMemTable::AppendCopy(const TMemTable& source, bool shareBytes) {
     const bool filtered = FilterActive();
     if (filtered) EnsureView();
     FRows.push_back(TStoredRow{std::move(data), FNextId++, 0, usUnmodified});
+    Counted(FRows.back().Data.get(), 1);
     const int old = FPos;
     if (filtered) {
         if (RowVisible(row))
@@ -631,6 +642,7 @@ bool TMemTable::AppendRowCopy(const TMemTable& source, TUpdateStatus status, int
     if (!stored) return false;
     FRows.push_back(
         TStoredRow{ShareRow(source, source.FRows[source.CurrentRow()]), FNextId++, sourceRowNo, status});
+    Counted(FRows.back().Data.get(), 1);
     FPos = static_cast<int>(FRows.size()) - 1;
     FBof = FEof = false;
     FModified = FNewRow = FForceStatus = false;
@@ -650,6 +662,7 @@ void TMemTable::PostQuietRow() {
     FQuietStore = false;
     FRows.push_back(TStoredRow{InArena(record::PackInto(FLayout, FBuffer, Arena())), FNextId++, 0,
                                FCachedUpdates ? usInserted : usUnmodified});
+    Counted(FRows.back().Data.get(), 1);
     FPos = static_cast<int>(FRows.size()) - 1;
     FBof = FEof = false;
     FModified = false;
@@ -728,6 +741,7 @@ TRowData TMemTable::ShareRow(const TMemTable& source, const TStoredRow& row) {
 // Rows first: they refer to the arenas.
 void TMemTable::ReleaseRows() {
     FRows.clear();
+    DropCounts();
     FDeletedLog.clear();
     FArena.reset();
     FSharedArenas.clear();

@@ -14,6 +14,7 @@
 #include "dataset/field.h"
 #include "dataset/field_defs.h"
 #include "dataset/record.h"
+#include "dataset/value_counts.h"
 
 namespace qm {
 
@@ -198,6 +199,13 @@ public:
     // (as TextAt reads it, text fields in place) satisfies match; -1 when none. Lets messages run.
     int FindUnmodified(int field, int from, int end,
                        const std::function<bool(std::string_view)>& match) const;
+    // What values are compared by: a view into a value's text (without its surrounding blanks, say).
+    using TValueKey = std::string_view (*)(std::string_view text);
+    // How many stored rows hold a value of the field whose key is keyText: rows of any status, shown
+    // or hidden, as stored (not a pending edit; a new row not yet posted as blank). Never fewer than
+    // that; more only when two keys share a hash. Counted on the first call for a field and key, then
+    // kept in step with every change until the rows are replaced.
+    int RowsHolding(int field, TValueKey key, std::string_view keyText);
     // Bytes held by rows (approximate: includes allocation heads; arenas shared with other tables
     // count whole).
     std::size_t MemoryUsed() const;
@@ -306,6 +314,23 @@ private:
     const std::byte* CurrentRowData() const;
     std::uint64_t FLayoutVersion = 0;
     static std::uint64_t NextLayoutVersion();
+
+    // RowsHolding's counts, and the number of rows they cover (every row of FRows, when in step).
+    struct TCountedField {
+        int Field;
+        TValueKey Key;
+        TValueCounts Counts;
+    };
+    std::vector<TCountedField> FCounts;
+    std::size_t FCountedRows = 0;
+    std::uint32_t StoredHash(const std::byte* data, int field, TValueKey key) const;
+    void CountRow(const std::byte* data, int delta) noexcept;
+    // A row added (delta 1) or gone (-1), or its stored values replaced.
+    void Counted(const std::byte* data, int delta) {
+        if (!FCounts.empty()) CountRow(data, delta);
+    }
+    void RecountRow(const std::byte* before, const std::byte* after) noexcept;
+    void DropCounts() noexcept;
 };
 
 } // namespace qm

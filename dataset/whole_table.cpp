@@ -22,6 +22,7 @@ void TMemTable::AppendAllRows(const TMemTable& source) {
         const TStoredRow& row = source.FRows[source.RowAt(pos)];
         FRows.push_back(
             TStoredRow{row.Data ? ShareRow(source, row) : TRowData(), FNextId++, 0, usUnmodified});
+        Counted(FRows.back().Data.get(), 1);
     }
     InvalidateView();
     const int count = VisibleCount();

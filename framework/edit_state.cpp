@@ -35,6 +35,21 @@ struct TextHash {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
 };
 
+// False when the table's counts show that no row outside `changed` holds any of the values: the
+// walk over the unchanged rows is then left out. Counts never come out too low, so true may still
+// find nothing. A pending edit is not in the counts: then the rows are walked.
+bool UnchangedRowsMayHold(TMemTable& dataset, const TField& field,
+                          const std::unordered_map<std::string, int, TextHash, std::equal_to<>>& values,
+                          const std::vector<int>& changed) {
+    if (dataset.State() != dsBrowse) return true;
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> changedHolding;
+    for (int pos : changed)
+        ++changedHolding[std::string(TrimView(dataset.TextAt(pos, field.Index())))];
+    for (const auto& [value, first] : values)
+        if (dataset.RowsHolding(field.Index(), &TrimView, value) > changedHolding[value]) return true;
+    return false;
+}
+
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> names;
     std::size_t start = 0;
@@ -161,7 +176,7 @@ TfrmChildBase::TFieldFault TfrmChildBase::FindFieldFault(std::uint8_t mode, TMem
             note(pos, !changed(pos) && changed(first->second) ? first->second : pos);
             break;
         }
-        if (changedRowsOnly && !checked.empty()) {
+        if (changedRowsOnly && !checked.empty() && UnchangedRowsMayHold(*dataset, *field, checked, rows)) {
             int holder = 0; // the checked row holding the value of the row found
             auto held = [&](std::string_view text) {
                 const auto hit = checked.find(TrimView(text));

@@ -1,6 +1,6 @@
 #include "host/address_mask.h"
 
-#include "host/store/pg_store.h"
+#include "host/store/server_address.h"
 #include "platform/platform.h"
 
 #include <algorithm>

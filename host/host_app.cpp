@@ -8,7 +8,7 @@
 #include "host/script/grid_access.h"
 #include "host/script/script.h"
 #include "host/startup_checks.h"
-#include "host/store/pg_store.h"
+#include "host/store/server_address.h"
 #include "host/store/store.h"
 #include "host/ui/main_window.h"
 #include "host/ui/startup_window.h"

@@ -1,6 +1,6 @@
 #include "host/settings.h"
 
-#include "host/store/pg_store.h"
+#include "host/store/server_address.h"
 #include "platform/platform.h"
 
 #include <algorithm>

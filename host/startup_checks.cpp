@@ -1,7 +1,7 @@
 #include "host/startup_checks.h"
 
-#include "host/store/pg_store.h"
 #include "host/store/schema.h"
+#include "host/store/server_address.h"
 #include "host/store/sqlite_store.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,9 @@
 // Loading libraries by path.
 #include <dlfcn.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/platform.h"
 
 namespace qm {
@@ -39,6 +42,12 @@ void FreeLibrary(LibraryHandle library) {
 
 std::string LastLibraryError() {
     return gLastError;
+}
+
+std::string ProgramFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string() + "/";
 }
 
 } // namespace qm

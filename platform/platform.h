@@ -128,6 +128,8 @@ LibraryHandle LoadLibrary(const std::string& path); // null on failure
 void* GetProcAddress(LibraryHandle library, const char* name);
 void FreeLibrary(LibraryHandle library);
 std::string LastLibraryError();
+// The folder of the running program, ending with a separator; empty when it cannot be told.
+std::string ProgramFolder();
 
 // ---------------------------------------------------------------- colours
 // 0x00BBGGRR plain colours; 0xFF0000nn system colour nn; clNone means no colour.

@@ -7,10 +7,6 @@
 
 namespace qm::host {
 
-// A --db value that names a server rather than a file: a postgresql:// or postgres:// URI or a
-// libpq "key=value" connection string.
-bool IsServerAddress(std::string_view address);
-
 class PgConnection final : public Connection {
 public:
     // Connects (with a connect timeout), sets the session's limits and brings the layout up to date.

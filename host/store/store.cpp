@@ -1,9 +1,10 @@
 #include "host/store/store.h"
 
-#include "host/store/pg_store.h"
+#include "host/store/pg_engine.h"
 #include "host/store/record_set.h"
 #include "host/store/response.h"
 #include "host/store/schema.h"
+#include "host/store/server_address.h"
 #include "host/store/sqlite_store.h"
 #include "host/store/status_codes.h"
 #include "host/store/values.h"
@@ -18,7 +19,7 @@ namespace qm::host {
 namespace {
 
 std::unique_ptr<Connection> OpenEngine(const std::string& address) {
-    if (IsServerAddress(address)) return std::make_unique<PgConnection>(address);
+    if (IsServerAddress(address)) return OpenServerStore(address);
     return std::make_unique<SqliteConnection>(address);
 }
 

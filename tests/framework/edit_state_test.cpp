@@ -137,6 +137,45 @@ TEST_F(EditStateTest, SaveChecksOnlyTheRowsItWrites) {
     }
 }
 
+// Save after save on the same rows: what earlier saves changed, added and deleted counts in the
+// next check as it stands now.
+TEST_F(EditStateTest, SaveCheckFollowsTheRowsFromSaveToSave) {
+    auto t = Table({{"X", "1"}, {"Y", "2"}});
+    t->SetCachedUpdates(true);
+    auto edit = [&](int recNo, const char* a) {
+        recNo ? t->SetRecNo(recNo) : t->Append();
+        t->Edit();
+        t->Fields(0)->SetAsString(a);
+        t->Post();
+    };
+    auto check = [&] { return form->FindFieldFault(0, t.get(), "A", true).RecNo; };
+    struct Step {
+        int recNo; // 0: a new row
+        const char* a;
+        int faultAt; // 0: none
+    } steps[] = {
+        {2, "Z", 0},  // Y is free again
+        {0, "Y", 0},  // taken by a new row
+        {1, "W", 0},  // X is free again
+        {0, "X", 0},  // taken by a new row
+        {0, "W", 5},  // W was saved over X
+        {4, "Z", 4},  // Z is held by the second row
+        {4, " Q ", 0} // blanks around a value do not count
+    };
+    for (const Step& s : steps) {
+        edit(s.recNo, s.a);
+        EXPECT_EQ(check(), s.faultAt) << s.a;
+        if (s.faultAt) edit(t->RecNo(), ("fixed " + std::string(s.a)).c_str());
+        EXPECT_EQ(check(), 0) << s.a;
+        t->MergeChangeLog();
+    }
+    t->SetRecNo(2);
+    t->Delete();
+    t->MergeChangeLog();
+    edit(0, "Z"); // the row that held it was deleted and saved
+    EXPECT_EQ(check(), 0);
+}
+
 TEST_F(EditStateTest, ChecksPutTheCursorBack) {
     auto t = Table({{"X", "1"}, {"Y", "2"}, {"X", "3"}, {"Z", "4"}});
     for (std::uint8_t mode : {0, 1, 2}) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <vector>
@@ -191,6 +192,37 @@ TEST_F(HostFaults, WithoutDialogLibraryTheFormIsRefusedAtStart) {
     }
     EXPECT_FALSE(std::filesystem::exists(Dir / "shot.png"));
     EXPECT_FALSE(std::filesystem::exists(Db));
+}
+
+// The server engine is a library of its own, loaded only for a server: without it a file still
+// works, and a server address is refused in words. qmhost itself brings no server client along.
+TEST_F(HostFaults, WithoutTheServerEngineOnlyServerAddressesAreRefused) {
+    const auto alone = Dir / "alone";
+    std::filesystem::create_directories(alone);
+    for (const auto& entry : std::filesystem::directory_iterator(Bin)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "qmhost" || name == "dialog.dll" ||
+            (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos && name != "libqmpgstore.so"))
+            std::filesystem::copy_file(entry.path(), alone / name);
+    }
+    const HostRun file = Host(Login(), "command search\nexpect-rows 0\n", alone / "qmhost");
+    EXPECT_EQ(file.Code, 0) << file.Err;
+    const HostRun server =
+        Host({"--user", "tester", "--group", "g01", "--db", "postgresql://127.0.0.1:1/none"},
+             "command search\n", alone / "qmhost");
+    EXPECT_EQ(server.Code, 2) << server.Err;
+    EXPECT_TRUE(Contains(server.Err, "无法加载数据库服务器的连接库 " + (alone / "libqmpgstore.so").string()))
+        << server.Err;
+
+    std::string linked;
+    if (FILE* ldd = popen(("ldd " + (Bin / "qmhost").string() + " 2>&1").c_str(), "r")) {
+        char buffer[512];
+        while (fgets(buffer, sizeof buffer, ldd))
+            linked += buffer;
+        pclose(ldd);
+    }
+    ASSERT_TRUE(Contains(linked, "libQt6Core")) << linked;
+    EXPECT_FALSE(Contains(linked, "libpq")) << linked;
 }
 
 // Another tool stored a 100,000-character name: the search leaves the row out (the form could

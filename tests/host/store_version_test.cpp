@@ -201,7 +201,8 @@ TEST(StoreDamage, AMalformedErrorRefusesEveryLaterWrite) {
 TEST(PgConnectionLoss, ARequestAfterTheServerDroppedUsReconnects) {
     PgSchema schema;
     ASSERT_FALSE(::testing::Test::HasFailure());
-    Store s(schema.Uri());
+    // The engine linked in, not the loaded one, so that its connection handle can be read.
+    Store s(std::make_unique<PgConnection>(schema.Uri()));
     const int id = ReadAnswer(s.Register("Tarn204", "MEM"))->Doc.child("quelmar").child("rs").text().as_int();
     ASSERT_EQ(ReadAnswer(s.Execute(id, "singleRecordSet", Request(InsertRow(1, "01"))))->Code, 0);
     const int pid = PQbackendPID(dynamic_cast<PgConnection&>(s.Db()).Handle());

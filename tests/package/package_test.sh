@@ -61,7 +61,8 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 case $case_name in
 layout)
   # Programs and libraries together in the private folder, bin/ only links into it.
-  for f in qmhost qmproto libtarn204.so dialog.dll libqm_platform.so libqm_platform_qt.so manual.html; do
+  for f in qmhost qmproto libtarn204.so dialog.dll libqmpgstore.so libqm_platform.so libqm_platform_qt.so \
+    manual.html; do
     [ -f "$private/$f" ] || fail "missing usr/lib/qmclient/$f"
   done
   # The controls gallery is a developers' tool.
@@ -83,13 +84,14 @@ runpath)
   check_runpath "$root" 6
   ;;
 depends)
-  # Library dependencies come from the binaries; the fonts and the SVG plug-in that draws the
-  # window icon are added by hand.
+  # Library dependencies come from the binaries (the server client from the engine library qmhost
+  # loads only for a server); the fonts and the SVG plug-in that draws the window icon are added
+  # by hand.
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
-  for want in libqt6widgets6 libqt6printsupport6 libxlsxwriter4 libsqlite3-0 libpugixml1v5 fonts-wqy-microhei \
-    libqt6svg6; do
+  for want in libqt6widgets6 libqt6printsupport6 libxlsxwriter4 libsqlite3-0 libpugixml1v5 libpq5 \
+    fonts-wqy-microhei libqt6svg6; do
     grep -q "$want" <<<"$depends" || fail "Depends lacks $want"
   done
   ;;
