@@ -7,6 +7,8 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include <sys/mman.h>
@@ -19,6 +21,9 @@ namespace qm {
 namespace {
 
 std::atomic<std::size_t> gLiveStrings{0};
+
+// Strings at least this long are freed on a thread of their own.
+constexpr std::uint32_t kFreedAsideBytes = 32u << 20;
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -262,8 +267,31 @@ BSTR SharedTextBuilder::Take() {
 
 void SysFreeString(BSTR text) {
     if (!text) return;
-    std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
+    void* block = reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t);
     --gLiveStrings;
+    // Giving back the pages of a search answer of hundreds of megabytes takes the system tens of
+    // milliseconds: the window's thread does not wait for it. The pages go in slices first, which
+    // leaves the address space open to the window's own faults meanwhile; unmapping the emptied
+    // block then holds it only for a moment.
+    const std::uint32_t bytes = SysStringByteLen(text);
+    if (bytes >= kFreedAsideBytes) {
+        try {
+            std::thread([block, bytes] {
+                const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+                const auto start = reinterpret_cast<std::uintptr_t>(block);
+                // The first page stays: the allocator keeps its bookkeeping next to the block.
+                std::uintptr_t from = (start / page + 1) * page;
+                const std::uintptr_t end = (start + bytes) / page * page;
+                constexpr std::uintptr_t kSlice = 4u << 20;
+                for (; from + kSlice <= end; from += kSlice)
+                    ::madvise(reinterpret_cast<void*>(from), kSlice, MADV_DONTNEED);
+                std::free(block);
+            }).detach();
+            return;
+        } catch (const std::system_error&) {
+        }
+    }
+    std::free(block);
 }
 
 std::uint32_t SysStringByteLen(const char16_t* text) {

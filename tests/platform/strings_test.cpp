@@ -12,7 +12,12 @@ namespace {
 TEST(SharedString, AllocationKeepsByteLengthAndTerminator) {
     struct Case {
         std::u16string text;
-    } cases[] = {{u""}, {u"a"}, {u"收入等级"}, {std::u16string(u"a\0b", 3)}, {std::u16string(1000, u'x')}};
+    } cases[] = {{u""},
+                 {u"a"},
+                 {u"收入等级"},
+                 {std::u16string(u"a\0b", 3)},
+                 {std::u16string(1000, u'x')},
+                 {std::u16string(20u << 20, u'x')}}; // freed on a thread of its own
     for (const auto& c : cases) {
         const std::size_t before = LiveSharedStrings();
         BSTR s = SysAllocString(c.text);
