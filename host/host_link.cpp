@@ -2,6 +2,7 @@
 
 #include "host/store/response.h"
 #include "host/store/status_codes.h"
+#include "platform/shared_text.h"
 #include "plugin/messages.h"
 #include "plugin/records.h"
 
@@ -18,24 +19,32 @@ HostLink::~HostLink() {
     ReleaseHandle(FHandle);
 }
 
+namespace {
+
+// A search answer written straight into the record's wide text, piece by piece.
+class WideAnswer : public ResponseSink {
+public:
+    void Reserve(std::size_t bytes) override { FText.Reserve(bytes); }
+    void Append(std::string_view text) override { FText.Append(text); }
+    std::size_t Mark() const override { return FText.Size(); }
+    std::size_t Insert(std::size_t at, std::string_view text) override { return FText.Insert(at, text); }
+    void Clear() override { FText.Clear(); }
+    BSTR Take() { return FText.Take(); }
+
+private:
+    SharedTextBuilder FText;
+};
+
+} // namespace
+
 // The store's query and the answer's wide text can take a large part of a second: they run beside
 // the window, which keeps painting and drops the clerk's keys and clicks until the answer is in
-// the record. The module still finds the answer complete when its SendMessage returns. With no
-// utf8 to keep, the answer's UTF-8 text goes while its wide text is made.
-void HostLink::AnswerAside(BSTR& slot, std::string* utf8, const std::function<std::string()>& answer) {
+// the record. The module still finds the answer complete when its SendMessage returns.
+void HostLink::AnswerAside(BSTR& slot, const std::function<BSTR()>& make) {
     BSTR text = nullptr;
     RunAside([&] {
-        std::string made;
-        {
-            std::lock_guard<std::mutex> hold(FStoreBusy);
-            made = answer();
-        }
-        if (utf8) {
-            *utf8 = std::move(made);
-            text = SysAllocStringUtf8(*utf8);
-        } else {
-            text = SysAllocStringUtf8Taken(std::move(made));
-        }
+        std::lock_guard<std::mutex> hold(FStoreBusy);
+        text = make();
     });
     SysFreeString(slot);
     slot = text;
@@ -65,8 +74,9 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
                 const std::string action = SlotText(record->ActionName);
                 const std::string request = SlotText(record->RequestXml);
                 std::string answer;
-                AnswerAside(record->ExecuteAnswer, &answer, [&] {
-                    return ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
+                AnswerAside(record->ExecuteAnswer, [&] {
+                    answer = ExecuteChecked(FStore, funcId, action, request, FMaxRequestBytes);
+                    return SysAllocStringUtf8(answer);
                 });
                 FListener.ExchangeAnswered(msg, request, answer);
             }
@@ -80,7 +90,11 @@ LRESULT HostLink::handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
                     Listener& listener;
                     ~Ended() { listener.SearchRunning(false); }
                 } ended{FListener};
-                AnswerAside(record->SearchAnswer, nullptr, [&] { return FStore.Search(tail); });
+                AnswerAside(record->SearchAnswer, [&] {
+                    WideAnswer answer;
+                    FStore.Search(tail, answer);
+                    return answer.Take();
+                });
                 FListener.SearchAnswered(
                     std::u16string_view(record->SearchAnswer, SysStringLen(record->SearchAnswer)));
             }

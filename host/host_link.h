@@ -46,7 +46,8 @@ public:
     LRESULT handleMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void AnswerAside(BSTR& slot, std::string* utf8, const std::function<std::string()>& answer);
+    // Makes a slot's new text on a helper thread while the window keeps turning.
+    void AnswerAside(BSTR& slot, const std::function<BSTR()>& make);
 
     Store& FStore;
     // A message that arrives while an answer is being built aside waits for the store.

@@ -5,16 +5,25 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include "platform/internal.h"
+#include "platform/shared_text.h"
 
 namespace qm {
 namespace {
 
 std::atomic<std::size_t> gLiveStrings{0};
+
+// Strings at least this long are freed on a thread of their own.
+constexpr std::uint32_t kFreedAsideBytes = 32u << 20;
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -202,10 +211,87 @@ BSTR SysAllocStringUtf8Taken(std::string&& utf8) {
     return text;
 }
 
+SharedTextBuilder::~SharedTextBuilder() {
+    std::free(FBlock);
+}
+
+char16_t* SharedTextBuilder::Chars() const {
+    return reinterpret_cast<char16_t*>(FBlock + sizeof(std::uint32_t));
+}
+
+void SharedTextBuilder::Reserve(std::size_t units) {
+    if (FBlock && FRoom - FUnits >= units) return;
+    // Grows at least by half, so that pieces without a reservation stay amortised; a large block
+    // is remapped by realloc, not copied.
+    const std::size_t room = std::max(FUnits + units, FRoom + FRoom / 2);
+    if (room > (std::numeric_limits<std::size_t>::max() - 16) / sizeof(char16_t)) throw std::bad_alloc();
+    void* grown = std::realloc(FBlock, sizeof(std::uint32_t) + (room + 1) * sizeof(char16_t));
+    if (!grown) throw std::bad_alloc();
+    FBlock = static_cast<unsigned char*>(grown);
+    FRoom = room;
+}
+
+void SharedTextBuilder::Append(std::string_view utf8) {
+    Reserve(utf8.size());
+    FUnits += ConvertUtf8(utf8, Chars() + FUnits);
+}
+
+std::size_t SharedTextBuilder::Insert(std::size_t at, std::string_view utf8) {
+    at = std::min(at, FUnits);
+    const std::u16string wide = Utf8ToUtf16(utf8);
+    Reserve(wide.size());
+    std::memmove(Chars() + at + wide.size(), Chars() + at, (FUnits - at) * sizeof(char16_t));
+    std::memcpy(Chars() + at, wide.data(), wide.size() * sizeof(char16_t));
+    FUnits += wide.size();
+    return wide.size();
+}
+
+BSTR SharedTextBuilder::Take() {
+    const std::size_t units = FUnits;
+    FUnits = 0;
+    if (units * sizeof(char16_t) > std::numeric_limits<std::uint32_t>::max() - 8) return nullptr;
+    if (!FBlock) Reserve(0);
+    unsigned char* block = std::exchange(FBlock, nullptr);
+    const std::size_t room = std::exchange(FRoom, 0);
+    const auto len = static_cast<std::uint32_t>(units * sizeof(char16_t));
+    std::memcpy(block, &len, sizeof len);
+    reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t))[units] = u'\0';
+    // What was reserved beyond the text goes back; a shrinking realloc does it in place.
+    if (units < room) {
+        if (void* smaller = std::realloc(block, sizeof(std::uint32_t) + len + sizeof(char16_t)))
+            block = static_cast<unsigned char*>(smaller);
+    }
+    ++gLiveStrings;
+    return reinterpret_cast<char16_t*>(block + sizeof(std::uint32_t));
+}
+
 void SysFreeString(BSTR text) {
     if (!text) return;
-    std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
+    void* block = reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t);
     --gLiveStrings;
+    // Giving back the pages of a search answer of hundreds of megabytes takes the system tens of
+    // milliseconds: the window's thread does not wait for it. The pages go in slices first, which
+    // leaves the address space open to the window's own faults meanwhile; unmapping the emptied
+    // block then holds it only for a moment.
+    const std::uint32_t bytes = SysStringByteLen(text);
+    if (bytes >= kFreedAsideBytes) {
+        try {
+            std::thread([block, bytes] {
+                const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+                const auto start = reinterpret_cast<std::uintptr_t>(block);
+                // The first page stays: the allocator keeps its bookkeeping next to the block.
+                std::uintptr_t from = (start / page + 1) * page;
+                const std::uintptr_t end = (start + bytes) / page * page;
+                constexpr std::uintptr_t kSlice = 4u << 20;
+                for (; from + kSlice <= end; from += kSlice)
+                    ::madvise(reinterpret_cast<void*>(from), kSlice, MADV_DONTNEED);
+                std::free(block);
+            }).detach();
+            return;
+        } catch (const std::system_error&) {
+        }
+    }
+    std::free(block);
 }
 
 std::uint32_t SysStringByteLen(const char16_t* text) {

@@ -104,7 +104,14 @@ void AppendEscaped(std::string& out, std::string_view text) {
     }
 }
 
-ResponseWriter::ResponseWriter(int code, std::string_view info) {
+namespace {
+
+// Rows leave for the sink in pieces small enough to be converted while still in the cache.
+constexpr std::size_t kPieceBytes = 128 * 1024;
+
+} // namespace
+
+ResponseWriter::ResponseWriter(int code, std::string_view info, ResponseSink* sink) : FSink(sink) {
     FText.reserve(256);
     FText += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<quelmar><status><code>";
     FText += std::to_string(code);
@@ -117,8 +124,32 @@ ResponseWriter::ResponseWriter(int code, std::string_view info) {
 void ResponseWriter::AppendInfo(std::string_view info) {
     std::string escaped;
     AppendEscaped(escaped, info);
-    FText.insert(FInfoEnd, escaped);
-    FInfoEnd += escaped.size();
+    if (FSent == 0) {
+        FText.insert(FInfoEnd, escaped);
+        FInfoEnd += escaped.size();
+        return;
+    }
+    FInfoMark += FSink->Insert(FInfoMark, escaped);
+}
+
+void ResponseWriter::Reserve(std::size_t bytes) {
+    if (FSink)
+        FSink->Reserve(bytes);
+    else
+        FText.reserve(FText.size() + bytes);
+}
+
+void ResponseWriter::HandOn() {
+    if (FSent == 0) {
+        // The info may still grow: the sink says where it ends.
+        FSink->Append(std::string_view(FText).substr(0, FInfoEnd));
+        FInfoMark = FSink->Mark();
+        FSink->Append(std::string_view(FText).substr(FInfoEnd));
+    } else {
+        FSink->Append(FText);
+    }
+    FSent += FText.size();
+    FText.clear();
 }
 
 void ResponseWriter::AddInteger(std::int64_t value) {
@@ -154,6 +185,7 @@ void ResponseWriter::Attribute(std::string_view name, std::string_view value) {
 
 void ResponseWriter::CloseRow() {
     FText += "/>";
+    if (FSink && FText.size() >= kPieceBytes) HandOn();
 }
 
 void ResponseWriter::EndRecordset() {

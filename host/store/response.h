@@ -15,10 +15,24 @@ void AppendEscaped(std::string& out, std::string_view text);
 // text that survives a response document unchanged.
 bool IsCleanText(std::string_view text);
 
-// Builds one response document in order: status first, then any number of result items.
+// Takes a long response document in pieces as it is written, each of whole characters.
+class ResponseSink {
+public:
+    virtual ~ResponseSink() = default;
+    virtual void Reserve(std::size_t bytes) = 0; // about this many more bytes are coming
+    virtual void Append(std::string_view text) = 0;
+    // Position of what comes next, in the sink's own units.
+    virtual std::size_t Mark() const = 0;
+    // Puts text at a position Mark gave; returns how far what followed it moved.
+    virtual std::size_t Insert(std::size_t at, std::string_view text) = 0;
+    virtual void Clear() = 0;
+};
+
+// Builds one response document in order: status first, then any number of result items. With a
+// sink, finished rows leave for it in pieces and Finish returns only the rest.
 class ResponseWriter {
 public:
-    ResponseWriter(int code, std::string_view info);
+    ResponseWriter(int code, std::string_view info, ResponseSink* sink = nullptr);
 
     void AddInteger(std::int64_t value);
     // A recordset; rows go in between Begin and End.
@@ -36,11 +50,21 @@ public:
 
     std::string Finish();
 
+    // The rows not yet handed to the sink; a row being written may be taken back by resizing it.
     std::string& Buffer() { return FText; }
+    // Bytes written so far, including those handed on.
+    std::size_t Written() const { return FSent + FText.size(); }
+    // About this many more bytes are coming.
+    void Reserve(std::size_t bytes);
 
 private:
+    void HandOn();
+
     std::string FText;
     std::size_t FInfoEnd = 0;
+    ResponseSink* FSink = nullptr;
+    std::size_t FSent = 0;
+    std::size_t FInfoMark = 0; // where the info ends in the sink, once handed on
 };
 
 // A complete response with nothing but a status.

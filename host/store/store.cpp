@@ -101,15 +101,27 @@ std::string Store::Execute(std::int32_t funcId, std::string_view action, std::st
 }
 
 std::string Store::Search(std::string_view contextTail) {
+    return Answered(contextTail, nullptr);
+}
+
+void Store::Search(std::string_view contextTail, ResponseSink& sink) {
+    std::string rest = Answered(contextTail, &sink);
+    sink.Append(rest);
+}
+
+// The answer, or with a sink what is left of it after the pieces the sink took.
+std::string Store::Answered(std::string_view contextTail, ResponseSink* sink) {
     try {
         try {
-            return SearchOnce(contextTail);
+            return SearchOnce(contextTail, sink);
         } catch (const StoreError& e) {
             // A search changes nothing: after a dropped connection it is simply asked again.
             if (e.Kind != Failure::Lost) throw;
         }
-        return SearchOnce(contextTail);
+        if (sink) sink->Clear();
+        return SearchOnce(contextTail, sink);
     } catch (const StoreError& e) {
+        if (sink) sink->Clear();
         NoteFailure(e);
         if (e.Kind == Failure::Lost)
             return StatusResponse(status::DatabaseError,
@@ -119,7 +131,7 @@ std::string Store::Search(std::string_view contextTail) {
     }
 }
 
-std::string Store::SearchOnce(std::string_view contextTail) {
+std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) {
     {
         FDb->EnsureOpen();
         std::optional<TableInfo> table = FDb->ReadTable(contextTail);
@@ -150,20 +162,18 @@ std::string Store::SearchOnce(std::string_view contextTail) {
         std::unique_ptr<Cursor> rows = FDb->Query(sql, {});
         std::int64_t expected = rows->RowsKnown();
         if (expected < 0) expected = CountRows(*FDb, table->Name);
-        ResponseWriter out(status::Ok, "");
+        ResponseWriter out(status::Ok, "", sink);
         out.BeginRecordset(table->Name, table->FieldList());
         std::vector<std::pair<std::int64_t, std::int64_t>> seen;
         if (expected > 0) seen.reserve(static_cast<std::size_t>(expected));
-        const std::size_t head = out.Buffer().size();
+        const std::size_t head = out.Written();
         std::int64_t written = 0;
         while (rows->Next()) {
             // A long answer grows in one piece, sized from its first rows, instead of being copied
             // and faulted in again at every doubling.
             if (++written == kSampleRows && expected > written) {
-                const std::size_t perRow =
-                    (out.Buffer().size() - head) / static_cast<std::size_t>(written - 1);
-                out.Buffer().reserve(out.Buffer().size() +
-                                     perRow * static_cast<std::size_t>(expected - written + 1) * 9 / 8 + 64);
+                const std::size_t perRow = (out.Written() - head) / static_cast<std::size_t>(written - 1);
+                out.Reserve(perRow * static_cast<std::size_t>(expected - written + 1) * 9 / 8 + 64);
             }
             // A value the form cannot hold (written by another tool) leaves its row out: shown, it
             // could never be saved over, and a huge one would be laid out whole. Each value is

@@ -14,6 +14,8 @@
 
 namespace qm::host {
 
+class ResponseSink;
+
 class Store {
 public:
     // A file path opens SQLite; a postgresql:// URI or a "key=value" connection string opens
@@ -31,6 +33,8 @@ public:
     std::string Execute(std::int32_t funcId, std::string_view action, std::string_view requestXml);
     // Every row of the table the context tail names, ordered by its code.
     std::string Search(std::string_view contextTail);
+    // The same answer handed to sink in pieces as it is written.
+    void Search(std::string_view contextTail, ResponseSink& sink);
 
     // Puts a few sample income levels into an empty store; a store with rows is left alone.
     void FillDemo();
@@ -49,7 +53,8 @@ public:
 
 private:
     void NoteFailure(const StoreError& e);
-    std::string SearchOnce(std::string_view contextTail);
+    std::string Answered(std::string_view contextTail, ResponseSink* sink);
+    std::string SearchOnce(std::string_view contextTail, ResponseSink* sink);
 
     std::unique_ptr<Connection> FDb;
     std::set<std::int32_t> FFunctions;

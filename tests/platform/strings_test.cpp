@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "platform/shared_text.h"
+
+#include <string>
+#include <vector>
 
 namespace qm {
 namespace {
@@ -8,7 +12,12 @@ namespace {
 TEST(SharedString, AllocationKeepsByteLengthAndTerminator) {
     struct Case {
         std::u16string text;
-    } cases[] = {{u""}, {u"a"}, {u"收入等级"}, {std::u16string(u"a\0b", 3)}, {std::u16string(1000, u'x')}};
+    } cases[] = {{u""},
+                 {u"a"},
+                 {u"收入等级"},
+                 {std::u16string(u"a\0b", 3)},
+                 {std::u16string(1000, u'x')},
+                 {std::u16string(20u << 20, u'x')}}; // freed on a thread of its own
     for (const auto& c : cases) {
         const std::size_t before = LiveSharedStrings();
         BSTR s = SysAllocString(c.text);
@@ -63,6 +72,54 @@ TEST(SharedString, TakenTextConvertsAsAWhole) {
         SysFreeString(taken);
         SysFreeString(whole);
     }
+}
+
+// Text built from pieces of whole characters, with an insertion before what followed, reads as
+// the same text converted whole; the reserved room beyond it is not part of it.
+TEST(SharedString, BuiltFromPiecesReadsAsOneConversion) {
+    const std::string head = "<i>注", tail = "</i>";
+    std::vector<std::string> pieces = {"a", "收\xF0\x9F\x98\x80", "\xFF<&>", ""};
+    std::string body(3u << 20, 'x');
+    body[100] = '\xE6', body[101] = '\x94', body[102] = '\xB6';
+    pieces.push_back(body);
+    for (const bool reserved : {false, true}) {
+        SCOPED_TRACE(reserved);
+        const std::size_t before = LiveSharedStrings();
+        SharedTextBuilder built;
+        if (reserved) built.Reserve(8u << 20);
+        built.Append(head);
+        const std::size_t mark = built.Size();
+        std::string whole = head;
+        for (const std::string& piece : pieces) {
+            built.Append(piece);
+            whole += piece;
+        }
+        built.Append(tail);
+        whole += tail;
+        EXPECT_EQ(built.Insert(mark, "意：😀"), 4u);
+        whole.insert(head.size(), "意：😀");
+        BSTR text = built.Take();
+        EXPECT_EQ(LiveSharedStrings(), before + 1);
+        EXPECT_EQ(built.Size(), 0u);
+        const std::u16string expected = Utf8ToUtf16(whole);
+        ASSERT_EQ(SysStringLen(text), expected.size());
+        EXPECT_TRUE(std::u16string_view(text, SysStringLen(text)) == expected);
+        EXPECT_EQ(text[SysStringLen(text)], u'\0');
+        SysFreeString(text);
+    }
+    SharedTextBuilder empty;
+    BSTR none = empty.Take();
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(SysStringLen(none), 0u);
+    EXPECT_EQ(none[0], u'\0');
+    SysFreeString(none);
+    SharedTextBuilder cleared;
+    cleared.Append("gone");
+    cleared.Clear();
+    cleared.Append("kept");
+    BSTR kept = cleared.Take();
+    EXPECT_TRUE(std::u16string_view(kept, SysStringLen(kept)) == u"kept");
+    SysFreeString(kept);
 }
 
 TEST(Utf, ConversionTable) {
