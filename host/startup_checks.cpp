@@ -2,7 +2,7 @@
 
 #include "host/store/schema.h"
 #include "host/store/server_address.h"
-#include "host/store/sqlite_store.h"
+#include "host/store/store.h"
 #include "platform/platform.h"
 
 #include <unistd.h>
@@ -53,7 +53,7 @@ std::string CheckStoreFile(const std::string& path, bool explicitPath, const std
     if (::access(file.c_str(), W_OK) != 0 || !folderWritable)
         return "存储文件" + Quote(file) + "只能读取，无法保存：请检查文件和文件夹" + Quote(folder) +
                "的写入权限";
-    return SqliteConnection::Probe(file.string(), lockWaitMs, origin);
+    return ProbeStore(file.string(), lockWaitMs, origin);
 }
 
 LoginLimits ReadLoginLimits(Connection& db) {

@@ -44,6 +44,12 @@ std::int64_t CountRows(Connection& db, const std::string& table) {
 
 } // namespace
 
+std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin) {
+    // A server answers for itself when the connection is made.
+    if (IsServerAddress(address)) return {};
+    return SqliteConnection::Probe(address, lockWaitMs, origin);
+}
+
 Store::Store(const std::string& address) : Store(OpenEngine(address)) {}
 
 Store::Store(std::unique_ptr<Connection> db)

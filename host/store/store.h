@@ -16,6 +16,11 @@ namespace qm::host {
 
 class ResponseSink;
 
+// What the engine of ADDRESS finds wrong with its store before it is opened (a store file that is
+// damaged or locked for longer than LOCK_WAIT_MS); empty when nothing. ORIGIN names where the address
+// came from, for the message.
+std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin);
+
 class Store {
 public:
     // A file path opens SQLite; a postgresql:// URI or a "key=value" connection string opens
