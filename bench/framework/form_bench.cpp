@@ -220,17 +220,34 @@ public:
     bool CanCloseForm() override { return true; }
 };
 
-void BM_UniqueCheck(benchmark::State& state) {
-    test::App();
-    const int rows = static_cast<int>(state.range(0));
-    TMemTable table;
+// ROWS rows of distinct codes; with CACHED, held as a search leaves them (no pending change).
+void FillCodes(TMemTable& table, int rows, bool cached) {
     table.FieldDefs().Add("MEMAC001", ftString, 8);
+    table.SetCachedUpdates(cached);
     table.CreateDataSet();
     for (int i = 0; i < rows; ++i) {
         table.Append();
         table.FieldByName("MEMAC001")->SetAsString(std::to_string(i));
         table.Post();
     }
+    if (cached) table.MergeChangeLog();
+}
+
+// The sizes the checks are timed at, for the fit of a line through them.
+void ThreeSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(10000)
+        ->Arg(30000)
+        ->Arg(100000)
+        ->Iterations(5)
+        ->Unit(benchmark::kMillisecond)
+        ->Complexity(benchmark::oN);
+}
+
+void BM_UniqueCheck(benchmark::State& state) {
+    test::App();
+    const int rows = static_cast<int>(state.range(0));
+    TMemTable table;
+    FillCodes(table, rows, false);
     auto* form = TfrmChildBase::Create<TCheckForm>(nullptr);
 
     // Baseline: the same walk reading every value, without the check.
@@ -258,13 +275,7 @@ void BM_UniqueCheck(benchmark::State& state) {
     delete form;
 }
 // Three sizes, medians of five checks each; the fit (BM_UniqueCheck_BigO, _RMS) shows the growth.
-BENCHMARK(BM_UniqueCheck)
-    ->Arg(10000)
-    ->Arg(30000)
-    ->Arg(100000)
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_UniqueCheck)->Apply(ThreeSizes);
 
 // A save's check: one changed row against every row, with the table's counts of values built by an
 // earlier save. Per row of the table it costs only the look for the changed rows among them (a
@@ -273,15 +284,7 @@ void BM_UniqueCheckOfOneChangedRow(benchmark::State& state) {
     test::App();
     const int rows = static_cast<int>(state.range(0));
     TMemTable table;
-    table.FieldDefs().Add("MEMAC001", ftString, 8);
-    table.SetCachedUpdates(true);
-    table.CreateDataSet();
-    for (int i = 0; i < rows; ++i) {
-        table.Append();
-        table.FieldByName("MEMAC001")->SetAsString(std::to_string(i));
-        table.Post();
-    }
-    table.MergeChangeLog();
+    FillCodes(table, rows, true);
     auto* form = TfrmChildBase::Create<TCheckForm>(nullptr);
     TField* field = table.FieldByName("MEMAC001");
     int round = 0;
@@ -309,13 +312,7 @@ void BM_UniqueCheckOfOneChangedRow(benchmark::State& state) {
     state.SetComplexityN(rows);
     delete form;
 }
-BENCHMARK(BM_UniqueCheckOfOneChangedRow)
-    ->Arg(10000)
-    ->Arg(30000)
-    ->Arg(100000)
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_UniqueCheckOfOneChangedRow)->Apply(ThreeSizes);
 
 // ---------------------------------------------------------------- saves through the real form
 
