@@ -15,3 +15,13 @@ function(qm_add_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                TIMEOUT 300)
 endfunction()
+
+# qm_after_module(TARGET): TARGET runs the built module and dialog.dll from beside it, so they are
+# built first where this tree builds them.
+function(qm_after_module target)
+  foreach(peer tarn204 dialog)
+    if(TARGET ${peer})
+      add_dependencies(${target} ${peer})
+    endif()
+  endforeach()
+endfunction()
