@@ -17,12 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/host/open_form.h"
 #include "bench/host/store_rows.h"
 #include "dialog/dialog_api.h"
-#include "host/host_records.h"
-#include "host/module_library.h"
 #include "host/script/script.h"
-#include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 
 namespace {
@@ -65,30 +63,15 @@ private:
 struct Host {
     qm::bench::StoreWithRows Rows{kRows, "gaps"};
     qm::dialog::DialogApi Boxes;
-    std::unique_ptr<qm::host::HostContextRecord> Context;
-    THostColors Colors = qm::host::DefaultHostColors();
-    std::unique_ptr<qm::host::MainWindow> Window;
-    qm::host::ModuleLibrary Module;
-    bool Ready = false;
-
-    Host() {
-        const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    bool Loaded = [this] {
         qm::InstallQtPump();
-        if (!Boxes.Load(folder)) return;
+        if (!Boxes.Load(QCoreApplication::applicationDirPath().toStdString() + "/")) return false;
         Boxes.ClearQueue();
         Boxes.SetStrict(1);
-        Context = std::make_unique<qm::host::HostContextRecord>("u001", "g01", folder);
-        Window = std::make_unique<qm::host::MainWindow>(Rows.Get());
-        Window->resize(1024, 700);
-        Window->show();
-        std::string error;
-        if (!Module.Load(folder + "libtarn204.so", error)) return;
-        // Opened as the host's menu opens it; the benchmark runs the search itself.
-        Window->SetModule({&Module, "收入级别维护", Context->Get(), "MEM:TB_MEMAC", &Colors, false});
-        if (!Window->OpenForm()) return;
-        qm::host::ScriptRunner::Settle();
-        Ready = true;
-    }
+        return true;
+    }();
+    qm::bench::OpenForm Form{Rows.Get()};
+    bool Ready = Loaded && Form.Ready;
 };
 
 // Torn down before the application object, as the widgets must be.
@@ -106,7 +89,7 @@ void BM_SearchLongestGap(benchmark::State& state) {
         return;
     }
     const auto steps = qm::host::ParseScript("command search\nexpect-rows " + std::to_string(kRows) + "\n");
-    qm::host::ScriptRunner runner(*host.Window, &host.Boxes, std::cerr);
+    qm::host::ScriptRunner runner(*host.Form.Window, &host.Boxes, std::cerr);
     GapMeter meter;
     double gap = 0, idle = 0;
     for (auto _ : state) {

@@ -17,12 +17,10 @@
 #include <utility>
 #include <vector>
 
+#include "bench/host/open_form.h"
 #include "bench/host/store_rows.h"
 #include "dialog/dialog_api.h"
-#include "host/host_records.h"
-#include "host/module_library.h"
 #include "host/script/script.h"
-#include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 
 namespace {
@@ -50,28 +48,15 @@ double ThreadMs() {
 struct Host {
     qm::bench::StoreWithRows Rows;
     qm::dialog::DialogApi& Boxes;
-    std::unique_ptr<qm::host::HostContextRecord> Context;
-    THostColors Colors = qm::host::DefaultHostColors();
-    std::unique_ptr<qm::host::MainWindow> Window;
-    qm::host::ModuleLibrary Module;
+    qm::bench::OpenForm Form;
     bool Ready = false;
 
-    Host(int rows, qm::dialog::DialogApi& boxes) : Rows(rows, "save" + std::to_string(rows)), Boxes(boxes) {
-        const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
-        Context = std::make_unique<qm::host::HostContextRecord>("u001", "g01", folder);
-        Window = std::make_unique<qm::host::MainWindow>(Rows.Get());
-        Window->resize(1024, 700);
-        Window->show();
-        std::string error;
-        if (!Module.Load(folder + "libtarn204.so", error)) return;
-        // Opened as the host's menu opens it; the benchmark runs the search itself.
-        Window->SetModule({&Module, "收入级别维护", Context->Get(), "MEM:TB_MEMAC", &Colors, false});
-        if (!Window->OpenForm()) return;
-        qm::host::ScriptRunner::Settle();
-        Ready = Run("command search\nexpect-rows " + std::to_string(rows) + "\n");
+    Host(int rows, qm::dialog::DialogApi& boxes)
+        : Rows(rows, "save" + std::to_string(rows)), Boxes(boxes), Form(Rows.Get()) {
+        Ready = Form.Ready && Run("command search\nexpect-rows " + std::to_string(rows) + "\n");
     }
     bool Run(const std::string& script) {
-        qm::host::ScriptRunner runner(*Window, &Boxes, std::cerr);
+        qm::host::ScriptRunner runner(*Form.Window, &Boxes, std::cerr);
         return runner.Run(qm::host::ParseScript(script));
     }
     // One round; the wall and CPU time of the 保存 alone, or negative times when a step failed.
