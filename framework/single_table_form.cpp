@@ -6,6 +6,7 @@
 #include "framework/main_panel.h"
 #include "grid/db_grid.h"
 #include "plugin/globals.h"
+#include "plugin/messages.h"
 #include "plugin/records.h"
 
 namespace qm {
@@ -39,9 +40,10 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
     dbgrdMain->SetStyle(style);
     // Esc outside a changed cell is the form's cancel, also when no host runs it as a shortcut.
     dbgrdMain->OnCancelKey = [this] { RunBaseCommand(5); };
-    dbgrdMain->OnNote = [this](const std::string& text) {
+    dbgrdMain->OnNote = [this](const std::string& text, bool standing) {
         try {
-            SendStatusMessage(1, text);
+            SendStatusMessage(static_cast<std::int32_t>(standing ? QM_STATUS_STANDING : QM_STATUS_NOTE),
+                              text);
         } catch (...) {
         }
     };

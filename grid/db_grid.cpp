@@ -457,7 +457,7 @@ void TQmDBGrid::ViewChanged() {
     // The counts go where the form shows its status, once per change.
     if (status != FLastViewNote) {
         FLastViewNote = status;
-        if (!status.isEmpty() && OnNote) OnNote(status.toStdString());
+        if (!status.isEmpty() && OnNote) OnNote(status.toStdString(), true);
     }
 }
 
@@ -508,7 +508,7 @@ void TQmDBGrid::EditorTyped() {
 
 void TQmDBGrid::EditorRefused(QWidget* editor, const QString& message, bool aloud) {
     if (!aloud) {
-        if (OnNote) OnNote(message.toStdString());
+        if (OnNote) OnNote(message.toStdString(), false);
         return;
     }
     ShowError(message.toStdString());

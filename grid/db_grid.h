@@ -108,8 +108,9 @@ public:
     // Writes the open editor's text to its row; false when the text was refused (and said so).
     bool CommitEdits() { return CommitOpenEditor(); }
 
-    // Says a short note where the form shows its status; unset: nowhere.
-    std::function<void(const std::string&)> OnNote;
+    // Says a short note where the form shows its status; unset: nowhere. A standing note (the rows
+    // a filter shows) holds until the view changes, the other kind only for the moment it speaks of.
+    std::function<void(const std::string&, bool standing)> OnNote;
 
     // For the editors.
     void EditorTyped();

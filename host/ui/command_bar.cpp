@@ -151,6 +151,7 @@ bool CommandBar::Run(std::string_view name) {
 
 bool CommandBar::RunCommand(TCommand* command, std::string_view name) {
     if (!command) return false;
+    if (FOnStart) FOnStart(name);
     try {
         command->Execute();
     } catch (const std::exception& e) {

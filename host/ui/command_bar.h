@@ -46,6 +46,8 @@ public:
     bool Has(std::string_view name) const;
     // Told the name of every command once it has run, whether by a click, a key or a script.
     void SetOnRan(std::function<void(std::string_view)> onRan) { FOnRan = std::move(onRan); }
+    // Told the same just before it runs.
+    void SetOnStart(std::function<void(std::string_view)> onStart) { FOnStart = std::move(onStart); }
     QList<QAction*> Actions() const;
 
 private:
@@ -57,6 +59,7 @@ private:
     QToolBar* FBar;
     ErrorSink FOnError;
     std::function<void(std::string_view)> FOnRan;
+    std::function<void(std::string_view)> FOnStart;
     TChildCommand* const* FBase = nullptr;
     TChildCommand* const* FOwn = nullptr;
 };

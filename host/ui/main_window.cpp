@@ -53,6 +53,11 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     FCommands = new CommandBar(bar, [this](const std::string& text) { StatusShown(3, text); });
+    // A note of the form's speaks of a moment in its grid (a refused keystroke): the next command
+    // does not start under it.
+    FCommands->SetOnStart([this](std::string_view) {
+        if (FFormNoteShown && statusBar()->currentMessage() == FShownStatus) ShowStatus(QString());
+    });
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -109,6 +114,7 @@ MainWindow::~MainWindow() {
     // destruction may send.
     FCommands->Clear();
     FCommands->SetOnRan(nullptr);
+    FCommands->SetOnStart(nullptr);
     FFormId = 0;
     // The desk follows the form's grid: it goes before the form does.
     delete FDesk;
@@ -253,12 +259,13 @@ void MainWindow::CommandsAnnounced(bool base, const void* field) {
 void MainWindow::StatusShown(int kind, const std::string& text) {
     FLastStatus = text;
     FLastStatusKind = kind;
-    if (kind == 3) {
+    if (kind == static_cast<int>(QM_STATUS_ERROR)) {
         FOperationError = text;
         ShowErrorBar();
         ShowStatus(QString::fromUtf8("错误：") + Elided(text, 200));
     } else {
         ShowStatus(Elided(text, 200));
+        FFormNoteShown = kind == static_cast<int>(QM_STATUS_NOTE);
     }
 }
 
@@ -281,6 +288,7 @@ void MainWindow::ForgetForm() {
 
 void MainWindow::ShowStatus(const QString& text) {
     FShownStatus = text;
+    FFormNoteShown = false;
     statusBar()->showMessage(text);
 }
 

@@ -45,7 +45,7 @@ TEST_F(FilterTest, TypedTextKeepsTheRowsThatShowItInAnyColumn) {
     table.MergeChangeLog();
     table.First();
     std::vector<std::string> notes;
-    grid->OnNote = [&notes](const std::string& text) { notes.push_back(text); };
+    grid->OnNote = [&notes](const std::string& text, bool) { notes.push_back(text); };
     OpenBox();
     ASSERT_EQ(QApplication::focusWidget(), Box()) << "Ctrl+Shift+F puts the focus in the filter box";
     EXPECT_GT(Box()->mapTo(grid.get(), QPoint(0, 0)).y() + Box()->height(), 0);

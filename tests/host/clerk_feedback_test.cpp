@@ -65,6 +65,23 @@ TEST_F(ClerkFeedback, AnOperationsErrorEndsWithTheNextSuccess) {
     EXPECT_FALSE(Window->ErrorShown());
 }
 
+// A note about a refused keystroke speaks of that keystroke: the next command starts with a bar
+// that no longer says it, whatever box the command shows.
+TEST_F(ClerkFeedback, ATypingNoteGoesWithTheNextCommand) {
+    Open();
+    Key(Qt::Key_N, Qt::ControlModifier);
+    Type("A1234567");
+    EXPECT_NE(StatusText().find("[收入等级代码] 最多 4 个字符！"), std::string::npos) << StatusText();
+    Key(Qt::Key_Tab);
+    Type(QString::fromUtf8("新级别"));
+    Key(Qt::Key_Tab);
+    Type("abc");
+    Answer(1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(LastBox(), "[收入下限] 的值“abc”不是有效的整数！");
+    EXPECT_EQ(StatusText().find("最多"), std::string::npos) << StatusText();
+}
+
 // Every row a search answers with is shown, except rows with a value the form cannot hold; those
 // are left out whole and named.
 TEST_F(ClerkFeedback, SearchLeavesOutRowsItCannotHoldAndSaysWhich) {
