@@ -1,5 +1,6 @@
 #include "grid/grid_model.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <exception>
 #include <numeric>
@@ -174,6 +175,29 @@ void TQmGridModel::SetFilterText(const QString& text) {
         }
     }
     emit CurrentRowChanged();
+}
+
+void TQmGridModel::PrepareFilter() {
+    if (!FFilterReader) {
+        FFilterReader = new QTimer(this);
+        FFilterReader->setSingleShot(true);
+        FFilterReader->setInterval(0);
+        connect(FFilterReader, &QTimer::timeout, this, [this] { ReadFilterAhead(); });
+    }
+    FFilterReader->start();
+}
+
+void TQmGridModel::ReadFilterAhead() {
+    // A few milliseconds a turn: keys and paints come between the pieces.
+    constexpr int kRowsAPiece = 500;
+    constexpr qint64 kTurnNs = 4'000'000;
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return;
+    const int rows = table->RecordCount();
+    QElapsedTimer clock;
+    clock.start();
+    while (!FFilter.Prepare(rows, kRowsAPiece, [this](int pos) { return RowFilterText(pos); }))
+        if (clock.nsecsElapsed() >= kTurnNs) return FFilterReader->start();
 }
 
 int TQmGridModel::AllRows() const {
