@@ -82,7 +82,8 @@ int RowsWithCode(int rows, const std::string& needle) {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     int count = 0;
     for (int i = 0; i < rows; ++i) {
-        const std::string code = {digits[i / 46656 % 36], digits[i / 1296 % 36], digits[i / 36 % 36], digits[i % 36]};
+        const std::string code = {digits[i / 46656 % 36], digits[i / 1296 % 36], digits[i / 36 % 36],
+                                  digits[i % 36]};
         if (code.find(needle) != std::string::npos) ++count;
     }
     return count;
@@ -91,8 +92,8 @@ int RowsWithCode(int rows, const std::string& needle) {
 struct Run {
     bool Ok = false;
     std::string Why;
-    double LongestMs = 0;  // the longest wait for an answer while typing
-    double FirstKeyMs = 0; // the longest wait from the first character typed into the box to the next key
+    double LongestMs = 0;     // the longest wait for an answer while typing
+    double FirstKeyMs = 0;    // the longest wait from the first character typed into the box to the next key
     std::string LongestAfter; // the key typed last before it
     long Pings = 0;
 };
@@ -123,11 +124,10 @@ Run OneRun(const Options& o, const XTest& xtest, const std::string& display, con
     for (const fs::path& f : {ready, typed, checked, cleared})
         fs::remove(f);
     {
-        std::ofstream(work / "filter.txt") << "command search\nexpect-rows " << o.Rows << "\ntouch " << ready.string()
-                                           << "\nwait-for " << typed.string() << "\nexpect-rows "
-                                           << RowsWithCode(o.Rows, kChecked) << "\ntouch " << checked.string()
-                                           << "\nwait-for " << cleared.string() << "\nexpect-rows " << o.Rows
-                                           << "\n";
+        std::ofstream(work / "filter.txt")
+            << "command search\nexpect-rows " << o.Rows << "\ntouch " << ready.string() << "\nwait-for "
+            << typed.string() << "\nexpect-rows " << RowsWithCode(o.Rows, kChecked) << "\ntouch "
+            << checked.string() << "\nwait-for " << cleared.string() << "\nexpect-rows " << o.Rows << "\n";
     }
     Child host({(bin / "qmhost").string(), "--db", db.string(), "--no-search", "--script",
                 (work / "filter.txt").string()},
@@ -232,8 +232,9 @@ int main(int argc, char** argv) {
                 exitCode = 2;
                 break;
             }
-            std::printf("run %d: %ld pings, longest wait %.1f ms after the first character, %.1f ms after %s\n",
-                        r + 1, run.Pings, run.FirstKeyMs, run.LongestMs, run.LongestAfter.c_str());
+            std::printf(
+                "run %d: %ld pings, longest wait %.1f ms after the first character, %.1f ms after %s\n",
+                r + 1, run.Pings, run.FirstKeyMs, run.LongestMs, run.LongestAfter.c_str());
             std::fflush(stdout);
             longest.push_back(run.LongestMs);
             firstKey.push_back(run.FirstKeyMs);

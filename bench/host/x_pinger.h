@@ -94,7 +94,8 @@ private:
 class XServer {
 public:
     explicit XServer(const std::filesystem::path& log)
-        : FDisplay(FreeDisplay()), FXvfb({"Xvfb", FDisplay, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, log) {
+        : FDisplay(FreeDisplay()),
+          FXvfb({"Xvfb", FDisplay, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, log) {
         for (int i = 0; i < 500 && !std::filesystem::exists(Socket(FDisplay)); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
