@@ -31,9 +31,13 @@ void TRowFilter::RowRemoved(int pos) {
 }
 
 std::string TRowFilter::Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    LowerFrom(text, 0);
     return text;
+}
+
+void TRowFilter::LowerFrom(std::string& text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');
 }
 
 bool TRowFilter::Prepare(int rows, int count, const TRowTextFn& rowText) {

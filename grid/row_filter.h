@@ -29,6 +29,8 @@ public:
     const std::vector<char>& Match(const std::string& needle, int rows, const TRowTextFn& rowText);
 
     static std::string Lower(std::string text);
+    // Lowers the text's bytes from `from` on.
+    static void LowerFrom(std::string& text, std::size_t from);
     // Ends each cell's text in a row's text, so that a match never spans two cells.
     static constexpr char Separator = '\x1f';
 
