@@ -184,10 +184,12 @@ void TSortKeys::Update(const TMemTable& table, const TField& field, const TQmCol
     FColumn = column;
     FByValue = SortsByValue(field);
     FStale.assign(n, 0);
-    if (FByValue)
+    if (FByValue) {
         FNumbers.assign(n, kNullNumber);
-    else
+    } else {
         FTextOf.assign(n, 0);
+        FIds.reserve(n); // no rehash while the texts go in
+    }
     for (int pos = 0; pos < rows; ++pos)
         MakeKey(table, pos);
     if (!FByValue) RankTexts();
