@@ -448,10 +448,13 @@ QString TQmDBGrid::FilterText() const {
 
 void TQmDBGrid::ShowFilterBar() {
     FFilterBar->Open();
+    FModel->PrepareFilter();
 }
 
 void TQmDBGrid::ViewChanged() {
     ShowSortIndicator();
+    // New rows under an open filter box: their texts are read ahead of the next keystroke.
+    if (!FFilterBar->isHidden()) FModel->PrepareFilter();
     const QString status = FModel->ViewStatusText();
     FFilterBar->ShowFilter(FModel->FilterText(), status);
     // The counts go where the form shows its status, once per change.

@@ -1,5 +1,6 @@
 #include "grid/grid_model.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <exception>
 #include <numeric>
@@ -176,6 +177,29 @@ void TQmGridModel::SetFilterText(const QString& text) {
     emit CurrentRowChanged();
 }
 
+void TQmGridModel::PrepareFilter() {
+    if (!FFilterReader) {
+        FFilterReader = new QTimer(this);
+        FFilterReader->setSingleShot(true);
+        FFilterReader->setInterval(0);
+        connect(FFilterReader, &QTimer::timeout, this, [this] { ReadFilterAhead(); });
+    }
+    FFilterReader->start();
+}
+
+void TQmGridModel::ReadFilterAhead() {
+    // A few milliseconds a turn: keys and paints come between the pieces.
+    constexpr int kRowsAPiece = 500;
+    constexpr qint64 kTurnNs = 4'000'000;
+    TMemTable* table = Table();
+    if (!table || !table->Active()) return;
+    const int rows = table->RecordCount();
+    QElapsedTimer clock;
+    clock.start();
+    while (!FFilter.Prepare(rows, kRowsAPiece, [this](int pos) { return RowFilterText(pos); }))
+        if (clock.nsecsElapsed() >= kTurnNs) return FFilterReader->start();
+}
+
 int TQmGridModel::AllRows() const {
     TMemTable* table = Table();
     return table && table->Active() ? table->RecordCount() : 0;
@@ -199,12 +223,21 @@ std::string TQmGridModel::ShownText(int pos, int column) const {
 }
 
 std::string TQmGridModel::RowFilterText(int pos) const {
+    TMemTable* table = Table();
     std::string out;
+    if (!table) return out;
+    // Each cell's text goes straight into the row's, lowered there: one copy per cell.
     for (int column = 0; column < columnCount(); ++column) {
         const TQmColumn* c = ColumnAt(column);
         TField* field = FieldAt(column);
         if (!field || (c ? (!c->Visible || c->Checkboxes) : !field->Visible())) continue;
-        out += gridimpl::TRowFilter::Lower(ShownText(pos, column));
+        const std::size_t from = out.size();
+        const std::string text = gridimpl::RowText(*table, pos, *field);
+        if (c && !c->KeyList.empty())
+            out += c->DisplayFor(text);
+        else
+            out += text;
+        gridimpl::TRowFilter::LowerFrom(out, from);
         out += gridimpl::TRowFilter::Separator;
     }
     return out;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -64,6 +65,9 @@ public:
     // Like sort(), it writes an open edit first; the row being edited stays shown whatever it holds.
     void SetFilterText(const QString& text);
     const QString& FilterText() const { return FFilterText; }
+    // Reads the rows' texts for the filter ahead, a piece per turn of the event loop, so that the
+    // first keystroke in the filter box finds them read.
+    void PrepareFilter();
     // Rows of the table, shown or not, and hidden rows holding changes not yet saved.
     int AllRows() const;
     int HiddenChanges() const { return FHiddenChanges; }
@@ -127,6 +131,7 @@ private:
     std::string ShownText(int pos, int column) const;
     // The lowered shown texts of the visible columns of a table row, for the filter.
     std::string RowFilterText(int pos) const;
+    void ReadFilterAhead();
     bool WriteText(TQmColumn* column, TField& field, std::string text);
     // The text a typed value becomes for the field, or why it is refused.
     std::string TypedText(const TQmColumn* column, const TField& field, const QString& value,
@@ -144,6 +149,7 @@ private:
     QString FFilterText;
     std::string FNeedle; // the filter text, lowered
     gridimpl::TRowFilter FFilter;
+    QTimer* FFilterReader = nullptr;
     gridimpl::TSortKeys FKeys;
     int FHiddenChanges = 0;
     mutable std::unique_ptr<TMemTable> FScratch; // a row of the table's fields, for trying conversions

@@ -25,6 +25,26 @@ const QCollator& ChineseCollator() {
 // A null sorts before every value.
 constexpr double kNullNumber = -std::numeric_limits<double>::infinity();
 
+QCollatorSortKey Collated(const std::string& text) {
+    return ChineseCollator().sortKey(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool LetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Texts of Latin letters and digits only, as the collation orders them: by their bytes with the
+// letters lowered. Negative, zero or positive as a comes before, with or after b.
+int CompareLowered(const std::string& a, const std::string& b) {
+    auto lowered = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char x = lowered(a[i]), y = lowered(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 } // namespace
 
 bool SortsByValue(const TField& field) {
@@ -36,7 +56,14 @@ void TSortKeys::Invalidate() {
     FField = nullptr;
     FColumn = nullptr;
     FNumbers.clear();
+    FTextOf.clear();
+    FIds.clear();
     FTexts.clear();
+    FCollated.clear();
+    FCollatedTexts = 0;
+    FRankOf.clear();
+    FRanked = false;
+    FRanks.clear();
     FStale.clear();
     FAnyStale = false;
 }
@@ -54,10 +81,12 @@ void TSortKeys::RowInserted(int pos) {
         return;
     }
     const auto at = static_cast<std::ptrdiff_t>(pos);
-    if (FByValue)
+    if (FByValue) {
         FNumbers.insert(FNumbers.begin() + at, kNullNumber);
-    else
-        FTexts.insert(FTexts.begin() + at, ChineseCollator().sortKey(QString()));
+    } else {
+        FTextOf.insert(FTextOf.begin() + at, 0);
+        FRanks.insert(FRanks.begin() + at, 0);
+    }
     FStale.insert(FStale.begin() + at, 1);
     FAnyStale = true;
 }
@@ -69,10 +98,12 @@ void TSortKeys::RowRemoved(int pos) {
         return;
     }
     const auto at = static_cast<std::ptrdiff_t>(pos);
-    if (FByValue)
+    if (FByValue) {
         FNumbers.erase(FNumbers.begin() + at);
-    else
-        FTexts.erase(FTexts.begin() + at);
+    } else {
+        FTextOf.erase(FTextOf.begin() + at);
+        FRanks.erase(FRanks.begin() + at);
+    }
     FStale.erase(FStale.begin() + at);
 }
 
@@ -84,9 +115,49 @@ void TSortKeys::MakeKey(const TMemTable& table, int pos) {
         return;
     }
     const std::string text = RowText(table, pos, *FField);
-    const std::string shown = FColumn ? FColumn->DisplayFor(text) : text;
-    FTexts[i] =
-        ChineseCollator().sortKey(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
+    FTextOf[i] = TextId(FColumn ? FColumn->DisplayFor(text) : text);
+}
+
+int TSortKeys::TextId(const std::string& shown) {
+    const auto [at, added] = FIds.try_emplace(shown, static_cast<int>(FCollated.size()));
+    if (added) {
+        FTexts.push_back(&at->first);
+        if (std::all_of(shown.begin(), shown.end(), LetterOrDigit)) {
+            FCollated.emplace_back();
+        } else {
+            FCollated.emplace_back(Collated(shown));
+            ++FCollatedTexts;
+        }
+        FRanked = false;
+    }
+    return at->second;
+}
+
+void TSortKeys::RankTexts() {
+    std::vector<int> ids(FCollated.size());
+    std::iota(ids.begin(), ids.end(), 0);
+    auto at = [](int id) { return static_cast<std::size_t>(id); };
+    auto rank = [&](auto compare) {
+        std::sort(ids.begin(), ids.end(), [&](int a, int b) { return compare(a, b) < 0; });
+        FRankOf.assign(ids.size(), 0);
+        int r = 0;
+        for (std::size_t k = 0; k < ids.size(); ++k) {
+            if (k > 0 && compare(ids[k - 1], ids[k]) < 0) ++r;
+            FRankOf[at(ids[k])] = r;
+        }
+    };
+    if (FCollatedTexts == 0) {
+        rank([&](int a, int b) { return CompareLowered(*FTexts[at(a)], *FTexts[at(b)]); });
+    } else {
+        // Other texts among them: every text is ranked by its key.
+        for (std::size_t id = 0; id < FCollated.size(); ++id)
+            if (!FCollated[id]) FCollated[id] = Collated(*FTexts[id]);
+        rank([&](int a, int b) { return FCollated[at(a)]->compare(*FCollated[at(b)]); });
+    }
+    FRanks.resize(FTextOf.size());
+    for (std::size_t pos = 0; pos < FTextOf.size(); ++pos)
+        FRanks[pos] = FRankOf[static_cast<std::size_t>(FTextOf[pos])];
+    FRanked = true;
 }
 
 void TSortKeys::Update(const TMemTable& table, const TField& field, const TQmColumn* column) {
@@ -96,6 +167,14 @@ void TSortKeys::Update(const TMemTable& table, const TField& field, const TQmCol
         if (!FAnyStale) return;
         for (int pos = 0; pos < rows; ++pos)
             if (FStale[static_cast<std::size_t>(pos)]) MakeKey(table, pos);
+        if (!FByValue) {
+            // A text new to the column takes a place among the others: every rank may move.
+            if (!FRanked)
+                RankTexts();
+            else
+                for (std::size_t pos = 0; pos < n; ++pos)
+                    if (FStale[pos]) FRanks[pos] = FRankOf[static_cast<std::size_t>(FTextOf[pos])];
+        }
         std::fill(FStale.begin(), FStale.end(), 0);
         FAnyStale = false;
         return;
@@ -108,12 +187,12 @@ void TSortKeys::Update(const TMemTable& table, const TField& field, const TQmCol
     if (FByValue) {
         FNumbers.assign(n, kNullNumber);
     } else {
-        FTexts.reserve(n);
-        for (int pos = 0; pos < rows; ++pos)
-            FTexts.push_back(ChineseCollator().sortKey(QString()));
+        FTextOf.assign(n, 0);
+        FIds.reserve(n); // no rehash while the texts go in
     }
     for (int pos = 0; pos < rows; ++pos)
         MakeKey(table, pos);
+    if (!FByValue) RankTexts();
     FValid = true;
 }
 
@@ -121,7 +200,7 @@ bool TSortKeys::Before(int a, int b, bool descending) const {
     if (descending) std::swap(a, b);
     const auto i = static_cast<std::size_t>(a), j = static_cast<std::size_t>(b);
     if (FByValue) return FNumbers[i] < FNumbers[j];
-    return FTexts[i].compare(FTexts[j]) < 0;
+    return FRanks[i] < FRanks[j];
 }
 
 std::vector<int> TSortKeys::Sorted(const TMemTable& table, const TField& field, const TQmColumn* column,
@@ -142,7 +221,7 @@ std::vector<int> TSortKeys::Sorted(const TMemTable& table, const TField& field, 
     if (FByValue)
         sortBy(FNumbers, [](double a, double b) { return a < b; });
     else
-        sortBy(FTexts, [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b) < 0; });
+        sortBy(FRanks, [](int a, int b) { return a < b; });
     return order;
 }
 

@@ -2,10 +2,19 @@
 // Chinese (pinyin) collation. Equal keys keep the table's order, in either direction. The keys of
 // the column last sorted are kept, so that another click costs a sort and not a collation of every
 // cell; a changed, added or removed row updates only its own key.
+//
+// Texts repeat down a column: each distinct text is collated once, and the distinct texts are
+// ranked by their collation keys, texts that collate equal sharing a rank. Rows then sort by rank,
+// an integer, in the same order as by the keys themselves. A column whose texts are all Latin
+// letters and digits (codes, mostly) needs no keys: the collation orders those as their lowered
+// bytes do.
 #pragma once
 
 #include <QCollator>
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -41,6 +50,10 @@ private:
     // Makes the keys of every row current for the column.
     void Update(const TMemTable& table, const TField& field, const TQmColumn* column);
     void MakeKey(const TMemTable& table, int pos);
+    // The id of a shown text, collated when it is new.
+    int TextId(const std::string& shown);
+    // Ranks every distinct text anew, and through them every row.
+    void RankTexts();
     // Ascending by key; equal keys by table position.
     bool Before(int a, int b, bool descending) const;
 
@@ -49,8 +62,15 @@ private:
     bool FValid = false;
     bool FByValue = false;
     std::vector<double> FNumbers;
-    std::vector<QCollatorSortKey> FTexts;
-    std::vector<char> FStale; // rows whose key waits to be made again
+    std::vector<int> FTextOf;                               // per row: the id of its shown text
+    std::unordered_map<std::string, int> FIds;              // shown text -> id
+    std::vector<const std::string*> FTexts;                 // per id: the text, held by FIds
+    std::vector<std::optional<QCollatorSortKey>> FCollated; // per id, made when needed
+    int FCollatedTexts = 0;                                 // ids whose text is more than letters and digits
+    std::vector<int> FRankOf;                               // per id: its place among the distinct texts
+    bool FRanked = false;                                   // FRankOf covers every id
+    std::vector<int> FRanks;                                // per row: the rank of its text
+    std::vector<char> FStale;                               // rows whose key waits to be made again
     bool FAnyStale = false;
 };
 

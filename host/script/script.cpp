@@ -10,8 +10,9 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
-#include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <filesystem>
@@ -201,17 +202,21 @@ bool ScriptRunner::RunStep(const ScriptStep& step, std::string& why) {
         return true;
     }
     if (verb == "wait-for") {
+        // The event loop turns while the file is awaited: the window answers keys and its window
+        // manager as soon as they come, not after a sleep.
+        const std::string& file = step.Args[0];
         QElapsedTimer clock;
         clock.start();
-        while (!std::filesystem::exists(step.Args[0])) {
-            if (clock.elapsed() > kWaitForSeconds * 1000) {
-                why = step.Args[0] + " did not appear within " + std::to_string(kWaitForSeconds) + " s";
-                return false;
-            }
-            Settle();
-            QThread::msleep(20);
-        }
-        return true;
+        QEventLoop loop;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+            if (std::filesystem::exists(file) || clock.elapsed() > kWaitForSeconds * 1000) loop.quit();
+        });
+        look.start(20);
+        if (!std::filesystem::exists(file)) loop.exec();
+        if (std::filesystem::exists(file)) return true;
+        why = file + " did not appear within " + std::to_string(kWaitForSeconds) + " s";
+        return false;
     }
     if (verb == "key" || verb == "type") {
         QWindow* target = KeyWindow();

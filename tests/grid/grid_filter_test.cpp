@@ -2,6 +2,7 @@
 #include <QLabel>
 
 #include "grid/filter_bar.h"
+#include "grid/row_filter.h"
 #include "view_fixture.h"
 
 namespace qm::gridtest {
@@ -119,6 +120,74 @@ TEST_F(FilterTest, ABrowsedRowTheFilterHidesGivesWayToTheFirstRowShown) {
     grid->SetFilterText(QStringLiteral("王"));
     EXPECT_EQ(table.RecNo(), 4);
     EXPECT_EQ(grid->currentIndex().row(), 0);
+}
+
+TEST_F(FilterTest, TextsReadAheadWhileTheBoxIsOpenFollowTheRowsThatChange) {
+    // The box reads the rows' texts while the loop turns; rows added, changed and removed after
+    // that are filtered by what they show now.
+    FillSample();
+    OpenBox();
+    QApplication::processEvents();
+    TMemTable other;
+    other.CopyFieldDefs(table);
+    other.CreateDataSet();
+    other.Append();
+    other.FieldByName("NAME")->SetAsString("王六");
+    other.Post();
+    table.AppendCopy(other, false);
+    table.First(); // 张三 becomes 王三
+    table.Edit();
+    table.FieldByName("NAME")->SetAsString("王三");
+    table.Post();
+    table.SetRecNo(4); // 王五 goes
+    table.Delete();
+    QApplication::processEvents();
+    TypeInBox("王");
+    EXPECT_EQ(Shown(), (Names{"王三", "王六"}));
+    EXPECT_EQ(Status(), "显示 2 / 共 4 条");
+}
+
+TEST(RowFilter, TextsReadInPiecesStayInStepWithTheRows) {
+    // Rows change before, inside and past the part read so far; a match then reads the rest and
+    // sees every row as it is.
+    using gridimpl::TRowFilter;
+    struct Case {
+        const char* what;
+        enum { Insert, Remove, Change } op;
+        int pos;
+    } cases[] = {
+        {"insert before", Case::Insert, 0}, {"insert at the end of the part", Case::Insert, 2},
+        {"insert past", Case::Insert, 4},   {"remove inside", Case::Remove, 1},
+        {"remove past", Case::Remove, 4},   {"change inside", Case::Change, 0},
+        {"change past", Case::Change, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> rows = {"a1", "b2", "a3", "b4", "a5", "b6"};
+        auto text = [&rows](int pos) { return rows[static_cast<std::size_t>(pos)]; };
+        TRowFilter filter;
+        EXPECT_FALSE(filter.Prepare(static_cast<int>(rows.size()), 2, text));
+        const auto at = rows.begin() + c.pos;
+        switch (c.op) {
+        case Case::Insert:
+            rows.insert(at, "a-new");
+            filter.RowInserted(c.pos, text);
+            break;
+        case Case::Remove:
+            rows.erase(at);
+            filter.RowRemoved(c.pos);
+            break;
+        case Case::Change:
+            *at = *at == "a1" ? "b1" : "a4";
+            filter.RowChanged(c.pos, text);
+            break;
+        }
+        const auto& matches = filter.Match("a", static_cast<int>(rows.size()), text);
+        ASSERT_EQ(matches.size(), rows.size());
+        for (std::size_t pos = 0; pos < rows.size(); ++pos)
+            EXPECT_EQ(matches[pos] != 0, rows[pos].find('a') != std::string::npos) << rows[pos];
+        EXPECT_TRUE(filter.Prepared(static_cast<int>(rows.size())));
+    }
 }
 
 } // namespace

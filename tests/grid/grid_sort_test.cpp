@@ -1,6 +1,10 @@
 // Sorting is an order of the view: header clicks, value and pinyin order, the table left as it was.
 #include "view_fixture.h"
 
+#include <QCollator>
+#include <algorithm>
+#include <numeric>
+
 namespace qm::gridtest {
 namespace {
 
@@ -38,6 +42,65 @@ TEST_F(SortTest, HeaderClicksCycleAscendingDescendingAndTheStoresOrder) {
         EXPECT_FALSE(header->isSortIndicatorShown());
         EXPECT_EQ(grid->SortColumn(), -1);
         EXPECT_EQ(Stored(), stored) << "the table keeps its own order";
+    }
+}
+
+// The AMT of each row in the order of its NAME by the Chinese collation's own keys, ties in the
+// table's order either way.
+std::vector<std::string> ByCollationKeys(const std::vector<std::string>& names, bool descending) {
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    for (const std::string& name : names)
+        keys.push_back(collator.sortKey(QString::fromStdString(name)));
+    std::vector<int> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return descending ? keys[size_t(b)].compare(keys[size_t(a)]) < 0
+                          : keys[size_t(a)].compare(keys[size_t(b)]) < 0;
+    });
+    std::vector<std::string> amounts;
+    for (const int pos : order)
+        amounts.push_back(std::to_string(pos));
+    return amounts;
+}
+
+TEST_F(SortTest, TextsSortExactlyAsTheirCollationKeysDo) {
+    // Repeated texts, texts equal but for case, codes of letters and digits alone, and codes mixed
+    // with Chinese and punctuation; then a Chinese text typed into a column of codes.
+    struct Case {
+        const char* what;
+        Names names;
+        const char* typedIntoFirst;
+    } cases[] = {
+        {"codes", {"b2", "B10", "a", "", "A", "a1", "10", "9", "b2", "Zz", "zZ", "0"}, "王五"},
+        {"mixed",
+         {"张三", "abc", "ABC", "a-b", "a_b", "阿明", "Zed", "zed", "李四", "张三", "a b", "9"},
+         "b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        table.Close();
+        table.Open();
+        for (std::size_t i = 0; i < c.names.size(); ++i)
+            Add(c.names[i].c_str(), static_cast<int>(i), "2024-01-01");
+        table.MergeChangeLog();
+        table.First();
+        Show();
+        Names names = c.names;
+        for (int round = 0; round < 2; ++round) {
+            ClickHeader(0);
+            EXPECT_EQ(Shown(1), ByCollationKeys(names, false));
+            ClickHeader(0);
+            EXPECT_EQ(Shown(1), ByCollationKeys(names, true));
+            ClickHeader(0);
+            // The kept keys take a changed row's new text, which may be unlike any before.
+            table.First();
+            table.Edit();
+            table.FieldByName("NAME")->SetAsString(c.typedIntoFirst);
+            table.Post();
+            names[0] = c.typedIntoFirst;
+        }
     }
 }
 
