@@ -217,26 +217,21 @@ std::string TQmGridModel::ShownText(int pos, int column) const {
     TMemTable* table = Table();
     TField* field = FieldAt(column);
     if (!table || !field) return {};
-    const std::string text = gridimpl::RowText(*table, pos, *field);
+    std::string text = gridimpl::RowText(*table, pos, *field);
     const TQmColumn* c = ColumnAt(column);
-    return c ? c->DisplayFor(text) : text;
+    if (c && !c->KeyList.empty()) return c->DisplayFor(text);
+    return text;
 }
 
 std::string TQmGridModel::RowFilterText(int pos) const {
-    TMemTable* table = Table();
     std::string out;
-    if (!table) return out;
     // Each cell's text goes straight into the row's, lowered there: one copy per cell.
     for (int column = 0; column < columnCount(); ++column) {
         const TQmColumn* c = ColumnAt(column);
         TField* field = FieldAt(column);
         if (!field || (c ? (!c->Visible || c->Checkboxes) : !field->Visible())) continue;
         const std::size_t from = out.size();
-        const std::string text = gridimpl::RowText(*table, pos, *field);
-        if (c && !c->KeyList.empty())
-            out += c->DisplayFor(text);
-        else
-            out += text;
+        out += ShownText(pos, column);
         gridimpl::TRowFilter::LowerFrom(out, from);
         out += gridimpl::TRowFilter::Separator;
     }
