@@ -211,6 +211,23 @@ BSTR SysAllocStringUtf8Taken(std::string&& utf8) {
     return text;
 }
 
+namespace {
+
+// A long answer's text is written once front to back and read once: on 2 MB pages it takes a
+// fault per 2 MB instead of one per 4 KB.
+constexpr std::size_t kHugeBlockBytes = 8u << 20;
+
+void AdviseHugePages(void* block, std::size_t bytes) {
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    // The first page stays as it is: the allocator keeps its bookkeeping there.
+    const std::uintptr_t from = (start / page + 1) * page;
+    const std::uintptr_t end = (start + bytes) / page * page;
+    if (end > from) ::madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
+}
+
+} // namespace
+
 SharedTextBuilder::~SharedTextBuilder() {
     std::free(FBlock);
 }
@@ -225,10 +242,12 @@ void SharedTextBuilder::Reserve(std::size_t units) {
     // is remapped by realloc, not copied.
     const std::size_t room = std::max(FUnits + units, FRoom + FRoom / 2);
     if (room > (std::numeric_limits<std::size_t>::max() - 16) / sizeof(char16_t)) throw std::bad_alloc();
-    void* grown = std::realloc(FBlock, sizeof(std::uint32_t) + (room + 1) * sizeof(char16_t));
+    const std::size_t bytes = sizeof(std::uint32_t) + (room + 1) * sizeof(char16_t);
+    void* grown = std::realloc(FBlock, bytes);
     if (!grown) throw std::bad_alloc();
     FBlock = static_cast<unsigned char*>(grown);
     FRoom = room;
+    if (bytes >= kHugeBlockBytes) AdviseHugePages(FBlock, bytes);
 }
 
 void SharedTextBuilder::Append(std::string_view utf8) {
