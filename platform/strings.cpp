@@ -213,11 +213,13 @@ BSTR SysAllocStringUtf8Taken(std::string&& utf8) {
 
 namespace {
 
-// A long answer's text is written once front to back and read once: on 2 MB pages it takes a
-// fault per 2 MB instead of one per 4 KB.
+// Smaller blocks gain little, and a heap that shares them would hold its memory in 2 MB pieces.
 constexpr std::size_t kHugeBlockBytes = 8u << 20;
 
+} // namespace
+
 void AdviseHugePages(void* block, std::size_t bytes) {
+    if (!block || bytes < kHugeBlockBytes) return;
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto start = reinterpret_cast<std::uintptr_t>(block);
     // The first page stays as it is: the allocator keeps its bookkeeping there.
@@ -225,8 +227,6 @@ void AdviseHugePages(void* block, std::size_t bytes) {
     const std::uintptr_t end = (start + bytes) / page * page;
     if (end > from) ::madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
 }
-
-} // namespace
 
 SharedTextBuilder::~SharedTextBuilder() {
     std::free(FBlock);
@@ -247,7 +247,8 @@ void SharedTextBuilder::Reserve(std::size_t units) {
     if (!grown) throw std::bad_alloc();
     FBlock = static_cast<unsigned char*>(grown);
     FRoom = room;
-    if (bytes >= kHugeBlockBytes) AdviseHugePages(FBlock, bytes);
+    // The text is written once front to back: see AdviseHugePages.
+    AdviseHugePages(FBlock, bytes);
 }
 
 void SharedTextBuilder::Append(std::string_view utf8) {
