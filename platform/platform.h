@@ -95,6 +95,10 @@ void SysFreeString(BSTR text); // null is fine
 std::uint32_t SysStringByteLen(const char16_t* text);
 std::uint32_t SysStringLen(const char16_t* text);
 std::size_t LiveSharedStrings(); // strings allocated and not yet freed (for leak checks)
+// Asks for 2 MB pages under a large block that is about to be written through: where a fault costs
+// far more than filling its page, a long answer's text or rows fault once per 2 MB instead of once
+// per 4 KB. Blocks under a few megabytes are left alone. Advice only: nothing changes if refused.
+void AdviseHugePages(void* block, std::size_t bytes);
 
 std::u16string Utf8ToUtf16(std::string_view utf8);  // invalid bytes become U+FFFD
 std::string Utf16ToUtf8(std::u16string_view utf16); // unpaired surrogates become U+FFFD

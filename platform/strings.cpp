@@ -211,6 +211,23 @@ BSTR SysAllocStringUtf8Taken(std::string&& utf8) {
     return text;
 }
 
+namespace {
+
+// Smaller blocks gain little, and a heap that shares them would hold its memory in 2 MB pieces.
+constexpr std::size_t kHugeBlockBytes = 8u << 20;
+
+} // namespace
+
+void AdviseHugePages(void* block, std::size_t bytes) {
+    if (!block || bytes < kHugeBlockBytes) return;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    // The first page stays as it is: the allocator keeps its bookkeeping there.
+    const std::uintptr_t from = (start / page + 1) * page;
+    const std::uintptr_t end = (start + bytes) / page * page;
+    if (end > from) ::madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
+}
+
 SharedTextBuilder::~SharedTextBuilder() {
     std::free(FBlock);
 }
@@ -225,10 +242,13 @@ void SharedTextBuilder::Reserve(std::size_t units) {
     // is remapped by realloc, not copied.
     const std::size_t room = std::max(FUnits + units, FRoom + FRoom / 2);
     if (room > (std::numeric_limits<std::size_t>::max() - 16) / sizeof(char16_t)) throw std::bad_alloc();
-    void* grown = std::realloc(FBlock, sizeof(std::uint32_t) + (room + 1) * sizeof(char16_t));
+    const std::size_t bytes = sizeof(std::uint32_t) + (room + 1) * sizeof(char16_t);
+    void* grown = std::realloc(FBlock, bytes);
     if (!grown) throw std::bad_alloc();
     FBlock = static_cast<unsigned char*>(grown);
     FRoom = room;
+    // The text is written once front to back: see AdviseHugePages.
+    AdviseHugePages(FBlock, bytes);
 }
 
 void SharedTextBuilder::Append(std::string_view utf8) {

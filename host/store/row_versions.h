@@ -13,10 +13,13 @@ namespace qm::host {
 
 class RowVersions {
 public:
-    // A search of `table` answered: its rows replace everything remembered.
-    void Replace(std::string_view table) {
+    // A search of `table` answered: its rows, about `rows` of them, replace everything remembered.
+    void Replace(std::string_view table, std::size_t rows = 0) {
         FTable = std::string(table);
         FRows.clear();
+        // Room for them all at once: rehashing a long answer's rows as they come costs more than
+        // storing them.
+        FRows.reserve(rows);
     }
     void Set(std::string_view table, std::int64_t key, std::int64_t version) {
         if (table != FTable) Replace(table);

@@ -228,7 +228,7 @@ std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) 
             if (leftOutCount > static_cast<std::int64_t>(leftOut.size())) note += " 等";
             out.AppendInfo(note);
         }
-        FVersions.Replace(table->Name);
+        FVersions.Replace(table->Name, seen.size());
         for (const auto& [id, version] : seen)
             FVersions.Set(table->Name, id, version);
         return out.Finish();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace qm::host {
 
@@ -71,20 +72,30 @@ std::size_t RowCount(std::u16string_view answer) {
     if (rs == answer.npos) return 0;
     const std::size_t body = answer.find(u'>', rs);
     if (body == answer.npos) return 0;
-    // A million rows are half a gigabyte of text: the window keeps its turns while the end is
-    // looked for and the rows are counted, in one pass.
-    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    // A million rows are half a gigabyte of text, read once: memchr finds the byte of each '<'
+    // far faster than a loop over units, and the unit it lies in is checked. The window keeps its
+    // turns between pieces.
+    constexpr std::size_t kPieceBytes = std::size_t(2) << 20;
     const std::u16string_view close = u"</rs>";
+    const auto* bytes = reinterpret_cast<const unsigned char*>(answer.data());
+    const std::size_t size = answer.size() * sizeof(char16_t);
     std::size_t rows = 0;
-    for (std::size_t from = body + 1; from < answer.size(); from += kPiece) {
-        const std::size_t to = std::min(answer.size(), from + kPiece);
-        // The end tag may start in this piece and end in the next.
-        const std::size_t end =
-            answer.substr(0, std::min(answer.size(), to + close.size() - 1)).find(close, from);
-        const std::u16string_view piece = answer.substr(from, std::min(end, to) - from);
-        rows += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), u'<'));
-        if (end != answer.npos) return rows;
-        ProcessMessagesIfDue();
+    std::size_t at = (body + 1) * sizeof(char16_t);
+    for (std::size_t due = at + kPieceBytes; at < size;) {
+        const void* hit = std::memchr(bytes + at, '<', std::min(size, due) - at);
+        if (!hit) {
+            at = std::min(size, due);
+            due += kPieceBytes;
+            ProcessMessagesIfDue();
+            continue;
+        }
+        const std::size_t byte = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - bytes);
+        at = byte + 1;
+        const std::size_t unit = byte / sizeof(char16_t);
+        if (answer[unit] != u'<') continue;
+        if (answer.substr(unit, close.size()) == close) return rows;
+        ++rows;
+        at = (unit + 1) * sizeof(char16_t);
     }
     return 0;
 }
