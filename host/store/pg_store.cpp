@@ -11,10 +11,11 @@ namespace qm::host {
 
 namespace {
 
-// No statement, lock wait or idle transaction holds a clerk (or the server) forever.
+// No statement, lock wait or idle transaction holds a clerk (or the server) forever. Every row of
+// a cursor is read: the server plans it for the whole result, not for its first rows.
 const char* const kSession = "SET statement_timeout = '30s'; SET lock_timeout = '10s';"
                              " SET idle_in_transaction_session_timeout = '60s'; SET DateStyle = 'ISO, YMD'; "
-                             "SET client_encoding = 'UTF8'";
+                             "SET client_encoding = 'UTF8'; SET cursor_tuple_fraction = 1";
 
 // Two hosts starting on a new or older database must not both change its layout.
 const char* const kLayoutLock = "SELECT pg_advisory_xact_lock(7204204)";
@@ -124,8 +125,10 @@ void KeyOf(const char* detail, std::string& column, std::string& value) {
 
 class PgCursor : public Cursor {
 public:
-    explicit PgCursor(PGresult* r) : FR(r), FRows(PQntuples(r)) {}
+    explicit PgCursor(PGresult* r) { Take(r); }
     ~PgCursor() override { PQclear(FR); }
+    PgCursor(const PgCursor&) = delete;
+    PgCursor& operator=(const PgCursor&) = delete;
     bool Next() override { return ++FRow < FRows; }
     bool IsNull(int col) const override { return PQgetisnull(FR, FRow, col) != 0; }
     std::string_view Text(int col) const override {
@@ -140,11 +143,34 @@ public:
     }
     std::int64_t RowsKnown() const override { return FRows; }
 
+protected:
+    PgCursor() = default;
+    // Holds R's rows instead of those held so far, which are freed.
+    void Take(PGresult* r) {
+        PQclear(FR);
+        FR = r;
+        FRows = r ? PQntuples(r) : 0;
+        FRow = -1;
+    }
+    int Held() const { return FRows; }
+
 private:
-    PGresult* FR;
-    int FRows;
+    PGresult* FR = nullptr;
+    int FRows = 0;
     int FRow = -1;
 };
+
+bool IsSelect(std::string_view sql) {
+    std::size_t at = 0;
+    while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+        ++at;
+    const std::string_view word = "SELECT";
+    if (sql.size() - at <= word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(sql[at + i])) != word[i]) return false;
+    const char next = sql[at + word.size()];
+    return next == ' ' || next == '\n' || next == '\t' || next == '"' || next == '*';
+}
 
 } // namespace
 
@@ -390,7 +416,54 @@ std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
     return info;
 }
 
+// Rows read from a server cursor a piece at a time, each piece freed before the next is asked for:
+// a long search never holds its whole result beside the answer being written from it. The cursor
+// lives in a transaction of its own, ended with it.
+class PgConnection::Stream final : public PgCursor {
+public:
+    Stream(PgConnection& db, const std::string& sql, const std::vector<BoundValue>& args) : FDb(db) {
+        FDb.Run("BEGIN", {});
+        try {
+            FDb.Run("DECLARE qm_rows NO SCROLL CURSOR FOR " + sql, args);
+        } catch (...) {
+            FDb.Rollback();
+            throw;
+        }
+    }
+    // Whatever the statement did besides reading (a sequence set by a SELECT) stays, as it did when
+    // the statement ran on its own; a failed one is undone.
+    ~Stream() override {
+        if (PQstatus(FDb.FConn) == CONNECTION_OK && PQtransactionStatus(FDb.FConn) == PQTRANS_INTRANS)
+            PQclear(PQexec(FDb.FConn, "COMMIT"));
+        else
+            FDb.Rollback();
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    bool Next() override {
+        if (PgCursor::Next()) return true;
+        if (FEnded) return false;
+        Take(nullptr);
+        Take(FDb.Exec("FETCH " + std::to_string(kPieceRows) + " FROM qm_rows", {}));
+        FEnded = Held() < kPieceRows;
+        return PgCursor::Next();
+    }
+    std::int64_t RowsKnown() const override { return -1; }
+
+private:
+    // A quarter of a megabyte of an income level's rows: a round trip per piece is a hundredth of
+    // what the piece costs to write, and a smaller piece holds no less at the peak.
+    static constexpr int kPieceRows = 1024;
+    PgConnection& FDb;
+    bool FEnded = false;
+};
+
 std::unique_ptr<Cursor> PgConnection::Query(const std::string& sql, const std::vector<BoundValue>& args) {
+    // Inside a caller's transaction the rows are few (the checks of a save) and come whole; so do
+    // those of statements a cursor cannot carry.
+    if (PQtransactionStatus(FConn) == PQTRANS_IDLE && IsSelect(sql))
+        return std::make_unique<Stream>(*this, sql, args);
     return std::make_unique<PgCursor>(Exec(sql, args));
 }
 

@@ -38,6 +38,7 @@ public:
     PGconn* Handle() const { return FConn; }
 
 private:
+    class Stream;
     PGresult* Exec(const std::string& sql, const std::vector<BoundValue>& args);
     void Prepare();
 
