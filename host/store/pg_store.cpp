@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace qm::host {
 
@@ -363,10 +364,14 @@ PGresult* PgConnection::Exec(const std::string& sql, const std::vector<BoundValu
             continue;
         params[i] = texts[i].c_str();
     }
-    PGresult* r = args.empty()
-                      ? PQexec(FConn, sql.c_str())
-                      : PQexecParams(FConn, NumberedMarks(sql).c_str(), static_cast<int>(args.size()),
-                                     nullptr, params.data(), nullptr, nullptr, 0);
+    Settle();
+    return Checked(args.empty()
+                       ? PQexec(FConn, sql.c_str())
+                       : PQexecParams(FConn, NumberedMarks(sql).c_str(), static_cast<int>(args.size()),
+                                      nullptr, params.data(), nullptr, nullptr, 0));
+}
+
+PGresult* PgConnection::Checked(PGresult* r) {
     ExecStatusType st = PQresultStatus(r);
     if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) return r;
     std::string msg = Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(FConn));
@@ -416,9 +421,10 @@ std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
     return info;
 }
 
-// Rows read from a server cursor a piece at a time, each piece freed before the next is asked for:
-// a long search never holds its whole result beside the answer being written from it. The cursor
-// lives in a transaction of its own, ended with it.
+// Rows read from a server cursor a piece at a time, each piece freed before the next is taken in:
+// a long search never holds its whole result beside the answer being written from it. The next
+// piece is asked for as soon as one arrives, so that the server makes it while this one is written.
+// The cursor lives in a transaction of its own, ended with it.
 class PgConnection::Stream final : public PgCursor {
 public:
     Stream(PgConnection& db, const std::string& sql, const std::vector<BoundValue>& args) : FDb(db) {
@@ -433,6 +439,8 @@ public:
     // Whatever the statement did besides reading (a sequence set by a SELECT) stays, as it did when
     // the statement ran on its own; a failed one is undone.
     ~Stream() override {
+        Settle();
+        PQclear(FArrived);
         if (PQstatus(FDb.FConn) == CONNECTION_OK && PQtransactionStatus(FDb.FConn) == PQTRANS_INTRANS)
             PQclear(PQexec(FDb.FConn, "COMMIT"));
         else
@@ -445,19 +453,36 @@ public:
         if (PgCursor::Next()) return true;
         if (FEnded) return false;
         Take(nullptr);
-        Take(FDb.Exec("FETCH " + std::to_string(kPieceRows) + " FROM qm_rows", {}));
+        Settle();
+        Take(FArrived ? FDb.Checked(std::exchange(FArrived, nullptr)) : FDb.Exec(FFetch, {}));
         FEnded = Held() < kPieceRows;
+        if (!FEnded && PQsendQuery(FDb.FConn, FFetch.c_str())) FDb.FAhead = this;
         return PgCursor::Next();
     }
     std::int64_t RowsKnown() const override { return -1; }
+
+    // Takes in the piece asked for ahead, success or failure, before anything else is sent.
+    void Settle() noexcept {
+        if (FDb.FAhead != this) return;
+        FDb.FAhead = nullptr;
+        FArrived = PQgetResult(FDb.FConn);
+        while (PGresult* more = PQgetResult(FDb.FConn))
+            PQclear(more);
+    }
 
 private:
     // A quarter of a megabyte of an income level's rows: a round trip per piece is a hundredth of
     // what the piece costs to write, and a smaller piece holds no less at the peak.
     static constexpr int kPieceRows = 1024;
+    const std::string FFetch = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
     PgConnection& FDb;
+    PGresult* FArrived = nullptr;
     bool FEnded = false;
 };
+
+void PgConnection::Settle() noexcept {
+    if (FAhead) FAhead->Settle();
+}
 
 std::unique_ptr<Cursor> PgConnection::Query(const std::string& sql, const std::vector<BoundValue>& args) {
     // Inside a caller's transaction the rows are few (the checks of a save) and come whole; so do
@@ -502,6 +527,7 @@ void PgConnection::Commit() {
 }
 
 void PgConnection::Rollback() noexcept {
+    Settle();
     if (PQstatus(FConn) == CONNECTION_OK && PQtransactionStatus(FConn) != PQTRANS_IDLE)
         PQclear(PQexec(FConn, "ROLLBACK"));
 }
