@@ -161,6 +161,7 @@ private:
     int FRow = -1;
 };
 
+// Whether SQL is a SELECT: the one statement a server cursor carries.
 bool IsSelect(std::string_view sql) {
     std::size_t at = 0;
     while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
@@ -471,8 +472,8 @@ public:
     }
 
 private:
-    // A quarter of a megabyte of an income level's rows: a round trip per piece is a hundredth of
-    // what the piece costs to write, and a smaller piece holds no less at the peak.
+    // A quarter of a megabyte of an income level's rows: a round trip per piece costs little beside
+    // writing it, and a smaller piece held no less at the peak.
     static constexpr int kPieceRows = 1024;
     const std::string FFetch = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
     PgConnection& FDb;

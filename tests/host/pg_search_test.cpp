@@ -80,6 +80,23 @@ TEST_F(PgSearch, ALongSearchReadsAsTheSameRowsFromAFile) {
     EXPECT_EQ(rows, static_cast<std::size_t>(kRows - 1));
 }
 
+// A statement run while a cursor's rows are still coming finds the connection free, and the rows
+// go on where they were.
+TEST_F(PgSearch, AStatementBetweenThePiecesOfAnotherLeavesBothWhole) {
+    SqlUnstamped(FillSql(Engine::Postgres));
+    auto rows = S->Db().Query(QuoteNames("SELECT MEMAC_ID FROM TB_MEMAC ORDER BY MEMAC_ID"), {});
+    int read = 0;
+    bool ordered = true;
+    while (rows->Next()) {
+        ordered = ordered && rows->Text(0) == std::to_string(++read);
+        if (read == 1500) {
+            EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TB_MEMAC"), std::to_string(kRows));
+        }
+    }
+    EXPECT_EQ(read, kRows);
+    EXPECT_TRUE(ordered);
+}
+
 // The server drops the connection while the rows are still coming: the search is asked again once;
 // dropped again, the clerk reads the clear error and not one row of the broken answer.
 TEST(PgSearchLoss, AConnectionLostBetweenThePiecesIsAskedAgainOnceThenTold) {
