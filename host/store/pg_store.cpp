@@ -6,15 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace qm::host {
 
 namespace {
 
-// No statement, lock wait or idle transaction holds a clerk (or the server) forever.
+// No statement, lock wait or idle transaction holds a clerk (or the server) forever. Every row of
+// a cursor is read: the server plans it for the whole result, not for its first rows.
 const char* const kSession = "SET statement_timeout = '30s'; SET lock_timeout = '10s';"
                              " SET idle_in_transaction_session_timeout = '60s'; SET DateStyle = 'ISO, YMD'; "
-                             "SET client_encoding = 'UTF8'";
+                             "SET client_encoding = 'UTF8'; SET cursor_tuple_fraction = 1";
 
 // Two hosts starting on a new or older database must not both change its layout.
 const char* const kLayoutLock = "SELECT pg_advisory_xact_lock(7204204)";
@@ -124,8 +126,10 @@ void KeyOf(const char* detail, std::string& column, std::string& value) {
 
 class PgCursor : public Cursor {
 public:
-    explicit PgCursor(PGresult* r) : FR(r), FRows(PQntuples(r)) {}
+    explicit PgCursor(PGresult* r) { Take(r); }
     ~PgCursor() override { PQclear(FR); }
+    PgCursor(const PgCursor&) = delete;
+    PgCursor& operator=(const PgCursor&) = delete;
     bool Next() override { return ++FRow < FRows; }
     bool IsNull(int col) const override { return PQgetisnull(FR, FRow, col) != 0; }
     std::string_view Text(int col) const override {
@@ -140,11 +144,35 @@ public:
     }
     std::int64_t RowsKnown() const override { return FRows; }
 
+protected:
+    PgCursor() = default;
+    // Holds R's rows instead of those held so far, which are freed.
+    void Take(PGresult* r) {
+        PQclear(FR);
+        FR = r;
+        FRows = r ? PQntuples(r) : 0;
+        FRow = -1;
+    }
+    int Held() const { return FRows; }
+
 private:
-    PGresult* FR;
-    int FRows;
+    PGresult* FR = nullptr;
+    int FRows = 0;
     int FRow = -1;
 };
+
+// Whether SQL is a SELECT: the one statement a server cursor carries.
+bool IsSelect(std::string_view sql) {
+    std::size_t at = 0;
+    while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+        ++at;
+    const std::string_view word = "SELECT";
+    if (sql.size() - at <= word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(sql[at + i])) != word[i]) return false;
+    const char next = sql[at + word.size()];
+    return next == ' ' || next == '\n' || next == '\t' || next == '"' || next == '*';
+}
 
 } // namespace
 
@@ -337,10 +365,14 @@ PGresult* PgConnection::Exec(const std::string& sql, const std::vector<BoundValu
             continue;
         params[i] = texts[i].c_str();
     }
-    PGresult* r = args.empty()
-                      ? PQexec(FConn, sql.c_str())
-                      : PQexecParams(FConn, NumberedMarks(sql).c_str(), static_cast<int>(args.size()),
-                                     nullptr, params.data(), nullptr, nullptr, 0);
+    Settle();
+    return Checked(args.empty()
+                       ? PQexec(FConn, sql.c_str())
+                       : PQexecParams(FConn, NumberedMarks(sql).c_str(), static_cast<int>(args.size()),
+                                      nullptr, params.data(), nullptr, nullptr, 0));
+}
+
+PGresult* PgConnection::Checked(PGresult* r) {
     ExecStatusType st = PQresultStatus(r);
     if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) return r;
     std::string msg = Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(FConn));
@@ -390,7 +422,74 @@ std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
     return info;
 }
 
+// Rows read from a server cursor a piece at a time, each piece freed before the next is taken in:
+// a long search never holds its whole result beside the answer being written from it. The next
+// piece is asked for as soon as one arrives, so that the server makes it while this one is written.
+// The cursor lives in a transaction of its own, ended with it.
+class PgConnection::Stream final : public PgCursor {
+public:
+    Stream(PgConnection& db, const std::string& sql, const std::vector<BoundValue>& args) : FDb(db) {
+        FDb.Run("BEGIN", {});
+        try {
+            FDb.Run("DECLARE qm_rows NO SCROLL CURSOR FOR " + sql, args);
+        } catch (...) {
+            FDb.Rollback();
+            throw;
+        }
+    }
+    // Whatever the statement did besides reading (a sequence set by a SELECT) stays, as it did when
+    // the statement ran on its own; a failed one is undone.
+    ~Stream() override {
+        Settle();
+        PQclear(FArrived);
+        if (PQstatus(FDb.FConn) == CONNECTION_OK && PQtransactionStatus(FDb.FConn) == PQTRANS_INTRANS)
+            PQclear(PQexec(FDb.FConn, "COMMIT"));
+        else
+            FDb.Rollback();
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    bool Next() override {
+        if (PgCursor::Next()) return true;
+        if (FEnded) return false;
+        Take(nullptr);
+        Settle();
+        Take(FArrived ? FDb.Checked(std::exchange(FArrived, nullptr)) : FDb.Exec(FFetch, {}));
+        FEnded = Held() < kPieceRows;
+        if (!FEnded && PQsendQuery(FDb.FConn, FFetch.c_str())) FDb.FAhead = this;
+        return PgCursor::Next();
+    }
+    std::int64_t RowsKnown() const override { return -1; }
+
+    // Takes in the piece asked for ahead, success or failure, before anything else is sent.
+    void Settle() noexcept {
+        if (FDb.FAhead != this) return;
+        FDb.FAhead = nullptr;
+        FArrived = PQgetResult(FDb.FConn);
+        while (PGresult* more = PQgetResult(FDb.FConn))
+            PQclear(more);
+    }
+
+private:
+    // A quarter of a megabyte of an income level's rows: a round trip per piece costs little beside
+    // writing it, and a smaller piece held no less at the peak.
+    static constexpr int kPieceRows = 1024;
+    const std::string FFetch = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
+    PgConnection& FDb;
+    PGresult* FArrived = nullptr;
+    bool FEnded = false;
+};
+
+void PgConnection::Settle() noexcept {
+    if (FAhead) FAhead->Settle();
+}
+
 std::unique_ptr<Cursor> PgConnection::Query(const std::string& sql, const std::vector<BoundValue>& args) {
+    // Inside a caller's transaction the rows are few (the checks of a save) and come whole; so do
+    // those of statements a cursor cannot carry.
+    if (PQtransactionStatus(FConn) == PQTRANS_IDLE && IsSelect(sql))
+        return std::make_unique<Stream>(*this, sql, args);
     return std::make_unique<PgCursor>(Exec(sql, args));
 }
 
@@ -429,6 +528,7 @@ void PgConnection::Commit() {
 }
 
 void PgConnection::Rollback() noexcept {
+    Settle();
     if (PQstatus(FConn) == CONNECTION_OK && PQtransactionStatus(FConn) != PQTRANS_IDLE)
         PQclear(PQexec(FConn, "ROLLBACK"));
 }

@@ -38,10 +38,16 @@ public:
     PGconn* Handle() const { return FConn; }
 
 private:
+    class Stream;
     PGresult* Exec(const std::string& sql, const std::vector<BoundValue>& args);
+    // R when it succeeded; otherwise frees it and throws the StoreError it tells of.
+    PGresult* Checked(PGresult* r);
+    // Takes in what a cursor asked for ahead, so that the connection is free for a statement.
+    void Settle() noexcept;
     void Prepare();
 
     PGconn* FConn = nullptr;
+    Stream* FAhead = nullptr; // the cursor whose next rows were asked for and not yet taken in
 };
 
 // '?' marks to libpq's $1, $2, ...; marks inside quotes are left alone.
