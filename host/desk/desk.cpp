@@ -3,10 +3,9 @@
 #include "host/address_mask.h"
 #include "host/desk/column_keeper.h"
 #include "host/desk/dark_palette.h"
-#include "host/desk/grid_printer.h"
+#include "host/desk/desk_output.h"
 #include "host/desk/grid_table.h"
 #include "host/desk/palette_icons.h"
-#include "host/desk/replacing_file.h"
 #include "host/desk/where_label.h"
 #include "host/settings.h"
 #include "host/ui/command_bar.h"
@@ -26,9 +25,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QStatusBar>
@@ -220,7 +216,10 @@ QString Desk::Title() const {
 ExportResult Desk::Export(const std::string& path) {
     ExportResult result;
     ExportFormat format{};
-    if (!FormatFromPath(path, format)) {
+    const OutputApi* out = Output(result.Error);
+    if (!out) {
+        // The reason is in the result already.
+    } else if (!out->FormatFromPath(path, format)) {
         result.Error = "无法导出到“" + path + "”：请用 .csv 或 .xlsx 作为文件扩展名";
     } else if (QTableView* grid = Grid(); !grid) {
         result.Error = "没有打开的窗体，无法导出";
@@ -242,7 +241,7 @@ ExportResult Desk::Export(const std::string& path) {
                 QCoreApplication::processEvents();
                 return !progress->wasCanceled();
             };
-        result = ExportTable(table, path, format, told);
+        result = out->ExportTable(table, path, format, told);
         if (result.Written)
             FWindow.statusBar()->showMessage(
                 QString::fromUtf8("已导出 %1 条到 %2").arg(table.RowCount()).arg(Q(path)));
@@ -259,20 +258,11 @@ bool Desk::PrintPdf(const std::string& path, std::string& why) {
         why = "没有打开的窗体，无法导出 PDF";
         return false;
     }
-    try {
-        ReplacingFile file(path);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(Q(file.TempPath()));
-        printer.setDocName(Title());
-        const GridTable table(*grid);
-        GridPrinter pages(table, {Title(), QDate::currentDate().toString(Qt::ISODate), Q(FUser)});
-        if (!pages.Print(printer)) throw std::runtime_error(CannotWrite(path, "无法生成 PDF"));
-        file.Commit();
-    } catch (const std::exception& e) {
-        why = e.what();
+    const OutputApi* out = Output(why);
+    if (!out) return false;
+    const GridTable table(*grid);
+    if (!out->PrintPdf(table, {Title(), QDate::currentDate().toString(Qt::ISODate), Q(FUser)}, path, why))
         return false;
-    }
     FWindow.statusBar()->showMessage(QString::fromUtf8("已导出 PDF 到 %1").arg(Q(path)));
     return true;
 }
@@ -314,24 +304,13 @@ void Desk::PdfAsked() {
 
 void Desk::PreviewAsked() {
     if (!HaveRows("打印")) return;
-    QTableView* grid = Grid();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(Title());
-    const GridTable table(*grid);
-    GridPrinter pages(table, {Title(), QDate::currentDate().toString(Qt::ISODate), Q(FUser)});
-    QPrintPreviewDialog preview(&printer, &FWindow);
-    preview.setObjectName(QStringLiteral("printPreview"));
-    preview.setWindowTitle(QString::fromUtf8("打印预览 - ") + Title());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-            [&pages](QPrinter* p) { pages.Print(*p); });
-    // Its own size shows a page too small to read: it takes most of the window, and the page its width.
-    preview.resize(FWindow.size() * 0.9);
-    // Through the dialog's own button, so that the button shows it.
-    if (auto* fit = preview.findChild<QAction*>(QStringLiteral("fitWidthAction")))
-        fit->trigger();
-    else if (auto* view = preview.findChild<QPrintPreviewWidget*>())
-        view->fitToWidth();
-    preview.exec();
+    std::string why;
+    if (const OutputApi* out = Output(why)) {
+        const GridTable table(*Grid());
+        out->Preview(table, {Title(), QDate::currentDate().toString(Qt::ISODate), Q(FUser)}, FWindow);
+    } else {
+        FWindow.ShowError(why);
+    }
     FocusGrid();
 }
 

@@ -3,6 +3,10 @@
 // the dialog library is not built beside qmhost.
 #include "store_fixture.h"
 
+#include <gmock/gmock.h>
+
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +17,9 @@
 
 namespace qm::host::testing {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 std::string Today() {
     const std::time_t now = std::time(nullptr);
@@ -476,6 +483,38 @@ TEST_F(HostRun, ASaveAfterAnAnswerTheFormCouldNotFullyLoadIsStillChecked) {
     hostB.join();
     EXPECT_EQ(exitB, 0) << ReadFileBytes(Dir / "b.err");
     EXPECT_EQ(Scalar("SELECT MEMAC002 || MEMAC003 FROM TB_MEMAC WHERE MEMAC001='02'"), "甲改abc");
+}
+
+// What only export and print need (the spreadsheet writer, Qt's print support, their own library)
+// is loaded when first asked for, not with the window.
+TEST_F(HostRun, ExportLoadsItsLibrariesOnlyWhenAsked) {
+    FillAgedDemo();
+    const std::string flag = Dir.string() + "/";
+    const std::string script = "touch " + flag + "shown\nwait-for " + flag + "go\nexport " + flag +
+                               "rows.xlsx\ntouch " + flag + "exported\nwait-for " + flag + "end\n";
+    // The shell's own number is the host's: exec keeps it.
+    FILE* run = ::popen(("echo $$; exec env " + Command("tester", "g01", script)).c_str(), "r");
+    ASSERT_NE(run, nullptr);
+    int pid = 0;
+    ASSERT_EQ(std::fscanf(run, "%d", &pid), 1);
+    auto mapped = [&](const std::string& flagName) {
+        for (int i = 0; i < 1500 && !std::filesystem::exists(flag + flagName); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(std::filesystem::exists(flag + flagName)) << ReadFileBytes(Dir / "run.err");
+        return ReadFileBytes("/proc/" + std::to_string(pid) + "/maps");
+    };
+    const char* const lazy[] = {"libqmdeskout.so", "libxlsxwriter", "libQt6PrintSupport"};
+    const std::string shown = mapped("shown");
+    EXPECT_THAT(shown, HasSubstr("libtarn204.so"));
+    for (const char* library : lazy)
+        EXPECT_THAT(shown, Not(HasSubstr(library)));
+    std::ofstream(flag + "go").flush();
+    const std::string exported = mapped("exported");
+    for (const char* library : lazy)
+        EXPECT_THAT(exported, HasSubstr(library));
+    std::ofstream(flag + "end").flush();
+    EXPECT_EQ(Exit(::pclose(run)), 0) << ReadFileBytes(Dir / "run.err");
+    EXPECT_TRUE(std::filesystem::exists(flag + "rows.xlsx"));
 }
 
 QM_BOTH_ENGINES(EndToEnd);

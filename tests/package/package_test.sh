@@ -61,7 +61,7 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 case $case_name in
 layout)
   # Programs and libraries together in the private folder, bin/ only links into it.
-  for f in qmhost qmproto libtarn204.so dialog.dll libqmpgstore.so libqm_platform.so libqm_platform_qt.so \
+  for f in qmhost qmproto libtarn204.so dialog.dll libqmpgstore.so libqmdeskout.so libqm_platform.so libqm_platform_qt.so \
     manual.html; do
     [ -f "$private/$f" ] || fail "missing usr/lib/qmclient/$f"
   done
