@@ -4,6 +4,7 @@
 
 #include "bench/host/launch.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -70,5 +71,12 @@ private:
     std::filesystem::path FLog;
     std::vector<std::vector<Outcome>> FSeen;
 };
+
+// Prints one figure against its target; false when it misses it.
+inline bool Verdict(const char* what, double ratio, double target) {
+    const bool met = ratio > 0 && ratio <= target;
+    std::printf("    %-42s %.3f (target <= %.2f) %s\n", what, ratio, target, met ? "met" : "MISSED");
+    return met;
+}
 
 } // namespace qm::bench

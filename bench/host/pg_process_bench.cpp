@@ -40,6 +40,7 @@ using qm::bench::Costs;
 using qm::bench::Handshake;
 using qm::bench::LaunchKind;
 using qm::bench::Rounds;
+using qm::bench::Verdict;
 using qm::bench::WriteFile;
 
 constexpr double kMB = 1e6;
@@ -243,13 +244,6 @@ void HostOnServerAgainstPsql(benchmark::State& state) {
 // Each iteration is one round of six processes; the medians are over the rounds.
 BENCHMARK(HostOnServerAgainstPsql)->Arg(100000)->Iterations(9)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(HostOnServerAgainstPsql)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Prints one figure against its target; false when it misses it.
-bool Verdict(const char* what, double ratio, double target) {
-    const bool met = ratio > 0 && ratio <= target;
-    std::printf("    %-42s %.3f (target <= %.2f) %s\n", what, ratio, target, met ? "met" : "MISSED");
-    return met;
-}
 
 } // namespace
 

@@ -16,7 +16,7 @@
 //   peak_ratio   = qmhost's peak / what it holds once the search settled  (target <= 1.5)
 // A missed target is printed as such and makes the exit code 1. On a machine shared with other
 // work the wall times stretch with the load, the CPU times much less: their ratio is shown beside.
-#include "bench/host/launch.h"
+#include "bench/host/launch_rounds.h"
 #include "bench/host/store_rows.h"
 #include "platform/platform.h"
 
@@ -42,23 +42,17 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qm::bench::BinFolder;
+using qm::bench::Costs;
 using qm::bench::Handshake;
-using qm::bench::Launch;
-using qm::bench::Median;
-using qm::bench::Outcome;
+using qm::bench::LaunchKind;
+using qm::bench::Rounds;
 using qm::bench::StatusBytes;
+using qm::bench::Verdict;
+using qm::bench::WriteFile;
 
 constexpr double kMB = 1e6;
 constexpr double kTimeTarget = 1.0, kMemoryTarget = 1.0, kPeakTarget = 1.5;
-
-// The folder this benchmark runs from: qmhost, the module, dialog.dll and the peer are built there.
-fs::path BinFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path) << text;
-}
 
 // This process's resident size now: a forked child starts its high-water mark from it.
 double ResidentBytes() {
@@ -72,7 +66,7 @@ struct Setup {
     qm::bench::StoreWithRows Rows;
     fs::path Work;
     Handshake Meet;
-    std::vector<std::string> Kinds[kKinds];
+    std::vector<LaunchKind> Kinds;
     std::string Missing;
 
     explicit Setup(int rows) : Rows(rows, "process") {
@@ -89,10 +83,13 @@ struct Setup {
         const std::string host = (bin / "qmhost").string();
         const std::string peer = (bin / "peer_table").string();
         const std::string db = Rows.Path.string();
-        Kinds[HostSearch] = {host, "--db", db, "--no-search", "--script", (Work / "search.txt").string()};
-        Kinds[HostIdle] = {host, "--db", db, "--no-search", "--script", (Work / "idle.txt").string()};
-        Kinds[PeerSearch] = {peer, db, std::to_string(rows)};
-        Kinds[PeerIdle] = {peer, "--idle", db, "0"};
+        Kinds.resize(kKinds);
+        Kinds[HostSearch] = {{host, "--db", db, "--no-search", "--script", (Work / "search.txt").string()},
+                             &Meet};
+        Kinds[HostIdle] = {{host, "--db", db, "--no-search", "--script", (Work / "idle.txt").string()},
+                           &Meet};
+        Kinds[PeerSearch] = {{peer, db, std::to_string(rows)}};
+        Kinds[PeerIdle] = {{peer, "--idle", db, "0"}};
     }
     ~Setup() {
         std::error_code ignored;
@@ -121,41 +118,27 @@ void HostAgainstPeer(benchmark::State& state) {
     // The children read no settings of the user's and draw nowhere.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("XDG_CONFIG_HOME", (setup->Work / "config").c_str(), 1);
-    const fs::path log = setup->Work / "child.log";
-
-    std::vector<double> wall[kKinds], peak[kKinds], cpu[kKinds], high[kKinds], settled[kKinds];
-    auto round = [&](int turn, bool keep) {
-        for (int k = 0; k < kKinds; ++k) {
-            const int kind = (k + turn) % kKinds;
-            const bool host = kind == HostSearch || kind == HostIdle;
-            const Outcome o = Launch(setup->Kinds[kind], log, host ? &setup->Meet : nullptr);
-            if (!o.Ok) {
-                state.SkipWithError(o.Why.c_str());
-                return false;
-            }
-            if (keep) {
-                wall[kind].push_back(o.WallS);
-                peak[kind].push_back(o.PeakBytes);
-                cpu[kind].push_back(o.CpuS);
-                high[kind].push_back(o.HighWaterBytes);
-                settled[kind].push_back(o.SettledBytes);
-            }
-        }
-        return true;
-    };
+    Rounds rounds(setup->Kinds, setup->Work / "child.log");
     // One round unmeasured, so that the file and the libraries are in the page cache for all.
-    if (!round(0, false)) return;
+    if (!rounds.Run(0, false)) {
+        state.SkipWithError(rounds.Why.c_str());
+        return;
+    }
     int turn = 0;
     for (auto _ : state)
-        if (!round(++turn, true)) return;
+        if (!rounds.Run(++turn, true)) {
+            state.SkipWithError(rounds.Why.c_str());
+            return;
+        }
 
     double w[kKinds], p[kKinds], u[kKinds], h[kKinds], r[kKinds];
     for (int k = 0; k < kKinds; ++k) {
-        w[k] = Median(wall[k]);
-        p[k] = Median(peak[k]);
-        u[k] = Median(cpu[k]);
-        h[k] = Median(high[k]);
-        r[k] = Median(settled[k]);
+        const Costs m = rounds.Median(static_cast<std::size_t>(k));
+        w[k] = m.WallS;
+        p[k] = m.PeakBytes;
+        u[k] = m.CpuS;
+        h[k] = m.HighWaterBytes;
+        r[k] = m.SettledBytes;
     }
     Figures& f = gFigures[rows];
     f.HostTime = w[HostSearch] - w[HostIdle];
@@ -189,13 +172,6 @@ void HostAgainstPeer(benchmark::State& state) {
 // Each iteration is one round of four processes; the medians are over the rounds.
 BENCHMARK(HostAgainstPeer)->Arg(100000)->Iterations(9)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(HostAgainstPeer)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Prints one figure against its target; false when it misses it.
-bool Verdict(const char* what, double ratio, double target) {
-    const bool met = ratio > 0 && ratio <= target;
-    std::printf("    %-34s %.2f (target <= %.1f) %s\n", what, ratio, target, met ? "met" : "MISSED");
-    return met;
-}
 
 } // namespace
 
