@@ -11,6 +11,7 @@
 #include "host/store/server_address.h"
 #include "host/store/store.h"
 #include "host/ui/main_window.h"
+#include "host/ui/qt_language.h"
 #include "host/ui/startup_window.h"
 #include "host/ui/user_code_window.h"
 #include "platform/platform.h"
@@ -129,6 +130,7 @@ std::string DialogLibraryFault(const std::string& folder, dialog::DialogApi& box
 int RunHost(const Options& options) {
     InstallQtPump();
     SubstituteFonts();
+    TranslateQtDialogs();
 
     std::vector<ScriptStep> steps;
     if (!options.ScriptPath.empty()) {

@@ -10,7 +10,7 @@ purpose=${1:-test}
 
 run=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev
      nlohmann-json3-dev libxlsxwriter-dev cmark
-     fonts-wqy-microhei)
+     fonts-wqy-microhei qt6-translations-l10n)
 package=(dpkg-dev file)
 # The sanitizer and fuzzer runtimes belong to whichever clang the release has: the versionless
 # package where the release has one, else the one named after its default clang.

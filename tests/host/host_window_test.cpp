@@ -5,6 +5,7 @@
 #include "host/settings.h"
 #include "host/ui/exchange_summary.h"
 #include "host/ui/main_window.h"
+#include "host/ui/qt_language.h"
 #include "host/ui/status_line.h"
 #include "platform/qt/qt_pump.h"
 #include "plugin/messages.h"
@@ -12,13 +13,16 @@
 #include "store_fixture.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qm::host::testing {
@@ -382,6 +386,18 @@ TEST(Settings, FillWhatTheCommandLineLeavesOpen) {
     EXPECT_FALSE(bare.UserNamed);
     EXPECT_TRUE(bare.DbPath.empty());
     std::filesystem::remove_all(dir);
+}
+
+// Qt's own dialogs (the export's file dialog, the print preview) speak the clerk's language too.
+TEST(QtLanguage, QtsOwnDialogsSpeakChinese) {
+    ASSERT_TRUE(TranslateQtDialogs()) << "Qt's Chinese translations are not installed";
+    QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    for (auto which : {QDialogButtonBox::Save, QDialogButtonBox::Cancel}) {
+        const QString text = box.button(which)->text();
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x4E00; }))
+            << text.toStdString();
+    }
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
 }
 
 } // namespace

@@ -85,13 +85,13 @@ runpath)
   ;;
 depends)
   # Library dependencies come from the binaries (the server client from the engine library qmhost
-  # loads only for a server); the fonts and the SVG plug-in that draws the window icon are added
-  # by hand.
+  # loads only for a server); the fonts, the SVG plug-in that draws the window icon and Qt's
+  # Chinese words for its own dialogs are added by hand.
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
   for want in libqt6widgets6 libqt6printsupport6 libxlsxwriter4 libsqlite3-0 libpugixml1v5 libpq5 \
-    fonts-wqy-microhei libqt6svg6; do
+    fonts-wqy-microhei libqt6svg6 qt6-translations-l10n; do
     grep -q "$want" <<<"$depends" || fail "Depends lacks $want"
   done
   ;;

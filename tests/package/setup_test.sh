@@ -76,7 +76,7 @@ run_setup() {
 }
 
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev
-              nlohmann-json3-dev libxlsxwriter-dev cmark fonts-wqy-microhei)
+              nlohmann-json3-dev libxlsxwriter-dev cmark fonts-wqy-microhei qt6-translations-l10n)
 test_chain=(clang libgtest-dev libbenchmark-dev lintian xdotool postgresql clang-format unzip)
 
 # Everything there: silent, nothing run.
@@ -87,7 +87,7 @@ run_setup all-there 1000 no run "${run_packages[@]}"
 run_setup no-sudo 1000 no run cmake g++
 [ "$rc" = 1 ] || fail "without sudo exited $rc: $out"
 [ -z "$log" ] || fail "without sudo apt-get ran: $log"
-want="su -c 'apt-get install -y --no-install-recommends ninja-build pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev nlohmann-json3-dev libxlsxwriter-dev cmark fonts-wqy-microhei'"
+want="su -c 'apt-get install -y --no-install-recommends ninja-build pkg-config qt6-base-dev libqt6svg6 libpugixml-dev libsqlite3-dev libpq-dev nlohmann-json3-dev libxlsxwriter-dev cmark fonts-wqy-microhei qt6-translations-l10n'"
 grep -qxF "  $want" <<<"$out" || fail "no '$want' in: $out"
 grep -q "sudo: command not found" <<<"$out" && fail "sudo was called: $out"
 
