@@ -33,25 +33,6 @@ std::string FillSql(Engine kind) {
            (server ? "generate_series(1, " + n + ") i" : "s");
 }
 
-// Collects a document handed over in pieces, as the window's wide text does; Begun runs before the
-// first piece of each attempt.
-class PiecesSink : public ResponseSink {
-public:
-    void Reserve(std::size_t) override {}
-    void Append(std::string_view text) override {
-        if (Text.empty() && Begun) Begun();
-        Text += text;
-    }
-    std::size_t Mark() const override { return Text.size(); }
-    std::size_t Insert(std::size_t at, std::string_view text) override {
-        Text.insert(at, text);
-        return text.size();
-    }
-    void Clear() override { Text.clear(); }
-    std::string Text;
-    std::function<void()> Begun;
-};
-
 class PgSearch : public StoreTest {
 protected:
     PgSearch() { Kind = Engine::Postgres; }

@@ -102,21 +102,6 @@ TEST(StoreFile, ADamagedFileIsFoundOnOpenAndNeverWritten) {
     std::filesystem::remove_all(dir);
 }
 
-// Collects a document handed over in pieces, as the window's wide text does.
-class PiecesSink : public ResponseSink {
-public:
-    void Reserve(std::size_t) override {}
-    void Append(std::string_view text) override { Text += text, ++Pieces; }
-    std::size_t Mark() const override { return Text.size(); }
-    std::size_t Insert(std::size_t at, std::string_view text) override {
-        Text.insert(at, text);
-        return text.size();
-    }
-    void Clear() override { Text.clear(); }
-    std::string Text;
-    int Pieces = 0;
-};
-
 // A long answer handed over while it is written reads exactly as the one written whole, with the
 // note about a row left out at its end still in the status before the rows.
 TEST(StoreFile, AnswerInPiecesReadsAsTheWholeOne) {

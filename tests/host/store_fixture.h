@@ -1,6 +1,7 @@
 // A store on a fresh SQLite file or a fresh PostgreSQL schema, and readers for its answers.
 #pragma once
 
+#include "host/store/response.h"
 #include "host/store/sqlite_store.h"
 #include "host/store/store.h"
 #include "pg_server.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -40,6 +42,27 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
 inline std::string StoreBytes(const std::filesystem::path& path) {
     return ReadFileBytes(path) + "|" + ReadFileBytes(path.string() + "-wal");
 }
+
+// Collects a document handed over in pieces, as the window's wide text does; Begun runs before the
+// first piece of each attempt.
+class PiecesSink : public ResponseSink {
+public:
+    void Reserve(std::size_t) override {}
+    void Append(std::string_view text) override {
+        if (Text.empty() && Begun) Begun();
+        Text += text;
+        ++Pieces;
+    }
+    std::size_t Mark() const override { return Text.size(); }
+    std::size_t Insert(std::size_t at, std::string_view text) override {
+        Text.insert(at, text);
+        return text.size();
+    }
+    void Clear() override { Text.clear(); }
+    std::string Text;
+    int Pieces = 0;
+    std::function<void()> Begun;
+};
 
 struct Answer {
     int Code = 0;
