@@ -4,6 +4,10 @@
 
 #include "bench/host/launch.h"
 
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -71,6 +75,21 @@ private:
     std::filesystem::path FLog;
     std::vector<std::vector<Outcome>> FSeen;
 };
+
+// Runs one unmeasured round (so that the rows and the libraries are in the caches for all), then
+// one measured round per iteration of STATE. The children read no settings of the user's (their
+// configuration lives in CONFIG) and draw nowhere. False, with STATE skipped and told why, when a
+// process failed.
+inline bool RunRounds(benchmark::State& state, Rounds& rounds, const std::filesystem::path& config) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    bool ok = rounds.Run(0, false);
+    int turn = 0;
+    for (auto _ : state)
+        if (ok) ok = rounds.Run(++turn, true);
+    if (!ok) state.SkipWithError(rounds.Why.c_str());
+    return ok;
+}
 
 // Prints one figure against its target; false when it misses it.
 inline bool Verdict(const char* what, double ratio, double target) {

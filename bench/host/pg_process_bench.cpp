@@ -40,6 +40,7 @@ using qm::bench::Costs;
 using qm::bench::Handshake;
 using qm::bench::LaunchKind;
 using qm::bench::Rounds;
+using qm::bench::RunRounds;
 using qm::bench::Verdict;
 using qm::bench::WriteFile;
 
@@ -194,21 +195,8 @@ void HostOnServerAgainstPsql(benchmark::State& state) {
         state.SkipWithError(("not available: " + setup->Missing).c_str());
         return;
     }
-    // The children read no settings of the user's and draw nowhere.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("XDG_CONFIG_HOME", (setup->Work / "config").c_str(), 1);
     Rounds rounds(setup->Kinds, setup->Work / "child.log");
-    // One round unmeasured, so that the rows and the libraries are in the caches for all.
-    if (!rounds.Run(0, false)) {
-        state.SkipWithError(rounds.Why.c_str());
-        return;
-    }
-    int turn = 0;
-    for (auto _ : state)
-        if (!rounds.Run(++turn, true)) {
-            state.SkipWithError(rounds.Why.c_str());
-            return;
-        }
+    if (!RunRounds(state, rounds, setup->Work / "config")) return;
 
     Costs m[kKinds];
     for (int k = 0; k < kKinds; ++k)

@@ -47,6 +47,7 @@ using qm::bench::Costs;
 using qm::bench::Handshake;
 using qm::bench::LaunchKind;
 using qm::bench::Rounds;
+using qm::bench::RunRounds;
 using qm::bench::StatusBytes;
 using qm::bench::Verdict;
 using qm::bench::WriteFile;
@@ -115,21 +116,8 @@ void HostAgainstPeer(benchmark::State& state) {
         state.SkipWithError(("not built beside the benchmark: " + setup->Missing).c_str());
         return;
     }
-    // The children read no settings of the user's and draw nowhere.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("XDG_CONFIG_HOME", (setup->Work / "config").c_str(), 1);
     Rounds rounds(setup->Kinds, setup->Work / "child.log");
-    // One round unmeasured, so that the file and the libraries are in the page cache for all.
-    if (!rounds.Run(0, false)) {
-        state.SkipWithError(rounds.Why.c_str());
-        return;
-    }
-    int turn = 0;
-    for (auto _ : state)
-        if (!rounds.Run(++turn, true)) {
-            state.SkipWithError(rounds.Why.c_str());
-            return;
-        }
+    if (!RunRounds(state, rounds, setup->Work / "config")) return;
 
     double w[kKinds], p[kKinds], u[kKinds], h[kKinds], r[kKinds];
     for (int k = 0; k < kKinds; ++k) {
