@@ -35,6 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using qm::bench::Child;
 using qm::bench::Clock;
+using qm::bench::EndedWell;
+using qm::bench::HostEnded;
 using qm::bench::Ms;
 using qm::bench::ReadAll;
 
@@ -107,7 +109,7 @@ bool Await(const fs::path& file, Child& host, Run& run, const fs::path& log) {
     int code = 0;
     while (!fs::exists(file)) {
         if (host.Ended(&code)) {
-            run.Why = "qmhost ended with " + std::to_string(code) + ": " + ReadAll(log);
+            run.Why = HostEnded(code, log);
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -190,12 +192,7 @@ Run OneRun(const Options& o, const XTest& xtest, const std::string& display, con
             if (!key(XK_BackSpace, "BackSpace")) return run;
     }
     std::ofstream(cleared).flush();
-    const int code = host.Wait();
-    if (code != 0) {
-        run.Why = "qmhost ended with " + std::to_string(code) + ": " + ReadAll(log);
-        return run;
-    }
-    run.Ok = true;
+    run.Ok = EndedWell(host, log, run.Why);
     return run;
 }
 

@@ -35,6 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using qm::bench::Child;
 using qm::bench::Clock;
+using qm::bench::EndedWell;
+using qm::bench::HostEnded;
 using qm::bench::Ms;
 using qm::bench::ReadAll;
 
@@ -111,8 +113,7 @@ Run OneRun(const Options& o, const std::string& display, const fs::path& db, con
     bool pressed = false;
     while (!fs::exists(ready)) {
         if (host.Ended(&code)) {
-            run.Why =
-                "qmhost ended with " + std::to_string(code) + " before the rows were in: " + ReadAll(log);
+            run.Why = HostEnded(code, log, " before the rows were in");
             return run;
         }
         const auto sent = Clock::now();
@@ -139,12 +140,7 @@ Run OneRun(const Options& o, const std::string& display, const fs::path& db, con
     run.SearchS = std::chrono::duration<double>(Clock::now() - shown).count();
     if (shoot) Shoot(display, o.Shots / "searched.png");
     std::ofstream(go).flush();
-    code = host.Wait();
-    if (code != 0) {
-        run.Why = "qmhost ended with " + std::to_string(code) + ": " + ReadAll(log);
-        return run;
-    }
-    run.Ok = true;
+    run.Ok = EndedWell(host, log, run.Why);
     return run;
 }
 

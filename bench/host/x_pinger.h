@@ -90,6 +90,18 @@ private:
     bool FDone = false;
 };
 
+// Why qmhost, ended with CODE, failed: its code and what it wrote to LOG.
+inline std::string HostEnded(int code, const std::filesystem::path& log, const std::string& when = {}) {
+    return "qmhost ended with " + std::to_string(code) + when + ": " + ReadAll(log);
+}
+
+// Waits for qmhost's end; false, with WHY saying so, unless it ended well.
+inline bool EndedWell(Child& host, const std::filesystem::path& log, std::string& why) {
+    const int code = host.Wait();
+    if (code != 0) why = HostEnded(code, log);
+    return code == 0;
+}
+
 // An Xvfb on the first free display from 90, gone with the object.
 class XServer {
 public:
