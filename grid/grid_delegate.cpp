@@ -85,6 +85,8 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
     }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // A paste of nothing would wipe the chosen text; the cell's menu offers no paste then either.
+        if (key->matches(QKeySequence::Paste) && QGuiApplication::clipboard()->text().isEmpty()) return true;
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
         switch (key->key()) {
         case Qt::Key_Tab:

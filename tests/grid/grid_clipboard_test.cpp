@@ -79,6 +79,28 @@ TEST_F(ClipboardTest, OneCopiedCellPastedIntoAnOpenCellLeavesItsLineBreakBehind)
     EXPECT_EQ(table.TextAt(1, 0), "张三");
 }
 
+// Nothing on the clipboard: the paste keys leave the chosen text in the cell, as the cell's menu,
+// which offers no paste then, would.
+TEST_F(ClipboardTest, APasteOfNothingLeavesTheCellAsItWas) {
+    FillSample();
+    Show();
+    QGuiApplication::clipboard()->clear();
+    Click(1, 0);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+    QApplication::processEvents();
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+    for (const auto& [key, mods] :
+         {std::pair{Qt::Key_V, Qt::ControlModifier}, std::pair{Qt::Key_Insert, Qt::ShiftModifier}}) {
+        edit->selectAll();
+        QTest::keyClick(edit, key, mods);
+        QApplication::processEvents();
+        EXPECT_EQ(edit->text(), QStringLiteral("x"));
+    }
+    Click(0, 1);
+    EXPECT_EQ(table.TextAt(1, 0), "x");
+}
+
 TEST_F(ClipboardTest, ARefusedValueStopsThePasteBeforeAnythingIsWritten) {
     Boxes boxes;
     if (!boxes.Loaded()) GTEST_SKIP() << "dialog.dll is not built";
