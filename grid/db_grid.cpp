@@ -669,6 +669,8 @@ bool TQmDBGrid::Owns(const QWidget* widget) const {
 
 void TQmDBGrid::FocusChanged(QWidget* old, QWidget* now) {
     if (!Owns(old) || !now || Owns(now)) return;
+    // A box or another window over the grid is not the clerk leaving it for another control.
+    if (now->window() != window()) return;
     TMemTable* table = FModel->Table();
     if (!table || table->State() != dsInsert || table->Modified()) return;
     if (auto* cell = FDelegate->OpenEditor(); cell && cell->Modified()) return;

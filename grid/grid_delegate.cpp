@@ -141,7 +141,9 @@ bool TQmGridDelegate::eventFilter(QObject* object, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         QWidget* now = QApplication::focusWidget();
         const bool stillInside = now && (now == cell || cell->isAncestorOf(now));
-        if (now && !stillInside && !QApplication::activePopupWidget()) {
+        // A box over the window takes the focus for a moment: the cell stays open to get it back.
+        const bool otherWindow = now && now->window() != cell->window();
+        if (now && !stillInside && !otherWindow && !QApplication::activePopupWidget()) {
             emit commitData(cell);
             emit closeEditor(cell, QAbstractItemDelegate::NoHint);
         }

@@ -2,8 +2,7 @@
 // alone, checked against the file.
 #include "clerk_fixture.h"
 
-#include <QMessageBox>
-#include <QTimer>
+#include <QClipboard>
 
 namespace qm::host::testing {
 namespace {
@@ -107,22 +106,7 @@ TEST_F(ClerkEditing, TypingAfterCancelAndNewLandsInTheNewRow) {
         {"toolbar, typed only", true, false},
         {"toolbar, refused by a save", true, true},
     };
-    // Each box that shows is answered by a click on its first button whose text starts so.
-    std::vector<QString> clicks;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || clicks.empty()) return;
-        for (QAbstractButton* button : box->buttons())
-            if (button->text().startsWith(clicks.front())) {
-                clicks.erase(clicks.begin());
-                QTest::mouseClick(button, Qt::LeftButton);
-                // As a window manager does once the box is gone.
-                QTimer::singleShot(0, Window.get(), [this] { Window->activateWindow(); });
-                return;
-            }
-    });
-    watch.start(5);
+    BoxClicker boxes(*Window);
     Boxes.SetStrict(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -149,12 +133,12 @@ TEST_F(ClerkEditing, TypingAfterCancelAndNewLandsInTheNewRow) {
         Key(Qt::Key_Tab);
         Type("100");
         if (c.Saved) {
-            clicks = {QString::fromUtf8("确定"),
-                      QString::fromUtf8("是")}; // the refusal, then 取消's question
+            boxes.Clicks = {QString::fromUtf8("确定"),
+                            QString::fromUtf8("是")}; // the refusal, then 取消's question
             Key(Qt::Key_S, Qt::ControlModifier);
         }
         cancel();
-        EXPECT_TRUE(clicks.empty());
+        EXPECT_TRUE(boxes.Clicks.empty());
         ASSERT_EQ(Rows(), 6);
         newRow();
         Type("B2");
@@ -165,6 +149,26 @@ TEST_F(ClerkEditing, TypingAfterCancelAndNewLandsInTheNewRow) {
         ASSERT_EQ(Rows(), 6);
     }
     Boxes.SetStrict(1);
+}
+
+// A paste refused by its checks into a new row nothing was typed into yet: the box over the
+// window is not the clerk leaving the grid, so the new row stays for typing into.
+TEST_F(ClerkEditing, ARefusedPasteIntoANewRowKeepsTheRow) {
+    Open();
+    BoxClicker boxes(*Window);
+    Boxes.SetStrict(0);
+    Key(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(Rows(), 7);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("07\t测试\t100\t200\n08\t测试2\tabc\t300\n"));
+    boxes.Clicks = {QString::fromUtf8("确定")};
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.Clicks.empty());
+    Boxes.SetStrict(1);
+    EXPECT_EQ(LastBox(), "[收入下限] 的值“abc”不是有效的整数！");
+    ASSERT_EQ(Rows(), 7);
+    Type("A1");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Cell(6, kCode), "A1");
 }
 
 TEST_F(ClerkEditing, EnterPastTheLastColumnLeavesNoBlankRowToBlockTheSave) {

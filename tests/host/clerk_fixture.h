@@ -11,11 +11,14 @@
 #include "qt_environment.h"
 #include "store_fixture.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <sqlite3.h>
@@ -27,6 +30,31 @@ namespace qm::host::testing {
 
 // One application for the whole binary, whichever of its files come first.
 inline const auto* const kClerkEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Boxes shown as real windows, each answered by a click on its first button whose text starts as
+// the next of `Clicks`; the main window is made active again afterwards, as a window manager does
+// once the box is gone. The focus so leaves the grid and comes back as it does on a desktop.
+class BoxClicker {
+public:
+    explicit BoxClicker(QWidget& window) {
+        QObject::connect(&FWatch, &QTimer::timeout, [this, &window] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || Clicks.empty()) return;
+            for (QAbstractButton* button : box->buttons())
+                if (button->text().startsWith(Clicks.front())) {
+                    Clicks.erase(Clicks.begin());
+                    QTest::mouseClick(button, Qt::LeftButton);
+                    QTimer::singleShot(0, &window, [&window] { window.activateWindow(); });
+                    return;
+                }
+        });
+        FWatch.start(5);
+    }
+    std::vector<QString> Clicks;
+
+private:
+    QTimer FWatch;
+};
 
 class ClerkTest : public ::testing::Test {
 protected:
