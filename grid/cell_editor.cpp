@@ -104,11 +104,19 @@ void TQmCellEditor::MarkModified() {
 }
 
 void TQmCellEditor::SetValue(const QString& value) {
+    Show(value, true);
+}
+
+void TQmCellEditor::Accept(const QString& value) {
+    Show(value, false);
+}
+
+void TQmCellEditor::Show(const QString& value, bool chosen) {
     const QString shown = FColumn ? FromStd(FColumn->DisplayFor(ToStd(value))) : value;
     if (FEdit) {
         if (FLength) static_cast<TLengthValidator*>(FLength)->Hold(shown);
-        FEdit->setText(shown);
-        FEdit->selectAll(); // typing replaces the value; arrows keep it
+        if (FEdit->text() != shown) FEdit->setText(shown);
+        if (chosen) FEdit->selectAll(); // typing replaces the value; arrows keep it
     }
     if (FCombo) {
         const int at = FCombo->findText(shown);

@@ -21,8 +21,11 @@ class TQmCellEditor : public QWidget {
 public:
     TQmCellEditor(QWidget* parent, const TQmColumn* column, const TField* field);
 
-    // The stored value; a pick list shows its entry for it.
+    // The stored value; a pick list shows its entry for it. Typing replaces it.
     void SetValue(const QString& value);
+    // The value the table took for what was typed: the clerk's caret stays unless the table wrote
+    // it otherwise, and the text counts as unchanged from now on.
+    void Accept(const QString& value);
     // What the editor shows; the model turns a pick-list entry into its key.
     QString Text() const;
     // Whether the user changed the text since the last SetValue.
@@ -41,6 +44,7 @@ signals:
 
 private:
     void MarkModified();
+    void Show(const QString& value, bool chosen);
 
     const TQmColumn* FColumn;
     int FSize = 0; // longest text the field takes, in characters; 0: no limit

@@ -55,7 +55,7 @@ void TQmGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     auto* cell = qobject_cast<TQmCellEditor*>(editor);
     if (!cell || !cell->Modified()) return;
     FCommitOk = model->setData(index, cell->Text(), Qt::EditRole);
-    if (FCommitOk) cell->SetValue(index.data(Qt::EditRole).toString());
+    if (FCommitOk) cell->Accept(index.data(Qt::EditRole).toString());
 }
 
 namespace {

@@ -75,8 +75,9 @@ int TfrmTarn204::Box(const std::string& text, int flags) {
 
 void TfrmTarn204::FocusGrid() {
     if (!dbgrdMain || !isVisible()) return;
-    // A cell editor already holding the focus keeps it.
-    const QWidget* focus = QApplication::focusWidget();
+    // A cell editor already holding the focus keeps it. Right after a box no window is active
+    // yet: what counts is what the window gives the focus back to.
+    const QWidget* focus = window()->focusWidget();
     if (focus == dbgrdMain || dbgrdMain->isAncestorOf(focus)) return;
     dbgrdMain->setFocus(Qt::OtherFocusReason);
 }

@@ -171,6 +171,25 @@ TEST_F(ClerkEditing, ARefusedPasteIntoANewRowKeepsTheRow) {
     EXPECT_EQ(Cell(6, kCode), "A1");
 }
 
+// The window's close question answered 否 by the mouse: typing goes on in the open cell.
+TEST_F(ClerkEditing, TypingGoesOnInTheCellAfterTheCloseQuestion) {
+    Open();
+    BoxClicker boxes(*Window);
+    Boxes.SetStrict(0);
+    Key(Qt::Key_N, Qt::ControlModifier);
+    Type("B2");
+    Key(Qt::Key_Tab);
+    Type("ab");
+    boxes.Clicks = {QString::fromUtf8("否")};
+    EXPECT_FALSE(Window->close());
+    Settle();
+    EXPECT_TRUE(boxes.Clicks.empty());
+    Boxes.SetStrict(1);
+    Type("cd");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Cell(6, kName), "abcd");
+}
+
 TEST_F(ClerkEditing, EnterPastTheLastColumnLeavesNoBlankRowToBlockTheSave) {
     Open();
     Key(Qt::Key_N, Qt::ControlModifier);
