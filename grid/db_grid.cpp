@@ -460,7 +460,7 @@ void TQmDBGrid::ViewChanged() {
     // The counts go where the form shows its status, once per change.
     if (status != FLastViewNote) {
         FLastViewNote = status;
-        if (!status.isEmpty() && OnNote) OnNote(status.toStdString(), true);
+        if (OnNote) OnNote(status.toStdString(), true); // an empty one: the filter is gone
     }
 }
 

@@ -27,7 +27,8 @@ constexpr unsigned WM_QM_EXECUTE = WM_USER + 112;  // 1136: wParam exchange reco
 constexpr unsigned WM_QM_SEARCH = WM_USER + 115;   // 1139: wParam exchange record, lParam argument array
 
 // The kinds of WM_QM_STATUS: an error; a note that holds until it is replaced (what a view
-// shows); a note for the moment only (a refused keystroke), which the next command clears.
+// shows; with no text, the condition it told of ended); a note for the moment only (a refused
+// keystroke), which the next command clears.
 constexpr WPARAM QM_STATUS_ERROR = 3;
 constexpr WPARAM QM_STATUS_STANDING = 2;
 constexpr WPARAM QM_STATUS_NOTE = 1;

@@ -56,7 +56,9 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     // A note of the form's speaks of a moment in its grid (a refused keystroke): the next command
     // does not start under it.
     FCommands->SetOnStart([this](std::string_view) {
-        if (FFormNoteShown && statusBar()->currentMessage() == FShownStatus) ShowStatus(QString());
+        if (FFormStatusKind == static_cast<int>(QM_STATUS_NOTE) &&
+            statusBar()->currentMessage() == FShownStatus)
+            ShowStatus(QString());
     });
 
     auto* central = new QWidget(this);
@@ -263,9 +265,12 @@ void MainWindow::StatusShown(int kind, const std::string& text) {
         FOperationError = text;
         ShowErrorBar();
         ShowStatus(QString::fromUtf8("错误：") + Elided(text, 200));
+    } else if (kind == static_cast<int>(QM_STATUS_STANDING) && text.empty()) {
+        // The condition ended (a filter cleared): its words go, anything said since stays.
+        if (FFormStatusKind == kind && statusBar()->currentMessage() == FShownStatus) ShowStatus(QString());
     } else {
         ShowStatus(Elided(text, 200));
-        FFormNoteShown = kind == static_cast<int>(QM_STATUS_NOTE);
+        FFormStatusKind = kind;
     }
 }
 
@@ -288,7 +293,7 @@ void MainWindow::ForgetForm() {
 
 void MainWindow::ShowStatus(const QString& text) {
     FShownStatus = text;
-    FFormNoteShown = false;
+    FFormStatusKind = 0;
     statusBar()->showMessage(text);
 }
 

@@ -115,7 +115,7 @@ private:
     std::string FOperationError; // cleared by the next success
     std::string FStandingError;  // stays until the condition ends
     QString FShownStatus;        // what the status bar says when nothing is hovered
-    bool FFormNoteShown = false; // it is a note of the form's for the moment only
+    int FFormStatusKind = 0;     // the kind of the form's status shown, 0 when it is the host's
     QString FStatusBeforeSearch;
     QProgressBar* FBusy = nullptr; // moves while a search runs
     std::string FLastStatus;

@@ -29,6 +29,8 @@ TEST_F(ClerkViewFilter, CtrlShiftFKeepsTheRowsThatShowTheText) {
     EXPECT_EQ(Rows(), 6);
     EXPECT_TRUE(FocusInGrid());
     EXPECT_EQ(Boxes.CallCount(), 0) << "Esc in the box is not the form's cancel";
+    EXPECT_EQ(StatusText().find("显示"), std::string::npos)
+        << "the counts went with the filter: " << StatusText();
 }
 
 TEST_F(ClerkViewFilter, HiddenChangesAreAskedAboutSavedAndCancelled) {
