@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <numeric>
 
@@ -60,6 +61,39 @@ std::string NotAValue(const TField& field, const std::string& text) {
     }
     return "[" + field.DisplayLabel() + "] 的值“" + text + "”不是" + kind + "！";
 }
+
+// Cells written one after another into a byte array, as ShownCells hands them out.
+class TCellBytes {
+public:
+    void Add(std::string_view text) {
+        // What data() hands out goes through QString: a text it would not carry through unchanged
+        // (not UTF-8, or led by a byte-order mark, which it drops) is written as it would come out.
+        if (!QByteArrayView(text).isValidUtf8() || text.starts_with("\xEF\xBB\xBF")) {
+            const QByteArray shown = QString::fromUtf8(QByteArrayView(text)).toUtf8();
+            return Put(static_cast<quint32>(shown.size()),
+                       std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())));
+        }
+        Put(static_cast<quint32>(text.size()), text);
+    }
+    void AddTag(quint32 tag) { Put(tag, {}); }
+    QByteArray Take() {
+        FBytes.truncate(FUsed);
+        return std::move(FBytes);
+    }
+
+private:
+    void Put(quint32 head, std::string_view text) {
+        const qsizetype need = FUsed + static_cast<qsizetype>(sizeof head + text.size());
+        if (need > FBytes.size()) FBytes.resize(std::max(need, 2 * FBytes.size() + 4096));
+        char* at = FBytes.data() + FUsed;
+        std::memcpy(at, &head, sizeof head);
+        if (!text.empty()) std::memcpy(at + sizeof head, text.data(), text.size());
+        FUsed = need;
+    }
+
+    QByteArray FBytes;
+    qsizetype FUsed = 0;
+};
 
 } // namespace
 
@@ -313,6 +347,51 @@ QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& columns) const {
+    struct Shown {
+        bool Valid;
+        const TQmColumn* Column;
+        const TField* Field;
+    };
+    std::vector<Shown> shown;
+    const int columnsShown = columnCount();
+    for (const int c : columns) {
+        const bool valid = c >= 0 && c < columnsShown;
+        shown.push_back({valid, valid ? ColumnAt(c) : nullptr, valid ? FieldAt(c) : nullptr});
+    }
+    TMemTable* table = Table();
+    const bool active = table && table->Active();
+    const int rows = rowCount();
+    TCellBytes out;
+    std::string scratch, value;
+    for (int row = from; row < from + count; ++row) {
+        const bool inRange = row >= 0 && row < rows;
+        const int pos = inRange && active ? TablePos(row) : -1;
+        for (const Shown& cell : shown) {
+            if (!inRange || !cell.Valid) {
+                out.Add({});
+                continue;
+            }
+            const std::string_view text = pos >= 0 && cell.Field
+                                              ? gridimpl::RowTextView(*table, pos, *cell.Field, scratch)
+                                              : std::string_view();
+            if (cell.Column && cell.Column->Checkboxes) {
+                if (!cell.Field) {
+                    out.Add({});
+                    continue;
+                }
+                out.AddTag(IsChecked(*cell.Column, *cell.Field, value.assign(text)) ? CheckedCell
+                                                                                    : UncheckedCell);
+            } else if (cell.Column && !cell.Column->KeyList.empty()) {
+                out.Add(cell.Column->DisplayFor(value.assign(text)));
+            } else {
+                out.Add(text);
+            }
+        }
+    }
+    return out.Take();
 }
 
 QVariant TQmGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

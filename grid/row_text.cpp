@@ -30,4 +30,9 @@ std::string RowText(const TMemTable& table, int pos, const TField& field) {
     return OtherRowText(table, pos, field.Index());
 }
 
+std::string_view RowTextView(const TMemTable& table, int pos, const TField& field, std::string& scratch) {
+    if (pos + 1 == table.RecNo()) return scratch = field.DisplayText();
+    return table.TextViewAt(pos, field.Index(), scratch);
+}
+
 } // namespace qm::gridimpl

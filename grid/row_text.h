@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -13,6 +14,9 @@ namespace gridimpl {
 // Text of field in the visible row at 0-based position pos; the current row shows its pending
 // edit and its get-text handler.
 std::string RowText(const TMemTable& table, int pos, const TField& field);
+// The same without a copy where it can: a text field's bytes where the row keeps them; other
+// values, and the current row, in scratch.
+std::string_view RowTextView(const TMemTable& table, int pos, const TField& field, std::string& scratch);
 // Whether rows other than the current one can be read without moving the cursor.
 bool CanReadAnyRow();
 
