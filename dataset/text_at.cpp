@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
+#include <cstdint>
 
 namespace qm {
 
@@ -23,6 +25,12 @@ std::string_view TMemTable::TextViewAt(int pos, int field, std::string& scratch)
     if (!data) return {};
     if (record::IsNull(FLayout, data, field)) return {};
     if (FLayout.IsText(field)) return record::Text(FLayout, data, field);
+    if (f->DataType() == ftInteger || f->DataType() == ftLargeint) {
+        // The digits IntToStr gives, without a string of their own.
+        char digits[24];
+        const auto slot = static_cast<std::int64_t>(record::Slot(FLayout, data, field));
+        return scratch.assign(digits, std::to_chars(digits, digits + sizeof digits, slot).ptr);
+    }
     return scratch = record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field),
                                         record::Text(FLayout, data, field));
 }

@@ -2,8 +2,10 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <numeric>
 
 #include "dataset/errors.h"
@@ -68,7 +70,7 @@ public:
     void Add(std::string_view text) {
         // What data() hands out goes through QString: a text it would not carry through unchanged
         // (not UTF-8, or led by a byte-order mark, which it drops) is written as it would come out.
-        if (!QByteArrayView(text).isValidUtf8() || text.starts_with("\xEF\xBB\xBF")) {
+        if (!Plain(text)) {
             const QByteArray shown = QString::fromUtf8(QByteArrayView(text)).toUtf8();
             return Put(static_cast<quint32>(shown.size()),
                        std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())));
@@ -82,6 +84,20 @@ public:
     }
 
 private:
+    // Whether a text comes through QString as it is: ASCII always does.
+    static bool Plain(std::string_view text) {
+        std::uint64_t bytes = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            bytes |= word;
+        }
+        for (; i < text.size(); ++i)
+            bytes |= static_cast<unsigned char>(text[i]);
+        if ((bytes & 0x8080808080808080u) == 0) return true;
+        return QByteArrayView(text).isValidUtf8() && !text.starts_with("\xEF\xBB\xBF");
+    }
     void Put(quint32 head, std::string_view text) {
         const qsizetype need = FUsed + static_cast<qsizetype>(sizeof head + text.size());
         if (need > FBytes.size()) FBytes.resize(std::max(need, 2 * FBytes.size() + 4096));
@@ -354,12 +370,17 @@ QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& colum
         bool Valid;
         const TQmColumn* Column;
         const TField* Field;
+        std::unique_ptr<gridimpl::TRecentTexts> Recent; // for dates and times
     };
     std::vector<Shown> shown;
     const int columnsShown = columnCount();
     for (const int c : columns) {
         const bool valid = c >= 0 && c < columnsShown;
-        shown.push_back({valid, valid ? ColumnAt(c) : nullptr, valid ? FieldAt(c) : nullptr});
+        const TField* field = valid ? FieldAt(c) : nullptr;
+        const TFieldType type = field ? field->DataType() : ftUnknown;
+        const bool dated = type == ftDate || type == ftDateTime || type == ftTime;
+        shown.push_back({valid, valid ? ColumnAt(c) : nullptr, field,
+                         dated ? std::make_unique<gridimpl::TRecentTexts>() : nullptr});
     }
     TMemTable* table = Table();
     const bool active = table && table->Active();
@@ -374,9 +395,10 @@ QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& colum
                 out.Add({});
                 continue;
             }
-            const std::string_view text = pos >= 0 && cell.Field
-                                              ? gridimpl::RowTextView(*table, pos, *cell.Field, scratch)
-                                              : std::string_view();
+            const std::string_view text =
+                pos >= 0 && cell.Field
+                    ? gridimpl::RowTextView(*table, pos, *cell.Field, scratch, cell.Recent.get())
+                    : std::string_view();
             if (cell.Column && cell.Column->Checkboxes) {
                 if (!cell.Field) {
                     out.Add({});

@@ -45,10 +45,14 @@ protected:
         const char* const odd[] = {"\xEF\xBB\xBF带标记", "坏\xFF字节", "a,\"b\"\r\nc", ""};
         for (int i = 0; i < kRows; ++i) {
             table.Append();
-            table.FieldByName("CODE")->SetAsString(i % 3 == 0 ? "k1" : i % 3 == 1 ? "k2" : "k" + std::to_string(i));
-            if (i % 7 != 0) table.FieldByName("NAME")->SetAsString(i % 50 < 4 ? odd[i % 50] : "名称" + std::to_string(i));
+            table.FieldByName("CODE")->SetAsString(i % 3 == 0   ? "k1"
+                                                   : i % 3 == 1 ? "k2"
+                                                                : "k" + std::to_string(i));
+            if (i % 7 != 0)
+                table.FieldByName("NAME")->SetAsString(i % 50 < 4 ? odd[i % 50] : "名称" + std::to_string(i));
             table.FieldByName("AMT")->SetAsInteger(i % 11 == 0 ? 7 : -i);
-            if (i % 5 != 0) table.FieldByName("DAY")->SetAsString("2024-0" + std::to_string(1 + i % 9) + "-15");
+            if (i % 5 != 0)
+                table.FieldByName("DAY")->SetAsString("2024-0" + std::to_string(1 + i % 9) + "-15");
             table.FieldByName("OK")->SetAsBoolean(i % 2 == 0);
             table.FieldByName("PRICE")->SetAsFloat(i * 1.25);
             table.Post();
