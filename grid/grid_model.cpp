@@ -387,9 +387,10 @@ QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& colum
     const int rows = rowCount();
     TCellBytes out;
     std::string scratch, value;
-    for (int row = from; row < from + count; ++row) {
+    for (int i = 0; i < count; ++i) {
+        const qint64 row = qint64{from} + i; // past the largest int when a caller asks for too much
         const bool inRange = row >= 0 && row < rows;
-        const int pos = inRange && active ? TablePos(row) : -1;
+        const int pos = inRange && active ? TablePos(static_cast<int>(row)) : -1;
         for (const Shown& cell : shown) {
             if (!inRange || !cell.Valid) {
                 out.Add({});
