@@ -186,6 +186,9 @@ public:
     // Plain text of a field in the visible row at 0-based pos, the cursor left alone ("" for null
     // or out of range). The current row reads its pending edit. For views that paint many rows.
     std::string TextAt(int pos, int field) const;
+    // The same without a copy: a text field's bytes where the row keeps them, any other value
+    // formatted into scratch. Valid until the row changes or scratch is used again.
+    std::string_view TextViewAt(int pos, int field, std::string& scratch) const;
     // The value of a number, date, time or boolean field in the visible row at pos as a number
     // (dates as days); false for null, text fields and positions out of range. For sorting views.
     bool NumberAt(int pos, int field, double& out) const;

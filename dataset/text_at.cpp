@@ -3,20 +3,36 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
+#include <cstdint>
 
 namespace qm {
 
 std::string TMemTable::TextAt(int pos, int field) const {
+    std::string scratch;
+    const std::string_view text = TextViewAt(pos, field, scratch);
+    if (text.data() == scratch.data()) return scratch;
+    return std::string(text);
+}
+
+std::string_view TMemTable::TextViewAt(int pos, int field, std::string& scratch) const {
     if (!Active() || pos < 0 || pos >= VisibleCount() || field < 0 || field >= FieldCount()) return {};
     const TField* f = FFields[static_cast<std::size_t>(field)].get();
-    if (pos == FPos) return f->IsNull() ? std::string() : f->AsString();
+    if (pos == FPos) return f->IsNull() ? std::string_view() : std::string_view(scratch = f->AsString());
     const std::size_t row = RowAt(pos);
     if (row >= FRows.size()) return {};
     const std::byte* data = FRows[row].Data.get();
     if (!data) return {};
     if (record::IsNull(FLayout, data, field)) return {};
-    return record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field),
-                              record::Text(FLayout, data, field));
+    if (FLayout.IsText(field)) return record::Text(FLayout, data, field);
+    if (f->DataType() == ftInteger || f->DataType() == ftLargeint) {
+        // The digits IntToStr gives, without a string of their own.
+        char digits[24];
+        const auto slot = static_cast<std::int64_t>(record::Slot(FLayout, data, field));
+        return scratch.assign(digits, std::to_chars(digits, digits + sizeof digits, slot).ptr);
+    }
+    return scratch = record::FormatSlot(f->DataType(), record::Slot(FLayout, data, field),
+                                        record::Text(FLayout, data, field));
 }
 
 bool TMemTable::NumberAt(int pos, int field, double& out) const {

@@ -2,7 +2,10 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <numeric>
 
 #include "dataset/errors.h"
@@ -60,6 +63,53 @@ std::string NotAValue(const TField& field, const std::string& text) {
     }
     return "[" + field.DisplayLabel() + "] 的值“" + text + "”不是" + kind + "！";
 }
+
+// Cells written one after another into a byte array, as ShownCells hands them out.
+class TCellBytes {
+public:
+    void Add(std::string_view text) {
+        // What data() hands out goes through QString: a text it would not carry through unchanged
+        // (not UTF-8, or led by a byte-order mark, which it drops) is written as it would come out.
+        if (!Plain(text)) {
+            const QByteArray shown = QString::fromUtf8(QByteArrayView(text)).toUtf8();
+            return Put(static_cast<quint32>(shown.size()),
+                       std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())));
+        }
+        Put(static_cast<quint32>(text.size()), text);
+    }
+    void AddTag(quint32 tag) { Put(tag, {}); }
+    QByteArray Take() {
+        FBytes.truncate(FUsed);
+        return std::move(FBytes);
+    }
+
+private:
+    // Whether a text comes through QString as it is: ASCII always does.
+    static bool Plain(std::string_view text) {
+        std::uint64_t bytes = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            bytes |= word;
+        }
+        for (; i < text.size(); ++i)
+            bytes |= static_cast<unsigned char>(text[i]);
+        if ((bytes & 0x8080808080808080u) == 0) return true;
+        return QByteArrayView(text).isValidUtf8() && !text.starts_with("\xEF\xBB\xBF");
+    }
+    void Put(quint32 head, std::string_view text) {
+        const qsizetype need = FUsed + static_cast<qsizetype>(sizeof head + text.size());
+        if (need > FBytes.size()) FBytes.resize(std::max(need, 2 * FBytes.size() + 4096));
+        char* at = FBytes.data() + FUsed;
+        std::memcpy(at, &head, sizeof head);
+        if (!text.empty()) std::memcpy(at + sizeof head, text.data(), text.size());
+        FUsed = need;
+    }
+
+    QByteArray FBytes;
+    qsizetype FUsed = 0;
+};
 
 } // namespace
 
@@ -313,6 +363,58 @@ QVariant TQmGridModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& columns) const {
+    struct Shown {
+        bool Valid;
+        const TQmColumn* Column;
+        const TField* Field;
+        std::unique_ptr<gridimpl::TRecentTexts> Recent; // for dates and times
+    };
+    std::vector<Shown> shown;
+    const int columnsShown = columnCount();
+    for (const int c : columns) {
+        const bool valid = c >= 0 && c < columnsShown;
+        const TField* field = valid ? FieldAt(c) : nullptr;
+        const TFieldType type = field ? field->DataType() : ftUnknown;
+        const bool dated = type == ftDate || type == ftDateTime || type == ftTime;
+        shown.push_back({valid, valid ? ColumnAt(c) : nullptr, field,
+                         dated ? std::make_unique<gridimpl::TRecentTexts>() : nullptr});
+    }
+    TMemTable* table = Table();
+    const bool active = table && table->Active();
+    const int rows = rowCount();
+    TCellBytes out;
+    std::string scratch, value;
+    for (int i = 0; i < count; ++i) {
+        const qint64 row = qint64{from} + i; // past the largest int when a caller asks for too much
+        const bool inRange = row >= 0 && row < rows;
+        const int pos = inRange && active ? TablePos(static_cast<int>(row)) : -1;
+        for (const Shown& cell : shown) {
+            if (!inRange || !cell.Valid) {
+                out.Add({});
+                continue;
+            }
+            const std::string_view text =
+                pos >= 0 && cell.Field
+                    ? gridimpl::RowTextView(*table, pos, *cell.Field, scratch, cell.Recent.get())
+                    : std::string_view();
+            if (cell.Column && cell.Column->Checkboxes) {
+                if (!cell.Field) {
+                    out.Add({});
+                    continue;
+                }
+                out.AddTag(IsChecked(*cell.Column, *cell.Field, value.assign(text)) ? CheckedCell
+                                                                                    : UncheckedCell);
+            } else if (cell.Column && !cell.Column->KeyList.empty()) {
+                out.Add(cell.Column->DisplayFor(value.assign(text)));
+            } else {
+                out.Add(text);
+            }
+        }
+    }
+    return out.Take();
 }
 
 QVariant TQmGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

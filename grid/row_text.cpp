@@ -30,4 +30,13 @@ std::string RowText(const TMemTable& table, int pos, const TField& field) {
     return OtherRowText(table, pos, field.Index());
 }
 
+std::string_view RowTextView(const TMemTable& table, int pos, const TField& field, std::string& scratch,
+                             TRecentTexts* recent) {
+    if (pos + 1 == table.RecNo()) return scratch = field.DisplayText();
+    double value = 0;
+    if (recent && table.NumberAt(pos, field.Index(), value))
+        return recent->Find(value, [&] { return table.TextViewAt(pos, field.Index(), scratch); });
+    return table.TextViewAt(pos, field.Index(), scratch);
+}
+
 } // namespace qm::gridimpl

@@ -6,6 +6,10 @@
 //    baseline's truncation does. The writer also flushes its file to disk before the rename, which
 //    fwrite does not; the same bytes written and flushed are a second baseline, for the safety's
 //    share of the cost.
+//  - the same rows through the clerk's path: a shown grid over an in-memory table, read as the
+//    desk reads it (GridTable over the grid's view) and written by the same writer, against one
+//    fwrite of the same bytes and against a plain C loop writing the same rows, held in memory as
+//    texts, field by field through stdio (each field fwrite'n, commas and line ends put one by one).
 //  - 100,000 rows to .xlsx through the desk's writer / libxlsxwriter's own loop over the same
 //    values, already converted to numbers (target <= 1.5)
 #include <benchmark/benchmark.h>
@@ -14,14 +18,21 @@
 
 #include <xlsxwriter.h>
 
+#include <QApplication>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "dataset/data_source.h"
+#include "dataset/mem_table.h"
+#include "grid/db_grid.h"
+#include "host/desk/grid_table.h"
 #include "host/desk/table_export.h"
 
 namespace qm::desk {
@@ -122,6 +133,122 @@ void BM_CsvExportVsFwrite(benchmark::State& state) {
 }
 BENCHMARK(BM_CsvExportVsFwrite)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions);
 
+// The same rows in the dataset's table behind a shown grid, as a clerk's search leaves them.
+class LevelsGrid {
+public:
+    LevelsGrid() {
+        const MemoryTable& levels = Levels();
+        const qm::TFieldType types[] = {qm::ftString, qm::ftString, qm::ftInteger, qm::ftInteger, qm::ftDate};
+        for (std::size_t c = 0; c < levels.Columns().size(); ++c)
+            FTable.FieldDefs().Add("F" + std::to_string(c), types[c], c < 2 ? 30 : 0);
+        FTable.CreateDataSet();
+        for (std::size_t c = 0; c < levels.Columns().size(); ++c)
+            FTable.Fields(static_cast<int>(c))->SetDisplayLabel(levels.Columns()[c].Label);
+        FTable.ReserveRows(kRows);
+        FTable.DisableControls();
+        std::vector<std::string_view> cells;
+        for (std::size_t r = 0; r < levels.RowCount(); ++r) {
+            levels.Row(r, cells);
+            FTable.Append();
+            for (std::size_t c = 0; c < cells.size(); ++c)
+                FTable.Fields(static_cast<int>(c))->SetAsString(std::string(cells[c]));
+            FTable.Post();
+        }
+        FTable.First();
+        FTable.EnableControls();
+        FSource.SetDataSet(&FTable);
+        FGrid = std::make_unique<qm::TQmDBGrid>();
+        FGrid->resize(800, 600);
+        FGrid->SetDataSource(&FSource);
+        FGrid->show();
+        QApplication::processEvents();
+    }
+    ~LevelsGrid() { FGrid.reset(); }
+    const qm::TQmDBGrid& Grid() const { return *FGrid; }
+
+private:
+    qm::TMemTable FTable;
+    qm::TDataSource FSource;
+    std::unique_ptr<qm::TQmDBGrid> FGrid;
+};
+
+std::unique_ptr<LevelsGrid> TheGrid; // made on first use, gone before the application
+
+std::string ReadFile(const std::string& path) {
+    std::string out(std::filesystem::file_size(path), '\0');
+    FILE* f = std::fopen(path.c_str(), "rb");
+    const std::size_t n = std::fread(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    out.resize(n);
+    return out;
+}
+
+// A plain C program's loop: the rows' texts held in memory, written field by field through stdio.
+// None of these rows needs quoting.
+void FwriteLoop(const std::string& path, const std::vector<std::vector<std::string>>& rows) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite("\xEF\xBB\xBF", 1, 3, f);
+    for (const std::vector<std::string>& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c) std::fputc(',', f);
+            std::fwrite(row[c].data(), 1, row[c].size(), f);
+        }
+        std::fputc('\r', f);
+        std::fputc('\n', f);
+    }
+    std::fclose(f);
+}
+
+void BM_GridCsvExportVsFwrite(benchmark::State& state) {
+    constexpr int kAlternations = 9;
+    if (!TheGrid) TheGrid = std::make_unique<LevelsGrid>();
+    const std::string& bytes = CsvBytes();
+    std::vector<std::vector<std::string>> rows;
+    {
+        const MemoryTable& levels = Levels();
+        std::vector<std::string> header;
+        for (const TableColumn& column : levels.Columns())
+            header.push_back(column.Label);
+        rows.push_back(std::move(header));
+        std::vector<std::string_view> cells;
+        for (std::size_t r = 0; r < levels.RowCount(); ++r) {
+            levels.Row(r, cells);
+            rows.emplace_back(cells.begin(), cells.end());
+        }
+    }
+    const std::string single = Folder() + "/single.csv", loop = Folder() + "/loop.csv",
+                      ours = Folder() + "/grid.csv";
+    FwriteLoop(loop, rows);
+    ExportTable(GridTable(TheGrid->Grid()), ours, ExportFormat::Csv);
+    if (ReadFile(loop) != bytes || ReadFile(ours) != bytes) {
+        state.SkipWithError("the grid's export, the loop and the ready bytes differ");
+        return;
+    }
+    std::vector<double> one, plain, subject;
+    for (auto _ : state) {
+        for (int i = 0; i < kAlternations; ++i) {
+            double t0 = Now();
+            FILE* f = std::fopen(single.c_str(), "wb");
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+            one.push_back(Now() - t0);
+            t0 = Now();
+            FwriteLoop(loop, rows);
+            plain.push_back(Now() - t0);
+            t0 = Now();
+            const GridTable table(TheGrid->Grid());
+            benchmark::DoNotOptimize(ExportTable(table, ours, ExportFormat::Csv).Written);
+            subject.push_back(Now() - t0);
+        }
+    }
+    state.counters["ratio_to_fwrite_loop"] = Median(subject) / Median(plain);
+    state.counters["ratio_to_one_fwrite"] = Median(subject) / Median(one);
+    state.counters["export_ms"] = 1000 * Median(subject);
+    state.counters["fwrite_loop_ms"] = 1000 * Median(plain);
+    state.counters["one_fwrite_ms"] = 1000 * Median(one);
+}
+BENCHMARK(BM_GridCsvExportVsFwrite)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions);
+
 // libxlsxwriter's own loop: the same cells, numbers and dates handed over ready-made.
 void PlainXlsx(const std::string& path, const std::vector<std::vector<double>>& numbers,
                const std::vector<lxw_datetime>& dates) {
@@ -186,9 +313,13 @@ BENCHMARK(BM_XlsxExportVsLibxlsxwriter)
 } // namespace qm::desk
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    qm::desk::TheGrid.reset();
     std::filesystem::remove_all(qm::desk::Folder());
     return 0;
 }

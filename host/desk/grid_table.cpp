@@ -7,6 +7,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <cstring>
 
 namespace qm::desk {
 
@@ -14,6 +15,20 @@ namespace {
 
 // Enough rows to tell a column of numbers or dates from a column of codes.
 constexpr int kKindSamples = 200;
+// Rows read in one call from a model that hands out many at once.
+constexpr std::size_t kBatchRows = 512;
+
+// The grid's model hands out the shown cells of many rows in one call, without a QVariant per cell:
+// ShownCells(from, count, columns) gives, cell after cell, a native 32-bit length and that many
+// UTF-8 bytes, or a check box's state and no bytes.
+constexpr char kShownCells[] = "ShownCells(int,int,QList<int>)";
+constexpr quint32 kCheckedCell = 0xFFFFFFFFu;
+constexpr quint32 kUncheckedCell = 0xFFFFFFFEu;
+
+const QString& CheckText(bool checked) {
+    static const QString yes = QStringLiteral("是"), no = QStringLiteral("否");
+    return checked ? yes : no;
+}
 
 } // namespace
 
@@ -29,6 +44,10 @@ GridTable::GridTable(const QAbstractItemView& view) : FView(view) {
         FModelColumns.push_back(column);
         FWidths.push_back(header ? header->sectionSize(column) : 100);
     }
+    const QMetaObject* meta = model->metaObject();
+    const int method = meta->indexOfMethod(kShownCells);
+    if (method >= 0 && meta->method(method).returnType() == QMetaType::QByteArray)
+        FShownCells = meta->method(method);
     const int rows = std::min(model->rowCount(), kKindSamples);
     for (int column : FModelColumns) {
         TableColumn out;
@@ -56,11 +75,47 @@ QString GridTable::Text(int row, int shownColumn) const {
     // A check box column shows no text: its state stands in for it.
     const QVariant check = cell.data(Qt::CheckStateRole);
     if (!check.isValid()) return {};
-    return check.toInt() == Qt::Checked ? QStringLiteral("是") : QStringLiteral("否");
+    return CheckText(check.toInt() == Qt::Checked);
+}
+
+void GridTable::ReadBatch(std::size_t row) const {
+    const std::size_t rows = RowCount();
+    const std::size_t count = row < rows ? std::min(kBatchRows, rows - row) : 1;
+    const auto columns = static_cast<std::size_t>(FModelColumns.size());
+    FBatch.clear();
+    FShownCells.invoke(const_cast<QAbstractItemModel*>(FView.model()), Qt::DirectConnection,
+                       Q_RETURN_ARG(QByteArray, FBatch), Q_ARG(int, static_cast<int>(row)),
+                       Q_ARG(int, static_cast<int>(count)), Q_ARG(QList<int>, FModelColumns));
+    static const QByteArray yes = CheckText(true).toUtf8(), no = CheckText(false).toUtf8();
+    FBatchCells.assign(count * columns, std::string_view());
+    const char* at = FBatch.constData();
+    const char* end = at + FBatch.size();
+    for (std::string_view& cell : FBatchCells) {
+        quint32 head = 0;
+        if (end - at < static_cast<std::ptrdiff_t>(sizeof head)) break;
+        std::memcpy(&head, at, sizeof head);
+        at += sizeof head;
+        if (head == kCheckedCell || head == kUncheckedCell) {
+            const QByteArray& text = head == kCheckedCell ? yes : no;
+            cell = std::string_view(text.constData(), static_cast<std::size_t>(text.size()));
+            continue;
+        }
+        if (static_cast<std::size_t>(end - at) < head) break;
+        cell = std::string_view(at, head);
+        at += head;
+    }
+    FBatchFrom = row;
+    FBatchRows = count;
 }
 
 void GridTable::Row(std::size_t row, std::vector<std::string_view>& cells) const {
     const auto count = static_cast<std::size_t>(FModelColumns.size());
+    if (FShownCells.isValid()) {
+        if (row < FBatchFrom || row >= FBatchFrom + FBatchRows) ReadBatch(row);
+        const auto first = FBatchCells.begin() + static_cast<std::ptrdiff_t>((row - FBatchFrom) * count);
+        cells.assign(first, first + static_cast<std::ptrdiff_t>(count));
+        return;
+    }
     FTexts.resize(count);
     cells.resize(count);
     for (std::size_t c = 0; c < count; ++c) {

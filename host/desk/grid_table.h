@@ -4,7 +4,9 @@
 
 #include "host/desk/table_source.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QMetaMethod>
 
 class QAbstractItemView;
 
@@ -25,11 +27,19 @@ public:
     QString Text(int row, int shownColumn) const;
 
 private:
+    // Reads the rows from `row` on in one call to the model.
+    void ReadBatch(std::size_t row) const;
+
     const QAbstractItemView& FView;
     std::vector<TableColumn> FColumns;
     QList<int> FModelColumns;
     QList<int> FWidths;
     mutable std::vector<std::string> FTexts; // the last row's texts, which Row hands out
+    // A model that hands out many rows' cells at once, and the rows it last handed out.
+    QMetaMethod FShownCells;
+    mutable QByteArray FBatch;
+    mutable std::vector<std::string_view> FBatchCells;
+    mutable std::size_t FBatchFrom = 0, FBatchRows = 0;
 };
 
 } // namespace qm::desk
