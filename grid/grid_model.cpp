@@ -8,6 +8,7 @@
 #include <memory>
 #include <numeric>
 
+#include "base/shown_cells.h"
 #include "dataset/errors.h"
 #include "grid/db_grid.h"
 #include "grid/grid_style.h"
@@ -405,8 +406,9 @@ QByteArray TQmGridModel::ShownCells(int from, int count, const QList<int>& colum
                     out.Add({});
                     continue;
                 }
-                out.AddTag(IsChecked(*cell.Column, *cell.Field, value.assign(text)) ? CheckedCell
-                                                                                    : UncheckedCell);
+                out.AddTag(IsChecked(*cell.Column, *cell.Field, value.assign(text))
+                               ? shown_cells::kChecked
+                               : shown_cells::kUnchecked);
             } else if (cell.Column && !cell.Column->KeyList.empty()) {
                 out.Add(cell.Column->DisplayFor(value.assign(text)));
             } else {

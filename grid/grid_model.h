@@ -82,12 +82,9 @@ public:
     const std::string& LastError() const { return FLastError; }
     QString LastErrorText() const { return QString::fromStdString(FLastError); }
     // The shown cells of `count` rows from `from` in the given columns, as data() shows them, in one
-    // call: for readers that know the model only as a Qt model and read many rows (an export). Each
-    // cell is a native 32-bit length and that many UTF-8 bytes, or, for a check box column, one of
-    // the tags below and no bytes. Rows and columns out of range read as empty texts.
+    // block laid out as base/shown_cells.h says: for readers that know the model only as a Qt model
+    // and read many rows (an export). Rows and columns out of range read as empty texts.
     Q_INVOKABLE QByteArray ShownCells(int from, int count, const QList<int>& columns) const;
-    static constexpr quint32 CheckedCell = 0xFFFFFFFFu;
-    static constexpr quint32 UncheckedCell = 0xFFFFFFFEu;
 
     // How often data() ran, for measurements.
     long long DataCalls() const { return FDataCalls; }

@@ -1,5 +1,6 @@
 #include "host/desk/grid_table.h"
 
+#include "base/shown_cells.h"
 #include "host/desk/cell_values.h"
 
 #include <QAbstractItemView>
@@ -17,13 +18,6 @@ namespace {
 constexpr int kKindSamples = 200;
 // Rows read in one call from a model that hands out many at once.
 constexpr std::size_t kBatchRows = 512;
-
-// The grid's model hands out the shown cells of many rows in one call, without a QVariant per cell:
-// ShownCells(from, count, columns) gives, cell after cell, a native 32-bit length and that many
-// UTF-8 bytes, or a check box's state and no bytes.
-constexpr char kShownCells[] = "ShownCells(int,int,QList<int>)";
-constexpr quint32 kCheckedCell = 0xFFFFFFFFu;
-constexpr quint32 kUncheckedCell = 0xFFFFFFFEu;
 
 const QString& CheckText(bool checked) {
     static const QString yes = QStringLiteral("是"), no = QStringLiteral("否");
@@ -45,7 +39,7 @@ GridTable::GridTable(const QAbstractItemView& view) : FView(view) {
         FWidths.push_back(header ? header->sectionSize(column) : 100);
     }
     const QMetaObject* meta = model->metaObject();
-    const int method = meta->indexOfMethod(kShownCells);
+    const int method = meta->indexOfMethod(shown_cells::kMethod);
     if (method >= 0 && meta->method(method).returnType() == QMetaType::QByteArray)
         FShownCells = meta->method(method);
     const int rows = std::min(model->rowCount(), kKindSamples);
@@ -95,8 +89,8 @@ void GridTable::ReadBatch(std::size_t row) const {
         if (end - at < static_cast<std::ptrdiff_t>(sizeof head)) break;
         std::memcpy(&head, at, sizeof head);
         at += sizeof head;
-        if (head == kCheckedCell || head == kUncheckedCell) {
-            const QByteArray& text = head == kCheckedCell ? yes : no;
+        if (head == shown_cells::kChecked || head == shown_cells::kUnchecked) {
+            const QByteArray& text = head == shown_cells::kChecked ? yes : no;
             cell = std::string_view(text.constData(), static_cast<std::size_t>(text.size()));
             continue;
         }
