@@ -78,7 +78,8 @@ public:
     // ---- painting and hit testing
     // Paints the whole panel into a canvas whose origin is the panel's top-left corner.
     void PaintTo(Canvas& canvas);
-    QImage Render(); // the picture of one repaint
+    // The picture of one piece of the panel, in the panel's coordinates.
+    QImage Render(const QRect& piece);
     void PaintOwnPicture(Canvas& canvas) override { PaintTo(canvas); }
     // Sizing hit test at a screen position: HTRIGHT, HTBOTTOM, HTBOTTOMRIGHT or HTCLIENT.
     int HitTest(QPoint screenPos) const;

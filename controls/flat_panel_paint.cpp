@@ -1,5 +1,6 @@
 // The picture of the captioned panel.
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "canvas/draw_routines.h"
@@ -7,16 +8,30 @@
 
 namespace qm {
 
-void TFlatPanel::paintEvent(QPaintEvent*) {
-    // One off-screen picture per repaint, copied in one go so the bands never flicker.
-    const QImage picture = Render();
-    QPainter(this).drawImage(0, 0, picture);
+namespace {
+// An exposed region of more pieces than this is painted as one rectangle around them.
+constexpr int kMostPieces = 8;
+} // namespace
+
+void TFlatPanel::paintEvent(QPaintEvent* event) {
+    // Only the exposed pieces: a form's children cover most of its panel, and a picture of the
+    // whole panel per repaint costs more than the drawing. Each piece is still drawn off screen
+    // and copied in one go, so the bands never flicker.
+    const QRegion exposed = event->region().intersected(rect());
+    QPainter painter(this);
+    const auto paint = [&](const QRect& piece) { painter.drawImage(piece.topLeft(), Render(piece)); };
+    if (exposed.rectCount() > kMostPieces)
+        paint(exposed.boundingRect());
+    else
+        for (const QRect& piece : exposed)
+            paint(piece);
 }
 
-QImage TFlatPanel::Render() {
-    QImage picture(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+QImage TFlatPanel::Render(const QRect& piece) {
+    QImage picture(std::max(1, piece.width()), std::max(1, piece.height()), QImage::Format_RGB32);
     picture.fill(0xFFFFFFFFu);
     Canvas canvas(&picture);
+    canvas.MoveOrigin(-piece.x(), -piece.y());
     PaintTo(canvas);
     return picture;
 }

@@ -141,12 +141,19 @@ void TQmDBGrid::ApplyStyle() {
     FHeader->SetTitleHeight(FStyle.TitleHeight);
     // Fixed cells are drawn raised in their own colour.
     const QString fixed = HexColor(FStyle.FixedColor);
-    setStyleSheet(
+    const QString sheet =
         QStringLiteral("QHeaderView { background-color: %1; }"
                        " QHeaderView::section { background-color: %1; color: %2;"
                        " border: 1px outset %1; padding: 0px 2px; }"
                        " QTableCornerButton::section { background-color: %1; border: 1px outset %1; }")
-            .arg(fixed, HexColor(FStyle.FontColor)));
+            .arg(fixed, HexColor(FStyle.FontColor));
+    // The fixed cells alone take the sheet: on the grid it would polish every child again (bars,
+    // editors, scroll bars) at each change, which costs more than showing the form.
+    std::vector<QWidget*> fixedCells{horizontalHeader(), verticalHeader()};
+    for (QWidget* corner : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (corner->inherits("QTableCornerButton")) fixedCells.push_back(corner);
+    for (QWidget* cells : fixedCells)
+        if (cells->styleSheet() != sheet) cells->setStyleSheet(sheet);
     viewport()->update();
 }
 

@@ -1,7 +1,8 @@
 #include "host/ui/command_bar.h"
 
+#include "host/ui/style_icons.h"
+
 #include <QAction>
-#include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QToolBar>
@@ -15,21 +16,24 @@ namespace {
 // Keys a clerk reaches without the mouse. In the edit and insert states the grid takes
 // Ctrl+Delete for its own row delete before the window sees it.
 const StandardCommand kStandard[] = {
-    {"new", "新增", QKeySequence::New, 0, QStyle::SP_FileIcon},
-    {"update", "修改", QKeySequence::UnknownKey, Qt::Key_F2, QStyle::SP_FileDialogDetailedView},
+    {"new", "新增", QKeySequence::New, 0, QStyle::SP_FileIcon, "file"},
+    {"update", "修改", QKeySequence::UnknownKey, Qt::Key_F2, QStyle::SP_FileDialogDetailedView,
+     "viewdetailed"},
     {"delete", "删除", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_Delete).toCombined(),
-     QStyle::SP_TrashIcon},
-    {"save", "保存", QKeySequence::Save, 0, QStyle::SP_DialogSaveButton},
-    {"search", "查询", QKeySequence::UnknownKey, Qt::Key_F3, QStyle::SP_FileDialogContentsView},
-    {"cancel", "取消", QKeySequence::UnknownKey, Qt::Key_Escape, QStyle::SP_DialogCancelButton},
+     QStyle::SP_TrashIcon, "trash"},
+    {"save", "保存", QKeySequence::Save, 0, QStyle::SP_DialogSaveButton, "standardbutton-save"},
+    {"search", "查询", QKeySequence::UnknownKey, Qt::Key_F3, QStyle::SP_FileDialogContentsView,
+     "filecontents"},
+    {"cancel", "取消", QKeySequence::UnknownKey, Qt::Key_Escape, QStyle::SP_DialogCancelButton,
+     "standardbutton-cancel"},
     {"firstrec", "首条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_Home).toCombined(),
-     QStyle::SP_MediaSkipBackward},
+     QStyle::SP_MediaSkipBackward, "media-skip-backward"},
     {"priorrec", "上条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_PageUp).toCombined(),
-     QStyle::SP_MediaSeekBackward},
+     QStyle::SP_MediaSeekBackward, "media-seek-backward"},
     {"nextrec", "下条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_PageDown).toCombined(),
-     QStyle::SP_MediaSeekForward},
+     QStyle::SP_MediaSeekForward, "media-seek-forward"},
     {"lastrec", "末条", QKeySequence::UnknownKey, (Qt::CTRL | Qt::Key_End).toCombined(),
-     QStyle::SP_MediaSkipForward},
+     QStyle::SP_MediaSkipForward, "media-skip-forward"},
 };
 
 QIcon IconOf(const TCommandBitmap& bitmap) {
@@ -182,7 +186,7 @@ void CommandBar::AddSet(TChildCommand* const* field) {
         if (!command->Bitmap().Empty())
             action->setIcon(IconOf(command->Bitmap()));
         else if (standard)
-            action->setIcon(QApplication::style()->standardIcon(standard->Icon));
+            action->setIcon(StyleIcon(standard->Icon, standard->Picture));
         QKeySequence keys = ShortCutToKeySequence(command->ShortCut);
         if (keys.isEmpty() && standard) {
             if (standard->Key != QKeySequence::UnknownKey)

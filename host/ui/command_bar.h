@@ -24,6 +24,7 @@ struct StandardCommand {
     QKeySequence::StandardKey Key; // QKeySequence::UnknownKey when none
     int ExtraKey;                  // a key with its modifiers when no standard one fits, 0 for none
     QStyle::StandardPixmap Icon;
+    const char* Picture; // the style's file name of the icon's pictures
 };
 const StandardCommand* FindStandardCommand(std::string_view name);
 

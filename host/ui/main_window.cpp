@@ -70,8 +70,6 @@ MainWindow::MainWindow(Store& store, QWidget* parent)
     // waits inside its status message.
     FErrorBar = new QFrame(central);
     FErrorBar->setObjectName("errorBar");
-    FErrorBar->setStyleSheet("#errorBar { background: #fbe3e1; border-bottom: 1px solid #d9534f; }"
-                             "#errorBar QLabel { color: #8a1f1b; font-weight: bold; }");
     auto* row = new QHBoxLayout(FErrorBar);
     row->setContentsMargins(10, 6, 6, 6);
     FErrorText = new QLabel(FErrorBar);
@@ -189,6 +187,11 @@ void MainWindow::ShowErrorBar() {
     std::string text = FStandingError;
     if (!FOperationError.empty()) text += (text.empty() ? "" : "\n") + FOperationError;
     FErrorText->setText(Elided(text, 500));
+    // Its look comes with its first error: a style sheet costs the start-up of every window
+    // that never shows one.
+    if (!text.empty() && FErrorBar->styleSheet().isEmpty())
+        FErrorBar->setStyleSheet("#errorBar { background: #fbe3e1; border-bottom: 1px solid #d9534f; }"
+                                 "#errorBar QLabel { color: #8a1f1b; font-weight: bold; }");
     FErrorBar->setVisible(!text.empty());
 }
 

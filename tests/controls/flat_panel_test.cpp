@@ -206,6 +206,29 @@ TEST_F(FlatPanel, TransparentPanelShowsItsParent) {
     EXPECT_EQ(s.At(0, 0), 8623776u); // the frame is drawn over it
 }
 
+// On screen the panel paints only around its opaque children, piece by piece: every piece must
+// land where the whole picture has it, band, slant, caption and frame alike.
+TEST_F(FlatPanel, PaintedAroundAChildAsTheWholePicture) {
+    TFlatPanel p;
+    Configure(p, "Income");
+    p.resize(240, 90);
+    p.SetQmShowLine(true);
+    p.SetQmCaptionColor(RGB(0, 0, 200));
+    p.SetQmCaptionColorTo(RGB(0, 200, 0));
+    const auto whole = Paint(p);
+    const QRect child(20, 9, 150, 60); // over part of the band, the caption and the slant
+    const QRegion around = QRegion(p.rect()).subtracted(child);
+    ASSERT_GT(around.rectCount(), 1);
+    QImage shown(p.size(), QImage::Format_RGB32);
+    shown.fill(0xFF000000u);
+    p.render(&shown, QPoint(), around, QWidget::RenderFlags());
+    int differ = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            differ += around.contains(QPoint(x, y)) && shown.pixel(x, y) != whole.image.pixel(x, y);
+    EXPECT_EQ(differ, 0);
+}
+
 TEST_F(FlatPanel, ParentColourIsTakenUntilAColourIsSet) {
     QWidget parent;
     SetWidgetColor(&parent, clRed);

@@ -203,5 +203,27 @@ TEST_F(BehaviourTest, RenderedRowsShowTheirColours) {
     EXPECT_EQ(grid->horizontalHeader()->height(), 16);
 }
 
+// Titles, row indicators and the corner show the fixed colour, also one changed after the grid
+// was shown.
+TEST_F(BehaviourTest, FixedCellsFollowTheFixedColour) {
+    Fill(3);
+    grid->resize(300, 200);
+    grid->show();
+    for (const TColor color : {TColor(0x4080C0), TColor(0x30A050)}) {
+        SCOPED_TRACE(color);
+        grid->SetFixedColor(color);
+        QApplication::processEvents();
+        const QImage image = grid->grab().toImage();
+        const QRect title = grid->horizontalHeader()->geometry();
+        const QRect rows = grid->verticalHeader()->geometry();
+        const QColor expected(GetRValue(color), GetGValue(color), GetBValue(color));
+        for (const QPoint at : {QPoint(title.right() - 2, title.center().y()),  // beyond the last title
+                                QPoint(rows.center().x(), rows.bottom() - 2),   // below the last row
+                                QPoint(rows.center().x(), title.center().y())}) // the corner
+            EXPECT_EQ(image.pixelColor(at * image.devicePixelRatio()).rgb(), expected.rgb())
+                << at.x() << "," << at.y();
+    }
+}
+
 } // namespace
 } // namespace qm::gridtest

@@ -13,6 +13,7 @@
 #include "store_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
@@ -119,6 +120,24 @@ TEST_F(WindowTest, ToolbarShowsTheHostCaptionsAndShortcuts) {
         EXPECT_EQ(ActionNamed(k.Name)->shortcut(), k.Keys);
     }
     EXPECT_FALSE(ActionNamed("save")->icon().isNull());
+}
+
+// The host reads the style's pictures itself: the buttons must show what the style would, pixel
+// for pixel, at the bar's size and greyed out.
+TEST_F(WindowTest, ToolbarIconsAreTheStylesOwnPictures) {
+    Announce();
+    auto* bar = Window->findChild<QToolBar*>("commandBar");
+    ASSERT_NE(bar, nullptr);
+    for (const char* name : {"new", "update", "delete", "save", "search", "cancel", "firstrec", "priorrec",
+                             "nextrec", "lastrec"}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(ActionNamed(name), nullptr);
+        const QIcon shown = ActionNamed(name)->icon();
+        const QIcon style = QApplication::style()->standardIcon(FindStandardCommand(name)->Icon);
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled})
+            for (const QSize size : {bar->iconSize(), QSize(16, 16)})
+                EXPECT_EQ(shown.pixmap(size, mode).toImage(), style.pixmap(size, mode).toImage());
+    }
 }
 
 TEST_F(WindowTest, RunningAButtonCallsTheCommandWithItselfAsSender) {
