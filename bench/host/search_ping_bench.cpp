@@ -66,6 +66,12 @@ void PressDown(Display* d, Window w, int count) {
     XFlush(d);
 }
 
+// A wait for an answer: when the ping was sent and how long the answer took.
+struct Wait {
+    Clock::time_point Sent;
+    double Ms = 0;
+};
+
 struct Run {
     bool Ok = false;
     std::string Why;
@@ -73,12 +79,15 @@ struct Run {
     double LongestAtS = 0; // when the longest wait began, from the window's first showing
     double SearchS = 0;
     long Pings = 0;
+    Clock::time_point Shown;
+    std::vector<Wait> Long; // the waits over Options::WaitsMs
 };
 
 struct Options {
     int Rows = 1000000;
     int Runs = 5;
     fs::path Shots;
+    double WaitsMs = -1; // negative: no list
 };
 
 Run OneRun(const Options& o, const std::string& display, const fs::path& db, const fs::path& work,
@@ -109,7 +118,7 @@ Run OneRun(const Options& o, const std::string& display, const fs::path& db, con
         run.Why = "qmhost showed no window that answers pings: " + ReadAll(log);
         return run;
     }
-    const auto shown = Clock::now();
+    const auto shown = run.Shown = Clock::now();
     bool pressed = false;
     while (!fs::exists(ready)) {
         if (host.Ended(&code)) {
@@ -123,10 +132,12 @@ Run OneRun(const Options& o, const std::string& display, const fs::path& db, con
             return run;
         }
         // Only the search counts: start-up has its own benchmark.
-        if (fs::exists(begun) && waited > run.LongestMs) {
+        const bool searching = fs::exists(begun);
+        if (searching && waited > run.LongestMs) {
             run.LongestMs = waited;
             run.LongestAtS = std::chrono::duration<double>(sent - shown).count();
         }
+        if (searching && o.WaitsMs >= 0 && waited > o.WaitsMs) run.Long.push_back({sent, waited});
         ++run.Pings;
         // Half a second in, the search is under way: the clerk presses Down five times, and
         // this is what he sees.
@@ -156,6 +167,8 @@ int main(int argc, char** argv) {
             o.Runs = std::atoi(argv[i + 1]);
         else if (flag == "--shots")
             o.Shots = argv[i + 1];
+        else if (flag == "--waits")
+            o.WaitsMs = std::atof(argv[i + 1]);
     }
     const fs::path work = fs::temp_directory_path() / ("qmhost-ping-" + std::to_string(::getpid()));
     fs::create_directories(work / "config");
@@ -179,6 +192,10 @@ int main(int argc, char** argv) {
             }
             std::printf("run %d: %ld pings over %.2f s, longest wait for an answer %.1f ms from %.2f s on\n",
                         r + 1, run.Pings, run.SearchS, run.LongestMs, run.LongestAtS);
+            for (const Wait& w : run.Long)
+                std::printf("  wait %.1f ms from %.6f s (monotonic), %.3f s on\n", w.Ms,
+                            std::chrono::duration<double>(w.Sent.time_since_epoch()).count(),
+                            std::chrono::duration<double>(w.Sent - run.Shown).count());
             std::fflush(stdout);
             longest.push_back(run.LongestMs);
         }
