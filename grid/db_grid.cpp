@@ -41,6 +41,8 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
                                           this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
                                   }
                               }) {
+    // Opaque, so that a change in the grid does not repaint the panel under it.
+    setAutoFillBackground(true);
     FHeader = new TQmGridHeader(this);
     setHorizontalHeader(FHeader);
     FRowHeader = new TQmRowHeader(this);
