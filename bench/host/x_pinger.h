@@ -104,12 +104,14 @@ inline bool EndedWell(Child& host, const std::filesystem::path& log, std::string
 
 // An Xvfb on a display of its own, gone with the object. The server chooses the display itself and
 // says which (-displayfd): two benchmarks started at once would otherwise both pick the first free
-// number, and one of them would be talking to the other's server when that one ends.
+// number, and one of them would be talking to the other's server when that one ends. It does not
+// start itself over when its last client goes (-noreset): while it did, the next run's connection
+// was refused.
 class XServer {
 public:
     explicit XServer(const std::filesystem::path& log)
         : FXvfb({"Xvfb", "-displayfd", std::to_string(FReady.Write), "-screen", "0", "1280x800x24",
-                 "-nolisten", "tcp"},
+                 "-nolisten", "tcp", "-noreset"},
                 {}, log) {
         ::close(FReady.Write);
         FReady.Write = -1;
