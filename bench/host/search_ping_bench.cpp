@@ -14,7 +14,9 @@
 // began on the monotonic clock (the clock `perf record -k CLOCK_MONOTONIC` stamps samples with) and
 // from the start of the search, to find what the window was doing meanwhile.
 //
-//   bench_host_search_ping [--rows N] [--runs N] [--shots FOLDER] [--waits MS]
+// With --searches N the script searches N times one after the other, all of them counted.
+//
+//   bench_host_search_ping [--rows N] [--runs N] [--searches N] [--shots FOLDER] [--waits MS]
 //
 // Exit code: 0 when the target is met, 1 when it is missed, 2 when something could not run.
 #include "bench/host/store_rows.h"
@@ -91,6 +93,7 @@ struct Run {
 
 struct Options {
     int Rows = 1000000;
+    int Searches = 1; // one after the other, as a clerk searches again
     int Runs = 5;
     fs::path Shots;
     double WaitsMs = -1; // negative: no list
@@ -105,9 +108,11 @@ Run OneRun(const Options& o, const std::string& display, const fs::path& db, con
     for (const fs::path& file : {start, begun, ready, go})
         fs::remove(file);
     {
-        std::ofstream(work / "search.txt") << "wait-for " << start.string() << "\ntouch " << begun.string()
-                                           << "\ncommand search\nexpect-rows " << o.Rows << "\ntouch "
-                                           << ready.string() << "\nwait-for " << go.string() << "\n";
+        std::ofstream script(work / "search.txt");
+        script << "wait-for " << start.string() << "\ntouch " << begun.string() << "\n";
+        for (int i = 0; i < o.Searches; ++i)
+            script << "command search\nexpect-rows " << o.Rows << "\n";
+        script << "touch " << ready.string() << "\nwait-for " << go.string() << "\n";
     }
     Child host({(bin / "qmhost").string(), "--db", db.string(), "--no-search", "--script",
                 (work / "search.txt").string()},
@@ -175,6 +180,8 @@ int main(int argc, char** argv) {
         const std::string flag = argv[i];
         if (flag == "--rows")
             o.Rows = std::atoi(argv[i + 1]);
+        else if (flag == "--searches")
+            o.Searches = std::max(1, std::atoi(argv[i + 1]));
         else if (flag == "--runs")
             o.Runs = std::atoi(argv[i + 1]);
         else if (flag == "--shots")
