@@ -194,6 +194,7 @@ void TQmDBGrid::ShowPreparedRows() {
     if (!FRowsDue->isActive()) return;
     FRowsDue->stop();
     if (FPaintHeld) setUpdatesEnabled(true);
+    FPaintHeld = false;
 }
 
 void TQmDBGrid::RowsOverdue() {
@@ -201,6 +202,7 @@ void TQmDBGrid::RowsOverdue() {
     // The rows never came: one section per row that is there.
     FRowHeader->FitRows();
     if (FPaintHeld) setUpdatesEnabled(true);
+    FPaintHeld = false;
 }
 
 // ---------------------------------------------------------------- current row
