@@ -100,12 +100,15 @@ void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
         case TDataEvent::deUpdateRecord:
             link->UpdateData();
             break;
+        case TDataEvent::deRowsComing:
+            link->RowsComing(static_cast<int>(info));
+            break;
         }
     }
     if (event == TDataEvent::deStateChanged) {
         if (OnStateChange) OnStateChange(this);
     } else if (event != TDataEvent::deLayoutChanged && event != TDataEvent::deActiveChanged &&
-               event != TDataEvent::deUpdateRecord) {
+               event != TDataEvent::deUpdateRecord && event != TDataEvent::deRowsComing) {
         if (OnDataChange) OnDataChange(this);
     }
 }

@@ -44,6 +44,8 @@ protected:
     virtual void EditingChanged() {}
     // The table is about to post: write any input still held by the control into the field.
     virtual void UpdateData() {}
+    // About `count` rows are about to replace the table's: a view may get ready for them.
+    virtual void RowsComing(int /*count*/) {}
 
 private:
     TDataSource* FDataSource = nullptr;

@@ -886,6 +886,10 @@ void TMemTable::EnableControls() {
         Notify(TDataEvent::deDataSetScrolled);
 }
 
+void TMemTable::AnnounceRows(int count) {
+    if (FDisableCount == 0 && Active()) Notify(TDataEvent::deRowsComing, count);
+}
+
 void TMemTable::Notify(TDataEvent event, std::intptr_t info) {
     if (FDataSources.empty()) return;
     // Pending input is collected even while controls are disabled: it would be lost otherwise.

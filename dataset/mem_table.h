@@ -51,7 +51,8 @@ enum class TDataEvent {
     deRecordChanged,   // info: the TField* changed, or 0 for the whole current row
     deDataSetScrolled, // info: distance moved (0 when unknown)
     deStateChanged,    // browse / edit / insert
-    deUpdateRecord     // a post is about to read the fields: controls write pending input now
+    deUpdateRecord,    // a post is about to read the fields: controls write pending input now
+    deRowsComing       // info: how many rows are about to replace the table's
 };
 
 class TMemTable : public TComponent {
@@ -171,6 +172,10 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return FDisableCount > 0; }
+    // Tells attached controls that about `count` rows are about to replace the table's, so that a
+    // view can get ready for them while the old rows still stand; it may let messages run. Not
+    // sent while controls are disabled. The rows come after, with the usual notifications.
+    void AnnounceRows(int count);
 
     // ---- events
     TDataSetNotifyEvent BeforePost, AfterPost, AfterOpen, BeforeClose, AfterClose, BeforeDelete, AfterDelete,

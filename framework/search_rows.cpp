@@ -60,11 +60,19 @@ bool ReadSearchAnswer(TQmProtocol& protocol, std::string answer, const std::stri
 void ReplaceRows(const TQmTable& table, TMemTable& target, const std::string& nameField,
                  std::vector<TLeftOutRow>& leftOut) {
     TMemTable& rows = table.Rows();
+    // Rows that move over whole are announced while the views still show the old ones, so that
+    // they get ready for so many with messages running.
+    const bool active = target.Active();
+    bool whole = active && HoldsRows(rows) && target.CanTakeRows(rows);
+    if (whole) target.AnnounceRows(rows.RecordCount());
     TControlsDisabled targetQuiet(target);
-    if (!target.Active()) target.Open();
+    if (!active) {
+        target.Open();
+        whole = HoldsRows(rows) && target.CanTakeRows(rows);
+    }
     if (target.State() == dsEdit || target.State() == dsInsert) target.Cancel();
     target.EmptyTable();
-    if (HoldsRows(rows) && target.CanTakeRows(rows)) {
+    if (whole) {
         // The usual answer: its fields are the form's own and every value fits them, so the rows
         // move over whole instead of one by one.
         target.TakeRows(rows);

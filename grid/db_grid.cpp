@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "dataset/abort.h"
@@ -16,6 +17,7 @@
 #include "grid/grid_delegate.h"
 #include "grid/grid_header.h"
 #include "grid/grid_model.h"
+#include "grid/row_header.h"
 #include "grid/sizing_hit_test.h"
 #include "platform/platform.h"
 #include "plugin/message_box.h"
@@ -39,8 +41,16 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
                                           this, [this] { RefreshColumns(); }, Qt::QueuedConnection);
                                   }
                               }) {
+    // Opaque, so that a change in the grid does not repaint the panel under it.
+    setAutoFillBackground(true);
     FHeader = new TQmGridHeader(this);
     setHorizontalHeader(FHeader);
+    FRowHeader = new TQmRowHeader(this);
+    setVerticalHeader(FRowHeader);
+    FRowsDue = new QTimer(this);
+    FRowsDue->setSingleShot(true);
+    FRowsDue->setInterval(0);
+    connect(FRowsDue, &QTimer::timeout, this, [this] { RowsOverdue(); });
     FDelegate = new TQmGridDelegate(*this);
     setItemDelegate(FDelegate);
     FModel = new TQmGridModel(*this);
@@ -85,6 +95,7 @@ TQmDBGrid::TQmDBGrid(QWidget* parent)
     connect(FModel, &QAbstractItemModel::modelReset, this, [this] {
         FResetting = false;
         ++FResets;
+        ShowPreparedRows();
     });
     connect(FModel, &TQmGridModel::FieldsChanged, this, [this] { RefreshColumns(); });
     connect(FModel, &TQmGridModel::ViewChanged, this, [this] { ViewChanged(); });
@@ -171,6 +182,34 @@ void TQmDBGrid::RefreshColumns() {
             width = field->DisplayWidth() * metrics.horizontalAdvance(QLatin1Char('0')) + 8;
         if (width > 0) setColumnWidth(i, width);
     }
+}
+
+void TQmDBGrid::PrepareRows(int rows) {
+    // Fewer come at once quickly enough; outside an operation the clerk's keys would meet sections
+    // without rows.
+    constexpr int kWorthIt = 65536;
+    if (!OperationRunning() || FRowsDue->isActive() || rows - FRowHeader->count() < kWorthIt) return;
+    FPaintHeld = updatesEnabled();
+    if (FPaintHeld) setUpdatesEnabled(false);
+    FRowsDue->start();
+    // A reset while messages run shows whatever rows it brings, and ends this.
+    while (FRowsDue->isActive() && FRowHeader->MakeSections(rows))
+        ProcessMessagesIfDue();
+}
+
+void TQmDBGrid::ShowPreparedRows() {
+    if (!FRowsDue->isActive()) return;
+    FRowsDue->stop();
+    if (FPaintHeld) setUpdatesEnabled(true);
+    FPaintHeld = false;
+}
+
+void TQmDBGrid::RowsOverdue() {
+    if (OperationRunning()) return FRowsDue->start();
+    // The rows never came: one section per row that is there.
+    FRowHeader->FitRows();
+    if (FPaintHeld) setUpdatesEnabled(true);
+    FPaintHeld = false;
 }
 
 // ---------------------------------------------------------------- current row

@@ -19,6 +19,7 @@
 #include "grid/grid_style.h"
 
 class QKeyEvent;
+class QTimer;
 
 namespace qm {
 
@@ -28,6 +29,7 @@ class TQmGridDelegate;
 class TQmFindBar;
 class TQmFilterBar;
 class TQmGridHeader;
+class TQmRowHeader;
 
 class TQmDBGrid : public QTableView, public TObject {
     Q_OBJECT
@@ -61,6 +63,10 @@ public:
 
     // Lays the columns out again: visibility, widths, titles.
     void RefreshColumns();
+    // About `rows` rows are about to replace the table's during an operation: the row header makes
+    // their sections ahead while messages run. The grid paints nothing meanwhile, and paints again
+    // once the rows are in (or, should none come, once the operation is over).
+    void PrepareRows(int rows);
 
     // Cell moves as the keys do them; a move past the last row of a writable grid appends one.
     void MoveToNextCell(bool forward);
@@ -153,6 +159,8 @@ private:
     std::vector<int> VisibleColumnsFrom(int logical) const;
     void UndoPaste(int tableRows, const std::vector<std::tuple<int, int, QString>>& touched);
     void ViewChanged();
+    void ShowPreparedRows();
+    void RowsOverdue();
 
     TQmColumns FColumns;
     TQmGridModel* FModel = nullptr;
@@ -160,6 +168,9 @@ private:
     TQmFindBar* FFindBar = nullptr;
     TQmFilterBar* FFilterBar = nullptr;
     TQmGridHeader* FHeader = nullptr;
+    TQmRowHeader* FRowHeader = nullptr;
+    QTimer* FRowsDue = nullptr; // while sections made ahead await their rows
+    bool FPaintHeld = false;    // and the grid paints nothing meanwhile
     QString FLastViewNote;
     TQmGridStyle FStyle;
     bool FReadOnly = false;

@@ -669,6 +669,12 @@ void TQmGridModel::EditingChanged() {
     emit TableStateChanged();
 }
 
+void TQmGridModel::RowsComing(int count) {
+    // Under a filter, which of them will show is not known yet.
+    TMemTable* table = Table();
+    if (table && !table->Filtered() && FNeedle.empty()) FGrid.PrepareRows(count);
+}
+
 // Only the current row's header shows the marker: the row that had it and the row that has it now
 // are announced, not every row, which would cost a walk over the header per move.
 void TQmGridModel::RefreshRowMarker() {

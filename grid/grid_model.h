@@ -120,6 +120,7 @@ private:
     void RecordChanged(TField* field) override;
     void DataSetScrolled(int distance) override;
     void EditingChanged() override;
+    void RowsComing(int count) override;
     void RefreshRowMarker();
 
     // Works out the rows shown; between a reset's begin and end. The rows' texts and sort keys are

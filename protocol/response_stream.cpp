@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "protocol/answer_sink.h"
 
 namespace qm {
@@ -94,10 +95,12 @@ void AppendRun(std::string& out, const char16_t* from, const char16_t* to) {
     }
 }
 
-// Elements a response row may start with, counted up to the first end tag: room for the rows.
+// Elements a response row may start with, counted up to the first end tag: room for the rows. A
+// million rows take tens of milliseconds to count: messages run meanwhile.
 std::size_t CountStartTags(const char* p, const char* end) {
     std::size_t count = 0;
     while (const void* hit = std::memchr(p, '<', static_cast<std::size_t>(end - p))) {
+        ProcessMessages();
         p = static_cast<const char*>(hit) + 1;
         if (p < end && *p == '/') break;
         ++count;
@@ -112,6 +115,7 @@ std::size_t CountStartTags(const char16_t* p, const char16_t* end) {
     std::size_t count = 0;
     std::size_t at = 0;
     while (const void* hit = std::memchr(bytes + at, '<', size - at)) {
+        ProcessMessages();
         const std::size_t byte = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - bytes);
         at = byte + 1;
         const char16_t* unit = p + byte / 2;

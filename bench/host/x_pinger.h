@@ -102,29 +102,51 @@ inline bool EndedWell(Child& host, const std::filesystem::path& log, std::string
     return code == 0;
 }
 
-// An Xvfb on the first free display from 90, gone with the object.
+// An Xvfb on a display of its own, gone with the object. The server chooses the display itself and
+// says which (-displayfd): two benchmarks started at once would otherwise both pick the first free
+// number, and one of them would be talking to the other's server when that one ends. It does not
+// start itself over when its last client goes (-noreset): while it did, the next run's connection
+// was refused.
 class XServer {
 public:
     explicit XServer(const std::filesystem::path& log)
-        : FDisplay(FreeDisplay()),
-          FXvfb({"Xvfb", FDisplay, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, log) {
-        for (int i = 0; i < 500 && !std::filesystem::exists(Socket(FDisplay)); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        : FXvfb({"Xvfb", "-displayfd", std::to_string(FReady.Write), "-screen", "0", "1280x800x24",
+                 "-nolisten", "tcp", "-noreset"},
+                {}, log) {
+        ::close(FReady.Write);
+        FReady.Write = -1;
+        std::string number;
+        char c = 0;
+        pollfd p{FReady.Read, POLLIN, 0};
+        while (::poll(&p, 1, 10000) > 0 && ::read(FReady.Read, &c, 1) == 1 && c != '\n')
+            number += c;
+        if (!number.empty() && c == '\n') FDisplay = ":" + number;
     }
+    // Empty when the server did not start.
     const std::string& Display() const { return FDisplay; }
 
 private:
-    static std::string Socket(const std::string& display) { return "/tmp/.X11-unix/X" + display.substr(1); }
-    static std::string FreeDisplay() {
-        int n = 90;
-        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
-               std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            ++n;
-        return ":" + std::to_string(n);
-    }
+    // Where the server writes its display number; only the write end goes to the server.
+    struct Pipe {
+        int Read = -1, Write = -1;
+        Pipe() {
+            int fds[2];
+            if (::pipe(fds) != 0) return;
+            Read = fds[0];
+            Write = fds[1];
+            ::fcntl(Read, F_SETFD, FD_CLOEXEC);
+        }
+        ~Pipe() {
+            for (const int fd : {Read, Write})
+                if (fd >= 0) ::close(fd);
+        }
+        Pipe(const Pipe&) = delete;
+        Pipe& operator=(const Pipe&) = delete;
+    };
 
-    std::string FDisplay;
+    Pipe FReady;
     Child FXvfb;
+    std::string FDisplay;
 };
 
 struct Atoms {
@@ -169,7 +191,9 @@ inline Window FindPingable(::Display* d, const Atoms& atoms, pid_t pid) {
 // A connection to the display that pings one window, one ping at a time.
 class Pinger {
 public:
-    explicit Pinger(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {
+    // No display name is no display, not the one the environment names.
+    explicit Pinger(const std::string& display)
+        : FDisplay(display.empty() ? nullptr : XOpenDisplay(display.c_str())) {
         if (!FDisplay) return;
         FAtoms = std::make_unique<Atoms>(FDisplay);
         // Answers go to the root window for whoever listens to its children.

@@ -28,6 +28,7 @@ protected:
     }
     void DataSetScrolled(int d) override { Log.push_back("scrolled " + std::to_string(d)); }
     void EditingChanged() override { Log.push_back("state"); }
+    void RowsComing(int count) override { Log.push_back("coming " + std::to_string(count)); }
 };
 
 TEST(DataLink, HearsEveryKindOfChange) {
@@ -67,6 +68,28 @@ TEST(DataLink, DisabledControlsHearOneResetAtTheEnd) {
     EXPECT_TRUE(link.Log.empty());
     t->EnableControls();
     EXPECT_EQ(link.Log, (Strings{"state", "changed"}));
+}
+
+// Rows announced are heard at once, as what they are and nothing more: not while controls are
+// disabled, nor later when they are enabled again, and not as a change of the data.
+TEST(DataLink, AnnouncedRowsAreOnlyAnAnnouncement) {
+    auto t = MakeTable();
+    AddRows(*t, {{1, "a"}});
+    TDataSource ds;
+    ds.SetDataSet(t.get());
+    int data = 0;
+    ds.OnDataChange = [&](TObject*) { ++data; };
+    RecordingLink link;
+    link.SetDataSource(&ds);
+    link.Log.clear();
+    t->AnnounceRows(5);
+    EXPECT_EQ(link.Log, (Strings{"coming 5"}));
+    EXPECT_EQ(data, 0);
+    link.Log.clear();
+    t->DisableControls();
+    t->AnnounceRows(7);
+    t->EnableControls();
+    EXPECT_TRUE(link.Log.empty());
 }
 
 // A walk that only moves the cursor is followed as one move, so a grid keeps its rows and editor;

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "dataset/data_source.h"
 #include "dataset/mem_table.h"
+#include "fake_host.h"
 #include "framework/search_rows.h"
+#include "grid/db_grid.h"
+#include "grid/grid_model.h"
 #include "platform/platform.h"
 #include "protocol/protocol.h"
 
@@ -113,6 +119,87 @@ TEST(ReplaceRows, EndsWithTheAnswersRowsUnchanged) {
         for (const TLeftOutRow& row : leftOut)
             named.push_back(row.Key + ":" + row.Field);
         EXPECT_EQ(named, c.leftOut) << c.what;
+    }
+}
+
+// A search of many rows into a shown grid, as a form runs it inside an operation: the grid's row
+// header makes the rows' sections ahead while messages run, painting nothing meanwhile, and the reset
+// that shows the rows makes none. Outside an operation, or for a few rows, the reset makes them. The
+// rows, the current row's marker and the numbers are as ever, and stay right after a sort and a
+// filter.
+TEST(ReplaceRows, AShownGridGetsReadyForManyRows) {
+    test::App();
+    struct Case {
+        const char* what;
+        int rows;
+        bool inOperation;
+        bool ahead; // sections made before the reset
+    } cases[] = {
+        {"many rows in an operation", 100000, true, true},
+        {"many rows outside one", 100000, false, false},
+        {"a few rows", 3, true, false},
+    };
+    for (const Case& c : cases) {
+        std::string answer = "<quelmar><status><code>0</code></status><rs typ=\"recordset\" tbname=\"T\" "
+                             "fields=\"ID:NUMBER A:VARCHAR(10)\">";
+        for (int id = 1; id <= c.rows; ++id)
+            answer += "<r ID=\"" + std::to_string(id) + "\" A=\"x\"/>";
+        answer += "</rs></quelmar>";
+        TQmProtocol protocol;
+        std::vector<TLeftOutRow> leftOut;
+        ASSERT_TRUE(ReadSearchAnswer(protocol, answer, "ID", leftOut)) << c.what;
+        TMemTable target;
+        target.FieldDefs().Add("ID", ftLargeint);
+        target.FieldDefs().Add("A", ftString, 10);
+        target.CreateDataSet();
+        TDataSource source;
+        source.SetDataSet(&target);
+        TQmDBGrid grid;
+        grid.resize(400, 300);
+        grid.SetDataSource(&source);
+        grid.show();
+        QApplication::processEvents();
+
+        QHeaderView& header = *grid.verticalHeader();
+        int sectionChanges = 0, beforeReset = -1;
+        bool paintHeld = false;
+        QObject::connect(&header, &QHeaderView::sectionCountChanged, [&] { ++sectionChanges; });
+        QObject::connect(grid.Model(), &QAbstractItemModel::modelAboutToBeReset, [&] {
+            beforeReset = sectionChanges;
+            paintHeld = !grid.updatesEnabled();
+        });
+        {
+            std::optional<OperationScope> busy;
+            if (c.inOperation) busy.emplace();
+            ReplaceRows(protocol.Table(0), target, "ID", leftOut);
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(paintHeld, c.ahead) << c.what;
+        EXPECT_EQ(sectionChanges == beforeReset, c.ahead) << c.what << ": sections made in the reset";
+        EXPECT_TRUE(grid.updatesEnabled()) << c.what;
+
+        QAbstractItemModel& model = *grid.Model();
+        auto number = [&](int row) { return model.headerData(row, Qt::Vertical).toString().toStdString(); };
+        const int last = c.rows - 1;
+        ASSERT_EQ(model.rowCount(), c.rows) << c.what;
+        EXPECT_EQ(header.count(), c.rows) << c.what;
+        EXPECT_EQ(header.sectionPosition(last), last * header.defaultSectionSize()) << c.what;
+        EXPECT_EQ(number(0), "\u25B61") << c.what;
+        EXPECT_EQ(number(last), std::to_string(c.rows)) << c.what;
+
+        // The current row, the first, goes last; the numbers stay those of the rows shown.
+        grid.SortBy(0, Qt::DescendingOrder);
+        EXPECT_EQ(header.count(), c.rows) << c.what;
+        EXPECT_EQ(number(0), "1") << c.what;
+        EXPECT_EQ(number(last), "\u25B6" + std::to_string(c.rows)) << c.what;
+        EXPECT_EQ(model.index(0, 0).data().toString().toStdString(), std::to_string(c.rows)) << c.what;
+
+        // One row shows, and it becomes the current one.
+        grid.SetFilterText(QString::number(c.rows - 1));
+        EXPECT_EQ(model.rowCount(), 1) << c.what;
+        EXPECT_EQ(header.count(), 1) << c.what;
+        EXPECT_EQ(number(0), "\u25B61") << c.what;
+        EXPECT_EQ(target.FieldByName("ID")->AsInteger(), c.rows - 1) << c.what;
     }
 }
 

@@ -1,10 +1,12 @@
 // The rows read again under an open editor, as a search answer does it.
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 
 #include "grid/cell_editor.h"
 #include "grid/grid_delegate.h"
 #include "grid_fixture.h"
+#include "platform/platform.h"
 #include "qt_warnings.h"
 
 namespace qm::gridtest {
@@ -80,6 +82,26 @@ TEST_F(ResetTest, ReloadUnderAFocusedEditorLeavesOneEditorTheViewOwns) {
         EXPECT_TRUE(warnings.All().isEmpty()) << c.what << ": " << warnings.Joined().toStdString();
         grid->setParent(nullptr);
     }
+}
+
+// Sections made ahead for rows that never came (an answer read in the end as a refusal) go once the
+// operation is over, and the grid paints again: no row is numbered that is not there.
+TEST_F(ResetTest, RowsAnnouncedButNeverBroughtLeaveTheRowsThereAre) {
+    Fill(3);
+    grid->show();
+    QApplication::processEvents();
+    {
+        OperationScope busy;
+        table.AnnounceRows(100000);
+        EXPECT_EQ(grid->verticalHeader()->count(), 100000);
+        EXPECT_FALSE(grid->updatesEnabled());
+        QApplication::processEvents(); // messages may run while the operation goes on
+        EXPECT_EQ(grid->verticalHeader()->count(), 100000);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(grid->verticalHeader()->count(), 3);
+    EXPECT_TRUE(grid->updatesEnabled());
+    EXPECT_EQ(grid->Model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("\u25B61"));
 }
 
 } // namespace
