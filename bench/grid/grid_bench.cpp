@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/shown_grid.h"
 #include "dataset/data_source.h"
 #include "dataset/mem_table.h"
 #include "grid/db_grid.h"
@@ -41,15 +42,8 @@ public:
             FTable.Fields(3)->SetAsLargeInt(i * 100LL + 99);
             FTable.Post();
         }
-        FTable.First();
-        FTable.EnableControls();
-        FSource.SetDataSet(&FTable);
-        FGrid = std::make_unique<qm::TQmDBGrid>();
-        FGrid->resize(800, 600);
-        FGrid->SetDataSource(&FSource);
-        FGrid->SetReadOnly(!writable); // painting only, no editor, unless rows are typed
-        FGrid->show();
-        QApplication::processEvents();
+        // Painting only, no editor, unless rows are typed.
+        FGrid = qm::bench::ShowGrid(FTable, FSource, !writable);
     }
     ~Sheet() { FGrid.reset(); }
 

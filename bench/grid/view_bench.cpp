@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/shown_grid.h"
 #include "dataset/data_source.h"
 #include "dataset/mem_table.h"
 #include "grid/db_grid.h"
@@ -45,14 +46,7 @@ public:
             FTable.Fields(2)->SetAsLargeInt(static_cast<long long>(next() % 1000000));
             FTable.Post();
         }
-        FTable.First();
-        FTable.EnableControls();
-        FSource.SetDataSet(&FTable);
-        FGrid = std::make_unique<qm::TQmDBGrid>();
-        FGrid->resize(800, 600);
-        FGrid->SetDataSource(&FSource);
-        FGrid->show();
-        QApplication::processEvents();
+        FGrid = qm::bench::ShowGrid(FTable, FSource);
     }
     ~Sheet() { FGrid.reset(); }
     qm::TMemTable& Table() { return FTable; }

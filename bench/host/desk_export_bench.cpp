@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid/shown_grid.h"
 #include "dataset/data_source.h"
 #include "dataset/mem_table.h"
 #include "grid/db_grid.h"
@@ -77,17 +78,21 @@ std::string Folder() {
     return dir;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::string out(std::filesystem::file_size(path), '\0');
+    FILE* f = std::fopen(path.c_str(), "rb");
+    const std::size_t n = std::fread(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    out.resize(n);
+    return out;
+}
+
 // The CSV bytes of the table, made once: what a plain program would write.
 const std::string& CsvBytes() {
     static const std::string bytes = [] {
         const std::string path = Folder() + "/bytes.csv";
         ExportTable(Levels(), path, ExportFormat::Csv);
-        std::string out(std::filesystem::file_size(path), '\0');
-        FILE* f = std::fopen(path.c_str(), "rb");
-        const std::size_t n = std::fread(out.data(), 1, out.size(), f);
-        std::fclose(f);
-        out.resize(n);
-        return out;
+        return ReadFile(path);
     }();
     return bytes;
 }
@@ -154,14 +159,7 @@ public:
                 FTable.Fields(static_cast<int>(c))->SetAsString(std::string(cells[c]));
             FTable.Post();
         }
-        FTable.First();
-        FTable.EnableControls();
-        FSource.SetDataSet(&FTable);
-        FGrid = std::make_unique<qm::TQmDBGrid>();
-        FGrid->resize(800, 600);
-        FGrid->SetDataSource(&FSource);
-        FGrid->show();
-        QApplication::processEvents();
+        FGrid = qm::bench::ShowGrid(FTable, FSource);
     }
     ~LevelsGrid() { FGrid.reset(); }
     const qm::TQmDBGrid& Grid() const { return *FGrid; }
@@ -173,15 +171,6 @@ private:
 };
 
 std::unique_ptr<LevelsGrid> TheGrid; // made on first use, gone before the application
-
-std::string ReadFile(const std::string& path) {
-    std::string out(std::filesystem::file_size(path), '\0');
-    FILE* f = std::fopen(path.c_str(), "rb");
-    const std::size_t n = std::fread(out.data(), 1, out.size(), f);
-    std::fclose(f);
-    out.resize(n);
-    return out;
-}
 
 // A plain C program's loop: the rows' texts held in memory, written field by field through stdio.
 // None of these rows needs quoting.
