@@ -38,12 +38,28 @@ void WhereLabel::CommandRan(std::string_view name) {
         FState = State::Edit; // editable without a command of ours: say so rather than 浏览
     Refresh();
     if (FState == before) return;
-    if (FState == State::Insert)
-        FBar.showMessage(QString::fromUtf8("新增：填好新行后按“保存”，按“取消”放弃"));
-    else if (FState == State::Edit)
-        FBar.showMessage(QString::fromUtf8("修改：改好后按“保存”，按“取消”放弃"));
+    if (FState != State::Browse)
+        FBar.showMessage(Note(FState));
     else if (name == "cancel")
-        FBar.showMessage(QString::fromUtf8("已取消，未保存的修改已撤销"));
+        FBar.showMessage(CancelNote());
+}
+
+QString WhereLabel::Note(State state) {
+    return QString::fromUtf8(state == State::Insert ? "新增：填好新行后按“保存”，按“取消”放弃"
+                                                    : "修改：改好后按“保存”，按“取消”放弃");
+}
+
+QString WhereLabel::CancelNote() {
+    return QString::fromUtf8("已取消，未保存的修改已撤销");
+}
+
+void WhereLabel::FollowForm() {
+    FFollowQueued = false;
+    if (FState == State::Browse || GridEditable()) return;
+    // The form left adding or changing on its own: Esc in an untouched cell is its 取消.
+    FState = State::Browse;
+    Refresh();
+    FBar.showMessage(CancelNote());
 }
 
 void WhereLabel::Watch(QTableView* grid) {
@@ -73,6 +89,11 @@ void WhereLabel::Refresh() {
     text +=
         rows == 0 ? QString::fromUtf8("共 0 条") : QString::fromUtf8("第 %1 条，共 %2 条").arg(row).arg(rows);
     setText(text);
+    // Whether the grid still takes typing is known once what moved the rows has finished.
+    if (FState != State::Browse && !FFollowQueued) {
+        FFollowQueued = true;
+        QMetaObject::invokeMethod(this, &WhereLabel::FollowForm, Qt::QueuedConnection);
+    }
 }
 
 } // namespace qm::desk

@@ -27,11 +27,16 @@ private:
     enum class State { Browse, Edit, Insert };
     void Watch(QTableView* grid);
     bool GridEditable() const;
+    // Browsing again when the grid no longer takes typing, however the form got there.
+    void FollowForm();
+    static QString Note(State state); // said on entering 新增 or 修改
+    static QString CancelNote();
 
     QStatusBar& FBar;
     std::function<QTableView*()> FGrid;
     QPointer<QTableView> FWatched;
     State FState = State::Browse;
+    bool FFollowQueued = false;
 };
 
 } // namespace qm::desk

@@ -46,6 +46,13 @@ TEST_F(DeskWhereTest, TheBarFollowsStateAndRowAndNotesNewUpdateAndCancel) {
         EXPECT_EQ(Where(), s.Where);
         EXPECT_THAT(StatusText(), HasSubstr(s.Note));
     }
+    // One Esc in a new row nothing was typed into is the form's own 取消: the bar follows it.
+    Key(Qt::Key_N, Qt::ControlModifier);
+    Key(Qt::Key_Escape);
+    Settle();
+    EXPECT_EQ(Where(), "浏览　第 6 条，共 6 条");
+    EXPECT_THAT(StatusText(), ::testing::Not(HasSubstr("新增：")));
+
     // The bar's own message keeps clear of the lasting part.
     auto* bar = dynamic_cast<StatusLine*>(Window->statusBar());
     ASSERT_NE(bar, nullptr);
