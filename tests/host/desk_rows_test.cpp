@@ -6,6 +6,7 @@
 #include "grid/db_grid.h"
 #include "grid/grid_model.h"
 #include "host/desk/grid_table.h"
+#include "qt_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,7 @@
 namespace qm::desk {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "desk_rows_tests";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new host::testing::QtEnvironment);
 
 // More rows than one read takes, so that the reads meet at their edges.
 constexpr int kRows = 1100;
@@ -33,7 +28,6 @@ constexpr int kRows = 1100;
 class DeskRowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
         table.FieldDefs().Add("CODE", ftString, 20);
         table.FieldDefs().Add("NAME", ftString, 40);
         table.FieldDefs().Add("AMT", ftInteger);
