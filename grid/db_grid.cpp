@@ -200,14 +200,17 @@ void TQmDBGrid::PrepareRows(int rows) {
 void TQmDBGrid::ShowPreparedRows() {
     if (!FRowsDue->isActive()) return;
     FRowsDue->stop();
-    if (FPaintHeld) setUpdatesEnabled(true);
-    FPaintHeld = false;
+    ReleasePaint();
 }
 
 void TQmDBGrid::RowsOverdue() {
     if (OperationRunning()) return FRowsDue->start();
     // The rows never came: one section per row that is there.
     FRowHeader->FitRows();
+    ReleasePaint();
+}
+
+void TQmDBGrid::ReleasePaint() {
     if (FPaintHeld) setUpdatesEnabled(true);
     FPaintHeld = false;
 }

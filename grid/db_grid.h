@@ -161,6 +161,7 @@ private:
     void ViewChanged();
     void ShowPreparedRows();
     void RowsOverdue();
+    void ReleasePaint(); // paints again if the rows held it
 
     TQmColumns FColumns;
     TQmGridModel* FModel = nullptr;
