@@ -47,6 +47,10 @@ TfrmSingleMuliColBase::TfrmSingleMuliColBase(QWidget* parent, TBorderIcons icons
         } catch (...) {
         }
     };
+    dbgrdMain->OnInputRefused = [this] {
+        if (EditState() == esBrowse && dbgrdMain->OnNote)
+            dbgrdMain->OnNote("浏览状态不能直接输入，请先按“修改”或“新增”", false);
+    };
     LayoutClient(QRect(0, TTitleBar::Height, width(), height() - TTitleBar::Height));
 }
 

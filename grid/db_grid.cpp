@@ -588,6 +588,7 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
         break;
     case Qt::Key_V:
         if (ctrl) {
+            if (FReadOnly && OnInputRefused) OnInputRefused();
             PasteClipboard();
             return;
         }
@@ -621,6 +622,9 @@ void TQmDBGrid::HandleGridKey(QKeyEvent* event) {
     default:
         break;
     }
+    if (FReadOnly && OnInputRefused && !ctrl && !(event->modifiers() & Qt::AltModifier) &&
+        !event->text().isEmpty() && event->text().front().isPrint())
+        OnInputRefused();
     QTableView::keyPressEvent(event);
 }
 

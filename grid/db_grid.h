@@ -117,6 +117,9 @@ public:
     // Says a short note where the form shows its status; unset: nowhere. A standing note (the rows
     // a filter shows) holds until the view changes, the other kind only for the moment it speaks of.
     std::function<void(const std::string&, bool standing)> OnNote;
+    // Typing or a paste into a grid that takes none: the form may say how to start editing, so
+    // that the keys are not lost without a word.
+    std::function<void()> OnInputRefused;
 
     // For the editors.
     void EditorTyped();

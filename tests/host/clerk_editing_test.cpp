@@ -4,6 +4,8 @@
 
 #include <QClipboard>
 
+#include <functional>
+
 namespace qm::host::testing {
 namespace {
 
@@ -169,6 +171,37 @@ TEST_F(ClerkEditing, ARefusedPasteIntoANewRowKeepsTheRow) {
     Type("A1");
     Key(Qt::Key_Tab);
     EXPECT_EQ(Cell(6, kCode), "A1");
+}
+
+// Typing or pasting into the rows while browsing changes nothing, and the status bar says how to
+// start editing instead of the keys vanishing without a word.
+TEST_F(ClerkEditing, TypingWhileBrowsingSaysHowToEdit) {
+    const std::string hint = "浏览状态不能直接输入，请先按“修改”或“新增”";
+    Open();
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("07\t测试\t100\t200\n"));
+    struct Case {
+        const char* Name;
+        std::function<void()> Press;
+    };
+    for (const Case& c :
+         {Case{"a letter", [] { Type("x"); }}, Case{"a Chinese character", [] { Type("中"); }},
+          Case{"a paste", [] { Key(Qt::Key_V, Qt::ControlModifier); }}}) {
+        SCOPED_TRACE(c.Name);
+        ClickToolbar("首条");
+        ASSERT_NE(StatusText(), hint);
+        c.Press();
+        EXPECT_EQ(StatusText(), hint);
+        EXPECT_EQ(OpenEditor(), nullptr);
+        EXPECT_EQ(Levels(), kDemo);
+    }
+    // Moving about says nothing of the kind; once editing, the keys go into the cell.
+    ClickToolbar("首条");
+    Key(Qt::Key_Down);
+    EXPECT_NE(StatusText(), hint);
+    Key(Qt::Key_F2);
+    Type("x");
+    EXPECT_NE(StatusText(), hint);
+    ASSERT_NE(OpenEditor(), nullptr);
 }
 
 // The window's close question answered 否 by the mouse: typing goes on in the open cell.
