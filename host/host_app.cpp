@@ -10,6 +10,7 @@
 #include "host/startup_checks.h"
 #include "host/store/server_address.h"
 #include "host/store/store.h"
+#include "host/ui/host_style.h"
 #include "host/ui/main_window.h"
 #include "host/ui/qt_language.h"
 #include "host/ui/startup_window.h"
@@ -128,6 +129,7 @@ std::string DialogLibraryFault(const std::string& folder, dialog::DialogApi& box
 }
 
 int RunHost(const Options& options) {
+    UseHostStyle();
     InstallQtPump();
     SubstituteFonts();
     TranslateQtDialogs();
