@@ -1,6 +1,7 @@
-// What the window loads as it starts: the host style's own reading of pictures looks the same as
-// Qt's, without loading image plug-ins.
+// What the window loads as it starts: the host style's own reading of pictures and the icon read
+// on demand look the same as Qt's, without loading image plug-ins or icon engines.
 #include "host/ui/host_style.h"
+#include "host/ui/icon_on_demand.h"
 #include "host/ui/main_window.h"
 #include "store_fixture.h"
 
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QWidget>
 
 #include <fstream>
 #include <iterator>
@@ -64,6 +66,28 @@ TEST_F(HostStyleWindow, AWindowWithAMenuBarToolbarAndClearButtonLoadsNoImagePlug
     window.show();
     window.grab();
     EXPECT_FALSE(Loaded("imageformats"));
+}
+
+TEST(IconOnDemand, IsReadWhenAPictureIsAskedForAndLooksTheSame) {
+    const QString file = QStringLiteral(":/qmclient/qmhost.svg");
+    ASSERT_FALSE(Loaded("iconengines")) << "loaded before the test";
+    const QIcon icon = IconOnDemand(file);
+    QWidget window;
+    window.setWindowIcon(icon);
+    window.show();
+    window.grab();
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_FALSE(Loaded("iconengines"));
+
+    const QIcon read(file);
+    EXPECT_EQ(icon.availableSizes(), read.availableSizes());
+    EXPECT_EQ(icon.actualSize(QSize(40, 20)), read.actualSize(QSize(40, 20)));
+    ExpectSamePictures(icon, read, {QSize(16, 16), QSize(32, 32), QSize(64, 64)});
+    EXPECT_TRUE(Loaded("iconengines"));
+    // A file that is not there reads as no icon once asked.
+    const QIcon missing = IconOnDemand(QStringLiteral(":/qmclient/none.svg"));
+    EXPECT_TRUE(missing.pixmap(16, 16).isNull());
+    EXPECT_TRUE(missing.isNull());
 }
 
 } // namespace
