@@ -10,6 +10,7 @@
 #include "host/startup_checks.h"
 #include "host/store/server_address.h"
 #include "host/store/store.h"
+#include "host/ui/host_style.h"
 #include "host/ui/main_window.h"
 #include "host/ui/qt_language.h"
 #include "host/ui/startup_window.h"
@@ -128,6 +129,7 @@ std::string DialogLibraryFault(const std::string& folder, dialog::DialogApi& box
 }
 
 int RunHost(const Options& options) {
+    UseHostStyle();
     InstallQtPump();
     SubstituteFonts();
     TranslateQtDialogs();
@@ -176,13 +178,16 @@ int RunHost(const Options& options) {
 
     const bool explicitDb = !options.DbPath.empty();
     const std::string dbPath = explicitDb ? options.DbPath : DefaultDatabasePath();
-    if (std::string why = CheckStoreFile(dbPath, explicitDb, Origin(options, "db")); !why.empty())
+    ProbedFile probed;
+    if (std::string why =
+            CheckStoreFile(dbPath, explicitDb, Origin(options, "db"), kStoreLockWaitMs, &probed);
+        !why.empty())
         return cannotStart(why);
     std::unique_ptr<Store> store;
     std::string user = options.User;
     std::string group = options.Group;
     try {
-        store = std::make_unique<Store>(dbPath);
+        store = std::make_unique<Store>(dbPath, std::move(probed));
         // On a server the audit stamps name the role the host logged in as, and nobody else.
         if (const std::string role = store->Db().LoginRole(); !role.empty()) {
             if (options.UserNamed && options.User != role)

@@ -23,7 +23,7 @@ std::string Quote(const fs::path& p) {
 } // namespace
 
 std::string CheckStoreFile(const std::string& path, bool explicitPath, const std::string& origin,
-                           int lockWaitMs) {
+                           int lockWaitMs, ProbedFile* kept) {
     // A server's connection URI is not a file: the store engine reports on it itself.
     if (IsServerAddress(path)) return {};
     std::error_code ec;
@@ -53,7 +53,7 @@ std::string CheckStoreFile(const std::string& path, bool explicitPath, const std
     if (::access(file.c_str(), W_OK) != 0 || !folderWritable)
         return "存储文件" + Quote(file) + "只能读取，无法保存：请检查文件和文件夹" + Quote(folder) +
                "的写入权限";
-    return ProbeStore(file.string(), lockWaitMs, origin);
+    return ProbeStore(file.string(), lockWaitMs, origin, kept);
 }
 
 LoginLimits ReadLoginLimits(Connection& db) {

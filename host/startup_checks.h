@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/store/connection.h"
+#include "host/store/store.h"
 
 #include <string>
 
@@ -12,9 +13,11 @@ namespace qm::host {
 // false) missing folders are created; for a path the user gave, a missing folder is an error, so
 // that a mistyped path never shows an empty store. A file another program holds locked is waited
 // for up to `lockWaitMs`. Empty when the store may open the file, else the reason; `origin` says
-// where the path came from (see Origin).
+// where the path came from (see Origin). An existing file's connection, opened to look at it, goes
+// to `kept` when given, for the store to go on with.
+constexpr int kStoreLockWaitMs = 5000;
 std::string CheckStoreFile(const std::string& path, bool explicitPath, const std::string& origin = "--db",
-                           int lockWaitMs = 5000);
+                           int lockWaitMs = kStoreLockWaitMs, ProbedFile* kept = nullptr);
 
 // Characters the store keeps for the user (creator and modifier) and the group; 0 is no limit.
 struct LoginLimits {

@@ -9,6 +9,7 @@
 #include "host/desk/where_label.h"
 #include "host/settings.h"
 #include "host/ui/command_bar.h"
+#include "host/ui/icon_on_demand.h"
 #include "host/ui/main_window.h"
 #include "platform/qt/qt_pump.h"
 
@@ -61,7 +62,7 @@ QAction* AddAction(QMenu* menu, const char* name, const char* text, const QKeySe
 
 Desk::Desk(host::MainWindow& window) : QObject(&window), FWindow(window) {
     ApplyPaletteFromEnvironment();
-    window.setWindowIcon(QIcon(QStringLiteral(":/qmclient/qmhost.svg")));
+    window.setWindowIcon(host::IconOnDemand(QStringLiteral(":/qmclient/qmhost.svg")));
     BuildMenus();
     if (auto* bar = window.findChild<QToolBar*>(QStringLiteral("commandBar"))) new PaletteIcons(*bar);
     FWhere = new WhereLabel(*window.statusBar(), [this] { return Grid(); });

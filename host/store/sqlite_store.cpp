@@ -2,6 +2,7 @@
 
 #include "host/store/layout.h"
 #include "host/store/sqlite_util.h"
+#include "host/store/store.h"
 #include "platform/platform.h"
 
 #include <sys/vfs.h>
@@ -18,6 +19,10 @@
 namespace qm::host {
 
 namespace {
+
+// One thread at a time uses a connection (the host link holds the store while it answers), so
+// SQLite's own lock around every column read is pure cost.
+constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
 
 class SqliteTypes : public TypeMap {
 public:
@@ -114,11 +119,10 @@ std::string BackupName(const std::string& path) {
 
 } // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path) : FPath(path) {
-    // One thread at a time uses a connection (the host link holds the store while it answers), so
-    // SQLite's own lock around every column read is pure cost.
-    if (sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+SqliteConnection::SqliteConnection(const std::string& path) : SqliteConnection(path, nullptr) {}
+
+SqliteConnection::SqliteConnection(const std::string& path, sqlite3* opened) : FDb(opened), FPath(path) {
+    if (!FDb && sqlite3_open_v2(path.c_str(), &FDb, kOpenFlags | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         std::string why = FDb ? sqlite3_errmsg(FDb) : "out of memory";
         sqlite3_close(FDb);
         throw StoreError("cannot open " + path + ": " + why);
@@ -267,16 +271,21 @@ void SqliteConnection::BeforeAlter() {
 }
 
 // Reading the schema is the first thing the store does; what fails here would fail there.
-std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs, const std::string& origin) {
+std::string SqliteConnection::Probe(const std::string& path, int lockWaitMs, const std::string& origin,
+                                    ProbedFile* kept) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // Opened as the store opens it, so that the store can go on with it.
+    int rc = sqlite3_open_v2(path.c_str(), &db, kOpenFlags, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, lockWaitMs);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
     const std::string detail = db ? sqlite3_errmsg(db) : "out of memory";
     const bool readOnly = rc == SQLITE_OK && sqlite3_db_readonly(db, "main") == 1;
-    sqlite3_close(db);
+    if (kept && rc == SQLITE_OK && !readOnly)
+        kept->Keep(db);
+    else
+        sqlite3_close(db);
     const std::string name = "存储文件“" + path + "”";
     switch (rc & 0xFF) {
     case SQLITE_OK:

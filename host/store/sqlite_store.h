@@ -7,12 +7,16 @@
 
 namespace qm::host {
 
+class ProbedFile;
+
 class SqliteConnection final : public Connection {
 public:
     // Opens or creates the file, checks it and brings its layout up to date (after a copy beside
     // it when columns are added). A file that holds other programs' tables and none of ours is
     // refused without a byte written. Throws StoreError when the file cannot be used.
     explicit SqliteConnection(const std::string& path);
+    // The same on `opened`, a connection to `path` that is taken over (a null one opens the file).
+    SqliteConnection(const std::string& path, sqlite3* opened);
     ~SqliteConnection() override;
 
     std::optional<TableInfo> ReadTable(std::string_view name) override;
@@ -34,7 +38,9 @@ public:
     std::string QuoteIdent(std::string_view name) const override;
 
     // Before the store opens a file at start-up: empty when it can, else the reason for the clerk.
-    static std::string Probe(const std::string& path, int lockWaitMs, const std::string& origin);
+    // A usable file's connection goes to `kept` when given, else it is closed.
+    static std::string Probe(const std::string& path, int lockWaitMs, const std::string& origin,
+                             ProbedFile* kept = nullptr);
 
     // How long a save waits for another clerk's before it is refused as busy.
     void SetBusyWait(int ms);

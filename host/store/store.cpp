@@ -18,9 +18,9 @@ namespace qm::host {
 
 namespace {
 
-std::unique_ptr<Connection> OpenEngine(const std::string& address) {
+std::unique_ptr<Connection> OpenEngine(const std::string& address, ProbedFile probed = {}) {
     if (IsServerAddress(address)) return OpenServerStore(address);
-    return std::make_unique<SqliteConnection>(address);
+    return std::make_unique<SqliteConnection>(address, probed.Release());
 }
 
 const char* const kStoreBusy = "存储正忙，请稍后重试！";
@@ -44,13 +44,35 @@ std::int64_t CountRows(Connection& db, const std::string& table) {
 
 } // namespace
 
-std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin) {
+ProbedFile::~ProbedFile() {
+    Keep(nullptr);
+}
+
+ProbedFile::ProbedFile(ProbedFile&& other) noexcept : FDb(other.Release()) {}
+
+ProbedFile& ProbedFile::operator=(ProbedFile&& other) noexcept {
+    if (this != &other) Keep(other.Release());
+    return *this;
+}
+
+sqlite3* ProbedFile::Release() {
+    return std::exchange(FDb, nullptr);
+}
+
+void ProbedFile::Keep(sqlite3* db) {
+    sqlite3_close(std::exchange(FDb, db));
+}
+
+std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin,
+                       ProbedFile* kept) {
     // A server answers for itself when the connection is made.
     if (IsServerAddress(address)) return {};
-    return SqliteConnection::Probe(address, lockWaitMs, origin);
+    return SqliteConnection::Probe(address, lockWaitMs, origin, kept);
 }
 
 Store::Store(const std::string& address) : Store(OpenEngine(address)) {}
+
+Store::Store(const std::string& address, ProbedFile probed) : Store(OpenEngine(address, std::move(probed))) {}
 
 Store::Store(std::unique_ptr<Connection> db)
     : FDb(std::move(db)), FDamage(FDb->Damage()), FUntoldNote(FDb->OpenNote()) {}

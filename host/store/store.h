@@ -12,14 +12,36 @@
 #include <string>
 #include <string_view>
 
+struct sqlite3;
+
 namespace qm::host {
 
 class ResponseSink;
 
+// A store file's connection that the start-up probe opened and read: the store goes on with it
+// instead of opening the file a second time. Closed when nobody takes it.
+class ProbedFile {
+public:
+    ProbedFile() = default;
+    ~ProbedFile();
+    ProbedFile(ProbedFile&& other) noexcept;
+    ProbedFile& operator=(ProbedFile&& other) noexcept;
+    bool Empty() const { return FDb == nullptr; }
+    // Hands the connection over (nullptr when empty); the caller closes it.
+    sqlite3* Release();
+    // Takes `db`, closing the one held before.
+    void Keep(sqlite3* db);
+
+private:
+    sqlite3* FDb = nullptr;
+};
+
 // What the engine of ADDRESS finds wrong with its store before it is opened (a store file that is
 // damaged or locked for longer than LOCK_WAIT_MS); empty when nothing. ORIGIN names where the address
-// came from, for the message.
-std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin);
+// came from, for the message. Where a file was opened and found usable, KEPT (when given) receives
+// its connection for the store.
+std::string ProbeStore(const std::string& address, int lockWaitMs, const std::string& origin,
+                       ProbedFile* kept = nullptr);
 
 class Store {
 public:
@@ -27,6 +49,8 @@ public:
     // PostgreSQL. Creates the schema when it is missing. Throws StoreError when the store cannot
     // be opened or reached.
     explicit Store(const std::string& address);
+    // The same, going on with the connection the probe of ADDRESS kept, if any.
+    Store(const std::string& address, ProbedFile probed);
     explicit Store(std::unique_ptr<Connection> db);
     ~Store();
     Store(const Store&) = delete;

@@ -68,9 +68,11 @@ TEST_F(StartupTest, FilesTheStoreCannotUseAreNamedWithTheReason) {
         const char* Reason;
     } cases[] = {{garbage, "不是有效的存储文件"}, {halved, "损坏"}, {folder, "是一个文件夹"}};
     for (const Case& c : cases) {
-        const std::string why = CheckStoreFile(c.File.string(), true);
+        ProbedFile kept;
+        const std::string why = CheckStoreFile(c.File.string(), true, "--db", kStoreLockWaitMs, &kept);
         EXPECT_TRUE(Contains(why, c.File.string())) << why;
         EXPECT_TRUE(Contains(why, c.Reason)) << why;
+        EXPECT_TRUE(kept.Empty()) << "a file that cannot be used is not handed on";
     }
     EXPECT_EQ(CheckStoreFile((Dir / "new.db").string(), true), "");
 }
@@ -127,6 +129,33 @@ TEST_F(StartupTest, ALockedFileIsWaitedForThenNamed) {
     EXPECT_EQ(CheckStoreFile(file.string(), true, "--db", 10000), "");
     release.join();
     sqlite3_close(other);
+}
+
+// The store goes on with the connection the check opened, as a store of its own: its own wait for
+// another clerk's save, not the check's short one, and the file's rows.
+TEST_F(StartupTest, TheStoreGoesOnWithTheCheckedFilesConnection) {
+    const auto file = Dir / "kept.db";
+    Store(file.string()).FillDemo();
+    ProbedFile kept;
+    ASSERT_EQ(CheckStoreFile(file.string(), true, "--db", 0, &kept), "");
+    ASSERT_FALSE(kept.Empty());
+    Store store(file.string(), std::move(kept));
+    EXPECT_TRUE(kept.Empty());
+    EXPECT_TRUE(store.WritesRefused().empty());
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    EXPECT_NO_THROW(store.Db().Run("UPDATE TB_MEMAC SET FLAG = 1", {}));
+    release.join();
+    sqlite3_close(other);
+    std::unique_ptr<Cursor> count = store.Db().Query("SELECT COUNT(*) FROM TB_MEMAC WHERE FLAG = 1", {});
+    ASSERT_TRUE(count->Next());
+    EXPECT_NE(count->Text(0), "0");
 }
 
 TEST(Login, MustFitTheStoreColumns) {
