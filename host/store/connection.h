@@ -55,6 +55,13 @@ class Connection {
 public:
     virtual ~Connection() = default;
 
+    // About how many rows a table holds, to size an answer by, where the engine can tell without
+    // reading them; -1 otherwise.
+    virtual std::int64_t RowsEstimate(const std::string& table) {
+        (void)table;
+        return -1;
+    }
+
     // A table's description, the version column left out of its columns; empty when absent.
     virtual std::optional<TableInfo> ReadTable(std::string_view name) = 0;
 

@@ -485,6 +485,17 @@ void PgConnection::Settle() noexcept {
     if (FAhead) FAhead->Settle();
 }
 
+std::int64_t PgConnection::RowsEstimate(const std::string& table) {
+    // The planner's own estimate: the rows per page it last counted, over the pages there are now.
+    // A table it never counted is left to a count.
+    PgCursor c(
+        Exec("SELECT CASE WHEN c.reltuples < 0 OR c.relpages = 0 THEN -1 ELSE"
+             " c.reltuples / c.relpages * (pg_relation_size(c.oid) / current_setting('block_size')::int)"
+             " END::bigint FROM pg_class c WHERE c.oid = to_regclass(?)",
+             {QuoteIdent(table)}));
+    return c.Next() && !c.IsNull(0) ? std::atoll(std::string(c.Text(0)).c_str()) : -1;
+}
+
 std::unique_ptr<Cursor> PgConnection::Query(const std::string& sql, const std::vector<BoundValue>& args) {
     // Inside a caller's transaction the rows are few (the checks of a save) and come whole; so do
     // those of statements a cursor cannot carry.

@@ -167,11 +167,14 @@ std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) 
 
         std::unique_ptr<Cursor> rows = FDb->Query(sql, {});
         std::int64_t expected = rows->RowsKnown();
+        if (expected < 0) expected = FDb->RowsEstimate(table->Name);
         if (expected < 0) expected = CountRows(*FDb, table->Name);
         ResponseWriter out(status::Ok, "", sink);
         out.BeginRecordset(table->Name, table->FieldList());
         std::vector<std::pair<std::int64_t, std::int64_t>> seen;
-        if (expected > 0) seen.reserve(static_cast<std::size_t>(expected));
+        // An estimate may fall short: room for a few more rows costs no memory until they come,
+        // where growing would hold the versions twice.
+        if (expected > 0) seen.reserve(static_cast<std::size_t>(expected + expected / 16));
         const std::size_t head = out.Written();
         std::int64_t written = 0;
         while (rows->Next()) {
