@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace qm::host {
 
@@ -133,14 +134,14 @@ public:
     bool Next() override { return ++FRow < FRows; }
     bool IsNull(int col) const override { return PQgetisnull(FR, FRow, col) != 0; }
     std::string_view Text(int col) const override {
-        std::string_view v(PQgetvalue(FR, FRow, col), static_cast<std::size_t>(PQgetlength(FR, FRow, col)));
-        // numeric(12,2) answers "12.50"; the module sees the shortest decimal, as from SQLite.
-        if (PQftype(FR, col) == kNumericOid && v.find('.') != std::string_view::npos) {
-            while (v.back() == '0')
-                v.remove_suffix(1);
-            if (v.back() == '.') v.remove_suffix(1);
-        }
-        return v;
+        return Shortest(col, PQgetvalue(FR, FRow, col), PQgetlength(FR, FRow, col));
+    }
+    bool Get(int col, std::string_view& text) const override {
+        // Only an empty text may stand for a null.
+        const int length = PQgetlength(FR, FRow, col);
+        if (length == 0 && PQgetisnull(FR, FRow, col)) return false;
+        text = Shortest(col, PQgetvalue(FR, FRow, col), length);
+        return true;
     }
     std::int64_t RowsKnown() const override { return FRows; }
 
@@ -152,13 +153,29 @@ protected:
         FR = r;
         FRows = r ? PQntuples(r) : 0;
         FRow = -1;
+        const int columns = r ? PQnfields(r) : 0;
+        FNumeric.assign(static_cast<std::size_t>(columns), 0);
+        for (int c = 0; c < columns; ++c)
+            FNumeric[static_cast<std::size_t>(c)] = PQftype(r, c) == kNumericOid;
     }
     int Held() const { return FRows; }
 
 private:
+    // numeric(12,2) answers "12.50"; the module sees the shortest decimal, as from SQLite.
+    std::string_view Shortest(int col, const char* value, int length) const {
+        std::string_view v(value, static_cast<std::size_t>(length));
+        if (FNumeric[static_cast<std::size_t>(col)] && v.find('.') != std::string_view::npos) {
+            while (v.back() == '0')
+                v.remove_suffix(1);
+            if (v.back() == '.') v.remove_suffix(1);
+        }
+        return v;
+    }
+
     PGresult* FR = nullptr;
     int FRows = 0;
     int FRow = -1;
+    std::vector<char> FNumeric; // by column
 };
 
 // Whether SQL is a SELECT: the one statement a server cursor carries.
