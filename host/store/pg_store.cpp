@@ -441,11 +441,13 @@ std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
 
 // Rows read from a server cursor a piece at a time, each piece freed before the next is taken in:
 // a long search never holds its whole result beside the answer being written from it. The next
-// piece is asked for as soon as one arrives, so that the server makes it while this one is written.
+// pieces are asked for in one request as soon as the connection is free, so that the server makes
+// them while one is written and the next is read in, without waiting for each to be asked for.
 // The cursor lives in a transaction of its own, ended with it.
 class PgConnection::Stream final : public PgCursor {
 public:
     Stream(PgConnection& db, const std::string& sql, const std::vector<BoundValue>& args) : FDb(db) {
+        FArrived.reserve(kAhead); // Settle takes them in without allocating
         FDb.Run("BEGIN", {});
         try {
             FDb.Run("DECLARE qm_rows NO SCROLL CURSOR FOR " + sql, args);
@@ -458,7 +460,8 @@ public:
     // the statement ran on its own; a failed one is undone.
     ~Stream() override {
         Settle();
-        PQclear(FArrived);
+        for (PGresult* r : FArrived)
+            PQclear(r);
         if (PQstatus(FDb.FConn) == CONNECTION_OK && PQtransactionStatus(FDb.FConn) == PQTRANS_INTRANS)
             PQclear(PQexec(FDb.FConn, "COMMIT"));
         else
@@ -471,30 +474,61 @@ public:
         if (PgCursor::Next()) return true;
         if (FEnded) return false;
         Take(nullptr);
-        Settle();
-        Take(FArrived ? FDb.Checked(std::exchange(FArrived, nullptr)) : FDb.Exec(FFetch, {}));
+        if (FArrived.empty()) Ask();
+        Take(FDb.Checked(Piece()));
         FEnded = Held() < kPieceRows;
-        if (!FEnded && PQsendQuery(FDb.FConn, FFetch.c_str())) FDb.FAhead = this;
+        if (!FEnded && FArrived.empty()) Ask();
         return PgCursor::Next();
     }
     std::int64_t RowsKnown() const override { return -1; }
 
-    // Takes in the piece asked for ahead, success or failure, before anything else is sent.
+    // Takes in the rest of the pieces asked for, success or failure, before anything else is sent.
     void Settle() noexcept {
         if (FDb.FAhead != this) return;
         FDb.FAhead = nullptr;
-        FArrived = PQgetResult(FDb.FConn);
-        while (PGresult* more = PQgetResult(FDb.FConn))
-            PQclear(more);
+        while (PGresult* r = PQgetResult(FDb.FConn)) {
+            if (FArrived.size() < kAhead)
+                FArrived.push_back(r);
+            else
+                PQclear(r);
+        }
     }
 
 private:
+    // The next pieces, unless they are on their way already.
+    void Ask() {
+        if (FDb.FAhead == this || !PQsendQuery(FDb.FConn, FFetch.c_str())) return;
+        FDb.FAhead = this;
+        FOwed = kAhead;
+    }
+    // The next piece: one taken in already, or the next of those on their way; the last of them
+    // (or a failure, which ends the request) leaves the connection free.
+    PGresult* Piece() {
+        if (!FArrived.empty()) {
+            PGresult* r = FArrived.front();
+            FArrived.erase(FArrived.begin());
+            return r;
+        }
+        if (FDb.FAhead != this) return FDb.Exec(FFetchOne, {}); // asking ahead failed: ask now
+        PGresult* r = PQgetResult(FDb.FConn);
+        if (--FOwed == 0 || PQresultStatus(r) != PGRES_TUPLES_OK) Settle();
+        return r;
+    }
+
     // A quarter of a megabyte of an income level's rows: a round trip per piece costs little beside
     // writing it, and a smaller piece held no less at the peak.
     static constexpr int kPieceRows = 1024;
-    const std::string FFetch = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
+    static constexpr std::size_t kAhead = 2;
+    const std::string FFetchOne = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
+    const std::string FFetch = [this] {
+        std::string all = FFetchOne;
+        for (std::size_t i = 1; i < kAhead; ++i)
+            all += "; " + FFetchOne;
+        return all;
+    }();
     PgConnection& FDb;
-    PGresult* FArrived = nullptr;
+    std::vector<PGresult*> FArrived; // taken in, not yet read
+    std::size_t FOwed = 0;           // pieces still to come on the connection
     bool FEnded = false;
 };
 
