@@ -47,6 +47,12 @@ public:
     virtual bool IsNull(int col) const = 0;
     // Numbers come as their shortest decimal text, dates as "yyyy-mm-dd hh:nn:ss".
     virtual std::string_view Text(int col) const = 0;
+    // Text(col) unless the value is null (false): one call for a row that is read whole.
+    virtual bool Get(int col, std::string_view& text) const {
+        if (IsNull(col)) return false;
+        text = Text(col);
+        return true;
+    }
     // The number of rows, where the engine knows it before they are read; -1 otherwise.
     virtual std::int64_t RowsKnown() const { return -1; }
 };
@@ -54,6 +60,13 @@ public:
 class Connection {
 public:
     virtual ~Connection() = default;
+
+    // About how many rows a table holds, to size an answer by, where the engine can tell without
+    // reading them; -1 otherwise.
+    virtual std::int64_t RowsEstimate(const std::string& table) {
+        (void)table;
+        return -1;
+    }
 
     // A table's description, the version column left out of its columns; empty when absent.
     virtual std::optional<TableInfo> ReadTable(std::string_view name) = 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace qm::host {
 
@@ -133,14 +134,14 @@ public:
     bool Next() override { return ++FRow < FRows; }
     bool IsNull(int col) const override { return PQgetisnull(FR, FRow, col) != 0; }
     std::string_view Text(int col) const override {
-        std::string_view v(PQgetvalue(FR, FRow, col), static_cast<std::size_t>(PQgetlength(FR, FRow, col)));
-        // numeric(12,2) answers "12.50"; the module sees the shortest decimal, as from SQLite.
-        if (PQftype(FR, col) == kNumericOid && v.find('.') != std::string_view::npos) {
-            while (v.back() == '0')
-                v.remove_suffix(1);
-            if (v.back() == '.') v.remove_suffix(1);
-        }
-        return v;
+        return Shortest(col, PQgetvalue(FR, FRow, col), PQgetlength(FR, FRow, col));
+    }
+    bool Get(int col, std::string_view& text) const override {
+        // Only an empty text may stand for a null.
+        const int length = PQgetlength(FR, FRow, col);
+        if (length == 0 && PQgetisnull(FR, FRow, col)) return false;
+        text = Shortest(col, PQgetvalue(FR, FRow, col), length);
+        return true;
     }
     std::int64_t RowsKnown() const override { return FRows; }
 
@@ -152,13 +153,29 @@ protected:
         FR = r;
         FRows = r ? PQntuples(r) : 0;
         FRow = -1;
+        const int columns = r ? PQnfields(r) : 0;
+        FNumeric.assign(static_cast<std::size_t>(columns), 0);
+        for (int c = 0; c < columns; ++c)
+            FNumeric[static_cast<std::size_t>(c)] = PQftype(r, c) == kNumericOid;
     }
     int Held() const { return FRows; }
 
 private:
+    // numeric(12,2) answers "12.50"; the module sees the shortest decimal, as from SQLite.
+    std::string_view Shortest(int col, const char* value, int length) const {
+        std::string_view v(value, static_cast<std::size_t>(length));
+        if (FNumeric[static_cast<std::size_t>(col)] && v.find('.') != std::string_view::npos) {
+            while (v.back() == '0')
+                v.remove_suffix(1);
+            if (v.back() == '.') v.remove_suffix(1);
+        }
+        return v;
+    }
+
     PGresult* FR = nullptr;
     int FRows = 0;
     int FRow = -1;
+    std::vector<char> FNumeric; // by column
 };
 
 // Whether SQL is a SELECT: the one statement a server cursor carries.
@@ -424,11 +441,13 @@ std::optional<TableInfo> PgConnection::ReadTable(std::string_view name) {
 
 // Rows read from a server cursor a piece at a time, each piece freed before the next is taken in:
 // a long search never holds its whole result beside the answer being written from it. The next
-// piece is asked for as soon as one arrives, so that the server makes it while this one is written.
+// pieces are asked for in one request as soon as the connection is free, so that the server makes
+// them while one is written and the next is read in, without waiting for each to be asked for.
 // The cursor lives in a transaction of its own, ended with it.
 class PgConnection::Stream final : public PgCursor {
 public:
     Stream(PgConnection& db, const std::string& sql, const std::vector<BoundValue>& args) : FDb(db) {
+        FArrived.reserve(kAhead); // Settle takes them in without allocating
         FDb.Run("BEGIN", {});
         try {
             FDb.Run("DECLARE qm_rows NO SCROLL CURSOR FOR " + sql, args);
@@ -441,7 +460,8 @@ public:
     // the statement ran on its own; a failed one is undone.
     ~Stream() override {
         Settle();
-        PQclear(FArrived);
+        for (PGresult* r : FArrived)
+            PQclear(r);
         if (PQstatus(FDb.FConn) == CONNECTION_OK && PQtransactionStatus(FDb.FConn) == PQTRANS_INTRANS)
             PQclear(PQexec(FDb.FConn, "COMMIT"));
         else
@@ -454,35 +474,77 @@ public:
         if (PgCursor::Next()) return true;
         if (FEnded) return false;
         Take(nullptr);
-        Settle();
-        Take(FArrived ? FDb.Checked(std::exchange(FArrived, nullptr)) : FDb.Exec(FFetch, {}));
+        if (FArrived.empty()) Ask();
+        Take(FDb.Checked(Piece()));
         FEnded = Held() < kPieceRows;
-        if (!FEnded && PQsendQuery(FDb.FConn, FFetch.c_str())) FDb.FAhead = this;
+        if (!FEnded && FArrived.empty()) Ask();
         return PgCursor::Next();
     }
     std::int64_t RowsKnown() const override { return -1; }
 
-    // Takes in the piece asked for ahead, success or failure, before anything else is sent.
+    // Takes in the rest of the pieces asked for, success or failure, before anything else is sent.
     void Settle() noexcept {
         if (FDb.FAhead != this) return;
         FDb.FAhead = nullptr;
-        FArrived = PQgetResult(FDb.FConn);
-        while (PGresult* more = PQgetResult(FDb.FConn))
-            PQclear(more);
+        while (PGresult* r = PQgetResult(FDb.FConn)) {
+            if (FArrived.size() < kAhead)
+                FArrived.push_back(r);
+            else
+                PQclear(r);
+        }
     }
 
 private:
+    // The next pieces, unless they are on their way already.
+    void Ask() {
+        if (FDb.FAhead == this || !PQsendQuery(FDb.FConn, FFetch.c_str())) return;
+        FDb.FAhead = this;
+        FOwed = kAhead;
+    }
+    // The next piece: one taken in already, or the next of those on their way; the last of them
+    // (or a failure, which ends the request) leaves the connection free.
+    PGresult* Piece() {
+        if (!FArrived.empty()) {
+            PGresult* r = FArrived.front();
+            FArrived.erase(FArrived.begin());
+            return r;
+        }
+        if (FDb.FAhead != this) return FDb.Exec(FFetchOne, {}); // asking ahead failed: ask now
+        PGresult* r = PQgetResult(FDb.FConn);
+        if (--FOwed == 0 || PQresultStatus(r) != PGRES_TUPLES_OK) Settle();
+        return r;
+    }
+
     // A quarter of a megabyte of an income level's rows: a round trip per piece costs little beside
     // writing it, and a smaller piece held no less at the peak.
     static constexpr int kPieceRows = 1024;
-    const std::string FFetch = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
+    static constexpr std::size_t kAhead = 2;
+    const std::string FFetchOne = "FETCH " + std::to_string(kPieceRows) + " FROM qm_rows";
+    const std::string FFetch = [this] {
+        std::string all = FFetchOne;
+        for (std::size_t i = 1; i < kAhead; ++i)
+            all += "; " + FFetchOne;
+        return all;
+    }();
     PgConnection& FDb;
-    PGresult* FArrived = nullptr;
+    std::vector<PGresult*> FArrived; // taken in, not yet read
+    std::size_t FOwed = 0;           // pieces still to come on the connection
     bool FEnded = false;
 };
 
 void PgConnection::Settle() noexcept {
     if (FAhead) FAhead->Settle();
+}
+
+std::int64_t PgConnection::RowsEstimate(const std::string& table) {
+    // The planner's own estimate: the rows per page it last counted, over the pages there are now.
+    // A table it never counted is left to a count.
+    PgCursor c(
+        Exec("SELECT CASE WHEN c.reltuples < 0 OR c.relpages = 0 THEN -1 ELSE"
+             " c.reltuples / c.relpages * (pg_relation_size(c.oid) / current_setting('block_size')::int)"
+             " END::bigint FROM pg_class c WHERE c.oid = to_regclass(?)",
+             {QuoteIdent(table)}));
+    return c.Next() && !c.IsNull(0) ? std::atoll(std::string(c.Text(0)).c_str()) : -1;
 }
 
 std::unique_ptr<Cursor> PgConnection::Query(const std::string& sql, const std::vector<BoundValue>& args) {

@@ -15,6 +15,7 @@ public:
     ~PgConnection() override;
 
     std::optional<TableInfo> ReadTable(std::string_view name) override;
+    std::int64_t RowsEstimate(const std::string& table) override;
     std::unique_ptr<Cursor> Query(const std::string& sql, const std::vector<BoundValue>& args) override;
     std::int64_t Run(const std::string& sql, const std::vector<BoundValue>& args) override;
     std::int64_t Insert(const std::string& sql, const std::vector<BoundValue>& args,

@@ -20,32 +20,82 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     return n;
 }
 
-} // namespace
-
-bool IsCleanText(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
-            ++i;
-            continue;
-        }
-        const std::size_t n = SequenceLength(text, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-namespace {
-
 // Bytes that go out as they are: printable ASCII other than the markup characters.
 bool IsPlain(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 0x20 && u < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
 }
 
+const char* Reference(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    // Kept as references so that attribute values survive the reader's normalisation.
+    case '\n':
+        return "&#10;";
+    case '\r':
+        return "&#13;";
+    case '\t':
+        return "&#9;";
+    default:
+        return nullptr;
+    }
+}
+
+// Walks clean text once: runs of plain bytes to run(at, bytes), every other character to
+// one(at, bytes). Returns its characters, or npos at the first byte that makes it unclean or the
+// first character past maxChars.
+template <class Run, class One>
+std::size_t WalkClean(std::string_view text, std::size_t maxChars, Run&& run, One&& one) {
+    constexpr std::size_t kRefused = std::string_view::npos;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && IsPlain(text[end]))
+            ++end;
+        if (end > i) {
+            chars += end - i;
+            if (chars > maxChars) return kRefused;
+            run(i, end - i);
+            i = end;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = c < 0x80 ? (c >= 0x20 || Reference(text[i]) ? 1 : 0) : SequenceLength(text, i);
+        if (n == 0 || ++chars > maxChars) return kRefused;
+        one(i, n);
+        i += n;
+    }
+    return chars;
+}
+
 } // namespace
+
+bool IsCleanText(std::string_view text) {
+    return CleanLength(text) != std::string_view::npos;
+}
+
+std::size_t CleanLength(std::string_view text) {
+    return WalkClean(
+        text, std::string_view::npos - 1, [](std::size_t, std::size_t) {}, [](std::size_t, std::size_t) {});
+}
+
+std::size_t AppendClean(std::string& out, std::string_view text, std::size_t maxChars) {
+    return WalkClean(
+        text, maxChars, [&](std::size_t at, std::size_t n) { out.append(text.data() + at, n); },
+        [&](std::size_t at, std::size_t n) {
+            if (const char* ref = n == 1 ? Reference(text[at]) : nullptr)
+                out += ref;
+            else
+                out.append(text.data() + at, n);
+        });
+}
 
 void AppendEscaped(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -71,36 +121,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
             }
             continue;
         }
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        // Kept as references so that attribute values survive the reader's normalisation.
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        default:
-            // Other control characters cannot appear in XML 1.0 at all.
-            if (static_cast<unsigned char>(c) < 0x20)
-                out += ' ';
-            else
-                out += c;
-        }
+        if (const char* ref = Reference(c))
+            out += ref;
+        else // other control characters cannot appear in XML 1.0 at all
+            out += ' ';
     }
 }
 
@@ -181,6 +205,27 @@ void ResponseWriter::Attribute(std::string_view name, std::string_view value) {
     FText += "=\"";
     AppendEscaped(FText, value);
     FText += '"';
+}
+
+std::string ResponseWriter::AttributeLead(std::string_view name) {
+    std::string lead = " ";
+    lead += name;
+    lead += "=\"";
+    return lead;
+}
+
+void ResponseWriter::LeadAttribute(std::string_view lead, std::string_view value) {
+    FText += lead;
+    AppendEscaped(FText, value);
+    FText += '"';
+}
+
+std::size_t ResponseWriter::CleanAttribute(std::string_view lead, std::string_view value,
+                                           std::size_t maxChars) {
+    FText += lead;
+    const std::size_t chars = AppendClean(FText, value, maxChars);
+    FText += '"';
+    return chars;
 }
 
 void ResponseWriter::CloseRow() {

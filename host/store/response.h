@@ -15,6 +15,14 @@ void AppendEscaped(std::string& out, std::string_view text);
 // text that survives a response document unchanged.
 bool IsCleanText(std::string_view text);
 
+// The characters of clean text; npos when it is not clean.
+std::size_t CleanLength(std::string_view text);
+
+// Appends clean text escaped as AppendEscaped does, in the same pass that checks and counts it:
+// returns its characters, or npos (with part of it appended) when it is not clean or holds more
+// than maxChars characters.
+std::size_t AppendClean(std::string& out, std::string_view text, std::size_t maxChars);
+
 // Takes a long response document in pieces as it is written, each of whole characters.
 class ResponseSink {
 public:
@@ -40,6 +48,12 @@ public:
     // Opens a row element; add attributes, then CloseRow.
     void OpenRow(std::string_view elementName);
     void Attribute(std::string_view name, std::string_view value);
+    // What goes before an attribute's value, made once for the many rows of a recordset.
+    static std::string AttributeLead(std::string_view name);
+    void LeadAttribute(std::string_view lead, std::string_view value);
+    // A text value checked as it is written: its characters, or npos when it is not clean text of
+    // at most maxChars characters (the row is then to be taken back).
+    std::size_t CleanAttribute(std::string_view lead, std::string_view value, std::size_t maxChars);
     void CloseRow();
     void EndRecordset();
     // A key row: the key the host gave to the inserted row numbered rn.

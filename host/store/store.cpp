@@ -10,6 +10,7 @@
 #include "host/store/values.h"
 #include "platform/platform.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -35,6 +36,13 @@ constexpr std::size_t kNamedLeftOut = 5;
 
 // Rows read before an answer's length is estimated.
 constexpr std::int64_t kSampleRows = 64;
+
+// The whole number a key or version column gives; 0 when it is none.
+std::int64_t Integer(std::string_view text) {
+    std::int64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
 
 // A hint only: rows may come or go before the select reads them.
 std::int64_t CountRows(Connection& db, const std::string& table) {
@@ -184,16 +192,22 @@ std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) 
             if (&table->Columns[static_cast<std::size_t>(c)] == key) keyIndex = c;
             if (&table->Columns[static_cast<std::size_t>(c)] == order) codeIndex = c;
         }
+        std::vector<std::string> leads;
+        for (const Column& col : table->Columns)
+            leads.push_back(ResponseWriter::AttributeLead(col.Name));
         std::vector<std::string> leftOut;
         std::int64_t leftOutCount = 0;
 
         std::unique_ptr<Cursor> rows = FDb->Query(sql, {});
         std::int64_t expected = rows->RowsKnown();
+        if (expected < 0) expected = FDb->RowsEstimate(table->Name);
         if (expected < 0) expected = CountRows(*FDb, table->Name);
         ResponseWriter out(status::Ok, "", sink);
         out.BeginRecordset(table->Name, table->FieldList());
         std::vector<std::pair<std::int64_t, std::int64_t>> seen;
-        if (expected > 0) seen.reserve(static_cast<std::size_t>(expected));
+        // An estimate may fall short: room for a few more rows costs no memory until they come,
+        // where growing would hold the versions twice.
+        if (expected > 0) seen.reserve(static_cast<std::size_t>(expected + expected / 16));
         const std::size_t head = out.Written();
         std::int64_t written = 0;
         while (rows->Next()) {
@@ -209,15 +223,19 @@ std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) 
             const std::size_t rowStart = out.Buffer().size();
             const Column* unfit = nullptr;
             out.OpenRow(table->Name);
-            for (int c = 0; c < n; ++c) {
-                if (rows->IsNull(c)) continue;
+            for (int c = 0; c < n && !unfit; ++c) {
+                std::string_view text;
+                if (!rows->Get(c, text)) continue;
                 const Column& col = table->Columns[static_cast<std::size_t>(c)];
-                const std::string_view text = rows->Text(c);
-                if (!FitsColumn(col, text)) {
+                const std::string& lead = leads[static_cast<std::size_t>(c)];
+                // Text is checked as it is written, in one pass; other values are short.
+                if (col.Kind == ColumnKind::Text) {
+                    if (out.CleanAttribute(lead, text, MaxChars(col)) == std::string_view::npos) unfit = &col;
+                } else if (FitsColumn(col, text)) {
+                    out.LeadAttribute(lead, text);
+                } else {
                     unfit = &col;
-                    break;
                 }
-                out.Attribute(col.Name, text);
             }
             if (unfit) {
                 out.Buffer().resize(rowStart);
@@ -231,8 +249,7 @@ std::string Store::SearchOnce(std::string_view contextTail, ResponseSink* sink) 
             }
             out.CloseRow();
             if (versioned && !rows->IsNull(keyIndex) && !rows->IsNull(n))
-                seen.emplace_back(std::atoll(std::string(rows->Text(keyIndex)).c_str()),
-                                  std::atoll(std::string(rows->Text(n)).c_str()));
+                seen.emplace_back(Integer(rows->Text(keyIndex)), Integer(rows->Text(n)));
         }
         out.EndRecordset();
         // What the clerk should know about how the store was opened comes with the first answer

@@ -87,9 +87,12 @@ bool NormaliseDateText(std::string_view text, std::string& out) {
     return true;
 }
 
+std::size_t MaxChars(const Column& column) {
+    return column.Size > 0 ? static_cast<std::size_t>(column.Size) : std::string_view::npos - 1;
+}
+
 bool FitsColumn(const Column& column, std::string_view text) {
-    if (column.Kind == ColumnKind::Text)
-        return (column.Size <= 0 || Utf8Length(text) <= std::size_t(column.Size)) && IsCleanText(text);
+    if (column.Kind == ColumnKind::Text) return CleanLength(text) <= MaxChars(column);
     // A search checks every value: the common shapes are checked here without building anything.
     if (column.Kind == ColumnKind::Integer && !text.empty()) {
         const std::size_t sign = text[0] == '-' || text[0] == '+' ? 1 : 0;

@@ -21,6 +21,9 @@ std::string ConvertValue(const Column& column, std::string_view text, BoundValue
 // "yyyy-mm-dd hh:nn:ss".
 bool FitsColumn(const Column& column, std::string_view text);
 
+// The most characters a text column holds.
+std::size_t MaxChars(const Column& column);
+
 // "yyyy-mm-dd" or "yyyy-mm-dd hh:nn[:ss]" -> "yyyy-mm-dd hh:nn:ss"; false when not a valid date.
 bool NormaliseDateText(std::string_view text, std::string& out);
 

@@ -61,6 +61,26 @@ TEST_F(PgSearch, ALongSearchReadsAsTheSameRowsFromAFile) {
     EXPECT_EQ(rows, static_cast<std::size_t>(kRows - 1));
 }
 
+// A search is sized from the server's own estimate instead of counting the rows first: the rows
+// it last counted per page, over the pages there are now. A table it never counted is counted.
+TEST_F(PgSearch, TheRowsOfATableAreEstimatedWithoutReadingThem) {
+    Connection& db = S->Db();
+    EXPECT_EQ(db.RowsEstimate("NO_SUCH_TABLE"), -1);
+    SqlUnstamped(FillSql(Engine::Postgres));
+    Sql("ANALYZE TB_MEMAC");
+    EXPECT_EQ(db.RowsEstimate("TB_MEMAC"), kRows);
+    // As many rows again, not yet counted.
+    SqlUnstamped("INSERT INTO TB_MEMAC (MEMAC_ID,MEMAC001,MEMAC002,CREATE_USER,USER_GROUP,CREATE_DATE,FLAG)"
+                 " SELECT MEMAC_ID + 10000, translate(MEMAC001, '0123456789', 'ABCDEFGHIJ'), MEMAC002, "
+                 "CREATE_USER, USER_GROUP, CREATE_DATE,"
+                 " FLAG FROM TB_MEMAC");
+    const std::int64_t grown = db.RowsEstimate("TB_MEMAC");
+    EXPECT_GT(grown, 2 * kRows * 9 / 10);
+    EXPECT_LT(grown, 2 * kRows * 11 / 10);
+    EXPECT_EQ(ReadAnswer(S->Search("TB_MEMAC"))->Doc.child("quelmar").child("rs").select_nodes("*").size(),
+              static_cast<std::size_t>(2 * kRows - 2)); // row 9000 and its copy left out
+}
+
 // A statement run while a cursor's rows are still coming finds the connection free, and the rows
 // go on where they were.
 TEST_F(PgSearch, AStatementBetweenThePiecesOfAnotherLeavesBothWhole) {
