@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -55,8 +57,34 @@ void TFont::SetSize(int points) {
     SetHeight(-static_cast<int>(std::lround(points * 96.0 / 72.0)));
 }
 
+namespace {
+
+QHash<QString, QString>& ResolvedFamilies() {
+    static QHash<QString, QString> resolved;
+    return resolved;
+}
+
+QString FindInstalled(const QString& family, const QStringList& installed) {
+    QStringList candidates{family};
+    candidates += QFont::substitutes(family);
+    for (const QString& candidate : candidates)
+        for (const QString& name : installed)
+            if (name.compare(candidate, Qt::CaseInsensitive) == 0) return name;
+    return family;
+}
+
+} // namespace
+
+QString InstalledFamily(const QString& family) {
+    QHash<QString, QString>& resolved = ResolvedFamilies();
+    auto it = resolved.constFind(family);
+    if (it == resolved.constEnd())
+        it = resolved.insert(family, FindInstalled(family, QFontDatabase::families()));
+    return *it;
+}
+
 QFont ToQFont(const TFont& font) {
-    QFont f(QString::fromStdString(font.Name()));
+    QFont f(InstalledFamily(QString::fromStdString(font.Name())));
     int h = font.Height();
     if (h == 0) h = -12;
     f.setPixelSize(std::abs(h));
@@ -84,6 +112,7 @@ void InstallFontSubstitutions() {
     QFont::insertSubstitutions(QString::fromUtf8("黑体"), chinese);
     for (const char* family : {"Tahoma", "MS Sans Serif", "Arial", "Verdana", "Microsoft Sans Serif"})
         QFont::insertSubstitutions(QString::fromUtf8(family), latin);
+    ResolvedFamilies().clear();
 }
 
 } // namespace qm

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 
 class QFont;
+class QString;
 
 namespace qm {
 
@@ -65,5 +66,11 @@ QFont ToQFont(const TFont& font);
 // Maps the families the forms ask for ("SimSun", "宋体", "Tahoma", ...) to installed ones.
 // An application calls this once after creating its Qt application object.
 void InstallFontSubstitutions();
+
+// The installed family that draws `family`: itself when installed, else its first installed
+// substitute, else `family` unchanged. Asking the toolkit for a missing family makes it search
+// fallbacks for that name per script and style; the installed name shares the searches of the
+// fonts already in use. Remembered per family until the substitutions are installed again.
+QString InstalledFamily(const QString& family);
 
 } // namespace qm

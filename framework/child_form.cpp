@@ -10,6 +10,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "canvas/font.h"
 #include "controls/flat_edit.h"
 #include "controls/flat_speed_button.h"
 #include "controls/page_control.h"
@@ -26,7 +27,7 @@ TfrmChildBase::TfrmChildBase(QWidget* parent, TBorderIcons icons, QSize designCl
     : QWidget(parent), FBorderIcons(icons), FDesignSize(designClientSize) {
     setAutoFillBackground(false);
     setFocusPolicy(Qt::ClickFocus);
-    QFont font(QStringLiteral("SimSun"));
+    QFont font(InstalledFamily(QStringLiteral("SimSun")));
     font.setPixelSize(12);
     setFont(font);
     resize(designClientSize);

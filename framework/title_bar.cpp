@@ -163,7 +163,7 @@ TTitleBar::TTitleBar(QWidget* parent) : QWidget(parent) {
     btnFormTitleColse = MakeButton(pnlFormTitleCloseBtn, "btnFormTitleColse", TTitleGlyph::Close);
     pnlFormTileRight = new TColorPanel(this, "pnlFormTileRight");
     pbTitleRight = new TTitleEnd(pnlFormTileRight);
-    QFont font(QStringLiteral("SimSun"));
+    QFont font(InstalledFamily(QStringLiteral("SimSun")));
     font.setPixelSize(12);
     pnlFormTileMid->setFont(font);
     pnlFormTileMid->SetFontColor(clSilver);

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 
+#include "canvas/font.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -32,7 +33,7 @@ inline QColor ToQColor(TColor color) {
 }
 
 inline QFont GridFont(int pixelSize) {
-    QFont font(QString::fromUtf8(GridFontFamily));
+    QFont font(InstalledFamily(QString::fromUtf8(GridFontFamily)));
     font.setPixelSize(pixelSize);
     return font;
 }
