@@ -34,7 +34,8 @@ TEST_F(InstalledFamilies, MissingFamiliesResolveToTheirFirstInstalledSubstitute)
         {"QmMissingFace", installed},     // the missing substitute is passed over
         {"QmNoSubstitute", "QmNoSubstitute"},
     };
-    for (const Case& c : cases) EXPECT_EQ(InstalledFamily(c.asked), c.expected) << c.asked.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(InstalledFamily(c.asked), c.expected) << c.asked.toStdString();
 }
 
 TEST_F(InstalledFamilies, InstallingSubstitutionsAgainForgetsEarlierAnswers) {
