@@ -77,10 +77,6 @@ std::size_t WalkClean(std::string_view text, std::size_t maxChars, Run&& run, On
 
 } // namespace
 
-bool IsCleanText(std::string_view text) {
-    return CleanLength(text) != std::string_view::npos;
-}
-
 std::size_t CleanLength(std::string_view text) {
     return WalkClean(
         text, std::string_view::npos - 1, [](std::size_t, std::size_t) {}, [](std::size_t, std::size_t) {});

@@ -11,11 +11,8 @@ namespace qm::host {
 // characters XML cannot carry become blanks and bytes that are not UTF-8 become U+FFFD.
 void AppendEscaped(std::string& out, std::string_view text);
 
-// Whether text is UTF-8 without control characters other than tab, line feed and carriage return:
-// text that survives a response document unchanged.
-bool IsCleanText(std::string_view text);
-
-// The characters of clean text; npos when it is not clean.
+// The characters of clean text (UTF-8 without control characters other than tab, line feed and
+// carriage return: text that survives a response document unchanged); npos when it is not clean.
 std::size_t CleanLength(std::string_view text);
 
 // Appends clean text escaped as AppendEscaped does, in the same pass that checks and counts it:
